@@ -1,0 +1,128 @@
+// The stand-in used on systems other than Windows.
+
+#include "platform.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QSysInfo>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <climits>
+#include <cstdlib>
+
+namespace Platform {
+
+namespace {
+
+std::string readLink(const std::string& path)
+{
+    char buffer[PATH_MAX];
+    const ssize_t length = ::readlink(path.c_str(), buffer, sizeof buffer);
+    if (length <= 0)
+        return std::string();
+    return std::string(buffer, static_cast<size_t>(length));
+}
+
+std::string readSmallFile(const std::string& path)
+{
+    std::string content;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return content;
+    char buffer[4096];
+    ssize_t length;
+    // The first word is all that is wanted; a page or two holds it.
+    while (content.size() < 2 * sizeof buffer &&
+           (length = ::read(fd, buffer, sizeof buffer)) > 0)
+        content.append(buffer, static_cast<size_t>(length));
+    ::close(fd);
+    return content;
+}
+
+} // namespace
+
+std::vector<ProcessRecord> runningProcesses()
+{
+    std::vector<ProcessRecord> processes;
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return processes;
+    while (const dirent* entry = ::readdir(proc)) {
+        const char* name = entry->d_name;
+        if (!std::isdigit(static_cast<unsigned char>(name[0])))
+            continue;
+        char* end = nullptr;
+        const unsigned long long pid = std::strtoull(name, &end, 10);
+        if (*end != '\0')
+            continue;
+        const std::string base = std::string("/proc/") + name;
+        std::string exeName = procExeName(readLink(base + "/exe"), std::string());
+        if (exeName.empty())
+            exeName = procExeName(std::string(), readSmallFile(base + "/cmdline"));
+        if (exeName.empty())
+            continue; // kernel threads and processes that ended meanwhile
+        processes.push_back(ProcessRecord{pid, exeName});
+    }
+    ::closedir(proc);
+    return processes;
+}
+
+unsigned long long currentProcessId()
+{
+    return static_cast<unsigned long long>(::getpid());
+}
+
+int nativeArchitecture()
+{
+    return architectureFromCpuName(QSysInfo::currentCpuArchitecture());
+}
+
+std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
+{
+    return std::make_unique<QSettings>(standinIniPath(standinRoot(), keyPath),
+                                       QSettings::IniFormat);
+}
+
+QString allUsersDesktop()
+{
+    return standinWindowsPath(standinRoot(), QStringLiteral("C:/Users/Public/Desktop/"));
+}
+
+QStringList systemFolders()
+{
+    static const char* const folders[] = {"/",     "/usr", "/etc", "/var",  "/opt",
+                                          "/home", "/root", "/boot", "/bin", "/lib",
+                                          "/sbin", "/srv", "/tmp"};
+    QStringList list;
+    for (const char* folder : folders)
+        list << QString::fromLatin1(folder);
+    return list;
+}
+
+Qt::CaseSensitivity pathCaseSensitivity()
+{
+    return Qt::CaseSensitive;
+}
+
+bool isLinkOrJunction(const QString& path)
+{
+    return QFileInfo(path).isSymLink();
+}
+
+bool isLinkOrJunction(const QFileInfo& entry)
+{
+    return entry.isSymLink();
+}
+
+bool removeLink(const QString& path)
+{
+    return ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+} // namespace Platform

@@ -1,0 +1,94 @@
+#!/bin/bash
+# Runs one test program with a private HOME, XDG_* folders and TMPDIR inside
+# a fresh temporary folder, so that no test sees or touches the real ones.
+#
+#   run-test.sh [--sandbox] [--] program [args...]
+#
+# --sandbox is for every test that really removes files. The program then runs
+# in a private mount namespace in which every mount point but the temporary
+# folder is read-only, and it is not started at all unless a write outside the
+# folder fails. A guard broken by a future change then fails a test instead of
+# wiping the machine: these tests run as root.
+set -u
+
+if [ "${1:-}" = "--inside" ]; then
+    # Second stage, inside the new mount namespace.
+    shift
+    root=$1
+    real_home=$2
+    shift 2
+    [ "${1:-}" = "--" ] && shift
+
+    mount --make-rprivate / || exit 97
+    mount --bind "$root" "$root" || exit 97
+    # Every other mount point read-only. In a user namespace a remount must
+    # keep the flags the mount already has, so retry with those.
+    awk '{print $5, $6}' /proc/self/mountinfo | sort -u | while read -r point options; do
+        [ "$point" = "$root" ] && continue
+        point=$(printf '%b' "$point") # mountinfo escapes blanks as \040
+        if ! mount -o remount,bind,ro "$point" 2>/dev/null; then
+            keep=$(echo "$options" | tr , '\n' | grep -xE 'nosuid|nodev|noexec|noatime|nodiratime|relatime' | paste -sd, -)
+            mount -o "remount,bind,ro${keep:+,$keep}" "$point" 2>/dev/null || true
+        fi
+    done
+
+    # Refuse to run unless the folder is writable and everything else is not.
+    probe=".uninstaller-sandbox-probe.$$"
+    if ! touch "$root/$probe" 2>/dev/null; then
+        echo "run-test.sh: the sandbox folder $root is not writable" >&2
+        exit 98
+    fi
+    rm -f "$root/$probe"
+    for outside in / "$(dirname "$root")" "$real_home" "$PWD" /tmp /var/tmp /dev/shm /root /home /etc; do
+        [ -d "$outside" ] || continue
+        case "$outside/" in "$root"/*) continue ;; esac
+        if touch "$outside/$probe" 2>/dev/null; then
+            rm -f "$outside/$probe"
+            echo "run-test.sh: refusing to run: $outside is still writable in the sandbox" >&2
+            exit 99
+        fi
+    done
+
+    export UNINSTALLER_TEST_SANDBOX="$root"
+    cd "$root" || exit 97
+    exec "$@"
+fi
+
+sandbox=0
+if [ "${1:-}" = "--sandbox" ]; then
+    sandbox=1
+    shift
+fi
+[ "${1:-}" = "--" ] && shift
+[ $# -ge 1 ] || { echo "usage: run-test.sh [--sandbox] [--] program [args...]" >&2; exit 2; }
+
+real_home=${HOME:-/root}
+root=$(mktemp -d "${TMPDIR:-/tmp}/uninstaller-test.XXXXXX") || exit 97
+root=$(cd "$root" && pwd -P)
+cleanup() {
+    # Tests may leave read-only folders behind; give write access back first.
+    chmod -R u+rwX "$root" 2>/dev/null
+    rm -rf --one-file-system -- "$root"
+}
+trap cleanup EXIT
+
+mkdir -p "$root/home" "$root/data" "$root/config" "$root/cache" "$root/runtime" "$root/tmp"
+chmod 700 "$root/runtime"
+export HOME="$root/home"
+export XDG_DATA_HOME="$root/data"
+export XDG_CONFIG_HOME="$root/config"
+export XDG_CACHE_HOME="$root/cache"
+export XDG_RUNTIME_DIR="$root/runtime"
+export TMPDIR="$root/tmp"
+export UNINSTALLER_TEST_ROOT="$root"
+
+if [ $sandbox -eq 1 ]; then
+    if [ "$(id -u)" -eq 0 ]; then
+        unshare --mount --propagation private -- bash "$0" --inside "$root" "$real_home" -- "$@"
+    else
+        unshare --map-root-user --mount --propagation private -- bash "$0" --inside "$root" "$real_home" -- "$@"
+    fi
+    exit $?
+fi
+
+cd "$root" && "$@"

@@ -1,0 +1,208 @@
+// Real removals, inside the harness's read-only sandbox only.
+
+#include "common/sandbox.h"
+#include "engine/removalguard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <unistd.h>
+
+using Engine::LocationVerdict;
+Q_DECLARE_METATYPE(Engine::LocationVerdict)
+
+namespace {
+
+bool writeFile(const QString& path, const QByteArray& content = QByteArray("x"))
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+// A product-like tree: nested folders, small files, one read-only file.
+int makeProductTree(const QString& root, int folders, int filesPerFolder)
+{
+    int count = 0;
+    for (int f = 0; f < folders; ++f) {
+        const QString folder = root + QStringLiteral("/sub%1/level%2").arg(f % 7).arg(f);
+        for (int i = 0; i < filesPerFolder; ++i)
+            count += writeFile(folder + QStringLiteral("/file%1.dat").arg(i)) ? 1 : 0;
+    }
+    writeFile(root + QStringLiteral("/readonly.txt"));
+    QFile::setPermissions(root + QStringLiteral("/readonly.txt"), QFile::ReadOwner);
+    writeFile(root + QStringLiteral("/.hidden"));
+    return count + 2;
+}
+
+} // namespace
+
+class TestRemoveFolder : public QObject
+{
+    Q_OBJECT
+
+    QString m_root;
+
+private slots:
+    void initTestCase();
+    void init();
+    void removesWholeTree();
+    void missingFolderCountsAsDone();
+    void linkInsideIsRemovedNotFollowed();
+    void locationThatIsALinkKeepsTarget();
+    void guardedLocations_data();
+    void guardedLocations();
+    void unremovableEntriesAreLeft();
+};
+
+void TestRemoveFolder::initTestCase()
+{
+    REQUIRE_SANDBOX();
+    m_root = qEnvironmentVariable("UNINSTALLER_TEST_SANDBOX");
+}
+
+void TestRemoveFolder::init()
+{
+    // Each case starts from an empty work folder inside the sandbox.
+    QDir work(m_root + QStringLiteral("/work"));
+    if (work.exists())
+        QVERIFY(Engine::removeFolderTree(work.path()));
+    QVERIFY(QDir().mkpath(work.path()));
+}
+
+void TestRemoveFolder::removesWholeTree()
+{
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    QVERIFY(makeProductTree(product, 40, 5) > 200);
+    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    QVERIFY(!QFileInfo::exists(product));
+}
+
+void TestRemoveFolder::missingFolderCountsAsDone()
+{
+    const QString product = m_root + QStringLiteral("/work/never-installed");
+    QVERIFY(Engine::removeFolderTree(product));
+    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    // A file where the folder should be is no folder: left alone.
+    QVERIFY(writeFile(product));
+    QVERIFY(Engine::removeFolderTree(product));
+    QVERIFY(QFileInfo::exists(product));
+}
+
+void TestRemoveFolder::linkInsideIsRemovedNotFollowed()
+{
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    const QString outside = m_root + QStringLiteral("/work/outside");
+    QVERIFY(writeFile(outside + QStringLiteral("/sentinel.txt")));
+    QVERIFY(writeFile(outside + QStringLiteral("/deeper/sentinel2.txt")));
+    QVERIFY(writeFile(product + QStringLiteral("/bin/app.exe")));
+    QVERIFY(QFile::link(outside, product + QStringLiteral("/bin/linked-folder")));
+    QVERIFY(QFile::link(outside + QStringLiteral("/sentinel.txt"),
+                        product + QStringLiteral("/linked-file")));
+    QVERIFY(QFile::link(product + QStringLiteral("/nowhere"), product + QStringLiteral("/dangling")));
+
+    QVERIFY(Engine::removeFolderTree(product));
+    QVERIFY(!QFileInfo::exists(product));
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/sentinel.txt")));
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/deeper/sentinel2.txt")));
+}
+
+void TestRemoveFolder::locationThatIsALinkKeepsTarget()
+{
+    const QString target = m_root + QStringLiteral("/work/real-folder");
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    QVERIFY(writeFile(target + QStringLiteral("/sentinel.txt")));
+    QVERIFY(QFile::link(target, product));
+
+    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    QVERIFY(!QFileInfo(product).isSymLink());
+    QVERIFY(!QFileInfo::exists(product));
+    QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
+}
+
+void TestRemoveFolder::guardedLocations_data()
+{
+    QTest::addColumn<QString>("location"); // "@" stands for the sandbox folder
+    QTest::addColumn<LocationVerdict>("verdict");
+    QTest::addColumn<QString>("sentinel"); // a file that must survive
+
+    QTest::newRow("empty") << "" << LocationVerdict::Empty << "@/work/x/sentinel";
+    QTest::newRow("relative") << "work" << LocationVerdict::NotAbsolute << "@/work/sentinel";
+    QTest::newRow("home") << "@/home" << LocationVerdict::Protected << "@/home/sentinel";
+    QTest::newRow("ancestor of home") << "@" << LocationVerdict::Protected << "@/work/sentinel";
+    QTest::newRow("desktop") << "@/home/Desktop" << LocationVerdict::Protected
+                             << "@/home/Desktop/sentinel";
+    QTest::newRow("data home") << "@/data" << LocationVerdict::Protected << "@/data/sentinel";
+    QTest::newRow("link to home") << "@/work/link-to-home" << LocationVerdict::Protected
+                                  << "@/home/sentinel";
+    QTest::newRow("link to ancestor of home") << "@/work/link-up" << LocationVerdict::Protected
+                                              << "@/home/sentinel";
+}
+
+void TestRemoveFolder::guardedLocations()
+{
+    QFETCH(QString, location);
+    QFETCH(LocationVerdict, verdict);
+    QFETCH(QString, sentinel);
+    location.replace(QLatin1Char('@'), m_root);
+    sentinel.replace(QLatin1Char('@'), m_root);
+
+    QVERIFY(writeFile(sentinel));
+    QVERIFY(writeFile(m_root + QStringLiteral("/home/Desktop/shortcut.lnk")));
+    QFile::link(m_root + QStringLiteral("/home"), m_root + QStringLiteral("/work/link-to-home"));
+    QFile::link(m_root, m_root + QStringLiteral("/work/link-up"));
+
+    QCOMPARE(Engine::removeInstallFolder(location), verdict);
+    QVERIFY2(QFileInfo::exists(sentinel), qPrintable(sentinel));
+    QVERIFY(QFileInfo::exists(m_root + QStringLiteral("/home/Desktop/shortcut.lnk")));
+    QFile::remove(sentinel);
+}
+
+void TestRemoveFolder::unremovableEntriesAreLeft()
+{
+    // A tree with one folder the remover may not write: what is in it stays,
+    // everything else goes, and the removal says it was incomplete.
+    const QString work = m_root + QStringLiteral("/work");
+    const QString product = work + QStringLiteral("/Ferrovane");
+    const QString locked = product + QStringLiteral("/locked");
+    makeProductTree(product, 10, 3);
+    QVERIFY(writeFile(locked + QStringLiteral("/kept.dat")));
+    QVERIFY(writeFile(locked + QStringLiteral("/inner/kept2.dat")));
+
+    const QString remover = QCoreApplication::applicationDirPath() + QStringLiteral("/removetree");
+    QProcess process;
+    if (::geteuid() == 0) {
+        // Root ignores permissions: remove as nobody, who owns all but "locked".
+        const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+        if (setpriv.isEmpty())
+            QSKIP("setpriv is needed to remove as another user");
+        QVERIFY(QProcess::execute(QStringLiteral("chown"),
+                                  {QStringLiteral("-R"), QStringLiteral("nobody"), product}) == 0);
+        QVERIFY(QProcess::execute(QStringLiteral("chown"),
+                                  {QStringLiteral("-R"), QStringLiteral("root"), locked}) == 0);
+        for (const QString& folder : {m_root, work})
+            QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther |
+                                              QFile::ReadOther | QFile::WriteOther);
+        process.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+                                QStringLiteral("--clear-groups"), remover, product});
+    } else {
+        QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
+        process.start(remover, {product});
+    }
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(QFileInfo::exists(locked + QStringLiteral("/kept.dat")));
+    QVERIFY(QFileInfo::exists(locked + QStringLiteral("/inner/kept2.dat")));
+    // Only the locked folder and the folder holding it are left.
+    QCOMPARE(QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("locked")});
+}
+
+QTEST_GUILESS_MAIN(TestRemoveFolder)
+#include "tst_removefolder.moc"

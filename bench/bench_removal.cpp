@@ -24,7 +24,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 // Plain system calls: building the trees should not dominate the run.
 void makeTree(const std::string& root, int files)

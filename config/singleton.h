@@ -3,7 +3,8 @@
 #include <atomic>
 #include <mutex>
 
-namespace Base {
+namespace Base
+{
 
 // One lazily built instance of T for the whole process, safe to ask for from
 // any thread. The instance lives until the process ends.
@@ -11,8 +12,7 @@ namespace Base {
 // Double-checked: the fast path is one acquire load; the first caller builds
 // the object under the mutex and publishes it with a release store, so a
 // thread that sees the pointer also sees the fully built object.
-template <typename T>
-class CSingleton
+template <typename T> class CSingleton
 {
 public:
     static T* getInstance()

@@ -10,7 +10,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
-namespace Engine {
+namespace Engine
+{
 
 QString normalizedPath(const QString& path)
 {
@@ -29,8 +30,8 @@ QString normalizedPath(const QString& path)
 
 bool isRootPath(const QString& normalized)
 {
-    static const QRegularExpression root(QStringLiteral(
-        "^(/|[A-Za-z]:/?|//[^/]+/?|//[^/]+/[^/]+/?)$"));
+    static const QRegularExpression root(
+        QStringLiteral("^(/|[A-Za-z]:/?|//[^/]+/?|//[^/]+/[^/]+/?)$"));
     return root.match(normalized).hasMatch();
 }
 
@@ -40,14 +41,13 @@ bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseS
         return false;
     if (folder.compare(candidate, cs) == 0)
         return true;
-    const QString prefix = candidate.endsWith(QLatin1Char('/')) ? candidate
-                                                                 : candidate + QLatin1Char('/');
+    const QString prefix =
+        candidate.endsWith(QLatin1Char('/')) ? candidate : candidate + QLatin1Char('/');
     return folder.startsWith(prefix, cs);
 }
 
 LocationVerdict judgeInstallLocation(const QString& written, const QString& resolved,
-                                     const QStringList& protectedFolders,
-                                     Qt::CaseSensitivity cs)
+                                     const QStringList& protectedFolders, Qt::CaseSensitivity cs)
 {
     if (written.trimmed().isEmpty())
         return LocationVerdict::Empty;
@@ -73,15 +73,15 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
 QStringList protectedFolders()
 {
     static const QStandardPaths::StandardLocation userLocations[] = {
-        QStandardPaths::HomeLocation,         QStandardPaths::DesktopLocation,
-        QStandardPaths::DocumentsLocation,    QStandardPaths::DownloadLocation,
-        QStandardPaths::PicturesLocation,     QStandardPaths::MusicLocation,
-        QStandardPaths::MoviesLocation,       QStandardPaths::ApplicationsLocation,
-        QStandardPaths::AppDataLocation,      QStandardPaths::AppLocalDataLocation,
-        QStandardPaths::GenericDataLocation,  QStandardPaths::ConfigLocation,
+        QStandardPaths::HomeLocation,          QStandardPaths::DesktopLocation,
+        QStandardPaths::DocumentsLocation,     QStandardPaths::DownloadLocation,
+        QStandardPaths::PicturesLocation,      QStandardPaths::MusicLocation,
+        QStandardPaths::MoviesLocation,        QStandardPaths::ApplicationsLocation,
+        QStandardPaths::AppDataLocation,       QStandardPaths::AppLocalDataLocation,
+        QStandardPaths::GenericDataLocation,   QStandardPaths::ConfigLocation,
         QStandardPaths::GenericConfigLocation, QStandardPaths::AppConfigLocation,
-        QStandardPaths::CacheLocation,        QStandardPaths::GenericCacheLocation,
-        QStandardPaths::TempLocation,         QStandardPaths::FontsLocation,
+        QStandardPaths::CacheLocation,         QStandardPaths::GenericCacheLocation,
+        QStandardPaths::TempLocation,          QStandardPaths::FontsLocation,
     };
     // On Windows the data locations list the program's own folder too. The
     // uninstaller usually lives in the folder it removes, so that one is not
@@ -116,11 +116,23 @@ QStringList protectedFolders()
     return result;
 }
 
+namespace
+{
+
+// The path the file system is handed: on Linux a '\\' is part of a name.
+QString removalPath(const QString& location)
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(location));
+}
+
+} // namespace
+
 LocationVerdict checkInstallLocation(const QString& location)
 {
-    const QString written = normalizedPath(location);
-    const QString resolved =
-        written.isEmpty() ? QString() : QFileInfo(written).canonicalFilePath();
+    // Resolve what will really be removed, through every link on the way.
+    const QString resolved = location.trimmed().isEmpty()
+                                 ? QString()
+                                 : QFileInfo(removalPath(location)).canonicalFilePath();
     return judgeInstallLocation(location, resolved, protectedFolders(),
                                 Platform::pathCaseSensitivity());
 }
@@ -131,7 +143,8 @@ bool isUsableProductName(const QString& name)
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
 }
 
-namespace {
+namespace
+{
 
 bool removeFile(const QString& path)
 {
@@ -185,7 +198,7 @@ LocationVerdict removeInstallFolder(const QString& location)
 {
     const LocationVerdict verdict = checkInstallLocation(location);
     if (verdict == LocationVerdict::Remove)
-        removeFolderTree(QDir::cleanPath(QDir::fromNativeSeparators(location)));
+        removeFolderTree(removalPath(location));
     return verdict;
 }
 

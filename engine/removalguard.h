@@ -7,7 +7,8 @@
 #include <QString>
 #include <QStringList>
 
-namespace Engine {
+namespace Engine
+{
 
 enum class LocationVerdict {
     Remove,      // a folder the product may own
@@ -30,8 +31,7 @@ bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseS
 // The decision itself, on the location as written and as resolved through
 // links (empty when it does not exist). Pure: no file-system access.
 LocationVerdict judgeInstallLocation(const QString& written, const QString& resolved,
-                                     const QStringList& protectedFolders,
-                                     Qt::CaseSensitivity cs);
+                                     const QStringList& protectedFolders, Qt::CaseSensitivity cs);
 
 // Home, every standard location of the user, the system's own folders, each
 // also as resolved through links.

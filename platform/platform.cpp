@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
-namespace Platform {
+namespace Platform
+{
 
 bool isProcessRunning(const QString& configuredName)
 {

@@ -15,7 +15,8 @@
 class QFileInfo;
 class QSettings;
 
-namespace Platform {
+namespace Platform
+{
 
 // --- processes -------------------------------------------------------------
 

@@ -16,9 +16,11 @@
 #include <climits>
 #include <cstdlib>
 
-namespace Platform {
+namespace Platform
+{
 
-namespace {
+namespace
+{
 
 std::string readLink(const std::string& path)
 {
@@ -38,8 +40,7 @@ std::string readSmallFile(const std::string& path)
     char buffer[4096];
     ssize_t length;
     // The first word is all that is wanted; a page or two holds it.
-    while (content.size() < 2 * sizeof buffer &&
-           (length = ::read(fd, buffer, sizeof buffer)) > 0)
+    while (content.size() < 2 * sizeof buffer && (length = ::read(fd, buffer, sizeof buffer)) > 0)
         content.append(buffer, static_cast<size_t>(length));
     ::close(fd);
     return content;
@@ -96,9 +97,9 @@ QString allUsersDesktop()
 
 QStringList systemFolders()
 {
-    static const char* const folders[] = {"/",     "/usr", "/etc", "/var",  "/opt",
+    static const char* const folders[] = {"/",     "/usr",  "/etc",  "/var", "/opt",
                                           "/home", "/root", "/boot", "/bin", "/lib",
-                                          "/sbin", "/srv", "/tmp"};
+                                          "/sbin", "/srv",  "/tmp"};
     QStringList list;
     for (const char* folder : folders)
         list << QString::fromLatin1(folder);

@@ -7,7 +7,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
-namespace Platform {
+namespace Platform
+{
 
 std::vector<ProcessRecord> runningProcesses()
 {
@@ -37,8 +38,9 @@ QString allUsersDesktop()
 QStringList systemFolders()
 {
     QStringList folders;
-    const char* const variables[] = {"SystemRoot", "windir", "ProgramFiles", "ProgramFiles(x86)",
-                                     "ProgramW6432", "ProgramData", "SystemDrive"};
+    const char* const variables[] = {"SystemRoot",        "windir",       "ProgramFiles",
+                                     "ProgramFiles(x86)", "ProgramW6432", "ProgramData",
+                                     "SystemDrive"};
     for (const char* variable : variables) {
         const QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty())
@@ -62,8 +64,8 @@ Qt::CaseSensitivity pathCaseSensitivity()
 
 bool isLinkOrJunction(const QString& path)
 {
-    return Win32::isReparsePoint(reinterpret_cast<const wchar_t*>(
-        QDir::toNativeSeparators(path).utf16()));
+    return Win32::isReparsePoint(
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
 }
 
 bool isLinkOrJunction(const QFileInfo& entry)
@@ -75,8 +77,8 @@ bool isLinkOrJunction(const QFileInfo& entry)
 
 bool removeLink(const QString& path)
 {
-    return Win32::removeReparsePoint(reinterpret_cast<const wchar_t*>(
-        QDir::toNativeSeparators(path).utf16()));
+    return Win32::removeReparsePoint(
+        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
 }
 
 } // namespace Platform

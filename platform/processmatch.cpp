@@ -1,6 +1,7 @@
 #include "processmatch.h"
 
-namespace Platform {
+namespace Platform
+{
 
 std::string exeFileName(const std::string& configuredName)
 {

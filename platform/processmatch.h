@@ -7,7 +7,8 @@
 #include <string>
 #include <vector>
 
-namespace Platform {
+namespace Platform
+{
 
 // One running process: its id and the file name of its executable in the
 // local 8-bit encoding (on Windows the CP_ACP conversion of the snapshot's

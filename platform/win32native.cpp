@@ -7,8 +7,10 @@
 
 #include <tlhelp32.h>
 
-namespace Platform {
-namespace Win32 {
+namespace Platform
+{
+namespace Win32
+{
 
 std::vector<ProcessRecord> snapshotProcesses()
 {

@@ -7,8 +7,10 @@
 
 #include <vector>
 
-namespace Platform {
-namespace Win32 {
+namespace Platform
+{
+namespace Win32
+{
 
 // A Toolhelp32 snapshot of all processes, each name converted to the local
 // 8-bit code page (CP_ACP). Empty when no snapshot can be taken.

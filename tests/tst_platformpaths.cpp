@@ -30,7 +30,8 @@ void TestPlatformPaths::iniPath_data()
            "Uninstall/{ABC}.ini";
     QTest::newRow("braces and blanks kept") << "HKEY_CURRENT_USER\\Software\\My Co\\{1-2 3}"
                                             << "/r/HKEY_CURRENT_USER/Software/My Co/{1-2 3}.ini";
-    QTest::newRow("forward slashes stay") << "A/B\\C" << "/r/A/B/C.ini";
+    QTest::newRow("forward slashes stay") << "A/B\\C"
+                                          << "/r/A/B/C.ini";
 }
 
 void TestPlatformPaths::iniPath()
@@ -44,9 +45,12 @@ void TestPlatformPaths::windowsPath_data()
 {
     QTest::addColumn<QString>("windowsPath");
     QTest::addColumn<QString>("path");
-    QTest::newRow("public desktop") << "C:/Users/Public/Desktop/" << "/r/C/Users/Public/Desktop/";
-    QTest::newRow("backslashes") << "D:\\Games\\x" << "/r/D/Games/x";
-    QTest::newRow("no drive") << "/Users/x" << "/r/Users/x";
+    QTest::newRow("public desktop") << "C:/Users/Public/Desktop/"
+                                    << "/r/C/Users/Public/Desktop/";
+    QTest::newRow("backslashes") << "D:\\Games\\x"
+                                 << "/r/D/Games/x";
+    QTest::newRow("no drive") << "/Users/x"
+                              << "/r/Users/x";
 }
 
 void TestPlatformPaths::windowsPath()
@@ -60,9 +64,11 @@ void TestPlatformPaths::standinFollowsDataHome()
 {
     const QByteArray saved = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", QDir::tempPath().toLocal8Bit() + "/data-home");
-    QCOMPARE(Platform::standinRoot(), QDir::tempPath() + QStringLiteral("/data-home/appinstaller/windows"));
+    QCOMPARE(Platform::standinRoot(),
+             QDir::tempPath() + QStringLiteral("/data-home/appinstaller/windows"));
     QCOMPARE(Platform::allUsersDesktop(),
-             QDir::tempPath() + QStringLiteral("/data-home/appinstaller/windows/C/Users/Public/Desktop/"));
+             QDir::tempPath() +
+                 QStringLiteral("/data-home/appinstaller/windows/C/Users/Public/Desktop/"));
 
     // Unset, it is the default below the home folder, never the working folder.
     qunsetenv("XDG_DATA_HOME");
@@ -84,7 +90,8 @@ void TestPlatformPaths::registryKeyIsIniFile()
     const QString file = Platform::standinIniPath(Platform::standinRoot(), key);
     QVERIFY2(QFile::exists(file), qPrintable(file));
     QSettings ini(file, QSettings::IniFormat);
-    QCOMPARE(ini.value(QStringLiteral("InstallLocation")).toString(), QStringLiteral("D:\\Ferrovane"));
+    QCOMPARE(ini.value(QStringLiteral("InstallLocation")).toString(),
+             QStringLiteral("D:\\Ferrovane"));
     QCOMPARE(ini.childGroups(), QStringList{QStringLiteral("Sub")});
 
     auto reopened = Platform::openRegistryKey(key);

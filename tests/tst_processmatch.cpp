@@ -42,18 +42,18 @@ void TestProcessMatch::matchRule_data()
     QTest::newRow("backslash then slash") << "a\\b/Client.exe" << client << true;
     QTest::newRow("trailing slash names nothing") << "Client.exe/" << client << false;
     QTest::newRow("empty name") << "" << client << false;
-    QTest::newRow("empty name, nameless process") << "" << QStringList{QStringLiteral("12:")}
-                                                  << false;
+    QTest::newRow("empty name, nameless process")
+        << "" << QStringList{QStringLiteral("12:")} << false;
     QTest::newRow("prefix is not enough") << "Client.ex" << client << false;
     QTest::newRow("longer name is not enough") << "Client.exe2" << client << false;
     // The test passes its own pid as 1.
-    QTest::newRow("own process skipped") << "Self.exe" << QStringList{QStringLiteral("1:Self.exe")}
-                                         << false;
+    QTest::newRow("own process skipped")
+        << "Self.exe" << QStringList{QStringLiteral("1:Self.exe")} << false;
     QTest::newRow("second process with own name counts")
         << "Self.exe" << QStringList{QStringLiteral("1:Self.exe"), QStringLiteral("2:Self.exe")}
         << true;
-    QTest::newRow("non-ASCII name") << QStringLiteral("客户端.exe")
-                                    << QStringList{QStringLiteral("5:客户端.exe")} << true;
+    QTest::newRow("non-ASCII name")
+        << QStringLiteral("客户端.exe") << QStringList{QStringLiteral("5:客户端.exe")} << true;
     QTest::newRow("no processes") << "Client.exe" << QStringList() << false;
 }
 
@@ -80,10 +80,10 @@ void TestProcessMatch::procExeName_data()
     QTest::addColumn<QByteArray>("name");
 
     QTest::newRow("link") << QByteArray("/usr/bin/sleep") << QByteArray() << QByteArray("sleep");
-    QTest::newRow("deleted binary") << QByteArray("/opt/app/Client.exe (deleted)") << QByteArray()
-                                    << QByteArray("Client.exe");
-    QTest::newRow("name with blank") << QByteArray("/opt/My App/My Client.exe") << QByteArray()
-                                     << QByteArray("My Client.exe");
+    QTest::newRow("deleted binary")
+        << QByteArray("/opt/app/Client.exe (deleted)") << QByteArray() << QByteArray("Client.exe");
+    QTest::newRow("name with blank")
+        << QByteArray("/opt/My App/My Client.exe") << QByteArray() << QByteArray("My Client.exe");
     QTest::newRow("link wins over command line")
         << QByteArray("/usr/bin/python3.11") << QByteArray("python3\0script.py", 17)
         << QByteArray("python3.11");
@@ -130,8 +130,8 @@ void TestProcessMatch::realProcessUnderChosenName()
         QSKIP("no sleep binary to copy");
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    const QString clientName = QStringLiteral("FerrovaneTestClient%1.exe")
-                                   .arg(QCoreApplication::applicationPid());
+    const QString clientName =
+        QStringLiteral("FerrovaneTestClient%1.exe").arg(QCoreApplication::applicationPid());
     const QString client = dir.filePath(clientName);
     QVERIFY(QFile::copy(sleepBinary, client));
     QVERIFY(QFile::setPermissions(client, QFile::permissions(client) | QFile::ExeOwner));

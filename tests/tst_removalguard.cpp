@@ -28,14 +28,22 @@ void TestRemovalGuard::normalizedPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("normalized");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("final slash") << "/opt/app/" << "/opt/app";
-    QTest::newRow("dot dot") << "/opt/app/../x/./y" << "/opt/x/y";
-    QTest::newRow("backslashes") << "C:\\Program Files\\Ferrovane\\" << "C:/Program Files/Ferrovane";
-    QTest::newRow("drive") << "C:" << "C:/";
-    QTest::newRow("drive slash") << "C:\\" << "C:/";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("double slash") << "/opt//app" << "/opt/app";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("final slash") << "/opt/app/"
+                                 << "/opt/app";
+    QTest::newRow("dot dot") << "/opt/app/../x/./y"
+                             << "/opt/x/y";
+    QTest::newRow("backslashes") << "C:\\Program Files\\Ferrovane\\"
+                                 << "C:/Program Files/Ferrovane";
+    QTest::newRow("drive") << "C:"
+                           << "C:/";
+    QTest::newRow("drive slash") << "C:\\"
+                                 << "C:/";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("double slash") << "/opt//app"
+                                  << "/opt/app";
 }
 
 void TestRemovalGuard::normalizedPath()
@@ -76,40 +84,56 @@ void TestRemovalGuard::installLocation_data()
     const int cs = Qt::CaseSensitive;
     const int ci = Qt::CaseInsensitive;
     // Unix-like
-    QTest::newRow("product folder") << "/opt/Ferrovane" << "/opt/Ferrovane" << cs
-                                    << LocationVerdict::Remove;
-    QTest::newRow("product folder in home") << "/home/user/Ferrovane" << "" << cs
-                                            << LocationVerdict::Remove;
-    QTest::newRow("empty") << "" << "" << cs << LocationVerdict::Empty;
-    QTest::newRow("blank") << "   " << "" << cs << LocationVerdict::Empty;
-    QTest::newRow("relative") << "Ferrovane" << "" << cs << LocationVerdict::NotAbsolute;
-    QTest::newRow("dot") << "." << "" << cs << LocationVerdict::NotAbsolute;
-    QTest::newRow("dot dot") << "../.." << "" << cs << LocationVerdict::NotAbsolute;
-    QTest::newRow("root") << "/" << "/" << cs << LocationVerdict::Root;
-    QTest::newRow("root through dot dot") << "/opt/.." << "" << cs << LocationVerdict::Root;
-    QTest::newRow("home") << "/home/user" << "" << cs << LocationVerdict::Protected;
-    QTest::newRow("home with final slash") << "/home/user/" << "" << cs
-                                           << LocationVerdict::Protected;
-    QTest::newRow("home's parent") << "/home" << "" << cs << LocationVerdict::Protected;
-    QTest::newRow("desktop") << "/home/user/Desktop" << "" << cs << LocationVerdict::Protected;
+    QTest::newRow("product folder") << "/opt/Ferrovane"
+                                    << "/opt/Ferrovane" << cs << LocationVerdict::Remove;
+    QTest::newRow("product folder in home") << "/home/user/Ferrovane"
+                                            << "" << cs << LocationVerdict::Remove;
+    QTest::newRow("empty") << ""
+                           << "" << cs << LocationVerdict::Empty;
+    QTest::newRow("blank") << "   "
+                           << "" << cs << LocationVerdict::Empty;
+    QTest::newRow("relative") << "Ferrovane"
+                              << "" << cs << LocationVerdict::NotAbsolute;
+    QTest::newRow("dot") << "."
+                         << "" << cs << LocationVerdict::NotAbsolute;
+    QTest::newRow("dot dot") << "../.."
+                             << "" << cs << LocationVerdict::NotAbsolute;
+    QTest::newRow("root") << "/"
+                          << "/" << cs << LocationVerdict::Root;
+    QTest::newRow("root through dot dot") << "/opt/.."
+                                          << "" << cs << LocationVerdict::Root;
+    QTest::newRow("home") << "/home/user"
+                          << "" << cs << LocationVerdict::Protected;
+    QTest::newRow("home with final slash") << "/home/user/"
+                                           << "" << cs << LocationVerdict::Protected;
+    QTest::newRow("home's parent") << "/home"
+                                   << "" << cs << LocationVerdict::Protected;
+    QTest::newRow("desktop") << "/home/user/Desktop"
+                             << "" << cs << LocationVerdict::Protected;
     QTest::newRow("ancestor of start menu") << "/home/user/.local/share/applications/.."
                                             << "" << cs << LocationVerdict::Protected;
-    QTest::newRow("usr") << "/usr" << "" << cs << LocationVerdict::Protected;
-    QTest::newRow("link to home") << "/opt/innocent" << "/home/user" << cs
-                                  << LocationVerdict::Protected;
-    QTest::newRow("link to root") << "/opt/innocent" << "/" << cs << LocationVerdict::Root;
-    QTest::newRow("link to a product folder") << "/opt/innocent" << "/srv/app/Ferrovane" << cs
-                                              << LocationVerdict::Remove;
-    QTest::newRow("similar prefix is no ancestor") << "/home/use" << "" << cs
-                                                   << LocationVerdict::Remove;
-    QTest::newRow("other case, case-sensitive") << "/HOME/USER" << "" << cs
-                                                << LocationVerdict::Remove;
+    QTest::newRow("usr") << "/usr"
+                         << "" << cs << LocationVerdict::Protected;
+    QTest::newRow("link to home") << "/opt/innocent"
+                                  << "/home/user" << cs << LocationVerdict::Protected;
+    QTest::newRow("link to root") << "/opt/innocent"
+                                  << "/" << cs << LocationVerdict::Root;
+    QTest::newRow("link to a product folder")
+        << "/opt/innocent"
+        << "/srv/app/Ferrovane" << cs << LocationVerdict::Remove;
+    QTest::newRow("similar prefix is no ancestor") << "/home/use"
+                                                   << "" << cs << LocationVerdict::Remove;
+    QTest::newRow("other case, case-sensitive") << "/HOME/USER"
+                                                << "" << cs << LocationVerdict::Remove;
     // Windows-like
-    QTest::newRow("drive root") << "C:\\" << "" << ci << LocationVerdict::Root;
-    QTest::newRow("bare drive") << "C:" << "" << ci << LocationVerdict::Root;
-    QTest::newRow("program files") << "C:\\Program Files" << "" << ci << LocationVerdict::Protected;
-    QTest::newRow("users folder, other case") << "c:\\users" << "" << ci
-                                              << LocationVerdict::Protected;
+    QTest::newRow("drive root") << "C:\\"
+                                << "" << ci << LocationVerdict::Root;
+    QTest::newRow("bare drive") << "C:"
+                                << "" << ci << LocationVerdict::Root;
+    QTest::newRow("program files") << "C:\\Program Files"
+                                   << "" << ci << LocationVerdict::Protected;
+    QTest::newRow("users folder, other case") << "c:\\users"
+                                              << "" << ci << LocationVerdict::Protected;
 }
 
 void TestRemovalGuard::installLocation()

@@ -14,7 +14,8 @@
 using Engine::LocationVerdict;
 Q_DECLARE_METATYPE(Engine::LocationVerdict)
 
-namespace {
+namespace
+{
 
 bool writeFile(const QString& path, const QByteArray& content = QByteArray("x"))
 {
@@ -102,7 +103,8 @@ void TestRemoveFolder::linkInsideIsRemovedNotFollowed()
     QVERIFY(QFile::link(outside, product + QStringLiteral("/bin/linked-folder")));
     QVERIFY(QFile::link(outside + QStringLiteral("/sentinel.txt"),
                         product + QStringLiteral("/linked-file")));
-    QVERIFY(QFile::link(product + QStringLiteral("/nowhere"), product + QStringLiteral("/dangling")));
+    QVERIFY(
+        QFile::link(product + QStringLiteral("/nowhere"), product + QStringLiteral("/dangling")));
 
     QVERIFY(Engine::removeFolderTree(product));
     QVERIFY(!QFileInfo::exists(product));
@@ -138,8 +140,10 @@ void TestRemoveFolder::guardedLocations_data()
     QTest::newRow("data home") << "@/data" << LocationVerdict::Protected << "@/data/sentinel";
     QTest::newRow("link to home") << "@/work/link-to-home" << LocationVerdict::Protected
                                   << "@/home/sentinel";
-    QTest::newRow("link to ancestor of home") << "@/work/link-up" << LocationVerdict::Protected
-                                              << "@/home/sentinel";
+    QTest::newRow("link with a backslash in its name")
+        << "@/work/a\\b" << LocationVerdict::Protected << "@/home/sentinel";
+    QTest::newRow("link to ancestor of home")
+        << "@/work/link-up" << LocationVerdict::Protected << "@/home/sentinel";
 }
 
 void TestRemoveFolder::guardedLocations()
@@ -154,6 +158,8 @@ void TestRemoveFolder::guardedLocations()
     QVERIFY(writeFile(m_root + QStringLiteral("/home/Desktop/shortcut.lnk")));
     QFile::link(m_root + QStringLiteral("/home"), m_root + QStringLiteral("/work/link-to-home"));
     QFile::link(m_root, m_root + QStringLiteral("/work/link-up"));
+    // On Linux "a\\b" is one name, not a folder a with b inside.
+    QFile::link(m_root + QStringLiteral("/home"), m_root + QStringLiteral("/work/a\\b"));
 
     QCOMPARE(Engine::removeInstallFolder(location), verdict);
     QVERIFY2(QFileInfo::exists(sentinel), qPrintable(sentinel));

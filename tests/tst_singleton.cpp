@@ -7,14 +7,14 @@
 #include <thread>
 #include <vector>
 
-namespace {
+namespace
+{
 
 std::atomic<int> constructions{0};
 
 // Each round uses its own type, so each starts with no instance. The
 // constructor is slow so that racing callers overlap inside it.
-template <int Round>
-class Slow : public Base::CSingleton<Slow<Round>>
+template <int Round> class Slow : public Base::CSingleton<Slow<Round>>
 {
     friend class Base::CSingleton<Slow<Round>>;
     Slow()
@@ -28,8 +28,7 @@ public:
     int value = 0;
 };
 
-template <int Round>
-void race(int threads)
+template <int Round> void race(int threads)
 {
     std::atomic<bool> go{false};
     std::vector<Slow<Round>*> seen(threads, nullptr);

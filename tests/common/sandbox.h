@@ -8,14 +8,16 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace TestSandbox {
+namespace TestSandbox
+{
 
 // The sandbox folder, or an empty string with a reason when this process is
 // not confined to it.
 inline QString confinedRoot(QString* whyNot)
 {
     const QString root = qEnvironmentVariable("UNINSTALLER_TEST_SANDBOX");
-    if (root.isEmpty() || !QDir::isAbsolutePath(root) || QDir::cleanPath(root) == QLatin1String("/")) {
+    if (root.isEmpty() || !QDir::isAbsolutePath(root) ||
+        QDir::cleanPath(root) == QLatin1String("/")) {
         *whyNot = QStringLiteral("not started by run-test.sh --sandbox");
         return QString();
     }

@@ -1,0 +1,267 @@
+// Runs the Win32 process code against a real process table: under Wine on
+// Linux (scripts/check-windows) or on Windows itself. No Qt, no test
+// framework: one line per check, then "N passed, M failed".
+//
+// The driver copies itself to kClientName, starts the copy as a child that
+// only waits, and asks the snapshot code about it under several spellings.
+
+#include "platform/processmatch.h"
+#include "platform/win32native.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace
+{
+
+const char kClientName[] = "FerrovaneClientProbe.exe";
+const wchar_t kClientNameW[] = L"FerrovaneClientProbe.exe";
+const char kChildArgument[] = "--wait-until-killed";
+const wchar_t kChildArgumentW[] = L"--wait-until-killed";
+// A child that lost its parent still goes away on its own.
+const DWORD kChildLifetimeMs = 60000;
+
+int passed = 0;
+int failed = 0;
+
+void check(bool ok, const std::string& what)
+{
+    std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+    std::fflush(stdout);
+    ++(ok ? passed : failed);
+}
+
+std::wstring ownPath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::wstring();
+        if (length < path.size()) {
+            path.resize(length);
+            return path;
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+std::wstring folderOf(const std::wstring& path)
+{
+    const std::wstring::size_type separator = path.find_last_of(L"\\/");
+    return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
+}
+
+std::string narrowFileName(const std::wstring& path)
+{
+    const std::wstring name = path.substr(folderOf(path).size());
+    char buffer[MAX_PATH * 2];
+    const int length = ::WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, buffer,
+                                             static_cast<int>(sizeof buffer), nullptr, nullptr);
+    return length > 1 ? std::string(buffer) : std::string();
+}
+
+// The snapshot's name for pid, or "" when the snapshot does not list it.
+std::string snapshotName(unsigned long long pid)
+{
+    for (const Platform::ProcessRecord& process : Platform::Win32::snapshotProcesses()) {
+        if (process.pid == pid)
+            return process.exeName;
+    }
+    return std::string();
+}
+
+bool startChild(const std::wstring& exe, PROCESS_INFORMATION& child)
+{
+    std::wstring commandLine = L"\"" + exe + L"\" " + kChildArgumentW;
+    STARTUPINFOW startup;
+    std::memset(&startup, 0, sizeof startup);
+    startup.cb = sizeof startup;
+    std::memset(&child, 0, sizeof child);
+    return ::CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                            nullptr, &startup, &child) != 0;
+}
+
+void stopChild(PROCESS_INFORMATION& child)
+{
+    ::TerminateProcess(child.hProcess, 0);
+    ::WaitForSingleObject(child.hProcess, 10000);
+    ::CloseHandle(child.hThread);
+    ::CloseHandle(child.hProcess);
+}
+
+bool exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Plain entries are no reparse points, and a missing path is neither one nor
+// removable (INVALID_FILE_ATTRIBUTES has every bit set). Symbolic links are,
+// and go without their targets. Wine 8 reports success from
+// CreateSymbolicLinkW but creates nothing; a link that does not appear is
+// reported as skipped.
+void checkReparsePoints(const std::wstring& folder)
+{
+    using Platform::Win32::isReparsePoint;
+    using Platform::Win32::removeReparsePoint;
+    const std::wstring target = folder + L"reparse-probe";
+    const std::wstring file = target + L"\\file.txt";
+    const std::wstring missing = target + L"\\missing";
+    ::CreateDirectoryW(target.c_str(), nullptr);
+    const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+
+    struct PlainCase {
+        const std::wstring* path;
+        bool exists;
+        const char* what;
+    };
+    const PlainCase plainCases[] = {
+        {&target, true, "plain folder"},
+        {&file, true, "plain file"},
+        {&missing, false, "missing path"},
+    };
+    for (const PlainCase& c : plainCases) {
+        check(exists(*c.path) == c.exists && !isReparsePoint(c.path->c_str()),
+              std::string(c.what) + ": isReparsePoint() false");
+    }
+    check(!removeReparsePoint(missing.c_str()), "missing path: removeReparsePoint() false");
+
+    struct LinkCase {
+        std::wstring link;
+        const std::wstring* target;
+        DWORD flags;
+        const char* what;
+    };
+    // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE: no administrator needed in
+    // developer mode.
+    const DWORD unprivileged = 0x2;
+    const LinkCase linkCases[] = {
+        {folder + L"reparse-folder-link", &target, SYMBOLIC_LINK_FLAG_DIRECTORY | unprivileged,
+         "folder link"},
+        {folder + L"reparse-file-link", &file, unprivileged, "file link"},
+    };
+    for (const LinkCase& c : linkCases) {
+        // Left over from an interrupted run?
+        ::RemoveDirectoryW(c.link.c_str());
+        ::DeleteFileW(c.link.c_str());
+        ::CreateSymbolicLinkW(c.link.c_str(), c.target->c_str(), c.flags);
+        if (!exists(c.link)) {
+            std::printf("SKIP %s: the system created no symbolic link\n", c.what);
+            continue;
+        }
+        check(isReparsePoint(c.link.c_str()), std::string(c.what) + ": isReparsePoint() true");
+        check(removeReparsePoint(c.link.c_str()) && !exists(c.link) && exists(*c.target) &&
+                  exists(file),
+              std::string(c.what) + ": removeReparsePoint() removes the link, not its target");
+    }
+
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(target.c_str());
+}
+
+struct NameCase {
+    const char* configuredName;
+    bool expected;
+    const char* why;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], kChildArgument) == 0) {
+        ::Sleep(kChildLifetimeMs);
+        return 0;
+    }
+
+    using namespace Platform;
+    const std::wstring self = ownPath();
+    const std::string selfName = narrowFileName(self);
+    const std::wstring clientPath = folderOf(self) + kClientNameW;
+    if (self.empty() || selfName.empty() || selfName == kClientName) {
+        std::printf("FAIL cannot tell this program's own path apart from %s\n", kClientName);
+        std::printf("0 passed, 1 failed\n");
+        return 1;
+    }
+
+    // The own process: listed under its name, and skipped when that name is asked for.
+    const unsigned long long ownPid = Win32::currentProcessId();
+    check(snapshotName(ownPid) == selfName,
+          "snapshot lists this process as " + selfName + " (got \"" + snapshotName(ownPid) + "\")");
+    check(matchesRunningProcess(Win32::snapshotProcesses(), selfName, 0),
+          "own name matches when no process id is skipped");
+    check(!Win32::isProcessRunning(selfName.c_str()),
+          "own process skipped: " + selfName + " is not reported as running");
+
+    check(!Win32::isProcessRunning(kClientName),
+          std::string(kClientName) + " not reported before it is started");
+
+    if (!::CopyFileW(self.c_str(), clientPath.c_str(), FALSE)) {
+        check(false, "copy this program to " + std::string(kClientName));
+        std::printf("%d passed, %d failed\n", passed, failed);
+        return 1;
+    }
+    PROCESS_INFORMATION child;
+    if (!startChild(clientPath, child)) {
+        check(false, "start " + std::string(kClientName) + " (error " +
+                         std::to_string(::GetLastError()) + ")");
+        ::DeleteFileW(clientPath.c_str());
+        std::printf("%d passed, %d failed\n", passed, failed);
+        return 1;
+    }
+
+    // CreateProcess returns once the process exists; give a slow Wine a moment anyway.
+    std::string childName;
+    for (int attempt = 0; attempt < 50 && childName.empty(); ++attempt) {
+        childName = snapshotName(child.dwProcessId);
+        if (childName.empty())
+            ::Sleep(100);
+    }
+    check(childName == kClientName, "snapshot lists the child as " + std::string(kClientName) +
+                                        " (got \"" + childName + "\")");
+
+    static const NameCase cases[] = {
+        {"FerrovaneClientProbe.exe", true, "exact name"},
+        {"ferrovaneclientprobe.exe", false, "other letter case"},
+        {"FERROVANECLIENTPROBE.EXE", false, "other letter case"},
+        {"FerrovaneClientProbe.EXE", false, "other case of the extension"},
+        {"FerrovaneClientProbe", false, "without the extension"},
+        {"FerrovaneClientProbe.exe ", false, "trailing blank"},
+        {"dir\\FerrovaneClientProbe.exe", false, "'\\' directory part"},
+        {"C:\\Program Files\\Ferrovane\\FerrovaneClientProbe.exe", false, "'\\' full path"},
+        {"dir/FerrovaneClientProbe.exe", true, "'/' directory part stripped"},
+        {"C:/Program Files/Ferrovane/FerrovaneClientProbe.exe", true, "'/' full path stripped"},
+        {"FerrovaneClientProbe.exe/", false, "name ending in '/'"},
+        {"", false, "empty name"},
+    };
+    for (const NameCase& c : cases) {
+        const bool running = Win32::isProcessRunning(c.configuredName);
+        check(running == c.expected, std::string(c.why) + ": \"" + c.configuredName + "\" " +
+                                         (running ? "found" : "not found"));
+    }
+    check(!Win32::isProcessRunning(nullptr), "null name: not found");
+
+    stopChild(child);
+    check(!Win32::isProcessRunning(kClientName),
+          std::string(kClientName) + " not reported after the child ended");
+    ::DeleteFileW(clientPath.c_str());
+
+    checkReparsePoints(folderOf(self));
+
+    const int architecture = Win32::nativeArchitecture();
+    check(architecture == PROCESSOR_ARCHITECTURE_AMD64,
+          "nativeArchitecture() is 9 (x64), got " + std::to_string(architecture));
+
+    std::printf("%d passed, %d failed\n", passed, failed);
+    return failed == 0 ? 0 : 1;
+}

@@ -10,6 +10,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include <vector>
+
 namespace Engine
 {
 
@@ -158,24 +160,40 @@ bool removeFile(const QString& path)
     return file.remove();
 }
 
+// Removes what is inside folder, depth first, with a stack of its own rather
+// than the call stack: the tree's depth is the file system's to choose, and
+// the worker thread's stack is small (1 MiB on Windows).
 bool removeContents(const QString& folder)
 {
+    struct Pending {
+        QString path;
+        bool entered;
+    };
+    std::vector<Pending> pending{{folder, false}};
     bool complete = true;
-    QDirIterator entries(folder,
-                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-    while (entries.hasNext()) {
-        const QString path = entries.next();
-        const QFileInfo entry = entries.fileInfo();
-        bool removed;
-        if (Platform::isLinkOrJunction(entry)) {
-            removed = Platform::removeLink(path);
-        } else if (entry.isDir()) {
-            removed = removeContents(path);
-            removed = QDir().rmdir(path) && removed;
-        } else {
-            removed = removeFile(path);
+    while (!pending.empty()) {
+        if (pending.back().entered) {
+            // Everything inside has had its turn; the folder itself is next,
+            // except the top one, which the caller removes.
+            const QString path = pending.back().path;
+            pending.pop_back();
+            if (!pending.empty())
+                complete = QDir().rmdir(path) && complete;
+            continue;
         }
-        complete = complete && removed;
+        pending.back().entered = true;
+        QDirIterator entries(pending.back().path,
+                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        while (entries.hasNext()) {
+            const QString path = entries.next();
+            const QFileInfo entry = entries.fileInfo();
+            if (Platform::isLinkOrJunction(entry))
+                complete = Platform::removeLink(path) && complete;
+            else if (entry.isDir())
+                pending.push_back(Pending{path, false});
+            else
+                complete = removeFile(path) && complete;
+        }
     }
     return complete;
 }

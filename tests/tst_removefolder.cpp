@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThread>
 #include <QtTest>
 
 #include <unistd.h>
@@ -57,6 +58,7 @@ private slots:
     void guardedLocations_data();
     void guardedLocations();
     void unremovableEntriesAreLeft();
+    void deepTreeOnSmallStack();
 };
 
 void TestRemoveFolder::initTestCase()
@@ -208,6 +210,29 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
     // Only the locked folder and the folder holding it are left.
     QCOMPARE(QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("locked")});
+}
+
+void TestRemoveFolder::deepTreeOnSmallStack()
+{
+    // A hostile install folder can nest far deeper than any product does.
+    // The removal runs on a worker thread, whose stack on Windows is 1 MiB:
+    // its depth must not depend on the tree's.
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    const int depth = 1500; // "/d" a level keeps the path below Linux's PATH_MAX
+    QString deepest = product;
+    for (int level = 0; level < depth; ++level)
+        deepest += QStringLiteral("/d");
+    QVERIFY(QDir().mkpath(deepest));
+    QVERIFY(writeFile(deepest + QStringLiteral("/f")));
+
+    bool removed = false;
+    QThread* worker = QThread::create([&] { removed = Engine::removeFolderTree(product); });
+    worker->setStackSize(128 * 1024);
+    worker->start();
+    QVERIFY(worker->wait(120000));
+    delete worker;
+    QVERIFY(removed);
+    QVERIFY(!QFileInfo::exists(product));
 }
 
 QTEST_GUILESS_MAIN(TestRemoveFolder)

@@ -103,6 +103,8 @@ QStringList protectedFolders()
         }
     }
     folders << Platform::systemFolders();
+    // The desktop shared by all users holds the product's shortcuts, never the product.
+    folders << Platform::allUsersDesktop();
 
     QStringList result;
     for (const QString& folder : qAsConst(folders)) {

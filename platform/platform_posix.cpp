@@ -97,9 +97,12 @@ QString allUsersDesktop()
 
 QStringList systemFolders()
 {
-    static const char* const folders[] = {"/",     "/usr",  "/etc",  "/var", "/opt",
-                                          "/home", "/root", "/boot", "/bin", "/lib",
-                                          "/sbin", "/srv",  "/tmp"};
+    // The system's own folders, and the kernel's and the mount points' roots
+    // beside them.
+    static const char* const folders[] = {
+        "/",    "/usr", "/etc",   "/var",   "/opt",   "/home",      "/root",   "/boot",
+        "/bin", "/lib", "/sbin",  "/srv",   "/tmp",   "/dev",       "/proc",   "/sys",
+        "/run", "/mnt", "/media", "/lib32", "/lib64", "/usr/local", "/var/tmp"};
     QStringList list;
     for (const char* folder : folders)
         list << QString::fromLatin1(folder);

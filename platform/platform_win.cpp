@@ -49,7 +49,7 @@ QStringList systemFolders()
     // Fallbacks for a process started with a stripped environment.
     folders << QStringLiteral("C:/Windows") << QStringLiteral("C:/Program Files")
             << QStringLiteral("C:/Program Files (x86)") << QStringLiteral("C:/Users")
-            << QStringLiteral("C:/ProgramData");
+            << QStringLiteral("C:/ProgramData") << QStringLiteral("C:/Users/Public");
     const QString home = QDir::homePath();
     const int slash = home.lastIndexOf(QLatin1Char('/'));
     if (slash > 0)

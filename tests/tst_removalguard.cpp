@@ -2,6 +2,7 @@
 // home) appear here only as strings; nothing in this file touches a disk.
 
 #include "engine/removalguard.h"
+#include "platform/platform.h"
 
 #include <QtTest>
 
@@ -193,6 +194,9 @@ void TestRemovalGuard::protectedFoldersOfThisMachine()
         Engine::normalizedPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation))));
     QVERIFY(folders.contains(Engine::normalizedPath(
         QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))));
+    QVERIFY(folders.contains(Engine::normalizedPath(Platform::allUsersDesktop())));
+    for (const QString& system : Platform::systemFolders())
+        QVERIFY2(folders.contains(Engine::normalizedPath(system)), qPrintable(system));
     // The real home and root are refused without being touched.
     QCOMPARE(Engine::checkInstallLocation(QDir::homePath()), LocationVerdict::Protected);
     QCOMPARE(Engine::checkInstallLocation(QDir::rootPath()), LocationVerdict::Root);

@@ -140,6 +140,9 @@ void TestRemoveFolder::guardedLocations_data()
     QTest::newRow("desktop") << "@/home/Desktop" << LocationVerdict::Protected
                              << "@/home/Desktop/sentinel";
     QTest::newRow("data home") << "@/data" << LocationVerdict::Protected << "@/data/sentinel";
+    QTest::newRow("all-users desktop")
+        << "@/data/appinstaller/windows/C/Users/Public/Desktop" << LocationVerdict::Protected
+        << "@/data/appinstaller/windows/C/Users/Public/Desktop/Other.lnk";
     QTest::newRow("link to home") << "@/work/link-to-home" << LocationVerdict::Protected
                                   << "@/home/sentinel";
     QTest::newRow("link with a backslash in its name")

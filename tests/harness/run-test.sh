@@ -32,7 +32,17 @@ if [ "${1:-}" = "--inside" ]; then
         fi
     done
 
-    # Refuse to run unless the folder is writable and everything else is not.
+    # Refuse to run unless every mount but the folder is read-only: the last
+    # entry for a mount point is the one on top, the only one a path reaches.
+    writable=$(awk -v root="$root" '
+        { point = $5; options[point] = $6 }
+        END { for (point in options) if (point != root && options[point] !~ /(^|,)ro(,|$)/) print point }
+    ' /proc/self/mountinfo)
+    if [ -n "$writable" ]; then
+        echo "run-test.sh: refusing to run: still writable in the sandbox: $writable" >&2
+        exit 99
+    fi
+    # And check by writing, inside and out.
     probe=".uninstaller-sandbox-probe.$$"
     if ! touch "$root/$probe" 2>/dev/null; then
         echo "run-test.sh: the sandbox folder $root is not writable" >&2
@@ -63,8 +73,19 @@ fi
 [ $# -ge 1 ] || { echo "usage: run-test.sh [--sandbox] [--] program [args...]" >&2; exit 2; }
 
 real_home=${HOME:-/root}
+# The program by its absolute path: the test runs from the temporary folder.
+program=$1
+shift
+case "$program" in
+*/*) program=$(cd "$(dirname "$program")" && pwd -P)/$(basename "$program") ;;
+esac
+
 root=$(mktemp -d "${TMPDIR:-/tmp}/uninstaller-test.XXXXXX") || exit 97
-root=$(cd "$root" && pwd -P)
+root=$(cd "$root" && pwd -P) || exit 97
+case "$root" in
+/?*/uninstaller-test.??????) ;;
+*) echo "run-test.sh: unexpected temporary folder '$root'" >&2; exit 97 ;;
+esac
 cleanup() {
     # Tests may leave read-only folders behind; give write access back first.
     chmod -R u+rwX "$root" 2>/dev/null
@@ -83,12 +104,12 @@ export TMPDIR="$root/tmp"
 export UNINSTALLER_TEST_ROOT="$root"
 
 if [ $sandbox -eq 1 ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        unshare --mount --propagation private -- bash "$0" --inside "$root" "$real_home" -- "$@"
-    else
-        unshare --map-root-user --mount --propagation private -- bash "$0" --inside "$root" "$real_home" -- "$@"
-    fi
+    # A PID namespace with its own /proc too: through /proc/<pid>/root of a
+    # process outside, a path would reach the machine's file system unchanged.
+    namespaces=(--mount --propagation private --pid --fork --mount-proc)
+    [ "$(id -u)" -eq 0 ] || namespaces=(--map-root-user "${namespaces[@]}")
+    unshare "${namespaces[@]}" -- bash "$0" --inside "$root" "$real_home" -- "$program" "$@"
     exit $?
 fi
 
-cd "$root" && "$@"
+cd "$root" && "$program" "$@"

@@ -37,6 +37,50 @@ bool isRootPath(const QString& normalized)
     return root.match(normalized).hasMatch();
 }
 
+PathRules hostPathRules()
+{
+    PathRules rules;
+    rules.caseSensitivity = Platform::pathCaseSensitivity();
+    rules.windows = Platform::usesDrivePaths();
+    return rules;
+}
+
+bool isAbsoluteLocation(const QString& normalized, const PathRules& rules)
+{
+    // Not QDir::isAbsolutePath(): on Windows it takes "C:folder" and "/folder",
+    // which depend on the current drive and folder, for absolute.
+    if (rules.windows) {
+        static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:/"));
+        return drive.match(normalized).hasMatch() || normalized.startsWith(QLatin1String("//"));
+    }
+    return normalized.startsWith(QLatin1Char('/'));
+}
+
+bool isUnusualSpelling(const QString& path)
+{
+    QString slashed = path;
+    slashed.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    // "//?/", "//./" and "//server/share": verbatim, device and network paths.
+    if (slashed.startsWith(QLatin1String("//")))
+        return true;
+    // A ':' past the drive letter names a stream ("C:/Users::$INDEX_ALLOCATION").
+    if (slashed.indexOf(QLatin1Char(':'), 2) >= 0)
+        return true;
+    static const QRegularExpression shortName(QStringLiteral("~[0-9]"));
+    const QStringList parts = slashed.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        if (part == QLatin1String(".") || part == QLatin1String(".."))
+            continue;
+        // Windows drops a final dot or blank: "Users." is "Users".
+        if (part.endsWith(QLatin1Char('.')) || part.endsWith(QLatin1Char(' ')))
+            return true;
+        // "PROGRA~1" may be another spelling of "Program Files".
+        if (part.contains(shortName))
+            return true;
+    }
+    return false;
+}
+
 bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseSensitivity cs)
 {
     if (candidate.isEmpty() || folder.isEmpty())
@@ -48,31 +92,59 @@ bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseS
     return folder.startsWith(prefix, cs);
 }
 
+namespace
+{
+
+bool isProtectedPath(const QString& path, const ProtectedFolders& protectedFolders,
+                     Qt::CaseSensitivity cs)
+{
+    for (const QString& folder : protectedFolders.folders) {
+        if (isSameOrAncestor(path, normalizedPath(folder), cs))
+            return true;
+    }
+    for (const QString& folder : protectedFolders.sealed) {
+        const QString sealed = normalizedPath(folder);
+        if (isSameOrAncestor(path, sealed, cs) || isSameOrAncestor(sealed, path, cs))
+            return true;
+    }
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString parent = slash <= 0 ? QString() : path.left(slash);
+    for (const QString& folder : protectedFolders.profileParents) {
+        if (!parent.isEmpty() && parent.compare(normalizedPath(folder), cs) == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 LocationVerdict judgeInstallLocation(const QString& written, const QString& resolved,
-                                     const QStringList& protectedFolders, Qt::CaseSensitivity cs)
+                                     const ProtectedFolders& protectedFolders,
+                                     const PathRules& rules)
 {
     if (written.trimmed().isEmpty())
         return LocationVerdict::Empty;
-    const QString paths[] = {normalizedPath(written), normalizedPath(resolved)};
+    if (isUnusualSpelling(written))
+        return LocationVerdict::Unusual;
+    const QString normalized = normalizedPath(written);
     // A relative path would be taken against the working directory, which
     // can be anything (a root, the home folder).
-    if (!QDir::isAbsolutePath(paths[0]) || paths[0].startsWith(QLatin1String("./")) ||
-        paths[0] == QLatin1String(".") || paths[0].startsWith(QLatin1String("..")))
-        return isRootPath(paths[0]) ? LocationVerdict::Root : LocationVerdict::NotAbsolute;
-    for (const QString& path : paths) {
+    if (!isAbsoluteLocation(normalized, rules))
+        return isRootPath(normalized) ? LocationVerdict::Root : LocationVerdict::NotAbsolute;
+    if (isRootPath(normalized))
+        return LocationVerdict::Root;
+    for (const QString& path : {normalized, normalizedPath(resolved)}) {
         if (path.isEmpty())
             continue;
         if (isRootPath(path))
             return LocationVerdict::Root;
-        for (const QString& folder : protectedFolders) {
-            if (isSameOrAncestor(path, normalizedPath(folder), cs))
-                return LocationVerdict::Protected;
-        }
+        if (isProtectedPath(path, protectedFolders, rules.caseSensitivity))
+            return LocationVerdict::Protected;
     }
     return LocationVerdict::Remove;
 }
 
-QStringList protectedFolders()
+ProtectedFolders protectedFolders()
 {
     static const QStandardPaths::StandardLocation userLocations[] = {
         QStandardPaths::HomeLocation,          QStandardPaths::DesktopLocation,
@@ -85,38 +157,56 @@ QStringList protectedFolders()
         QStandardPaths::CacheLocation,         QStandardPaths::GenericCacheLocation,
         QStandardPaths::TempLocation,          QStandardPaths::FontsLocation,
     };
-    // On Windows the data locations list the program's own folder too. The
-    // uninstaller usually lives in the folder it removes, so that one is not
-    // a folder to protect (the home and system folders above it still are).
-    const QString appDir = QCoreApplication::instance()
-                               ? normalizedPath(QCoreApplication::applicationDirPath())
-                               : QString();
+    // On Windows the data locations also list the program's own folder and its
+    // "data" folder. The uninstaller usually lives in the folder it removes,
+    // so those two entries are not folders to protect; every other one is,
+    // wherever the program was started from.
+    QStringList ownFolders;
+    if (QCoreApplication::instance()) {
+        const QString appDir = normalizedPath(QCoreApplication::applicationDirPath());
+        ownFolders << appDir << appDir + QLatin1String("/data");
+    }
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+    const auto isOwnFolder = [&](const QString& folder) {
+        for (const QString& own : qAsConst(ownFolders)) {
+            if (normalizedPath(folder).compare(own, cs) == 0)
+                return true;
+        }
+        return false;
+    };
 
     QStringList folders;
     folders << QDir::homePath();
     for (const QStandardPaths::StandardLocation type : userLocations) {
+        folders << QStandardPaths::writableLocation(type);
         for (const QString& location : QStandardPaths::standardLocations(type)) {
-            if (!appDir.isEmpty() && isSameOrAncestor(appDir, normalizedPath(location), cs))
-                continue;
-            folders << location;
+            if (!isOwnFolder(location))
+                folders << location;
         }
     }
     folders << Platform::systemFolders();
     // The desktop shared by all users holds the product's shortcuts, never the product.
     folders << Platform::allUsersDesktop();
 
-    QStringList result;
-    for (const QString& folder : qAsConst(folders)) {
-        const QString normalized = normalizedPath(folder);
-        if (normalized.isEmpty())
-            continue;
-        result << normalized;
-        const QString canonical = QFileInfo(normalized).canonicalFilePath();
-        if (!canonical.isEmpty() && canonical != normalized)
-            result << normalizedPath(canonical);
-    }
-    result.removeDuplicates();
+    // Each as written and as resolved through links and junctions.
+    const auto withResolved = [](const QStringList& list) {
+        QStringList result;
+        for (const QString& folder : list) {
+            const QString normalized = normalizedPath(folder);
+            if (normalized.isEmpty())
+                continue;
+            result << normalized;
+            const QString resolved = normalizedPath(Platform::resolvedPath(normalized));
+            if (!resolved.isEmpty() && resolved != normalized)
+                result << resolved;
+        }
+        result.removeDuplicates();
+        return result;
+    };
+    ProtectedFolders result;
+    result.folders = withResolved(folders);
+    result.sealed = withResolved(Platform::sealedSystemFolders());
+    result.profileParents = withResolved(Platform::userProfileParents());
     return result;
 }
 
@@ -133,12 +223,17 @@ QString removalPath(const QString& location)
 
 LocationVerdict checkInstallLocation(const QString& location)
 {
+    if (location.trimmed().isEmpty())
+        return LocationVerdict::Empty;
+    // What will really be removed must be absolute too (on Linux "\\folder"
+    // reads as absolute once '\\' is taken for a separator, but is not).
+    const QString path = removalPath(location);
+    if (!isAbsoluteLocation(path, hostPathRules()))
+        return isRootPath(normalizedPath(location)) ? LocationVerdict::Root
+                                                    : LocationVerdict::NotAbsolute;
     // Resolve what will really be removed, through every link on the way.
-    const QString resolved = location.trimmed().isEmpty()
-                                 ? QString()
-                                 : QFileInfo(removalPath(location)).canonicalFilePath();
-    return judgeInstallLocation(location, resolved, protectedFolders(),
-                                Platform::pathCaseSensitivity());
+    return judgeInstallLocation(location, Platform::resolvedPath(path), protectedFolders(),
+                                hostPathRules());
 }
 
 bool isUsableProductName(const QString& name)
@@ -206,9 +301,12 @@ bool removeFolderTree(const QString& path)
 {
     if (path.isEmpty())
         return true;
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return true;
     if (Platform::isLinkOrJunction(path))
         return Platform::removeLink(path);
-    if (!QFileInfo(path).isDir())
+    if (!info.isDir())
         return true;
     const bool contentsRemoved = removeContents(path);
     return QDir().rmdir(path) && contentsRemoved;

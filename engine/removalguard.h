@@ -15,7 +15,25 @@ enum class LocationVerdict {
     Empty,       // no location recorded
     NotAbsolute, // relative: it would depend on the working directory
     Root,        // a file-system or drive root
-    Protected,   // the same as or a parent of a folder the user or system needs
+    Protected,   // a folder the user or the system needs, or a parent of one
+    Unusual,     // a spelling Windows reads otherwise than its text: a device or
+                 // verbatim prefix, a network path, a stream, a short 8.3 name,
+                 // a name ending in a dot or blank
+};
+
+// How paths are read: Windows' rules (drive letters, case-insensitive) or
+// POSIX ones.
+struct PathRules {
+    Qt::CaseSensitivity caseSensitivity = Qt::CaseSensitive;
+    bool windows = false;
+};
+PathRules hostPathRules();
+
+// Folders the removal must leave alone.
+struct ProtectedFolders {
+    QStringList folders;        // neither these nor any parent of them
+    QStringList sealed;         // nothing inside these either (the Windows folder)
+    QStringList profileParents; // nor any folder directly inside these (user profiles)
 };
 
 // "C:\\a\\..\\b\\" -> "C:/b": '/' separators, no "." or "..", no final '/'
@@ -25,17 +43,25 @@ QString normalizedPath(const QString& path);
 // "/", "C:", "C:/", "//server" or "//server/share".
 bool isRootPath(const QString& normalized);
 
+// "C:/…" under Windows' rules, "/…" under POSIX ones.
+bool isAbsoluteLocation(const QString& normalized, const PathRules& rules);
+
+// See LocationVerdict::Unusual.
+bool isUnusualSpelling(const QString& path);
+
 // True when folder is candidate or lies inside it.
 bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseSensitivity cs);
 
 // The decision itself, on the location as written and as resolved through
-// links (empty when it does not exist). Pure: no file-system access.
+// links and junctions (empty when it does not exist). Pure: no file-system
+// access.
 LocationVerdict judgeInstallLocation(const QString& written, const QString& resolved,
-                                     const QStringList& protectedFolders, Qt::CaseSensitivity cs);
+                                     const ProtectedFolders& protectedFolders,
+                                     const PathRules& rules);
 
-// Home, every standard location of the user, the system's own folders, each
-// also as resolved through links.
-QStringList protectedFolders();
+// Home, every standard location of the user, the all-users desktop, the
+// system's own folders, each also as resolved through links.
+ProtectedFolders protectedFolders();
 
 // judgeInstallLocation() for this machine.
 LocationVerdict checkInstallLocation(const QString& location);

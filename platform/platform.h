@@ -66,6 +66,19 @@ QString allUsersDesktop();
 // remove a parent of, e.g. "/usr" or the Windows folder.
 QStringList systemFolders();
 
+// Folders nothing inside of which the uninstaller removes (the Windows folder).
+QStringList sealedSystemFolders();
+
+// Folders whose direct children are user profiles ("C:/Users", "/home").
+QStringList userProfileParents();
+
+// Whether paths start with a drive letter ("C:/…") on this system.
+bool usesDrivePaths();
+
+// Where path leads once every link (and on Windows junction and short name)
+// on the way is resolved; empty when it does not exist.
+QString resolvedPath(const QString& path);
+
 // How this system compares file paths.
 Qt::CaseSensitivity pathCaseSensitivity();
 

@@ -124,6 +124,32 @@ bool isLinkOrJunction(const QFileInfo& entry)
     return entry.isSymLink();
 }
 
+QString resolvedPath(const QString& path)
+{
+    return QFileInfo(path).canonicalFilePath();
+}
+
+bool usesDrivePaths()
+{
+    return false;
+}
+
+QStringList sealedSystemFolders()
+{
+    // Nothing of a product is ever inside these.
+    static const char* const folders[] = {"/proc", "/sys",  "/dev", "/run",   "/boot",  "/etc",
+                                          "/bin",  "/sbin", "/lib", "/lib32", "/lib64", "/usr"};
+    QStringList list;
+    for (const char* folder : folders)
+        list << QString::fromLatin1(folder);
+    return list;
+}
+
+QStringList userProfileParents()
+{
+    return {QStringLiteral("/home")};
+}
+
 bool removeLink(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;

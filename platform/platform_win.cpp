@@ -38,9 +38,9 @@ QString allUsersDesktop()
 QStringList systemFolders()
 {
     QStringList folders;
-    const char* const variables[] = {"SystemRoot",        "windir",       "ProgramFiles",
-                                     "ProgramFiles(x86)", "ProgramW6432", "ProgramData",
-                                     "SystemDrive"};
+    const char* const variables[] = {
+        "SystemRoot",   "windir",      "ProgramFiles", "ProgramFiles(x86)",
+        "ProgramW6432", "ProgramData", "PUBLIC",       "SystemDrive"};
     for (const char* variable : variables) {
         const QString value = qEnvironmentVariable(variable);
         if (!value.isEmpty())
@@ -62,10 +62,19 @@ Qt::CaseSensitivity pathCaseSensitivity()
     return Qt::CaseInsensitive;
 }
 
+namespace
+{
+
+std::wstring nativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(path)).toStdWString();
+}
+
+} // namespace
+
 bool isLinkOrJunction(const QString& path)
 {
-    return Win32::isReparsePoint(
-        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
+    return Win32::isLinkEntry(nativePath(path).c_str());
 }
 
 bool isLinkOrJunction(const QFileInfo& entry)
@@ -77,8 +86,45 @@ bool isLinkOrJunction(const QFileInfo& entry)
 
 bool removeLink(const QString& path)
 {
-    return Win32::removeReparsePoint(
-        reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()));
+    return Win32::removeLinkEntry(nativePath(path).c_str());
+}
+
+QString resolvedPath(const QString& path)
+{
+    // GetFinalPathNameByHandle follows junctions and short names too, which
+    // QFileInfo::canonicalFilePath() does not.
+    const std::wstring resolved = Win32::finalPath(nativePath(path).c_str());
+    if (!resolved.empty())
+        return QDir::fromNativeSeparators(QString::fromStdWString(resolved));
+    return QFileInfo(path).canonicalFilePath();
+}
+
+bool usesDrivePaths()
+{
+    return true;
+}
+
+QStringList sealedSystemFolders()
+{
+    QStringList folders;
+    for (const char* variable : {"SystemRoot", "windir"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            folders << QDir::fromNativeSeparators(value);
+    }
+    folders << QStringLiteral("C:/Windows");
+    return folders;
+}
+
+QStringList userProfileParents()
+{
+    QStringList folders{QStringLiteral("C:/Users")};
+    for (const QString& profile : {QDir::homePath(), qEnvironmentVariable("PUBLIC")}) {
+        const int slash = QDir::fromNativeSeparators(profile).lastIndexOf(QLatin1Char('/'));
+        if (slash > 0)
+            folders << QDir::fromNativeSeparators(profile).left(slash);
+    }
+    return folders;
 }
 
 } // namespace Platform

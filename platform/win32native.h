@@ -5,6 +5,7 @@
 
 #include "processmatch.h"
 
+#include <string>
 #include <vector>
 
 namespace Platform
@@ -25,12 +26,24 @@ int nativeArchitecture();
 // names (local 8-bit, see matchesRunningProcess).
 bool isProcessRunning(const char* configuredName);
 
-// FILE_ATTRIBUTE_REPARSE_POINT on the entry itself: symbolic links,
-// junctions and mount points.
-bool isReparsePoint(const wchar_t* path);
+// An absolute path ("C:\\…", "\\\\server\\share\\…") in its "\\\\?\\" form, which is
+// not limited to MAX_PATH characters; anything else unchanged.
+std::wstring extendedPath(const wchar_t* path);
 
-// Removes a reparse point without touching its target.
-bool removeReparsePoint(const wchar_t* path);
+// True for an entry to remove as a link and never to enter: a symbolic link,
+// a junction or a mount point (reparse points whose tag is a name surrogate),
+// and, failing closed, an entry whose attributes cannot be read. False for a
+// plain file or folder and for reparse points that hold data of their own,
+// such as cloud placeholders.
+bool isLinkEntry(const wchar_t* path);
+
+// Removes a link entry without touching its target. False when nothing was
+// removed.
+bool removeLinkEntry(const wchar_t* path);
+
+// Where a path leads once every link, junction and short name on the way is
+// resolved ("C:\\…" or "\\\\server\\share\\…"); empty when it cannot be opened.
+std::wstring finalPath(const wchar_t* path);
 
 } // namespace Win32
 } // namespace Platform

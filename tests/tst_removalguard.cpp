@@ -18,6 +18,10 @@ private slots:
     void normalizedPath();
     void rootPath_data();
     void rootPath();
+    void absoluteLocation_data();
+    void absoluteLocation();
+    void unusualSpelling_data();
+    void unusualSpelling();
     void installLocation_data();
     void installLocation();
     void productName_data();
@@ -75,93 +79,177 @@ void TestRemovalGuard::rootPath()
     QCOMPARE(Engine::isRootPath(path), root);
 }
 
+void TestRemovalGuard::absoluteLocation_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("windows");
+    QTest::addColumn<bool>("absolute");
+    QTest::newRow("posix absolute") << "/opt/app" << false << true;
+    QTest::newRow("posix relative") << "opt/app" << false << false;
+    QTest::newRow("posix: drive path is relative") << "C:/app" << false << false;
+    QTest::newRow("windows drive path") << "C:/app" << true << true;
+    QTest::newRow("windows: drive-relative") << "C:app" << true << false;
+    QTest::newRow("windows: current drive's root") << "/Users" << true << false;
+    QTest::newRow("windows network path") << "//server/share/app" << true << true;
+    QTest::newRow("windows relative") << "app" << true << false;
+}
+
+void TestRemovalGuard::absoluteLocation()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, windows);
+    QFETCH(bool, absolute);
+    Engine::PathRules rules;
+    rules.windows = windows;
+    QCOMPARE(Engine::isAbsoluteLocation(path, rules), absolute);
+}
+
+void TestRemovalGuard::unusualSpelling_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("unusual");
+    QTest::newRow("plain") << "C:\\Program Files\\Ferrovane" << false;
+    QTest::newRow("dots inside names") << "C:\\Apps\\Ferrovane.v2\\bin" << false;
+    QTest::newRow("dot dot component") << "C:\\Apps\\..\\Ferrovane" << false;
+    QTest::newRow("tilde without digit") << "/opt/~ferro" << false;
+    QTest::newRow("verbatim prefix") << "\\\\?\\C:\\Users" << true;
+    QTest::newRow("device prefix") << "\\\\.\\C:\\Users" << true;
+    QTest::newRow("network path") << "\\\\localhost\\C$\\Users" << true;
+    QTest::newRow("stream") << "C:\\Users::$INDEX_ALLOCATION" << true;
+    QTest::newRow("named stream") << "C:\\Apps\\x:stream" << true;
+    QTest::newRow("trailing dot") << "C:\\Users." << true;
+    QTest::newRow("trailing blank") << "C:\\Users \\bob" << true;
+    QTest::newRow("short name") << "C:\\PROGRA~1" << true;
+    QTest::newRow("short name deeper") << "C:\\Users\\bob\\DOCUME~1" << true;
+}
+
+void TestRemovalGuard::unusualSpelling()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, unusual);
+    QCOMPARE(Engine::isUnusualSpelling(path), unusual);
+}
+
 void TestRemovalGuard::installLocation_data()
 {
     QTest::addColumn<QString>("written");
     QTest::addColumn<QString>("resolved");
-    QTest::addColumn<int>("caseSensitivity");
+    QTest::addColumn<bool>("windows");
     QTest::addColumn<LocationVerdict>("verdict");
 
-    const int cs = Qt::CaseSensitive;
-    const int ci = Qt::CaseInsensitive;
-    // Unix-like
+    // POSIX rules
     QTest::newRow("product folder") << "/opt/Ferrovane"
-                                    << "/opt/Ferrovane" << cs << LocationVerdict::Remove;
+                                    << "/opt/Ferrovane" << false << LocationVerdict::Remove;
     QTest::newRow("product folder in home") << "/home/user/Ferrovane"
-                                            << "" << cs << LocationVerdict::Remove;
+                                            << "" << false << LocationVerdict::Remove;
     QTest::newRow("empty") << ""
-                           << "" << cs << LocationVerdict::Empty;
+                           << "" << false << LocationVerdict::Empty;
     QTest::newRow("blank") << "   "
-                           << "" << cs << LocationVerdict::Empty;
+                           << "" << false << LocationVerdict::Empty;
     QTest::newRow("relative") << "Ferrovane"
-                              << "" << cs << LocationVerdict::NotAbsolute;
+                              << "" << false << LocationVerdict::NotAbsolute;
     QTest::newRow("dot") << "."
-                         << "" << cs << LocationVerdict::NotAbsolute;
+                         << "" << false << LocationVerdict::NotAbsolute;
     QTest::newRow("dot dot") << "../.."
-                             << "" << cs << LocationVerdict::NotAbsolute;
+                             << "" << false << LocationVerdict::NotAbsolute;
     QTest::newRow("root") << "/"
-                          << "/" << cs << LocationVerdict::Root;
+                          << "/" << false << LocationVerdict::Root;
     QTest::newRow("root through dot dot") << "/opt/.."
-                                          << "" << cs << LocationVerdict::Root;
+                                          << "" << false << LocationVerdict::Root;
     QTest::newRow("home") << "/home/user"
-                          << "" << cs << LocationVerdict::Protected;
+                          << "" << false << LocationVerdict::Protected;
     QTest::newRow("home with final slash") << "/home/user/"
-                                           << "" << cs << LocationVerdict::Protected;
+                                           << "" << false << LocationVerdict::Protected;
     QTest::newRow("home's parent") << "/home"
-                                   << "" << cs << LocationVerdict::Protected;
+                                   << "" << false << LocationVerdict::Protected;
+    QTest::newRow("another user's home") << "/home/other"
+                                         << "" << false << LocationVerdict::Protected;
     QTest::newRow("desktop") << "/home/user/Desktop"
-                             << "" << cs << LocationVerdict::Protected;
+                             << "" << false << LocationVerdict::Protected;
     QTest::newRow("ancestor of start menu") << "/home/user/.local/share/applications/.."
-                                            << "" << cs << LocationVerdict::Protected;
+                                            << "" << false << LocationVerdict::Protected;
     QTest::newRow("usr") << "/usr"
-                         << "" << cs << LocationVerdict::Protected;
+                         << "" << false << LocationVerdict::Protected;
+    QTest::newRow("inside a sealed folder") << "/usr/lib/x"
+                                            << "" << false << LocationVerdict::Protected;
+    QTest::newRow("inside a protected folder") << "/srv/Ferrovane"
+                                               << "" << false << LocationVerdict::Remove;
     QTest::newRow("link to home") << "/opt/innocent"
-                                  << "/home/user" << cs << LocationVerdict::Protected;
+                                  << "/home/user" << false << LocationVerdict::Protected;
+    QTest::newRow("link into a sealed folder")
+        << "/opt/innocent"
+        << "/usr/share" << false << LocationVerdict::Protected;
     QTest::newRow("link to root") << "/opt/innocent"
-                                  << "/" << cs << LocationVerdict::Root;
+                                  << "/" << false << LocationVerdict::Root;
     QTest::newRow("link to a product folder")
         << "/opt/innocent"
-        << "/srv/app/Ferrovane" << cs << LocationVerdict::Remove;
-    QTest::newRow("similar prefix is no ancestor") << "/home/use"
-                                                   << "" << cs << LocationVerdict::Remove;
-    QTest::newRow("other case, case-sensitive") << "/HOME/USER"
-                                                << "" << cs << LocationVerdict::Remove;
-    // Windows-like
-    QTest::newRow("drive root") << "C:\\"
-                                << "" << ci << LocationVerdict::Root;
-    QTest::newRow("bare drive") << "C:"
-                                << "" << ci << LocationVerdict::Root;
-    QTest::newRow("program files") << "C:\\Program Files"
-                                   << "" << ci << LocationVerdict::Protected;
-    QTest::newRow("users folder, other case") << "c:\\users"
-                                              << "" << ci << LocationVerdict::Protected;
+        << "/srv/app/Ferrovane" << false << LocationVerdict::Remove;
+    QTest::newRow("similar prefix is no ancestor") << "/home/user/Desk"
+                                                   << "" << false << LocationVerdict::Remove;
+    QTest::newRow("other case under posix rules") << "/HOME2/USER"
+                                                  << "" << false << LocationVerdict::Remove;
+    QTest::newRow("trailing dot") << "/opt/Ferrovane."
+                                  << "" << false << LocationVerdict::Unusual;
+    // Windows rules: drive letters, case-insensitive
+    QTest::newRow("win: product folder") << "C:\\Program Files\\Ferrovane"
+                                         << "" << true << LocationVerdict::Remove;
+    QTest::newRow("win: product folder in the profile") << "c:\\users\\user\\AppData\\Ferrovane"
+                                                        << "" << true << LocationVerdict::Remove;
+    QTest::newRow("win: drive root") << "C:\\"
+                                     << "" << true << LocationVerdict::Root;
+    QTest::newRow("win: bare drive") << "C:"
+                                     << "" << true << LocationVerdict::Root;
+    QTest::newRow("win: drive-relative") << "C:Users"
+                                         << "" << true << LocationVerdict::NotAbsolute;
+    QTest::newRow("win: current drive's folder") << "\\Users"
+                                                 << "" << true << LocationVerdict::NotAbsolute;
+    QTest::newRow("win: program files") << "C:\\Program Files"
+                                        << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: users folder, other case") << "c:\\users"
+                                                   << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: another profile") << "C:\\Users\\alice"
+                                          << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: inside the Windows folder") << "C:\\WINDOWS\\System32"
+                                                    << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: junction into the profile")
+        << "C:\\ProgramData\\Ferrovane\\j\\user"
+        << "C:/Users/user" << true << LocationVerdict::Protected;
+    QTest::newRow("win: short name") << "C:\\PROGRA~1"
+                                     << "" << true << LocationVerdict::Unusual;
+    QTest::newRow("win: verbatim prefix") << "\\\\?\\C:\\Users"
+                                          << "" << true << LocationVerdict::Unusual;
+    QTest::newRow("win: admin share") << "\\\\localhost\\C$\\Users"
+                                      << "" << true << LocationVerdict::Unusual;
+    QTest::newRow("win: stream") << "C:\\Users::$INDEX_ALLOCATION"
+                                 << "" << true << LocationVerdict::Unusual;
 }
 
 void TestRemovalGuard::installLocation()
 {
     QFETCH(QString, written);
     QFETCH(QString, resolved);
-    QFETCH(int, caseSensitivity);
+    QFETCH(bool, windows);
     QFETCH(LocationVerdict, verdict);
 
-    const QStringList protectedFolders{
-        QStringLiteral("/home/user"),
-        QStringLiteral("/home/user/Desktop"),
-        QStringLiteral("/home/user/.local/share/applications"),
-        QStringLiteral("/usr"),
-        QStringLiteral("/home"),
-        QStringLiteral("C:/Program Files"),
-        QStringLiteral("C:/Users/user"),
-        QStringLiteral("C:/Windows"),
-    };
-    // Qt takes "C:/..." for absolute on Windows only; elsewhere such a path is
-    // relative, which the guard refuses as well.
-    if (verdict == LocationVerdict::Protected && !QDir::isAbsolutePath(QStringLiteral("C:/")) &&
-        !QDir::isAbsolutePath(Engine::normalizedPath(written)))
-        verdict = LocationVerdict::NotAbsolute;
-    QCOMPARE(Engine::judgeInstallLocation(written, resolved, protectedFolders,
-                                          Qt::CaseSensitivity(caseSensitivity)),
-             verdict);
+    Engine::ProtectedFolders protectedFolders;
+    Engine::PathRules rules;
+    rules.windows = windows;
+    if (windows) {
+        rules.caseSensitivity = Qt::CaseInsensitive;
+        protectedFolders.folders =
+            QStringList{QStringLiteral("C:/Program Files"), QStringLiteral("C:/Users/user"),
+                        QStringLiteral("C:/Users/user/Desktop"), QStringLiteral("C:/Users")};
+        protectedFolders.sealed = QStringList{QStringLiteral("C:/Windows")};
+        protectedFolders.profileParents = QStringList{QStringLiteral("C:/Users")};
+    } else {
+        protectedFolders.folders =
+            QStringList{QStringLiteral("/home/user"), QStringLiteral("/home/user/Desktop"),
+                        QStringLiteral("/home/user/.local/share/applications"),
+                        QStringLiteral("/home"), QStringLiteral("/srv")};
+        protectedFolders.sealed = QStringList{QStringLiteral("/usr")};
+        protectedFolders.profileParents = QStringList{QStringLiteral("/home")};
+    }
+    QCOMPARE(Engine::judgeInstallLocation(written, resolved, protectedFolders, rules), verdict);
 }
 
 void TestRemovalGuard::productName_data()
@@ -188,15 +276,21 @@ void TestRemovalGuard::productName()
 
 void TestRemovalGuard::protectedFoldersOfThisMachine()
 {
-    const QStringList folders = Engine::protectedFolders();
+    const Engine::ProtectedFolders protectedFolders = Engine::protectedFolders();
+    const QStringList& folders = protectedFolders.folders;
     QVERIFY(folders.contains(Engine::normalizedPath(QDir::homePath())));
-    QVERIFY(folders.contains(
-        Engine::normalizedPath(QStandardPaths::writableLocation(QStandardPaths::DesktopLocation))));
-    QVERIFY(folders.contains(Engine::normalizedPath(
-        QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation))));
+    for (const auto type : {QStandardPaths::DesktopLocation, QStandardPaths::ApplicationsLocation,
+                            QStandardPaths::DocumentsLocation, QStandardPaths::TempLocation}) {
+        const QString location = QStandardPaths::writableLocation(type);
+        QVERIFY2(folders.contains(Engine::normalizedPath(location)), qPrintable(location));
+    }
     QVERIFY(folders.contains(Engine::normalizedPath(Platform::allUsersDesktop())));
     for (const QString& system : Platform::systemFolders())
         QVERIFY2(folders.contains(Engine::normalizedPath(system)), qPrintable(system));
+    for (const QString& sealed : Platform::sealedSystemFolders())
+        QVERIFY2(protectedFolders.sealed.contains(Engine::normalizedPath(sealed)),
+                 qPrintable(sealed));
+    QVERIFY(!protectedFolders.profileParents.isEmpty());
     // The real home and root are refused without being touched.
     QCOMPARE(Engine::checkInstallLocation(QDir::homePath()), LocationVerdict::Protected);
     QCOMPARE(Engine::checkInstallLocation(QDir::rootPath()), LocationVerdict::Root);

@@ -57,7 +57,10 @@ private slots:
     void locationThatIsALinkKeepsTarget();
     void guardedLocations_data();
     void guardedLocations();
+    void unremovableEntriesAreLeft_data();
     void unremovableEntriesAreLeft();
+    void homeReachedByItsRealPath();
+    void programInsideAProtectedFolder();
     void deepTreeOnSmallStack();
 };
 
@@ -125,6 +128,12 @@ void TestRemoveFolder::locationThatIsALinkKeepsTarget()
     QVERIFY(!QFileInfo(product).isSymLink());
     QVERIFY(!QFileInfo::exists(product));
     QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
+
+    // A link to a file: the link goes, the file stays.
+    QVERIFY(QFile::link(target + QStringLiteral("/sentinel.txt"), product));
+    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    QVERIFY(!QFileInfo(product).isSymLink());
+    QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
 }
 
 void TestRemoveFolder::guardedLocations_data()
@@ -172,33 +181,56 @@ void TestRemoveFolder::guardedLocations()
     QFile::remove(sentinel);
 }
 
+void TestRemoveFolder::unremovableEntriesAreLeft_data()
+{
+    QTest::addColumn<QStringList>("lockedContent"); // files ("f") and folders ("d/") in it
+    QTest::addColumn<QStringList>("left");          // what must stay of it
+    QTest::newRow("files in a folder it may not write")
+        << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")}
+        << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")};
+    // Only a folder's removal fails here, no file's.
+    QTest::newRow("empty folder in a folder it may not write")
+        << QStringList{QStringLiteral("inner/")} << QStringList{QStringLiteral("inner")};
+}
+
 void TestRemoveFolder::unremovableEntriesAreLeft()
 {
+    QFETCH(QStringList, lockedContent);
+    QFETCH(QStringList, left);
     // A tree with one folder the remover may not write: what is in it stays,
     // everything else goes, and the removal says it was incomplete.
     const QString work = m_root + QStringLiteral("/work");
     const QString product = work + QStringLiteral("/Ferrovane");
     const QString locked = product + QStringLiteral("/locked");
     makeProductTree(product, 10, 3);
-    QVERIFY(writeFile(locked + QStringLiteral("/kept.dat")));
-    QVERIFY(writeFile(locked + QStringLiteral("/inner/kept2.dat")));
+    for (const QString& entry : lockedContent) {
+        if (entry.endsWith(QLatin1Char('/')))
+            QVERIFY(QDir().mkpath(locked + QLatin1Char('/') + entry));
+        else
+            QVERIFY(writeFile(locked + QLatin1Char('/') + entry));
+    }
 
     const QString remover = QCoreApplication::applicationDirPath() + QStringLiteral("/removetree");
     QProcess process;
-    if (::geteuid() == 0) {
+    if (TestSandbox::isRealRoot()) {
         // Root ignores permissions: remove as nobody, who owns all but "locked".
         const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
         if (setpriv.isEmpty())
             QSKIP("setpriv is needed to remove as another user");
-        QVERIFY(QProcess::execute(QStringLiteral("chown"),
-                                  {QStringLiteral("-R"), QStringLiteral("nobody"), product}) == 0);
-        QVERIFY(QProcess::execute(QStringLiteral("chown"),
-                                  {QStringLiteral("-R"), QStringLiteral("root"), locked}) == 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("chown"),
+                                   {QStringLiteral("-R"), QStringLiteral("nobody"), product}),
+                 0);
+        QCOMPARE(QProcess::execute(QStringLiteral("chown"),
+                                   {QStringLiteral("-R"), QStringLiteral("root"), locked}),
+                 0);
         for (const QString& folder : {m_root, work})
             QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther |
                                               QFile::ReadOther | QFile::WriteOther);
         process.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
                                 QStringLiteral("--clear-groups"), remover, product});
+    } else if (::geteuid() == 0) {
+        // Root of a user namespace may override permissions on the user's files.
+        QSKIP("no other user to remove as in a user namespace");
     } else {
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
         process.start(remover, {product});
@@ -208,11 +240,48 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
     QCOMPARE(process.exitCode(), 1);
 
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(QFileInfo::exists(locked + QStringLiteral("/kept.dat")));
-    QVERIFY(QFileInfo::exists(locked + QStringLiteral("/inner/kept2.dat")));
+    for (const QString& entry : left)
+        QVERIFY2(QFileInfo::exists(locked + QLatin1Char('/') + entry), qPrintable(entry));
     // Only the locked folder and the folder holding it are left.
     QCOMPARE(QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("locked")});
+}
+
+void TestRemoveFolder::homeReachedByItsRealPath()
+{
+    // HOME may itself be a link; the folder it leads to is the home folder too.
+    const QString realHome = m_root + QStringLiteral("/work/real-home");
+    const QString homeLink = m_root + QStringLiteral("/work/home-link");
+    QVERIFY(writeFile(realHome + QStringLiteral("/sentinel")));
+    QVERIFY(QFile::link(realHome, homeLink));
+    const QByteArray savedHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(homeLink));
+    const LocationVerdict verdict = Engine::removeInstallFolder(realHome);
+    qputenv("HOME", savedHome);
+    QCOMPARE(verdict, LocationVerdict::Protected);
+    QVERIFY(QFileInfo::exists(realHome + QStringLiteral("/sentinel")));
+}
+
+void TestRemoveFolder::programInsideAProtectedFolder()
+{
+    // The uninstaller started from the desktop or the home folder (a copy
+    // made there) still refuses to remove them.
+    const QString checker = QCoreApplication::applicationDirPath() + QStringLiteral("/removetree");
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    for (const QString& folder : {desktop, QDir::homePath()}) {
+        QVERIFY(QDir().mkpath(folder));
+        const QString copy = folder + QStringLiteral("/removetree-copy");
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(checker, copy));
+        for (const QString& location : {desktop, QDir::homePath()}) {
+            QProcess process;
+            process.start(copy, {QStringLiteral("--check"), location});
+            QVERIFY(process.waitForFinished(30000));
+            QCOMPARE(process.readAllStandardOutput().trimmed().toInt(),
+                     int(LocationVerdict::Protected));
+        }
+        QFile::remove(copy);
+    }
 }
 
 void TestRemoveFolder::deepTreeOnSmallStack()

@@ -11,6 +11,18 @@
 namespace TestSandbox
 {
 
+// Root of the machine, not the root of a user namespace (whose powers stop at
+// the files of the user who made it).
+inline bool isRealRoot()
+{
+    QFile map(QStringLiteral("/proc/self/uid_map"));
+    if (!map.open(QIODevice::ReadOnly))
+        return false;
+    const QList<QByteArray> fields = map.readLine().simplified().split(' ');
+    return fields.size() == 3 && fields.at(0) == "0" && fields.at(1) == "0" &&
+           fields.at(2) == "4294967295";
+}
+
 // The sandbox folder, or an empty string with a reason when this process is
 // not confined to it.
 inline QString confinedRoot(QString* whyNot)

@@ -1,14 +1,23 @@
-// removetree PATH: Engine::removeFolderTree(PATH); exit 0 when everything went,
-// 1 when something was left. Lets a test remove as another user.
+// Lets a test remove, or judge a location, as another user or from another
+// folder than the test program's:
+//   removetree PATH           Engine::removeFolderTree(PATH); exit 0 when
+//                             everything went, 1 when something was left
+//   removetree --check PATH   prints Engine::checkInstallLocation(PATH) as a number
 
 #include "engine/removalguard.h"
 
 #include <QCoreApplication>
 
+#include <cstdio>
+
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() == 3 && args.at(1) == QLatin1String("--check")) {
+        std::printf("%d\n", static_cast<int>(Engine::checkInstallLocation(args.at(2))));
+        return 0;
+    }
     if (args.size() != 2)
         return 2;
     return Engine::removeFolderTree(args.at(1)) ? 0 : 1;

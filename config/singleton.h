@@ -29,6 +29,9 @@ public:
         return instance;
     }
 
+    // Whether getInstance() has built the instance yet; builds nothing.
+    static bool hasInstance() { return s_instance.load(std::memory_order_acquire) != nullptr; }
+
     CSingleton(const CSingleton&) = delete;
     CSingleton& operator=(const CSingleton&) = delete;
 

@@ -1,0 +1,96 @@
+#include "appconfigmanager.h"
+
+#include "xmlnode.h"
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QDir>
+
+namespace appinstaller
+{
+
+namespace
+{
+
+const char* const kConfigFileName = "AppConfig.xml";
+const char* const kDefaultSoftwareName = "Ferrovane";
+
+std::string toUtf8(const QString& text)
+{
+    return text.toStdString();
+}
+
+// A number that is not base 10 or does not fit reads as 0, like a missing one.
+int toInt(const QString& text)
+{
+    bool ok = false;
+    const int value = text.toInt(&ok, 10);
+    return ok ? value : 0;
+}
+
+std::string toLocal8Bit(const QString& text)
+{
+    // Up to the first zero byte, as a C string of that encoding would end.
+    return std::string(text.toLocal8Bit().constData());
+}
+
+} // namespace
+
+AppConfigManager::AppConfigManager()
+{
+    readConfig();
+}
+
+AppConfigManager::AppConfigManager(const QString& strConfigFile)
+{
+    readConfigFile(strConfigFile);
+}
+
+QString AppConfigManager::configFilePath()
+{
+    return QCoreApplication::applicationDirPath() + QDir::separator() +
+           QLatin1String(kConfigFileName);
+}
+
+void AppConfigManager::readConfig()
+{
+    readConfigFile(configFilePath());
+}
+
+void AppConfigManager::readConfigFile(const QString& strConfigFile)
+{
+    XmlNode config;
+    if (!config.loadFile(strConfigFile))
+        return;
+
+    auto text = [&config](const char* key) {
+        return config.findElement(QLatin1String(key)).text();
+    };
+
+    m_strGuid = toUtf8(text("GUID"));
+    m_iTranslator = toInt(text("Translator"));
+    m_iVersionType = toInt(text("VersionType"));
+    const QString softwareNameEN = text("SoftwareNameEN");
+    m_strSoftwareNameEN = toUtf8(softwareNameEN);
+    m_strSoftwareNameCH = toLocal8Bit(text("SoftwareNameCH"));
+    m_strSettingFile = toUtf8(text("SettingFile"));
+    if (softwareNameEN.isEmpty())
+        m_strSoftwareNameEN = kDefaultSoftwareName;
+    m_strVersion = toUtf8(text("Version"));
+    m_strCompanyName = toUtf8(text("CompanyName"));
+    m_strLegalCopyright = toUtf8(text("LegalCopyright"));
+    // The configured folder is the parent; the product's own folder is named
+    // after it, joined without a separator (the file ends the path with one).
+    m_strInstallPath = toUtf8(text("InstallPath")) + m_strSoftwareNameEN;
+    m_strProgramName = toUtf8(text("ProgramName"));
+
+    m_vecComponents.clear();
+    const XmlNode components = config.findElement(QStringLiteral("Components"));
+    for (int i = 0; i < components.elementCount(); ++i) {
+        const XmlNode component = components.elementAt(i);
+        m_vecComponents.append(qMakePair(component.findElement(QStringLiteral("Name")).text(),
+                                         component.findElement(QStringLiteral("FilePath")).text()));
+    }
+}
+
+} // namespace appinstaller

@@ -1,0 +1,40 @@
+#pragma once
+
+// A position in a parsed XML file: one element and the document it belongs
+// to. A lookup that finds nothing gives a node with a null element; asking
+// such a node anything gives nothing again, so lookups can be chained.
+
+#include <QDomDocument>
+#include <QDomElement>
+#include <QString>
+
+namespace appinstaller
+{
+
+class XmlNode
+{
+public:
+    XmlNode() = default;
+
+    // Parses the file and points at its root element. False only when the
+    // file cannot be opened: a file that is not XML leaves a null root.
+    bool loadFile(const QString& path);
+
+    // The first element named tag below this one, at any depth.
+    XmlNode findElement(const QString& tag) const;
+
+    // The element children of this element, text and comments skipped.
+    int elementCount() const;
+    XmlNode elementAt(int index) const;
+
+    // The element's own first text; a null string when it has none.
+    QString text() const;
+
+private:
+    XmlNode(const QDomElement& found, const QDomDocument& owner);
+
+    QDomElement element;
+    QDomDocument document;
+};
+
+} // namespace appinstaller

@@ -1,0 +1,104 @@
+#include "uninstallregistry.h"
+
+#include "config/appconfigmanager.h"
+#include "platform/platform.h"
+
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
+#include <memory>
+
+namespace appinstaller
+{
+
+namespace
+{
+
+// The PROCESSOR_ARCHITECTURE_* codes whose 32-bit programs see the
+// Wow6432Node view of SOFTWARE.
+const int kArchitectureAmd64 = 9;
+const int kArchitectureIa64 = 6;
+
+std::string configuredGuid()
+{
+    return AppConfigManager::getInstance()->getGuid();
+}
+
+} // namespace
+
+std::string UninstallRegistry::uninstallKeyBaseFor(int iArchitecture)
+{
+    if (iArchitecture == kArchitectureAmd64 || iArchitecture == kArchitectureIa64)
+        return "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    return "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+}
+
+std::string UninstallRegistry::uninstallKeyBase() const
+{
+    return uninstallKeyBaseFor(Platform::nativeArchitecture());
+}
+
+bool UninstallRegistry::isUsableGuid(const std::string& guid)
+{
+    return !guid.empty() && guid != "." && guid != ".." &&
+           guid.find_first_of("\\/") == std::string::npos;
+}
+
+QString UninstallRegistry::entryKeyPath(const std::string& base, const std::string& guid)
+{
+    return QString::fromStdString("HKEY_LOCAL_MACHINE\\" + base + guid);
+}
+
+bool UninstallRegistry::hasEntry(const std::string& guid) const
+{
+    // An unusable GUID would name the Uninstall key every product shares.
+    if (!isUsableGuid(guid))
+        return false;
+    const std::unique_ptr<QSettings> key =
+        Platform::openRegistryKey(entryKeyPath(uninstallKeyBase(), guid));
+    return !key->allKeys().isEmpty();
+}
+
+bool UninstallRegistry::isInstalled() const
+{
+    return hasEntry(configuredGuid());
+}
+
+std::string UninstallRegistry::readValue(const std::string& name, const std::string& guid) const
+{
+    // An unusable GUID would name the Uninstall key every product shares.
+    if (!isUsableGuid(guid))
+        return std::string();
+    const std::unique_ptr<QSettings> key =
+        Platform::openRegistryKey(entryKeyPath(uninstallKeyBase(), guid));
+    const QVariant value = key->value(QString::fromStdString(name), QVariant());
+    return value.isValid() ? value.toString().toStdString() : std::string();
+}
+
+std::string UninstallRegistry::installLocation() const
+{
+    const std::string guid = configuredGuid();
+    if (!hasEntry(guid))
+        return std::string();
+    return readValue("InstallLocation", guid);
+}
+
+void UninstallRegistry::removeEntry() const
+{
+    removeEntry(configuredGuid());
+}
+
+void UninstallRegistry::removeEntry(const std::string& guid) const
+{
+    // Else clear() would wipe the Uninstall key and every product's entry in it.
+    if (!isUsableGuid(guid))
+        return;
+    const std::unique_ptr<QSettings> key =
+        Platform::openRegistryKey(entryKeyPath(uninstallKeyBase(), guid));
+    key->clear();
+    // The stand-in writes its file here; the registry needs nothing.
+    key->sync();
+}
+
+} // namespace appinstaller

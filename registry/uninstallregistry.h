@@ -1,0 +1,45 @@
+#pragma once
+
+// The product's uninstall entry in HKEY_LOCAL_MACHINE, named by the GUID of
+// AppConfig.xml. Stateless: every call opens the key anew.
+
+#include "config/singleton.h"
+
+#include <QString>
+
+#include <string>
+
+namespace appinstaller
+{
+
+class UninstallRegistry : public Base::CSingleton<UninstallRegistry>
+{
+    friend class Base::CSingleton<UninstallRegistry>;
+
+public:
+    // "SOFTWARE\\Wow6432Node\\...\\Uninstall\\" on 64-bit Windows (x64,
+    // Itanium), "SOFTWARE\\...\\Uninstall\\" otherwise; asked afresh each call.
+    std::string uninstallKeyBase() const;
+
+    bool hasEntry(const std::string& guid) const;
+    bool isInstalled() const;
+    std::string readValue(const std::string& name, const std::string& guid) const;
+    std::string installLocation() const;
+    // Clears every value and subkey of the entry of the configured GUID, or
+    // of guid.
+    void removeEntry() const;
+    void removeEntry(const std::string& guid) const;
+
+    // Pure parts, testable without Windows.
+    static std::string uninstallKeyBaseFor(int iArchitecture);
+    // A GUID that names one entry below the Uninstall key: not empty, not
+    // "." or "..", no '\\' or '/'.
+    static bool isUsableGuid(const std::string& guid);
+    // "HKEY_LOCAL_MACHINE\\" + base + guid
+    static QString entryKeyPath(const std::string& base, const std::string& guid);
+
+private:
+    UninstallRegistry() = default;
+};
+
+} // namespace appinstaller

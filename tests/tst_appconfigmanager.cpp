@@ -1,0 +1,169 @@
+#include "config/appconfigmanager.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QTemporaryDir>
+#include <QTextCodec>
+#include <QtTest>
+
+#include <initializer_list>
+
+using appinstaller::AppConfigManager;
+
+namespace
+{
+
+// Every field of a record as text, components as "name=path;name=path".
+using Record = QMap<QString, QString>;
+
+Record recordOf(const AppConfigManager& config)
+{
+    QStringList components;
+    for (const QPair<QString, QString>& component : config.getComponents())
+        components << component.first + QLatin1Char('=') + component.second;
+    return Record{
+        {QStringLiteral("guid"), QString::fromStdString(config.getGuid())},
+        {QStringLiteral("translator"), QString::number(config.getTranslator())},
+        {QStringLiteral("versionType"), QString::number(config.getVersionType())},
+        {QStringLiteral("nameEN"), QString::fromStdString(config.getSoftwareNameEN())},
+        {QStringLiteral("nameCH"), QString::fromLocal8Bit(config.getSoftwareNameCH().c_str())},
+        {QStringLiteral("settingFile"), QString::fromStdString(config.getSettingFile())},
+        {QStringLiteral("version"), QString::fromStdString(config.getVersion())},
+        {QStringLiteral("company"), QString::fromStdString(config.getCompanyName())},
+        {QStringLiteral("copyright"), QString::fromStdString(config.getLegalCopyright())},
+        {QStringLiteral("installPath"), QString::fromStdString(config.getInstallPath())},
+        {QStringLiteral("program"), QString::fromStdString(config.getProgramName())},
+        {QStringLiteral("components"), components.join(QLatin1Char(';'))},
+    };
+}
+
+// base with the given "field=value" entries replaced.
+Record with(Record base, std::initializer_list<const char*> fields)
+{
+    for (const char* field : fields) {
+        const QString entry = QString::fromUtf8(field);
+        const int equals = entry.indexOf(QLatin1Char('='));
+        Q_ASSERT(base.contains(entry.left(equals)));
+        base[entry.left(equals)] = entry.mid(equals + 1);
+    }
+    return base;
+}
+
+// What a file that cannot be read gives: nothing at all.
+Record unread()
+{
+    Record record;
+    for (const char* field : {"guid", "nameEN", "nameCH", "settingFile", "version", "company",
+                              "copyright", "installPath", "program", "components"})
+        record[QString::fromLatin1(field)] = QString();
+    record[QStringLiteral("translator")] = QStringLiteral("0");
+    record[QStringLiteral("versionType")] = QStringLiteral("0");
+    return record;
+}
+
+// What a file read without any key gives: only the defaults.
+Record defaults()
+{
+    return with(unread(), {"nameEN=Ferrovane", "installPath=Ferrovane"});
+}
+
+const char* const kMissing = "(missing)";
+
+} // namespace
+
+class TestAppConfigManager : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void read_data()
+    {
+        // source: a fixture (":/…"), kMissing for no file, else the file's text.
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<Record>("expected");
+
+        QTest::newRow("every key, any root name")
+            << ":/fixtures/full.xml"
+            << with(unread(),
+                    {"guid={8F3A2C1D-5B7E-4A90-9C1F-2D3E4F5A6B7C}", "translator=1", "versionType=2",
+                     "nameEN=Ferrovane Studio", "nameCH=Ferrovane CH", "settingFile=settings.ini",
+                     "version=3.4.1", "company=Ferrovane Ltd.", "copyright=© 2024 Ferrovane Ltd.",
+                     "installPath=C:\\Program Files\\Ferrovane Studio",
+                     "program=FerrovaneStudio.exe",
+                     "components=Core=bin\\core.dll;Help=doc\\help.chm"});
+        QTest::newRow("missing file: not even the default name") << kMissing << unread();
+        QTest::newRow("empty file") << "" << defaults();
+        QTest::newRow("no element") << "not XML at all" << defaults();
+        QTest::newRow("empty name, path with separator")
+            << "<c><SoftwareNameEN/><InstallPath>D:\\Apps\\</InstallPath></c>"
+            << with(defaults(), {"installPath=D:\\Apps\\Ferrovane"});
+        QTest::newRow("blank name, path without separator")
+            << "<c><SoftwareNameEN> \n\t </SoftwareNameEN><InstallPath>D:\\Apps</InstallPath></c>"
+            << with(defaults(), {"installPath=D:\\AppsFerrovane"});
+        QTest::newRow("spaces kept")
+            << "<c><GUID> a b </GUID><SoftwareNameEN> N </SoftwareNameEN></c>"
+            << with(defaults(), {"guid= a b ", "nameEN= N ", "installPath= N "});
+        QTest::newRow("word, and a number") << "<c><Translator>one</Translator>"
+                                               "<VersionType>12</VersionType></c>"
+                                            << with(defaults(), {"versionType=12"});
+        QTest::newRow("beyond 32 bits, and negative") << "<c><Translator>2147483648</Translator>"
+                                                         "<VersionType>-5</VersionType></c>"
+                                                      << with(defaults(), {"versionType=-5"});
+        QTest::newRow("hexadecimal, and a leading zero") << "<c><Translator>0x1A</Translator>"
+                                                            "<VersionType>012</VersionType></c>"
+                                                         << with(defaults(), {"versionType=12"});
+        QTest::newRow("components among text and comments, nested Version first")
+            << ":/fixtures/components.xml"
+            << with(defaults(), {"guid={C0FFEE00-0000-4000-8000-000000000001}", "version=9.9",
+                                 "components=Core=bin\\core.dll;Readme=;=only\\a\\path"});
+        QTest::newRow("Chinese name in the local encoding")
+            << "<c><SoftwareNameCH>铁翼工作室</SoftwareNameCH></c>"
+            << with(defaults(), {"nameCH=铁翼工作室"});
+    }
+
+    void read()
+    {
+        QFETCH(QString, source);
+        QFETCH(Record, expected);
+
+        // Windows' ANSI code page may have no Chinese characters at all.
+        const QString nameCH = expected.value(QStringLiteral("nameCH"));
+        if (!QTextCodec::codecForLocale()->canEncode(nameCH))
+            QSKIP("the local 8-bit encoding cannot hold this name");
+
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("AppConfig.xml"));
+        if (source != QLatin1String(kMissing)) {
+            QByteArray content = source.toUtf8();
+            if (source.startsWith(QLatin1String(":/"))) {
+                QFile fixture(source);
+                QVERIFY2(fixture.open(QIODevice::ReadOnly), qPrintable(source));
+                content = fixture.readAll();
+            }
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), qint64(content.size()));
+        }
+
+        const Record actual = recordOf(AppConfigManager(path));
+        for (auto it = expected.cbegin(); it != expected.cend(); ++it) {
+            QVERIFY2(actual.value(it.key()) == it.value(),
+                     qPrintable(it.key() + QStringLiteral(": \"") + actual.value(it.key()) +
+                                QStringLiteral("\", expected \"") + it.value() + QLatin1Char('"')));
+        }
+    }
+
+    void singletonReadsBesideExecutable()
+    {
+        QVERIFY(AppConfigManager::configFilePath().endsWith(QDir::separator() +
+                                                            QStringLiteral("AppConfig.xml")));
+        AppConfigManager* first = AppConfigManager::getInstance();
+        QVERIFY(first);
+        QCOMPARE(AppConfigManager::getInstance(), first);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAppConfigManager)
+#include "tst_appconfigmanager.moc"

@@ -1,0 +1,192 @@
+#include "app/startup.h"
+#include "config/appconfigmanager.h"
+#include "platform/platform.h"
+#include "registry/uninstallregistry.h"
+#include "ui/mainwindow.h"
+
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QtTest>
+
+using namespace appinstaller;
+
+namespace
+{
+
+// Answers the start-up dialogs as a user would, and notes what it saw.
+class DialogAnswerer : public QObject
+{
+public:
+    DialogAnswerer(const QString& answer) : m_answer(answer)
+    {
+        connect(&m_timer, &QTimer::timeout, this, &DialogAnswerer::poll);
+        m_timer.start(10);
+    }
+
+    QStringList texts;
+    bool windowShown = false;
+
+private:
+    void poll()
+    {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (qobject_cast<MainWindow*>(widget) && widget->isVisible()) {
+                windowShown = true;
+                widget->close(); // ends the event loop of an accepted run
+            }
+        }
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog || dialog == m_answered)
+            return;
+        m_answered = dialog;
+        auto* label = dialog->findChild<QLabel*>(QStringLiteral("m_pContentLabel"));
+        texts << (label ? label->text() : QString());
+        if (m_answer == QLatin1String("Return") || m_answer == QLatin1String("Escape"))
+            QTest::keyClick(dialog,
+                            m_answer == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Escape);
+        else if (auto* button = dialog->findChild<QAbstractButton*>(m_answer))
+            button->click();
+        else
+            dialog->close();
+    }
+
+    QString m_answer;
+    QTimer m_timer;
+    QPointer<QWidget> m_answered;
+};
+
+const QString clientRunning = QStringLiteral("TheClientIsRunningPrnptTrdtT");
+const QString notInstalled = QStringLiteral("ThisSoftwareIsNotCurmXqDCfI");
+const QString confirm = QStringLiteral("DetermineTheUninstalfYANYiIa");
+
+} // namespace
+
+// The start-up sequence through its real code, with the test product of
+// tests/startup/AppConfig.xml: a client program copied under the configured
+// name, and an uninstall entry in the stand-in registry.
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void gates_data();
+    void gates();
+    void cleanup();
+
+private:
+    void setClientRunning(bool running);
+    void setInstalled(bool installed);
+    QString entryFile() const;
+
+    QString m_clientPath;
+    QString m_installFolder;
+    QProcess m_client;
+};
+
+void TestStartup::initTestCase()
+{
+    QVERIFY(QFileInfo::exists(QCoreApplication::applicationDirPath() +
+                              QLatin1String("/AppConfig.xml")));
+    QCOMPARE(AppConfigManager::getInstance()->getProgramName(),
+             std::string("bin/ferrovane-test-client"));
+
+    // The client: a copy of sleep under the configured file name.
+    QDir temp(QDir::tempPath());
+    QVERIFY(temp.mkpath(QStringLiteral("bin")));
+    m_clientPath = temp.filePath(QStringLiteral("bin/ferrovane-test-client"));
+    QVERIFY(QFile::copy(QStandardPaths::findExecutable(QStringLiteral("sleep")), m_clientPath));
+    QVERIFY(QFile::setPermissions(m_clientPath, QFile::ReadOwner | QFile::ExeOwner));
+
+    m_installFolder = temp.filePath(QStringLiteral("Ferrovane Test"));
+    QVERIFY(temp.mkpath(m_installFolder));
+    QFile file(m_installFolder + QLatin1String("/client.dat"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QString TestStartup::entryFile() const
+{
+    const std::string base = UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture());
+    return Platform::standinIniPath(
+        Platform::standinRoot(),
+        UninstallRegistry::entryKeyPath(base, AppConfigManager::getInstance()->getGuid()));
+}
+
+void TestStartup::setClientRunning(bool running)
+{
+    if (!running)
+        return;
+    m_client.start(m_clientPath, {QStringLiteral("60")});
+    QVERIFY(m_client.waitForStarted());
+    QVERIFY(QTest::qWaitFor(
+        [] { return Platform::isProcessRunning(QStringLiteral("ferrovane-test-client")); }));
+}
+
+void TestStartup::setInstalled(bool installed)
+{
+    QFile::remove(entryFile());
+    if (!installed)
+        return;
+    QSettings entry(entryFile(), QSettings::IniFormat);
+    entry.setValue(QStringLiteral("InstallLocation"), m_installFolder);
+    entry.setValue(QStringLiteral("DisplayName"), QStringLiteral("Ferrovane Test"));
+    entry.sync();
+    QCOMPARE(entry.status(), QSettings::NoError);
+}
+
+void TestStartup::cleanup()
+{
+    if (m_client.state() != QProcess::NotRunning) {
+        m_client.kill();
+        m_client.waitForFinished();
+    }
+}
+
+void TestStartup::gates_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("result");
+
+    const QString no = QStringLiteral("m_pCancelBtn");
+    const QString yes = QStringLiteral("m_pConfirmBtn");
+    // First: it also checks that the registry was never opened.
+    QTest::newRow("client running") << true << true << yes << QStringList{clientRunning} << -1;
+    QTest::newRow("not installed") << false << false << yes << QStringList{notInstalled} << -1;
+    QTest::newRow("declined") << false << true << no << QStringList{confirm} << -1;
+    QTest::newRow("declined with Esc")
+        << false << true << QStringLiteral("Escape") << QStringList{confirm} << -1;
+    QTest::newRow("dialog closed")
+        << false << true << QStringLiteral("m_pCloseBtn") << QStringList{confirm} << -1;
+    QTest::newRow("accepted with Return")
+        << false << true << QStringLiteral("Return") << QStringList{confirm} << 0;
+}
+
+void TestStartup::gates()
+{
+    QFETCH(bool, running);
+    QFETCH(bool, installed);
+    QFETCH(QString, answer);
+    QFETCH(QStringList, texts);
+    QFETCH(int, result);
+
+    setInstalled(installed);
+    setClientRunning(running);
+
+    DialogAnswerer answerer(answer);
+    QCOMPARE(runUninstaller(), result);
+    QCOMPARE(answerer.texts, texts);
+    QCOMPARE(answerer.windowShown, result == 0);
+    if (running)
+        QVERIFY2(!UninstallRegistry::hasInstance(), "the registry was consulted");
+    // Nothing of the product is touched before the removal starts.
+    QVERIFY(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")));
+    QCOMPARE(QFileInfo::exists(entryFile()), installed);
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,202 @@
+#include "platform/platform.h"
+#include "registry/uninstallregistry.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QSettings>
+#include <QtTest>
+
+using appinstaller::UninstallRegistry;
+
+namespace
+{
+
+const UninstallRegistry& registry()
+{
+    return *UninstallRegistry::getInstance();
+}
+
+QString entryFile(const QString& guid)
+{
+    return Platform::standinIniPath(
+        Platform::standinRoot(),
+        UninstallRegistry::entryKeyPath(registry().uninstallKeyBase(), guid.toStdString()));
+}
+
+// Writes the entry's stand-in file with "name=value" values ("Sub/Name" for a
+// subkey); none leaves the key existing but empty.
+bool writeEntry(const QString& guid, const QStringList& values)
+{
+    QFile file(entryFile(guid));
+    if (!QDir().mkpath(QFileInfo(file).absolutePath()) || !file.open(QIODevice::WriteOnly))
+        return false;
+    file.close();
+    QSettings ini(file.fileName(), QSettings::IniFormat);
+    for (const QString& value : values)
+        ini.setValue(value.section(QLatin1Char('='), 0, 0), value.section(QLatin1Char('='), 1));
+    ini.sync();
+    return ini.status() == QSettings::NoError;
+}
+
+// Every file below the Uninstall folder, with its content.
+QMap<QString, QByteArray> uninstallFolder()
+{
+    QMap<QString, QByteArray> files;
+    const QDir folder = QFileInfo(entryFile(QStringLiteral("x"))).absoluteDir();
+    QDirIterator it(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(folder.relativeFilePath(file.fileName()), file.readAll());
+    }
+    return files;
+}
+
+} // namespace
+
+class TestUninstallRegistry : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { QDir(Platform::standinRoot()).removeRecursively(); }
+
+    void keyBase_data()
+    {
+        QTest::addColumn<int>("architecture");
+        QTest::addColumn<QString>("base");
+        const QString wow = QStringLiteral(
+            "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");
+        const QString plain =
+            QStringLiteral("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\");
+        QCOMPARE(wow.size(), 64);
+        QCOMPARE(plain.size(), 52);
+        QTest::newRow("x64") << 9 << wow;
+        QTest::newRow("Itanium") << 6 << wow;
+        QTest::newRow("ARM64") << 12 << plain;
+        QTest::newRow("x86") << 0 << plain;
+    }
+    void keyBase()
+    {
+        QFETCH(int, architecture);
+        QFETCH(QString, base);
+        QCOMPARE(QString::fromStdString(UninstallRegistry::uninstallKeyBaseFor(architecture)),
+                 base);
+    }
+
+    void entryKeyPathIsVerbatim()
+    {
+        QCOMPARE(UninstallRegistry::entryKeyPath("SOFTWARE\\X\\", " {8f3A-Bc}"),
+                 QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\ {8f3A-Bc}"));
+        QCOMPARE(UninstallRegistry::entryKeyPath("SOFTWARE\\X\\", "8F3A"),
+                 QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\X\\8F3A"));
+    }
+
+    void usableGuid_data()
+    {
+        QTest::addColumn<QString>("guid");
+        QTest::addColumn<bool>("usable");
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("dot") << "." << false;
+        QTest::newRow("dot dot") << ".." << false;
+        QTest::newRow("backslash") << "a\\b" << false;
+        QTest::newRow("slash") << "a/b" << false;
+        QTest::newRow("braced") << "{8F3A2C1D-5B7E-4A90-9C1F-2D3E4F5A6B7C}" << true;
+        QTest::newRow("plain, dots inside") << "a..bc" << true;
+    }
+    void usableGuid()
+    {
+        QFETCH(QString, guid);
+        QFETCH(bool, usable);
+        QCOMPARE(UninstallRegistry::isUsableGuid(guid.toStdString()), usable);
+    }
+
+    // stored: the entry written with values; asked: the GUID looked up, and
+    // the InstallLocation read through it.
+    void lookUp_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("location");
+        const QStringList both{QStringLiteral("DisplayName=F"),
+                               QStringLiteral("InstallLocation=D:\\Apps\\F")};
+        const QStringList name{QStringLiteral("DisplayName=F")};
+        QTest::newRow("with location") << "{A}" << both << "{A}" << true << "D:\\Apps\\F";
+        QTest::newRow("without location") << "{A}" << name << "{A}" << true << "";
+        QTest::newRow("missing key") << "{B}" << both << "{A}" << false << "";
+        QTest::newRow("key without values") << "{A}" << QStringList() << "{A}" << false << "";
+        QTest::newRow("values in a subkey only")
+            << "{A}" << QStringList{QStringLiteral("Sub/InstallLocation=D:\\x")} << "{A}" << true
+            << "";
+        QTest::newRow("stored with braces, asked without") << "{A}" << both << "A" << false << "";
+        // Each of these would reach a key other than the product's own.
+        QTest::newRow("empty GUID") << "" << both << "" << false << "";
+        QTest::newRow("dot dot") << ".." << both << ".." << false << "";
+        QTest::newRow("slash") << "a/b" << both << "a/b" << false << "";
+    }
+    void lookUp()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QStringList, values);
+        QFETCH(QString, asked);
+        QFETCH(bool, found);
+        QFETCH(QString, location);
+        QVERIFY(writeEntry(stored, values));
+        QCOMPARE(registry().hasEntry(asked.toStdString()), found);
+        QCOMPARE(registry().readValue("InstallLocation", asked.toStdString()),
+                 location.toStdString());
+    }
+
+    void removeEntry_data()
+    {
+        QTest::addColumn<QString>("guid");
+        QTest::addColumn<int>("left"); // files with values left in the Uninstall folder
+        QTest::newRow("the product's") << "{A}" << 2;
+        QTest::newRow("empty") << "" << 3;
+        QTest::newRow("dot dot") << ".." << 3;
+        QTest::newRow("backslash") << "x\\{A}" << 3;
+    }
+    void removeEntry()
+    {
+        QFETCH(QString, guid);
+        QFETCH(int, left);
+        const QStringList values{QStringLiteral("InstallLocation=D:\\Apps\\F"),
+                                 QStringLiteral("Sub/Value=1")};
+        for (const QString& stored :
+             {QStringLiteral("{A}"), QStringLiteral("{SIBLING}"), QString()})
+            QVERIFY(writeEntry(stored, values));
+        registry().removeEntry(guid.toStdString());
+        int withValues = 0;
+        for (const QByteArray& content : uninstallFolder())
+            withValues += content.contains("InstallLocation") ? 1 : 0;
+        QCOMPARE(withValues, left);
+        QCOMPARE(registry().hasEntry("{A}"), left == 3);
+        QVERIFY(registry().hasEntry("{SIBLING}"));
+    }
+
+    void configuredGuidIsEmpty()
+    {
+        // No AppConfig.xml beside the test program, so the configured GUID is
+        // empty: an entry stored under that name is left alone too.
+        const QStringList values{QStringLiteral("InstallLocation=D:\\Apps\\F")};
+        QVERIFY(writeEntry(QString(), values));
+        QVERIFY(writeEntry(QStringLiteral("{SIBLING}"), values));
+        QVERIFY(writeEntry(QStringLiteral("a/b"), values));
+        const QMap<QString, QByteArray> before = uninstallFolder();
+        QCOMPARE(before.size(), 3);
+
+        QVERIFY(!registry().isInstalled());
+        QCOMPARE(registry().installLocation(), std::string());
+        registry().removeEntry();
+        QCOMPARE(uninstallFolder(), before);
+        QVERIFY(registry().hasEntry("{SIBLING}"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUninstallRegistry)
+#include "tst_uninstallregistry.moc"

@@ -1,0 +1,104 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>QObject</name>
+    <message>
+        <source>TheClientIsRunningPrnptTrdtT</source>
+        <translation>Ferrovane is running. Close it, then try again.</translation>
+    </message>
+    <message>
+        <source>DetermineTheUninstalfYANYiIa</source>
+        <translation>Do you want to uninstall Ferrovane and remove all of its files?</translation>
+    </message>
+    <message>
+        <source>ThisSoftwareIsNotCurmXqDCfI</source>
+        <translation>Ferrovane is not installed on this computer.</translation>
+    </message>
+    <message>
+        <source>BeganToUnloadWkJrSaJaAq</source>
+        <translation>Removing program files…</translation>
+    </message>
+    <message>
+        <source>DeleteShortcutULXVgdVTs</source>
+        <translation>Removing shortcuts…</translation>
+    </message>
+    <message>
+        <source>ClearTheRegistryeuyqTkYHjj</source>
+        <translation>Cleaning up the registry…</translation>
+    </message>
+    <message>
+        <source>Uninstalled</source>
+        <translation>Uninstall complete</translation>
+    </message>
+</context>
+<context>
+    <name>appinstaller::InstallingPage</name>
+    <message>
+        <source>ConfirmUninstallOemAjtmnj</source>
+        <translation>Do you want to stop the uninstall?</translation>
+    </message>
+</context>
+<context>
+    <name>appinstaller::CustomTitleWidget</name>
+    <message>
+        <source>Ferrovane</source>
+        <translation>Ferrovane</translation>
+    </message>
+</context>
+<context>
+    <name>InstallingUI</name>
+    <message>
+        <source>MainWindowUI</source>
+        <translation>Ferrovane Uninstaller</translation>
+    </message>
+    <message>
+        <source>UndoMerge</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindowUI</name>
+    <message>
+        <source>MainWindowUI</source>
+        <translation>Ferrovane Uninstaller</translation>
+    </message>
+</context>
+<context>
+    <name>UpperWidgeUI</name>
+    <message>
+        <source>MainWindowUI</source>
+        <translation>Ferrovane Uninstaller</translation>
+    </message>
+</context>
+<context>
+    <name>UnInstallCompletedUI</name>
+    <message>
+        <source>MainWindowUI</source>
+        <translation>Ferrovane Uninstaller</translation>
+    </message>
+    <message>
+        <source>Uninstalled</source>
+        <translation>Uninstall complete</translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation>Finish</translation>
+    </message>
+</context>
+<context>
+    <name>Ulmora::CModalTipDialog</name>
+    <message>
+        <source>Confirm</source>
+        <translation>Confirm</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+</TS>

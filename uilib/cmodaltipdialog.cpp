@@ -1,0 +1,226 @@
+#include "cmodaltipdialog.h"
+
+#include "cfancytitle.h"
+#include "cpushbutton.h"
+
+#include <QBoxLayout>
+#include <QFile>
+#include <QIcon>
+#include <QLabel>
+#include <QPainterPath>
+#include <QPointer>
+#include <QRegion>
+
+namespace Ulmora
+{
+
+namespace
+{
+
+constexpr int kWidths[] = {360, 440}; // by ModalTipDialogSize
+constexpr int kCornerRadius = 4;
+constexpr int kIconSize = 20;
+
+QString iconPath(CModalTipDialog::ModalTipDialogModel model)
+{
+    switch (model) {
+    case CModalTipDialog::Model_Warn:
+        return QStringLiteral(":/Ulmora/Image/warn.svg");
+    case CModalTipDialog::Model_Error:
+        return QStringLiteral(":/Ulmora/Image/error.svg");
+    case CModalTipDialog::Model_Question:
+        return QStringLiteral(":/Ulmora/Image/question.svg");
+    case CModalTipDialog::Model_Info:
+        break;
+    }
+    return QStringLiteral(":/Ulmora/Image/info.svg");
+}
+
+} // namespace
+
+CModalTipDialog::CModalTipDialog(QWidget* parent)
+    : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
+{
+    setObjectName(QStringLiteral("ModalTipDialog"));
+    // Opaque white even without the style sheet: without a compositor a
+    // translucent window shows black.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    auto* pCard = new CFrame(this);
+    pCard->setObjectName(QStringLiteral("m_pCard"));
+    auto* pOuterLayout = new QVBoxLayout(this);
+    pOuterLayout->setContentsMargins(0, 0, 0, 0);
+    // relayout() sets the size; the layout must not fight it.
+    pOuterLayout->setSizeConstraint(QLayout::SetNoConstraint);
+    pOuterLayout->addWidget(pCard);
+
+    auto* pTitle = new CFancyTitle(pCard);
+    pTitle->setObjectName(QStringLiteral("m_pTitle"));
+    m_pCloseBtn = new CPushButton(pTitle);
+    m_pCloseBtn->setObjectName(QStringLiteral("m_pCloseBtn"));
+    m_pCloseBtn->setFocusPolicy(Qt::NoFocus);
+    m_pCloseBtn->setAutoDefault(false);
+    m_pCloseBtn->setFixedSize(24, 24);
+    const QString strClosePath = QStringLiteral(":/Ulmora/Image/close.svg");
+    if (QFile::exists(strClosePath)) {
+        m_pCloseBtn->setIcon(QIcon(strClosePath));
+        m_pCloseBtn->setIconSize(QSize(12, 12));
+    } else {
+        m_pCloseBtn->setText(QString(QChar(0x00D7))); // multiplication sign
+    }
+    auto* pTitleLayout = new QHBoxLayout(pTitle);
+    pTitleLayout->setContentsMargins(0, 0, 8, 0);
+    pTitleLayout->addStretch();
+    pTitleLayout->addWidget(m_pCloseBtn);
+
+    m_pIconLabel = new QLabel(pCard);
+    m_pIconLabel->setObjectName(QStringLiteral("m_pIconLabel"));
+    m_pIconLabel->setFixedSize(kIconSize, kIconSize);
+    m_pContentLabel = new QLabel(pCard);
+    m_pContentLabel->setObjectName(QStringLiteral("m_pContentLabel"));
+    m_pContentLabel->setWordWrap(true);
+    m_pContentLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* pBodyLayout = new QHBoxLayout;
+    pBodyLayout->setContentsMargins(24, 4, 24, 0);
+    pBodyLayout->setSpacing(8);
+    pBodyLayout->addWidget(m_pIconLabel, 0, Qt::AlignTop);
+    pBodyLayout->addWidget(m_pContentLabel, 1);
+
+    m_pCancelBtn = new CSecondCommandButton(pCard);
+    m_pCancelBtn->setObjectName(QStringLiteral("m_pCancelBtn"));
+    m_pConfirmBtn = new CCommandButton(pCard);
+    m_pConfirmBtn->setObjectName(QStringLiteral("m_pConfirmBtn"));
+    m_pConfirmBtn->setDefault(true); // QDialog also gives it the focus
+    auto* pButtonLayout = new QHBoxLayout;
+    pButtonLayout->setContentsMargins(24, 24, 24, 20);
+    pButtonLayout->setSpacing(12);
+    pButtonLayout->addStretch();
+    pButtonLayout->addWidget(m_pCancelBtn);
+    pButtonLayout->addWidget(m_pConfirmBtn);
+
+    auto* pCardLayout = new QVBoxLayout(pCard);
+    pCardLayout->setContentsMargins(0, 0, 0, 0);
+    pCardLayout->setSpacing(0);
+    pCardLayout->addWidget(pTitle);
+    pCardLayout->addLayout(pBodyLayout);
+    pCardLayout->addLayout(pButtonLayout);
+
+    connect(m_pConfirmBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_pCancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_pCloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    applyModel();
+}
+
+void CModalTipDialog::setDialogModel(ModalTipDialogModel model)
+{
+    m_model = model;
+    applyModel();
+    relayout();
+}
+
+void CModalTipDialog::setDialogModel(int model)
+{
+    setDialogModel(static_cast<ModalTipDialogModel>(qBound(0, model, int(Model_Question))));
+}
+
+void CModalTipDialog::setContentText(QString strText)
+{
+    setWindowTitle(strText);
+    m_pContentLabel->setText(strText);
+    relayout();
+}
+
+void CModalTipDialog::setDialogSize(ModalTipDialogSize size)
+{
+    m_size = size;
+    relayout();
+}
+
+void CModalTipDialog::setDialogSize(int size)
+{
+    setDialogSize(size == Size_Large ? Size_Large : Size_Small);
+}
+
+CModalTipDialog::ModalTipDialogModel CModalTipDialog::dialogModel() const
+{
+    return m_model;
+}
+
+CModalTipDialog::ModalTipDialogSize CModalTipDialog::dialogSize() const
+{
+    return m_size;
+}
+
+QString CModalTipDialog::contentText() const
+{
+    return m_pContentLabel->text();
+}
+
+int CModalTipDialog::ShowModalTipDialog(const QString& strText, ModalTipDialogModel model,
+                                        ModalTipDialogSize size, QWidget* parent)
+{
+    // On the heap: the parent may be destroyed while exec() runs, and would
+    // then delete the dialog itself.
+    QPointer<CModalTipDialog> pDialog = new CModalTipDialog(parent);
+    pDialog->setDialogModel(model);
+    pDialog->setDialogSize(size);
+    pDialog->setContentText(strText);
+    const int nResult = pDialog->exec();
+    delete pDialog.data();
+    return nResult;
+}
+
+int CModalTipDialog::ShowMessageWarn(const QString& strText, ModalTipDialogSize size,
+                                     QWidget* parent)
+{
+    return ShowModalTipDialog(strText, Model_Warn, size, parent);
+}
+
+void CModalTipDialog::showEvent(QShowEvent* event)
+{
+    // The application's style sheet may have changed the fonts since.
+    relayout();
+    QDialog::showEvent(event);
+}
+
+void CModalTipDialog::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    // Rounded corners without translucency, which needs a compositor.
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), kCornerRadius, kCornerRadius);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void CModalTipDialog::applyModel()
+{
+    const bool bQuestion = m_model == Model_Question;
+    m_pConfirmBtn->setText(bQuestion ? tr("Confirm") : tr("OK"));
+    m_pCancelBtn->setText(tr("Cancel"));
+    m_pCancelBtn->setVisible(bQuestion);
+
+    const QString strIconPath = iconPath(m_model);
+    const QPixmap pixmap = QFile::exists(strIconPath)
+                               ? QIcon(strIconPath).pixmap(QSize(kIconSize, kIconSize))
+                               : QPixmap();
+    m_pIconLabel->setPixmap(pixmap);
+    m_pIconLabel->setVisible(!pixmap.isNull());
+}
+
+void CModalTipDialog::relayout()
+{
+    // The height follows the wrapped text, which depends on the font the
+    // style sheet gives the label.
+    ensurePolished();
+    const int nWidth = kWidths[m_size];
+    const QLayout* pLayout = layout();
+    const int nHeight = pLayout->hasHeightForWidth() ? pLayout->totalHeightForWidth(nWidth)
+                                                     : pLayout->totalSizeHint().height();
+    setFixedSize(nWidth, nHeight);
+}
+
+} // namespace Ulmora

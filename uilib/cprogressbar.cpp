@@ -1,0 +1,8 @@
+#include "cprogressbar.h"
+
+namespace Ulmora
+{
+
+CProgressBar::CProgressBar(QWidget* parent) : QProgressBar(parent) {}
+
+} // namespace Ulmora

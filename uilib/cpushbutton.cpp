@@ -1,0 +1,88 @@
+#include "cpushbutton.h"
+
+#include <QEvent>
+#include <QStyle>
+#include <QVariant>
+
+namespace Ulmora
+{
+
+CPushButton::CPushButton(QWidget* parent) : QPushButton(parent)
+{
+    setCursor(Qt::PointingHandCursor);
+    setProperty("hovered", false);
+}
+
+bool CPushButton::event(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::Hide:
+    case QEvent::EnabledChange:
+        if (!isVisible() || !isEnabled())
+            setHovered(false);
+        break;
+    default:
+        break;
+    }
+    return QPushButton::event(event);
+}
+
+bool CPushButton::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_pWatchedWindow) {
+        switch (event->type()) {
+        case QEvent::WindowBlocked:
+        case QEvent::WindowDeactivate:
+        case QEvent::Hide:
+            setHovered(false);
+            break;
+        default:
+            break;
+        }
+    }
+    return QPushButton::eventFilter(watched, event);
+}
+
+void CPushButton::enterEvent(QEvent* event)
+{
+    if (isEnabled())
+        setHovered(true);
+    QPushButton::enterEvent(event);
+}
+
+void CPushButton::leaveEvent(QEvent* event)
+{
+    setHovered(false);
+    QPushButton::leaveEvent(event);
+}
+
+void CPushButton::paintEvent(QPaintEvent* event)
+{
+    QPushButton::paintEvent(event);
+}
+
+void CPushButton::setHovered(bool bHovered)
+{
+    if (m_bHovered == bHovered)
+        return;
+    m_bHovered = bHovered;
+    setProperty("hovered", bHovered);
+    // Style sheets read dynamic properties only when polishing.
+    style()->unpolish(this);
+    style()->polish(this);
+    update();
+
+    if (m_pWatchedWindow)
+        m_pWatchedWindow->removeEventFilter(this);
+    m_pWatchedWindow = nullptr;
+    if (bHovered && window() != this) {
+        m_pWatchedWindow = window();
+        m_pWatchedWindow->installEventFilter(this);
+    }
+}
+
+CCommandButton::CCommandButton(QWidget* parent) : CPushButton(parent) {}
+
+CSecondCommandButton::CSecondCommandButton(QWidget* parent) : CPushButton(parent) {}
+
+} // namespace Ulmora

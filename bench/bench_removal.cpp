@@ -8,7 +8,7 @@
 // alternating order, one warm-up round and then several measured rounds.
 // Prints "name: ours X, reference Y, ratio R (median of N)".
 
-#include "engine/removalguard.h"
+#include "engine/folderremoval.h"
 
 #include <QCoreApplication>
 #include <QDir>

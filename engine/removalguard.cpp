@@ -4,18 +4,13 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
-
-#include <vector>
 
 namespace Engine
 {
 
-QString normalizedPath(const QString& path)
+QString normalizedPath(const QString& path, const PathRules& rules)
 {
     if (path.isEmpty())
         return QString();
@@ -23,7 +18,14 @@ QString normalizedPath(const QString& path)
     // the judgement stricter (the resolved path is judged as well).
     QString cleaned = path;
     cleaned.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const bool network = rules.windows && cleaned.startsWith(QLatin1String("//"));
     cleaned = QDir::cleanPath(cleaned);
+    // cleanPath keeps a leading "//" on Windows only; the rules decide, not
+    // the system judging.
+    if (network && !cleaned.startsWith(QLatin1String("//")) && cleaned.size() > 1)
+        cleaned.prepend(QLatin1Char('/'));
+    else if (!rules.windows && cleaned.startsWith(QLatin1String("//")))
+        cleaned.remove(0, 1);
     // cleanPath keeps the '/' of "C:/" but not of "C:"; make both "C:/".
     if (cleaned.size() == 2 && cleaned.at(1) == QLatin1Char(':'))
         cleaned += QLatin1Char('/');
@@ -96,21 +98,36 @@ namespace
 {
 
 bool isProtectedPath(const QString& path, const ProtectedFolders& protectedFolders,
-                     Qt::CaseSensitivity cs)
+                     const PathRules& rules)
 {
+    const Qt::CaseSensitivity cs = rules.caseSensitivity;
     for (const QString& folder : protectedFolders.folders) {
-        if (isSameOrAncestor(path, normalizedPath(folder), cs))
+        if (isSameOrAncestor(path, normalizedPath(folder, rules), cs))
             return true;
     }
     for (const QString& folder : protectedFolders.sealed) {
-        const QString sealed = normalizedPath(folder);
+        const QString sealed = normalizedPath(folder, rules);
         if (isSameOrAncestor(path, sealed, cs) || isSameOrAncestor(sealed, path, cs))
             return true;
     }
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString parent = slash <= 0 ? QString() : path.left(slash);
     for (const QString& folder : protectedFolders.profileParents) {
-        if (!parent.isEmpty() && parent.compare(normalizedPath(folder), cs) == 0)
+        const QString parent = normalizedPath(folder, rules);
+        if (parent.isEmpty() || !isSameOrAncestor(parent, path, cs) ||
+            parent.compare(path, cs) == 0)
+            continue;
+        const int start = parent.endsWith(QLatin1Char('/')) ? parent.size() : parent.size() + 1;
+        const int end = path.indexOf(QLatin1Char('/'), start);
+        if (end < 0)
+            return true; // a profile itself
+        // Inside a profile: only in the user's own home.
+        const QString profile = path.left(end);
+        bool inHome = false;
+        for (const QString& ownHome : protectedFolders.home) {
+            const QString home = normalizedPath(ownHome, rules);
+            inHome =
+                inHome || (isSameOrAncestor(profile, home, cs) && isSameOrAncestor(home, path, cs));
+        }
+        if (!inHome)
             return true;
     }
     return false;
@@ -126,22 +143,39 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
         return LocationVerdict::Empty;
     if (isUnusualSpelling(written))
         return LocationVerdict::Unusual;
-    const QString normalized = normalizedPath(written);
+    const QString normalized = normalizedPath(written, rules);
     // A relative path would be taken against the working directory, which
-    // can be anything (a root, the home folder).
-    if (!isAbsoluteLocation(normalized, rules))
+    // can be anything (a root, the home folder). Under POSIX rules '\\' is
+    // part of a name: "\\folder" is relative, however it reads.
+    if (!isAbsoluteLocation(normalized, rules) ||
+        (!rules.windows && !written.startsWith(QLatin1Char('/'))))
         return isRootPath(normalized) ? LocationVerdict::Root : LocationVerdict::NotAbsolute;
     if (isRootPath(normalized))
         return LocationVerdict::Root;
-    for (const QString& path : {normalized, normalizedPath(resolved)}) {
+    for (const QString& path : {normalized, normalizedPath(resolved, rules)}) {
         if (path.isEmpty())
             continue;
         if (isRootPath(path))
             return LocationVerdict::Root;
-        if (isProtectedPath(path, protectedFolders, rules.caseSensitivity))
+        if (isProtectedPath(path, protectedFolders, rules))
             return LocationVerdict::Protected;
     }
     return LocationVerdict::Remove;
+}
+
+QStringList locationsToProtect(const QStringList& listed, const QString& programFolder,
+                               const PathRules& rules)
+{
+    const QString own = normalizedPath(programFolder, rules);
+    // A program started from a root has no folder of its own to spare.
+    const bool exempt = !own.isEmpty() && !isRootPath(own);
+    QStringList result;
+    for (const QString& location : listed) {
+        if (!exempt ||
+            !isSameOrAncestor(own, normalizedPath(location, rules), rules.caseSensitivity))
+            result << location;
+    }
+    return result;
 }
 
 ProtectedFolders protectedFolders()
@@ -157,46 +191,32 @@ ProtectedFolders protectedFolders()
         QStandardPaths::CacheLocation,         QStandardPaths::GenericCacheLocation,
         QStandardPaths::TempLocation,          QStandardPaths::FontsLocation,
     };
-    // On Windows the data locations also list the program's own folder and its
-    // "data" folder. The uninstaller usually lives in the folder it removes,
-    // so those two entries are not folders to protect; every other one is,
-    // wherever the program was started from.
-    QStringList ownFolders;
-    if (QCoreApplication::instance()) {
-        const QString appDir = normalizedPath(QCoreApplication::applicationDirPath());
-        ownFolders << appDir << appDir + QLatin1String("/data");
-    }
-    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
-    const auto isOwnFolder = [&](const QString& folder) {
-        for (const QString& own : qAsConst(ownFolders)) {
-            if (normalizedPath(folder).compare(own, cs) == 0)
-                return true;
-        }
-        return false;
-    };
-
-    QStringList folders;
-    folders << QDir::homePath();
+    const PathRules rules = hostPathRules();
+    const QString home = Platform::homeFolder();
+    QStringList folders{home};
+    QStringList listed;
     for (const QStandardPaths::StandardLocation type : userLocations) {
+        // The user's own location always; the others Qt lists less the
+        // program's folder (see locationsToProtect()).
         folders << QStandardPaths::writableLocation(type);
-        for (const QString& location : QStandardPaths::standardLocations(type)) {
-            if (!isOwnFolder(location))
-                folders << location;
-        }
+        listed << QStandardPaths::standardLocations(type);
     }
+    const QString programFolder =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    folders << locationsToProtect(listed, programFolder, rules);
     folders << Platform::systemFolders();
     // The desktop shared by all users holds the product's shortcuts, never the product.
     folders << Platform::allUsersDesktop();
 
     // Each as written and as resolved through links and junctions.
-    const auto withResolved = [](const QStringList& list) {
+    const auto withResolved = [&rules](const QStringList& list) {
         QStringList result;
         for (const QString& folder : list) {
-            const QString normalized = normalizedPath(folder);
+            const QString normalized = normalizedPath(folder, rules);
             if (normalized.isEmpty())
                 continue;
             result << normalized;
-            const QString resolved = normalizedPath(Platform::resolvedPath(normalized));
+            const QString resolved = normalizedPath(Platform::resolvedPath(normalized), rules);
             if (!resolved.isEmpty() && resolved != normalized)
                 result << resolved;
         }
@@ -207,117 +227,26 @@ ProtectedFolders protectedFolders()
     result.folders = withResolved(folders);
     result.sealed = withResolved(Platform::sealedSystemFolders());
     result.profileParents = withResolved(Platform::userProfileParents());
+    result.home = withResolved({home});
     return result;
 }
 
-namespace
-{
-
-// The path the file system is handed: on Linux a '\\' is part of a name.
 QString removalPath(const QString& location)
 {
     return QDir::cleanPath(QDir::fromNativeSeparators(location));
 }
 
-} // namespace
-
 LocationVerdict checkInstallLocation(const QString& location)
 {
-    if (location.trimmed().isEmpty())
-        return LocationVerdict::Empty;
-    // What will really be removed must be absolute too (on Linux "\\folder"
-    // reads as absolute once '\\' is taken for a separator, but is not).
-    const QString path = removalPath(location);
-    if (!isAbsoluteLocation(path, hostPathRules()))
-        return isRootPath(normalizedPath(location)) ? LocationVerdict::Root
-                                                    : LocationVerdict::NotAbsolute;
     // Resolve what will really be removed, through every link on the way.
-    return judgeInstallLocation(location, Platform::resolvedPath(path), protectedFolders(),
-                                hostPathRules());
+    return judgeInstallLocation(location, Platform::resolvedPath(removalPath(location)),
+                                protectedFolders(), hostPathRules());
 }
 
 bool isUsableProductName(const QString& name)
 {
     return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
            !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
-}
-
-namespace
-{
-
-bool removeFile(const QString& path)
-{
-    if (QFile::remove(path))
-        return true;
-    // As QDir::removeRecursively(): a read-only file gets its write bit back
-    // and is tried once more.
-    QFile file(path);
-    if (!file.setPermissions(file.permissions() | QFileDevice::WriteOwner))
-        return false;
-    return file.remove();
-}
-
-// Removes what is inside folder, depth first, with a stack of its own rather
-// than the call stack: the tree's depth is the file system's to choose, and
-// the worker thread's stack is small (1 MiB on Windows).
-bool removeContents(const QString& folder)
-{
-    struct Pending {
-        QString path;
-        bool entered;
-    };
-    std::vector<Pending> pending{{folder, false}};
-    bool complete = true;
-    while (!pending.empty()) {
-        if (pending.back().entered) {
-            // Everything inside has had its turn; the folder itself is next,
-            // except the top one, which the caller removes.
-            const QString path = pending.back().path;
-            pending.pop_back();
-            if (!pending.empty())
-                complete = QDir().rmdir(path) && complete;
-            continue;
-        }
-        pending.back().entered = true;
-        QDirIterator entries(pending.back().path,
-                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        while (entries.hasNext()) {
-            const QString path = entries.next();
-            const QFileInfo entry = entries.fileInfo();
-            if (Platform::isLinkOrJunction(entry))
-                complete = Platform::removeLink(path) && complete;
-            else if (entry.isDir())
-                pending.push_back(Pending{path, false});
-            else
-                complete = removeFile(path) && complete;
-        }
-    }
-    return complete;
-}
-
-} // namespace
-
-bool removeFolderTree(const QString& path)
-{
-    if (path.isEmpty())
-        return true;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    if (Platform::isLinkOrJunction(path))
-        return Platform::removeLink(path);
-    if (!info.isDir())
-        return true;
-    const bool contentsRemoved = removeContents(path);
-    return QDir().rmdir(path) && contentsRemoved;
-}
-
-LocationVerdict removeInstallFolder(const QString& location)
-{
-    const LocationVerdict verdict = checkInstallLocation(location);
-    if (verdict == LocationVerdict::Remove)
-        removeFolderTree(removalPath(location));
-    return verdict;
 }
 
 } // namespace Engine

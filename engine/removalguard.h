@@ -33,12 +33,15 @@ PathRules hostPathRules();
 struct ProtectedFolders {
     QStringList folders;        // neither these nor any parent of them
     QStringList sealed;         // nothing inside these either (the Windows folder)
-    QStringList profileParents; // nor any folder directly inside these (user profiles)
+    QStringList profileParents; // nor any folder directly inside these (user profiles),
+                                // nor anything inside one but the user's own
+    QStringList home;           // the user's own profile, where a product may live
 };
 
 // "C:\\a\\..\\b\\" -> "C:/b": '/' separators, no "." or "..", no final '/'
-// except for a root.
-QString normalizedPath(const QString& path);
+// except for a root. A leading "//" (a network path) stays under Windows' rules
+// only.
+QString normalizedPath(const QString& path, const PathRules& rules);
 
 // "/", "C:", "C:/", "//server" or "//server/share".
 bool isRootPath(const QString& normalized);
@@ -59,26 +62,25 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
                                      const ProtectedFolders& protectedFolders,
                                      const PathRules& rules);
 
+// The standard locations listed (Qt's lists) less those in the program's own
+// folder: Qt on Windows lists that folder, its "data" folder and one inside
+// that among the data locations, and the uninstaller usually lives in the
+// folder it removes.
+QStringList locationsToProtect(const QStringList& listed, const QString& programFolder,
+                               const PathRules& rules);
+
 // Home, every standard location of the user, the all-users desktop, the
 // system's own folders, each also as resolved through links.
 ProtectedFolders protectedFolders();
+
+// The path the file system is handed for location: on Linux a '\\' is part
+// of a name.
+QString removalPath(const QString& location);
 
 // judgeInstallLocation() for this machine.
 LocationVerdict checkInstallLocation(const QString& location);
 
 // A shortcut or start-menu name that stays a single entry in its folder.
 bool isUsableProductName(const QString& name);
-
-// Removes a folder and everything in it the way QDir::removeRecursively()
-// does (what can be removed goes, a read-only file is made writable and tried
-// again, the rest stays) but never enters a link or junction: such an entry
-// is removed as a link and its target is left alone. When path itself is a
-// link, only the link goes. Returns whether everything was removed; a path
-// that does not exist or is no folder counts as done and is left as it is.
-bool removeFolderTree(const QString& path);
-
-// checkInstallLocation(), then removeFolderTree() when it allows it. Returns
-// the verdict.
-LocationVerdict removeInstallFolder(const QString& location);
 
 } // namespace Engine

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,14 +63,37 @@ QString standinWindowsPath(const QString& root, const QString& windowsPath);
 // The desktop shared by all users, with a final '/'.
 QString allUsersDesktop();
 
-// Folders of the system itself that the uninstaller must never remove or
-// remove a parent of, e.g. "/usr" or the Windows folder.
+// The user's home folder. The stand-in takes it from HOME and, when HOME is
+// unset or relative, from the user database: Qt would take "/" instead.
+QString homeFolder();
+
+// Stand-in helper: the home folder given HOME and the user database's entry
+// (either may be empty); empty when neither is absolute.
+QString homeFrom(const QString& environmentHome, const QString& databaseHome);
+
+// The folders removal leaves alone, as the guard reads them.
+struct FolderLists {
+    QStringList folders;        // neither these nor any parent of them
+    QStringList sealed;         // nothing inside these either (the Windows folder)
+    QStringList profileParents; // whose direct children are user profiles
+};
+
+// The lists of Windows and of the stand-in, for a user whose home folder is
+// home; Windows' from the environment's variables (name -> value) too. Pure,
+// so that either system's lists can be checked on the other.
+FolderLists windowsFolderLists(const QString& home,
+                               const std::function<QString(const char*)>& environment);
+FolderLists posixFolderLists(const QString& home);
+
+// This system's FolderLists, one field each: folders of the system and the
+// user that the uninstaller must never remove or remove a parent of, e.g.
+// "/usr", the Windows folder or "~/.ssh" ...
 QStringList systemFolders();
 
-// Folders nothing inside of which the uninstaller removes (the Windows folder).
+// ... those nothing inside of which it removes (the Windows folder) ...
 QStringList sealedSystemFolders();
 
-// Folders whose direct children are user profiles ("C:/Users", "/home").
+// ... and those whose direct children are user profiles ("C:/Users", "/home").
 QStringList userProfileParents();
 
 // Whether paths start with a drive letter ("C:/…") on this system.
@@ -90,5 +114,11 @@ bool isLinkOrJunction(const QFileInfo& entry);
 
 // Removes a link or junction itself, never what it points to.
 bool removeLink(const QString& path);
+
+// Asks the system to remove path when it next starts (Windows: an entry it
+// cannot remove now because it is in use). A folder must be empty by then,
+// so what it holds is to be scheduled first. False where there is no such
+// thing, or without the rights it needs (administrator on Windows).
+bool scheduleRemovalOnRestart(const QString& path);
 
 } // namespace Platform

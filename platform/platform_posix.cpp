@@ -10,6 +10,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -95,18 +96,23 @@ QString allUsersDesktop()
     return standinWindowsPath(standinRoot(), QStringLiteral("C:/Users/Public/Desktop/"));
 }
 
+QString homeFolder()
+{
+    // getpwuid_r: the removal runs on a worker thread.
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    QString databaseHome;
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) == 0 && found &&
+        found->pw_dir)
+        databaseHome = QFile::decodeName(found->pw_dir);
+    return homeFrom(qEnvironmentVariable("HOME"), databaseHome);
+}
+
 QStringList systemFolders()
 {
-    // The system's own folders, and the kernel's and the mount points' roots
-    // beside them.
-    static const char* const folders[] = {
-        "/",    "/usr", "/etc",   "/var",   "/opt",   "/home",      "/root",   "/boot",
-        "/bin", "/lib", "/sbin",  "/srv",   "/tmp",   "/dev",       "/proc",   "/sys",
-        "/run", "/mnt", "/media", "/lib32", "/lib64", "/usr/local", "/var/tmp"};
-    QStringList list;
-    for (const char* folder : folders)
-        list << QString::fromLatin1(folder);
-    return list;
+    return posixFolderLists(homeFolder()).folders;
 }
 
 Qt::CaseSensitivity pathCaseSensitivity()
@@ -136,23 +142,23 @@ bool usesDrivePaths()
 
 QStringList sealedSystemFolders()
 {
-    // Nothing of a product is ever inside these.
-    static const char* const folders[] = {"/proc", "/sys",  "/dev", "/run",   "/boot",  "/etc",
-                                          "/bin",  "/sbin", "/lib", "/lib32", "/lib64", "/usr"};
-    QStringList list;
-    for (const char* folder : folders)
-        list << QString::fromLatin1(folder);
-    return list;
+    return posixFolderLists(homeFolder()).sealed;
 }
 
 QStringList userProfileParents()
 {
-    return {QStringLiteral("/home")};
+    return posixFolderLists(homeFolder()).profileParents;
 }
 
 bool removeLink(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+bool scheduleRemovalOnRestart(const QString& path)
+{
+    Q_UNUSED(path) // files in use can be removed here
+    return false;
 }
 
 } // namespace Platform

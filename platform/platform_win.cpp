@@ -35,26 +35,25 @@ QString allUsersDesktop()
     return QStringLiteral("C:/Users/Public/Desktop/");
 }
 
+QString homeFolder()
+{
+    return QDir::homePath();
+}
+
+namespace
+{
+
+FolderLists folderLists()
+{
+    return windowsFolderLists(homeFolder(),
+                              [](const char* variable) { return qEnvironmentVariable(variable); });
+}
+
+} // namespace
+
 QStringList systemFolders()
 {
-    QStringList folders;
-    const char* const variables[] = {
-        "SystemRoot",   "windir",      "ProgramFiles", "ProgramFiles(x86)",
-        "ProgramW6432", "ProgramData", "PUBLIC",       "SystemDrive"};
-    for (const char* variable : variables) {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty())
-            folders << QDir::fromNativeSeparators(value);
-    }
-    // Fallbacks for a process started with a stripped environment.
-    folders << QStringLiteral("C:/Windows") << QStringLiteral("C:/Program Files")
-            << QStringLiteral("C:/Program Files (x86)") << QStringLiteral("C:/Users")
-            << QStringLiteral("C:/ProgramData") << QStringLiteral("C:/Users/Public");
-    const QString home = QDir::homePath();
-    const int slash = home.lastIndexOf(QLatin1Char('/'));
-    if (slash > 0)
-        folders << home.left(slash); // the Users folder of this machine
-    return folders;
+    return folderLists().folders;
 }
 
 Qt::CaseSensitivity pathCaseSensitivity()
@@ -106,25 +105,17 @@ bool usesDrivePaths()
 
 QStringList sealedSystemFolders()
 {
-    QStringList folders;
-    for (const char* variable : {"SystemRoot", "windir"}) {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty())
-            folders << QDir::fromNativeSeparators(value);
-    }
-    folders << QStringLiteral("C:/Windows");
-    return folders;
+    return folderLists().sealed;
 }
 
 QStringList userProfileParents()
 {
-    QStringList folders{QStringLiteral("C:/Users")};
-    for (const QString& profile : {QDir::homePath(), qEnvironmentVariable("PUBLIC")}) {
-        const int slash = QDir::fromNativeSeparators(profile).lastIndexOf(QLatin1Char('/'));
-        if (slash > 0)
-            folders << QDir::fromNativeSeparators(profile).left(slash);
-    }
-    return folders;
+    return folderLists().profileParents;
+}
+
+bool scheduleRemovalOnRestart(const QString& path)
+{
+    return Win32::scheduleRemovalAtRestart(nativePath(path).c_str());
 }
 
 } // namespace Platform

@@ -135,5 +135,13 @@ std::wstring finalPath(const wchar_t* path)
     return result;
 }
 
+bool scheduleRemovalAtRestart(const wchar_t* path)
+{
+    if (!path || !*path)
+        return false;
+    // The plain path: Windows writes it into its list in its own form.
+    return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
 } // namespace Win32
 } // namespace Platform

@@ -45,5 +45,11 @@ bool removeLinkEntry(const wchar_t* path);
 // resolved ("C:\\…" or "\\\\server\\share\\…"); empty when it cannot be opened.
 std::wstring finalPath(const wchar_t* path);
 
+// MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT): Windows removes the
+// entry at the next restart, before anything can hold it open. A folder goes
+// only if it is empty by then. Needs administrator rights (the list lives in
+// HKEY_LOCAL_MACHINE).
+bool scheduleRemovalAtRestart(const wchar_t* path);
+
 } // namespace Win32
 } // namespace Platform

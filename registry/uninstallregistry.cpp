@@ -84,21 +84,24 @@ std::string UninstallRegistry::installLocation() const
     return readValue("InstallLocation", guid);
 }
 
-void UninstallRegistry::removeEntry() const
+bool UninstallRegistry::removeEntry() const
 {
-    removeEntry(configuredGuid());
+    return removeEntry(configuredGuid());
 }
 
-void UninstallRegistry::removeEntry(const std::string& guid) const
+bool UninstallRegistry::removeEntry(const std::string& guid) const
 {
     // Else clear() would wipe the Uninstall key and every product's entry in it.
     if (!isUsableGuid(guid))
-        return;
+        return true;
     const std::unique_ptr<QSettings> key =
         Platform::openRegistryKey(entryKeyPath(uninstallKeyBase(), guid));
     key->clear();
     // The stand-in writes its file here; the registry needs nothing.
     key->sync();
+    // The settings object may keep the cleared state in memory even when the
+    // file or key could not be written: only the status tells.
+    return key->status() == QSettings::NoError;
 }
 
 } // namespace appinstaller

@@ -26,9 +26,10 @@ public:
     std::string readValue(const std::string& name, const std::string& guid) const;
     std::string installLocation() const;
     // Clears every value and subkey of the entry of the configured GUID, or
-    // of guid.
-    void removeEntry() const;
-    void removeEntry(const std::string& guid) const;
+    // of guid. False when the system refused (no write access); callers that
+    // only want it done may ignore that.
+    bool removeEntry() const;
+    bool removeEntry(const std::string& guid) const;
 
     // Pure parts, testable without Windows.
     static std::string uninstallKeyBaseFor(int iArchitecture);

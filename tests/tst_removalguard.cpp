@@ -1,6 +1,7 @@
 // The removal guards as pure decisions. Real system folders ("/", the real
 // home) appear here only as strings; nothing in this file touches a disk.
 
+#include "engine/folderremoval.h"
 #include "engine/removalguard.h"
 #include "platform/platform.h"
 
@@ -26,6 +27,10 @@ private slots:
     void installLocation();
     void productName_data();
     void productName();
+    void finalSeparators_data();
+    void finalSeparators();
+    void homeFolder_data();
+    void homeFolder();
     void protectedFoldersOfThisMachine();
 };
 
@@ -55,7 +60,7 @@ void TestRemovalGuard::normalizedPath()
 {
     QFETCH(QString, path);
     QFETCH(QString, normalized);
-    QCOMPARE(Engine::normalizedPath(path), normalized);
+    QCOMPARE(Engine::normalizedPath(path, Engine::PathRules()), normalized);
 }
 
 void TestRemovalGuard::rootPath_data()
@@ -190,6 +195,21 @@ void TestRemovalGuard::installLocation_data()
                                                   << "" << false << LocationVerdict::Remove;
     QTest::newRow("trailing dot") << "/opt/Ferrovane."
                                   << "" << false << LocationVerdict::Unusual;
+    QTest::newRow("backslashes are names under posix rules")
+        << "\\opt\\Ferrovane"
+        << "" << false << LocationVerdict::NotAbsolute;
+    QTest::newRow("inside another user's home") << "/home/other/.ssh"
+                                                << "" << false << LocationVerdict::Protected;
+    QTest::newRow("ssh keys") << "/home/user/.ssh"
+                              << "" << false << LocationVerdict::Protected;
+    QTest::newRow("user's programs") << "/home/user/.local/bin"
+                                     << "" << false << LocationVerdict::Protected;
+    QTest::newRow("product folder in .local") << "/home/user/.local/Ferrovane"
+                                              << "" << false << LocationVerdict::Remove;
+    QTest::newRow("var lib") << "/var/lib"
+                             << "" << false << LocationVerdict::Protected;
+    QTest::newRow("lost+found") << "/lost+found"
+                                << "" << false << LocationVerdict::Protected;
     // Windows rules: drive letters, case-insensitive
     QTest::newRow("win: product folder") << "C:\\Program Files\\Ferrovane"
                                          << "" << true << LocationVerdict::Remove;
@@ -222,6 +242,36 @@ void TestRemovalGuard::installLocation_data()
                                       << "" << true << LocationVerdict::Unusual;
     QTest::newRow("win: stream") << "C:\\Users::$INDEX_ALLOCATION"
                                  << "" << true << LocationVerdict::Unusual;
+    QTest::newRow("win: the uninstaller's own folder") << "C:\\Program Files\\Ferrovane Desk"
+                                                       << "" << true << LocationVerdict::Remove;
+    QTest::newRow("win: per-user programs")
+        << "C:\\Users\\user\\AppData\\Local\\Programs\\Ferrovane"
+        << "" << true << LocationVerdict::Remove;
+    QTest::newRow("win: another drive") << "D:\\Ferrovane"
+                                        << "" << true << LocationVerdict::Remove;
+    QTest::newRow("win: link to a network share")
+        << "C:\\ProgramData\\Ferrovane\\link"
+        << "\\\\server\\share" << true << LocationVerdict::Root;
+    QTest::newRow("win: inside another profile") << "C:\\Users\\other\\Documents"
+                                                 << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: public documents") << "C:\\Users\\Public\\Documents"
+                                           << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: default profile's data") << "C:\\Users\\Default\\AppData"
+                                                 << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: ssh keys") << "C:\\Users\\user\\.ssh"
+                                   << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: LocalLow") << "C:\\Users\\user\\AppData\\LocalLow"
+                                   << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: Microsoft's roaming data") << "C:\\Users\\user\\AppData\\Roaming\\Microsoft"
+                                                   << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: OneDrive") << "C:\\Users\\user\\OneDrive"
+                                   << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: common files") << "C:\\Program Files\\Common Files"
+                                       << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: all-users start menu's parent") << "C:\\ProgramData\\Microsoft"
+                                                        << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: recycle bin") << "C:\\$Recycle.Bin"
+                                      << "" << true << LocationVerdict::Protected;
 }
 
 void TestRemovalGuard::installLocation()
@@ -231,24 +281,46 @@ void TestRemovalGuard::installLocation()
     QFETCH(bool, windows);
     QFETCH(LocationVerdict, verdict);
 
-    Engine::ProtectedFolders protectedFolders;
+    // The system's lists as the platform layer gives them, with a few of the
+    // user's standard locations.
     Engine::PathRules rules;
     rules.windows = windows;
+    Platform::FolderLists lists;
+    QString home;
     if (windows) {
         rules.caseSensitivity = Qt::CaseInsensitive;
-        protectedFolders.folders =
-            QStringList{QStringLiteral("C:/Program Files"), QStringLiteral("C:/Users/user"),
-                        QStringLiteral("C:/Users/user/Desktop"), QStringLiteral("C:/Users")};
-        protectedFolders.sealed = QStringList{QStringLiteral("C:/Windows")};
-        protectedFolders.profileParents = QStringList{QStringLiteral("C:/Users")};
+        home = QStringLiteral("C:/Users/user");
+        const QHash<QString, QString> environment{
+            {QStringLiteral("SystemRoot"), QStringLiteral("C:\\WINDOWS")},
+            {QStringLiteral("ProgramFiles"), QStringLiteral("C:\\Program Files")},
+            {QStringLiteral("ProgramData"), QStringLiteral("C:\\ProgramData")},
+            {QStringLiteral("PUBLIC"), QStringLiteral("C:\\Users\\Public")},
+            {QStringLiteral("SystemDrive"), QStringLiteral("C:")}};
+        lists = Platform::windowsFolderLists(
+            home, [&](const char* name) { return environment.value(QLatin1String(name)); });
+        lists.folders << home + QStringLiteral("/Desktop");
+        // What Qt 5.15 on Windows lists for the data locations of a program in
+        // "C:/Program Files/Ferrovane Desk".
+        const QString program = QStringLiteral("C:/Program Files/Ferrovane Desk");
+        const QStringList listed{home + QStringLiteral("/AppData/Roaming/uninstaller"),
+                                 QStringLiteral("C:/ProgramData/uninstaller"),
+                                 home + QStringLiteral("/AppData/Local"),
+                                 QStringLiteral("C:/ProgramData"),
+                                 program,
+                                 program + QStringLiteral("/data"),
+                                 program + QStringLiteral("/data/uninstaller")};
+        lists.folders << Engine::locationsToProtect(listed, program, rules);
     } else {
-        protectedFolders.folders =
-            QStringList{QStringLiteral("/home/user"), QStringLiteral("/home/user/Desktop"),
-                        QStringLiteral("/home/user/.local/share/applications"),
-                        QStringLiteral("/home"), QStringLiteral("/srv")};
-        protectedFolders.sealed = QStringList{QStringLiteral("/usr")};
-        protectedFolders.profileParents = QStringList{QStringLiteral("/home")};
+        home = QStringLiteral("/home/user");
+        lists = Platform::posixFolderLists(home);
+        lists.folders << home + QStringLiteral("/Desktop")
+                      << home + QStringLiteral("/.local/share/applications");
     }
+    Engine::ProtectedFolders protectedFolders;
+    protectedFolders.folders = lists.folders;
+    protectedFolders.sealed = lists.sealed;
+    protectedFolders.profileParents = lists.profileParents;
+    protectedFolders.home = QStringList{home};
     QCOMPARE(Engine::judgeInstallLocation(written, resolved, protectedFolders, rules), verdict);
 }
 
@@ -274,21 +346,65 @@ void TestRemovalGuard::productName()
     QCOMPARE(Engine::isUsableProductName(name), usable);
 }
 
+void TestRemovalGuard::finalSeparators_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("stripped");
+    QTest::newRow("folder") << "/opt/link/"
+                            << "/opt/link";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("drive root") << "C:/"
+                                << "C:/";
+}
+
+void TestRemovalGuard::finalSeparators()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, stripped);
+    QCOMPARE(Engine::withoutFinalSeparators(path), stripped);
+}
+
+void TestRemovalGuard::homeFolder_data()
+{
+    QTest::addColumn<QString>("environmentHome");
+    QTest::addColumn<QString>("databaseHome");
+    QTest::addColumn<QString>("home");
+    QTest::newRow("HOME") << "/home/a/"
+                          << "/home/b"
+                          << "/home/a";
+    QTest::newRow("HOME unset") << ""
+                                << "/home/b"
+                                << "/home/b";
+    QTest::newRow("HOME relative") << "a"
+                                   << "/home/b"
+                                   << "/home/b";
+}
+
+void TestRemovalGuard::homeFolder()
+{
+    QFETCH(QString, environmentHome);
+    QFETCH(QString, databaseHome);
+    QFETCH(QString, home);
+    QCOMPARE(Platform::homeFrom(environmentHome, databaseHome), home);
+}
+
 void TestRemovalGuard::protectedFoldersOfThisMachine()
 {
     const Engine::ProtectedFolders protectedFolders = Engine::protectedFolders();
     const QStringList& folders = protectedFolders.folders;
-    QVERIFY(folders.contains(Engine::normalizedPath(QDir::homePath())));
+    const Engine::PathRules rules = Engine::hostPathRules();
+    QVERIFY(folders.contains(Engine::normalizedPath(QDir::homePath(), rules)));
     for (const auto type : {QStandardPaths::DesktopLocation, QStandardPaths::ApplicationsLocation,
                             QStandardPaths::DocumentsLocation, QStandardPaths::TempLocation}) {
         const QString location = QStandardPaths::writableLocation(type);
-        QVERIFY2(folders.contains(Engine::normalizedPath(location)), qPrintable(location));
+        QVERIFY2(folders.contains(Engine::normalizedPath(location, rules)), qPrintable(location));
     }
-    QVERIFY(folders.contains(Engine::normalizedPath(Platform::allUsersDesktop())));
+    QVERIFY(folders.contains(Engine::normalizedPath(Platform::allUsersDesktop(), rules)));
     for (const QString& system : Platform::systemFolders())
-        QVERIFY2(folders.contains(Engine::normalizedPath(system)), qPrintable(system));
+        QVERIFY2(folders.contains(Engine::normalizedPath(system, rules)), qPrintable(system));
     for (const QString& sealed : Platform::sealedSystemFolders())
-        QVERIFY2(protectedFolders.sealed.contains(Engine::normalizedPath(sealed)),
+        QVERIFY2(protectedFolders.sealed.contains(Engine::normalizedPath(sealed, rules)),
                  qPrintable(sealed));
     QVERIFY(!protectedFolders.profileParents.isEmpty());
     // The real home and root are refused without being touched.

@@ -1,7 +1,7 @@
 // Real removals, inside the harness's read-only sandbox only.
 
 #include "common/sandbox.h"
-#include "engine/removalguard.h"
+#include "engine/folderremoval.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,6 +127,12 @@ void TestRemoveFolder::locationThatIsALinkKeepsTarget()
     QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
     QVERIFY(!QFileInfo(product).isSymLink());
     QVERIFY(!QFileInfo::exists(product));
+    QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
+
+    // Handed on with a final separator, as the shortcut steps do: still the link.
+    QVERIFY(QFile::link(target, product));
+    QVERIFY(Engine::removeFolderTree(product + QStringLiteral("/")));
+    QVERIFY(!QFileInfo(product).isSymLink());
     QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
 
     // A link to a file: the link goes, the file stays.

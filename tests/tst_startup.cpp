@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "common/sandbox.h"
 #include "config/appconfigmanager.h"
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
@@ -88,6 +89,7 @@ private:
 
 void TestStartup::initTestCase()
 {
+    REQUIRE_SANDBOX();
     QVERIFY(QFileInfo::exists(QCoreApplication::applicationDirPath() +
                               QLatin1String("/AppConfig.xml")));
     QCOMPARE(AppConfigManager::getInstance()->getProgramName(),
@@ -101,9 +103,6 @@ void TestStartup::initTestCase()
     QVERIFY(QFile::setPermissions(m_clientPath, QFile::ReadOwner | QFile::ExeOwner));
 
     m_installFolder = temp.filePath(QStringLiteral("Ferrovane Test"));
-    QVERIFY(temp.mkpath(m_installFolder));
-    QFile file(m_installFolder + QLatin1String("/client.dat"));
-    QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
 QString TestStartup::entryFile() const
@@ -126,6 +125,9 @@ void TestStartup::setClientRunning(bool running)
 
 void TestStartup::setInstalled(bool installed)
 {
+    QVERIFY(QDir().mkpath(m_installFolder));
+    QFile file(m_installFolder + QLatin1String("/client.dat"));
+    QVERIFY(file.open(QIODevice::WriteOnly));
     QFile::remove(entryFile());
     if (!installed)
         return;
@@ -183,9 +185,11 @@ void TestStartup::gates()
     QCOMPARE(answerer.windowShown, result == 0);
     if (running)
         QVERIFY2(!UninstallRegistry::hasInstance(), "the registry was consulted");
-    // Nothing of the product is touched before the removal starts.
-    QVERIFY(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")));
-    QCOMPARE(QFileInfo::exists(entryFile()), installed);
+    // Nothing of the product is touched unless the user accepted.
+    const bool removed = result == 0;
+    QCOMPARE(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")), !removed);
+    QCOMPARE(UninstallRegistry::getInstance()->hasEntry(AppConfigManager::getInstance()->getGuid()),
+             installed && !removed);
 }
 
 QTEST_MAIN(TestStartup)

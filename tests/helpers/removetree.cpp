@@ -4,7 +4,7 @@
 //                             everything went, 1 when something was left
 //   removetree --check PATH   prints Engine::checkInstallLocation(PATH) as a number
 
-#include "engine/removalguard.h"
+#include "engine/folderremoval.h"
 
 #include <QCoreApplication>
 

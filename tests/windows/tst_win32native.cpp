@@ -226,6 +226,79 @@ struct NameCase {
     const char* why;
 };
 
+// The value Windows reads at start-up to remove what was scheduled: pairs of
+// source and target, an empty target meaning removal.
+const wchar_t kSessionManager[] = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+const wchar_t kPendingValue[] = L"PendingFileRenameOperations";
+
+bool readPending(std::wstring& value)
+{
+    DWORD size = 0;
+    if (::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ,
+                       nullptr, nullptr, &size) != ERROR_SUCCESS)
+        return false;
+    value.assign(size / sizeof(wchar_t), L'\0');
+    return ::RegGetValueW(HKEY_LOCAL_MACHINE, kSessionManager, kPendingValue, RRF_RT_REG_MULTI_SZ,
+                          nullptr, &value[0], &size) == ERROR_SUCCESS;
+}
+
+// Whether the list holds path (in Windows' "\??\" form) followed by an empty target.
+bool pendingRemoval(const std::wstring& list, const std::wstring& path)
+{
+    const std::wstring wanted = std::wstring(L"\\??\\") + path;
+    for (std::size_t at = 0; at < list.size() && list[at] != L'\0';) {
+        const std::wstring source = list.c_str() + at;
+        at += source.size() + 1;
+        const std::wstring target = at < list.size() ? list.c_str() + at : L"";
+        at += target.size() + 1;
+        if (target.empty() &&
+            ::CompareStringOrdinal(source.c_str(), -1, wanted.c_str(), -1, TRUE) == CSTR_EQUAL)
+            return true;
+    }
+    return false;
+}
+
+// A file and a folder scheduled for removal at the next restart show up in
+// the list; the list is put back as it was afterwards.
+void checkRestartRemoval(const std::wstring& folder)
+{
+    std::wstring before;
+    const bool hadList = readPending(before);
+    const std::wstring dir = folder + L"RestartProbe";
+    const std::wstring file = dir + L"\\in-use.dll";
+    ::CreateDirectoryW(dir.c_str(), nullptr);
+    const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+
+    using Platform::Win32::scheduleRemovalAtRestart;
+    check(scheduleRemovalAtRestart(file.c_str()), "scheduleRemovalAtRestart(file) succeeds");
+    check(scheduleRemovalAtRestart(dir.c_str()), "scheduleRemovalAtRestart(folder) succeeds");
+    check(!scheduleRemovalAtRestart(L""), "scheduleRemovalAtRestart(\"\") refused");
+    std::wstring after;
+    check(readPending(after) && pendingRemoval(after, file) && pendingRemoval(after, dir),
+          "both are listed in PendingFileRenameOperations");
+    const std::size_t filePos = after.find(L"in-use.dll");
+    const std::size_t dirPos = after.rfind(std::wstring(L"RestartProbe") + L'\0');
+    check(filePos != std::wstring::npos && dirPos != std::wstring::npos && filePos < dirPos,
+          "in the order scheduled: the file before its folder");
+
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) ==
+        ERROR_SUCCESS) {
+        if (hadList)
+            ::RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ,
+                             reinterpret_cast<const BYTE*>(before.data()),
+                             static_cast<DWORD>(before.size() * sizeof(wchar_t)));
+        else
+            ::RegDeleteValueW(key, kPendingValue);
+        ::RegCloseKey(key);
+    }
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(dir.c_str());
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -309,6 +382,7 @@ int main(int argc, char** argv)
 
     checkExtendedPaths();
     checkLinkEntries(folderOf(self));
+    checkRestartRemoval(folderOf(self));
 
     const int architecture = Win32::nativeArchitecture();
     check(architecture == PROCESSOR_ARCHITECTURE_AMD64,

@@ -1,0 +1,30 @@
+#pragma once
+
+// Removing a folder tree without following links, and the install folder
+// once the guards allow it.
+
+#include "removalguard.h"
+
+#include <QString>
+
+namespace Engine
+{
+
+// Removes a folder and everything in it the way QDir::removeRecursively()
+// does (what can be removed goes, a read-only file is made writable and tried
+// again, the rest stays) but never enters a link or junction: such an entry
+// is removed as a link and its target is left alone. When path itself is a
+// link, only the link goes, final separators or not. Returns whether
+// everything was removed; a path that does not exist or is no folder counts
+// as done and is left as it is.
+bool removeFolderTree(const QString& path);
+
+// checkInstallLocation(), then removeFolderTree() when it allows it. Returns
+// the verdict.
+LocationVerdict removeInstallFolder(const QString& location);
+
+// path without its final separators, except the one of a root ("/", "C:/"):
+// "link/" names the link's target, "C:" the drive's current folder.
+QString withoutFinalSeparators(const QString& path);
+
+} // namespace Engine

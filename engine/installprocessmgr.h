@@ -1,0 +1,53 @@
+#pragma once
+
+// The removal: one fixed sequence run on a worker thread, announced step by
+// step through signalProcess.
+
+#include "config/singleton.h"
+
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+namespace appinstaller
+{
+
+// Something a removal step set out to remove and that is still there after it.
+struct LeftoverItem {
+    QString strPath;         // a file, a folder, or the registry key's full path
+    bool bScheduled = false; // handed to Windows to remove at the next restart
+};
+
+class InstallProcessMgr : public QObject, public Base::CSingleton<InstallProcessMgr>
+{
+    Q_OBJECT
+    friend class Base::CSingleton<InstallProcessMgr>;
+
+public:
+    ~InstallProcessMgr() override;
+
+    // Reads the install location, then: 0 % and the install folder, 30 % and
+    // the shortcuts, 60 % and the uninstall entry, 100 %. Never stops early;
+    // runs on the worker thread.
+    void unInstall();
+
+    // The desktop shortcuts and start-menu folders under both product names.
+    void deleteShortcuts();
+
+    // What the last run left behind; empty when everything went. Complete
+    // once the thread that ran unInstall() has finished.
+    QVector<LeftoverItem> leftovers() const;
+
+signals:
+    void signalProcess(int iProcess, QString strProcessName);
+
+private:
+    InstallProcessMgr();
+    void noteLeftover(const LeftoverItem& item);
+
+    mutable QMutex m_leftoversMutex;
+    QVector<LeftoverItem> m_leftovers;
+};
+
+} // namespace appinstaller

@@ -1,0 +1,22 @@
+#pragma once
+
+// What is left of a folder after its removal, handed to the system to remove
+// at the next restart (on Windows, files the running uninstaller itself holds
+// open: its executable and the libraries it loaded).
+
+#include <QString>
+#include <QStringList>
+
+namespace Engine
+{
+
+// Every entry below folder and the folder itself, in an order in which each
+// can be removed once the ones before it are gone: all files (and links,
+// never entered) first, then the folders deepest first, folder last. Empty
+// when folder does not exist.
+QStringList restartRemovalOrder(const QString& folder);
+
+// Schedules restartRemovalOrder(folder); true when every entry was accepted.
+bool scheduleFolderRemovalOnRestart(const QString& folder);
+
+} // namespace Engine

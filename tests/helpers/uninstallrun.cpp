@@ -1,0 +1,33 @@
+// Runs one uninstall the way the window does, for tests that need a process
+// of its own (its own AppConfig.xml beside it, another user):
+//   uninstallrun
+// prints "progress N TEXT" for each report as the main thread receives it,
+// "finished" when the thread has ended, then "left SCHEDULED PATH" for each
+// entry of the record.
+
+#include "engine/installprocessmgr.h"
+#include "engine/uninstallthread.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    using appinstaller::InstallProcessMgr;
+    InstallProcessMgr* manager = InstallProcessMgr::getInstance();
+    QObject::connect(manager, &InstallProcessMgr::signalProcess, &app,
+                     [](int iProcess, const QString& strProcessName) {
+                         std::printf("progress %d %s\n", iProcess, qPrintable(strProcessName));
+                     });
+    auto* thread = new appinstaller::UnInstallThread(&app);
+    QObject::connect(thread, &QThread::finished, &app, [manager] {
+        std::printf("finished\n");
+        for (const appinstaller::LeftoverItem& item : manager->leftovers())
+            std::printf("left %d %s\n", item.bScheduled ? 1 : 0, qPrintable(item.strPath));
+        QCoreApplication::quit();
+    });
+    thread->start();
+    return QCoreApplication::exec();
+}

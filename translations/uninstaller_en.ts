@@ -38,12 +38,24 @@
         <source>ConfirmUninstallOemAjtmnj</source>
         <translation>Do you want to stop the uninstall?</translation>
     </message>
+    <message>
+        <source>Current step</source>
+        <translation>Current step</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>Progress</translation>
+    </message>
 </context>
 <context>
     <name>appinstaller::CustomTitleWidget</name>
     <message>
         <source>Ferrovane</source>
         <translation>Ferrovane</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>
@@ -84,6 +96,34 @@
     <message>
         <source>Completed</source>
         <translation>Finish</translation>
+    </message>
+</context>
+<context>
+    <name>appinstaller::UnInstallCompletedPage</name>
+    <message>
+        <source>Result</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Items not removed</source>
+        <translation>Items not removed</translation>
+    </message>
+    <message>
+        <source>Some items could not be removed: %1.</source>
+        <translation>Some items could not be removed: %1.</translation>
+    </message>
+    <message>
+        <source>Some items will be removed when Windows restarts: %1.</source>
+        <translation>Some items will be removed when Windows restarts: %1.</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the paths of a list</comment>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1 and %2 more</translation>
     </message>
 </context>
 <context>

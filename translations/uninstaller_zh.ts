@@ -38,12 +38,24 @@
         <source>ConfirmUninstallOemAjtmnj</source>
         <translation>确定要取消卸载吗？</translation>
     </message>
+    <message>
+        <source>Current step</source>
+        <translation>当前步骤</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>进度</translation>
+    </message>
 </context>
 <context>
     <name>appinstaller::CustomTitleWidget</name>
     <message>
         <source>Ferrovane</source>
         <translation>Ferrovane</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 <context>
@@ -84,6 +96,34 @@
     <message>
         <source>Completed</source>
         <translation>完成</translation>
+    </message>
+</context>
+<context>
+    <name>appinstaller::UnInstallCompletedPage</name>
+    <message>
+        <source>Result</source>
+        <translation>卸载结果</translation>
+    </message>
+    <message>
+        <source>Items not removed</source>
+        <translation>未能删除的项目</translation>
+    </message>
+    <message>
+        <source>Some items could not be removed: %1.</source>
+        <translation>部分项目未能删除：%1。</translation>
+    </message>
+    <message>
+        <source>Some items will be removed when Windows restarts: %1.</source>
+        <translation>部分项目将在 Windows 重新启动后删除：%1。</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <comment>between the paths of a list</comment>
+        <translation>、</translation>
+    </message>
+    <message>
+        <source>%1 and %2 more</source>
+        <translation>%1，另有 %2 项</translation>
     </message>
 </context>
 <context>

@@ -1,8 +1,9 @@
 #pragma once
 
-// The uninstaller's window. For now it is an empty 720 x 480 window: the
-// start-up sequence shows it and calls onUninstall() once the user has
-// confirmed; the pages and the removal come next.
+// The uninstaller's only window: frameless and translucent, it shows a white
+// 720 x 480 card with a soft shadow, holding the progress page and then the
+// completion page. The start-up sequence shows it once the user has
+// confirmed and calls onUninstall().
 
 #include <QWidget>
 
@@ -16,6 +17,9 @@ class MainWindowUI;
 namespace appinstaller
 {
 
+class InstallingPage;
+class UnInstallCompletedPage;
+
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -25,11 +29,15 @@ public:
     ~MainWindow() override;
 
 public slots:
-    // Starts the removal. Nothing to start yet.
+    // Shows the completion page.
+    void onFinishedUnInstall();
+    // Shows the progress page and starts the removal.
     void onUninstall();
 
 private:
     std::unique_ptr<Ui::MainWindowUI> m_ui;
+    InstallingPage* m_pInstallingPage = nullptr;
+    UnInstallCompletedPage* m_pUnInstallCompletedPage = nullptr;
 };
 
 } // namespace appinstaller

@@ -1,0 +1,48 @@
+#!/bin/bash
+# The built program in a real X server, removing a staged installation: Return
+# confirms, the window appears and removes without a further click, the
+# completion page comes, a click on its button ends the program with 0, and
+# nothing of the product is left.
+#   full_run.sh BINDIR en|zh    (inside run-test.sh --sandbox, under xvfb-run)
+set -u
+here=$(dirname "$0")
+. "$here/../harness/x11.sh"
+. "$here/window-lib.sh"
+bindir=$1
+lang=$2
+[ -n "${UNINSTALLER_TEST_SANDBOX:-}" ] || { echo "refusing to remove anything outside the sandbox"; exit 1; }
+export QT_QPA_PLATFORM=xcb
+unset LC_ALL LC_MESSAGES
+case "$lang" in
+en) export LANG=en_US.UTF-8 title='Ferrovane Uninstaller' ;;
+zh) export LANG=zh_CN.UTF-8 title='Ferrovane 卸载程序' ;;
+*) echo "language en or zh"; exit 2 ;;
+esac
+
+root=$TMPDIR/run
+mkdir -p "$root"
+mapfile -t product < <(stage_product "$root" "$bindir")
+[ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || { echo "staging failed"; exit 1; }
+
+"$root/app/uninstaller" &
+pid=$!
+dialog=$(wait_for_window "$pid" 30) || { echo "no confirmation appeared"; exit 1; }
+xdotool key --window "$dialog" Return 2>/dev/null
+window=$(main_window "$pid" "$dialog" 30) || { echo "no main window appeared"; exit 1; }
+name=$(xdotool getwindowname "$window")
+[ "$name" = "$title" ] || { echo "window title '$name', expected '$title'"; exit 1; }
+geometry=$(xdotool getwindowgeometry "$window" | grep -o 'Geometry: .*')
+[ "$geometry" = "Geometry: 744x504" ] || { echo "window $geometry, expected 744x504"; exit 1; }
+wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
+click_completion_button "$window"
+wait_for_exit "$pid" 30
+status=$?
+[ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
+# The uninstall entry's file may stay, emptied.
+for path in "${product[@]}"; do
+    if [ -d "$path" ] || [ -s "$path" ]; then
+        echo "still there: $path"
+        exit 1
+    fi
+done
+echo "$lang: confirmed, removed, completion page clicked; exit status 0, nothing left"

@@ -1,0 +1,142 @@
+# The uninstaller's own window in an X server: stage an installation of a
+# product, find the pages by their colours, click the completion button.
+# Source after tests/harness/x11.sh. Needs xdotool and ImageMagick 6.
+
+# The real ImageMagick: a stand-in may shadow plain "convert".
+im_convert() {
+    local tool
+    tool=$(command -v convert-im6.q16 || command -v convert-im6 || command -v magick) || return 1
+    "$tool" "$@"
+}
+
+# stage_product ROOT BINDIR [MENU_FILES]: under ROOT, the program (a copy of
+# BINDIR with the product's AppConfig.xml), the install folder, its uninstall
+# entry in the registry stand-in, shortcuts under both names on both desktops
+# and start-menu folders under both names, the English one holding MENU_FILES
+# extra files (they make the shortcut step last, for a picture of it).
+# HOME and XDG_DATA_HOME must already point into ROOT. Prints the paths that
+# the run must remove, one a line.
+stage_product() {
+    local root=$1 bindir=$2 menu_files=${3:-0}
+    local guid='{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}' name_en=Ferrovane name_ch=铁风帆
+    local install=$root/programs/$name_en base windows entry desktop public menu folder i name
+    cp -r "$bindir" "$root/app" || return 1
+    cat >"$root/app/AppConfig.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<AppConfig>
+    <GUID>$guid</GUID>
+    <SoftwareNameEN>$name_en</SoftwareNameEN>
+    <SoftwareNameCH>$name_ch</SoftwareNameCH>
+    <ProgramName>Ferrovane.exe</ProgramName>
+</AppConfig>
+XML
+    for folder in bin lib/plugins resources/images docs; do
+        mkdir -p "$install/$folder" || return 1
+        for i in $(seq 1 25); do
+            printf 'file %s/%s\n' "$folder" "$i" >"$install/$folder/file$i.dat"
+        done
+    done
+    case "$(uname -m)" in
+    x86_64 | ia64) base='SOFTWARE/Wow6432Node/Microsoft/Windows/CurrentVersion/Uninstall' ;;
+    *) base='SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall' ;;
+    esac
+    windows=$XDG_DATA_HOME/appinstaller/windows
+    entry=$windows/HKEY_LOCAL_MACHINE/$base/$guid.ini
+    mkdir -p "$(dirname "$entry")" || return 1
+    printf '[General]\nDisplayName=%s\nInstallLocation=%s\n' "$name_en" "$install" >"$entry"
+    desktop=$HOME/Desktop
+    public=$windows/C/Users/Public/Desktop
+    menu=$XDG_DATA_HOME/applications
+    mkdir -p "$desktop" "$public" || return 1
+    for name in "$name_en" "$name_ch"; do
+        printf 'shortcut\n' >"$desktop/$name.lnk"
+        printf 'shortcut\n' >"$public/$name.lnk"
+        mkdir -p "$menu/$name"
+        printf 'shortcut\n' >"$menu/$name/$name.lnk"
+    done
+    if [ "$menu_files" -gt 0 ]; then
+        (cd "$menu/$name_en" && seq -f 'd%g' 0 $((menu_files / 1000)) | xargs mkdir -p &&
+            for i in $(seq 0 $((menu_files / 1000))); do
+                (cd "d$i" && seq -f 'f%g.lnk' 1 1000 | xargs touch)
+            done) || return 1
+    fi
+    printf '%s\n' "$install" "$entry" "$desktop/$name_en.lnk" "$desktop/$name_ch.lnk" \
+        "$public/$name_en.lnk" "$public/$name_ch.lnk" "$menu/$name_en" "$menu/$name_ch"
+}
+
+# window_box WINDOW: prints "X Y SCALE", the window's place on the screen and
+# its size over the designed 744 x 504 (2 with QT_SCALE_FACTOR=2).
+window_box() {
+    local X Y WIDTH HEIGHT SCREEN WINDOW
+    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || return 1
+    [ -n "${WIDTH:-}" ] || return 1
+    echo "$X $Y $(awk -v w="$WIDTH" 'BEGIN { print w / 744 }')"
+}
+
+# count_colour SHOT WINDOW X Y W H COLOUR: how many pixels of the designed
+# rectangle X,Y,W,H of the window have exactly COLOUR in the screenshot SHOT.
+count_colour() {
+    local shot=$1 window=$2 box left top scale geometry
+    box=$(window_box "$window") || return 1
+    read -r left top scale <<<"$box"
+    geometry=$(awk -v s="$scale" -v l="$left" -v t="$top" -v x="$3" -v y="$4" -v w="$5" -v h="$6" \
+        'BEGIN { printf "%dx%d+%d+%d", w * s, h * s, l + x * s, t + y * s }')
+    im_convert "$shot" -crop "$geometry" +repage -fill black +opaque "$7" -fill white -opaque "$7" \
+        -format '%[fx:round(mean*w*h)]' info:
+}
+
+# The lower white area of the card, where the pages differ.
+lower_area_has() { # SHOT WINDOW COLOUR MIN
+    local count
+    count=$(count_colour "$1" "$2" 12 332 720 160 "$3") || return 1
+    [ "$count" -ge "$4" ]
+}
+
+# wait_for_completion WINDOW COMPLETED_SHOT [PROGRESS_SHOT] [SECONDS]: takes
+# screenshots until the completion page shows (its green icon and text) and
+# keeps that one as COMPLETED_SHOT; the first one on the way that shows the
+# progress page's red chunk is kept as PROGRESS_SHOT.
+wait_for_completion() {
+    local window=$1 completed=$2 progress=${3:-} deadline=$((SECONDS + ${4:-60}))
+    local shot=$completed.tmp.png
+    while ((SECONDS < deadline)); do
+        screenshot "$shot" 2>/dev/null || return 1
+        if lower_area_has "$shot" "$window" '#02BF0F' 50; then
+            mv "$shot" "$completed"
+            return 0
+        fi
+        if [ -n "$progress" ] && [ ! -e "$progress" ] && lower_area_has "$shot" "$window" '#FF0000' 20
+        then
+            cp "$shot" "$progress"
+        fi
+        sleep 0.02
+    done
+    rm -f "$shot"
+    return 1
+}
+
+# click_completion_button WINDOW: a left click inside the button at the card's
+# bottom right (it is right-aligned, 32 high, at least 88 wide).
+click_completion_button() {
+    local box left top scale x y
+    box=$(window_box "$1") || return 1
+    read -r left top scale <<<"$box"
+    x=$(awk -v s="$scale" 'BEGIN { printf "%d", 676 * s }')
+    y=$(awk -v s="$scale" 'BEGIN { printf "%d", 452 * s }')
+    xdotool mousemove --window "$1" "$x" "$y" click 1
+}
+
+# main_window PID DIALOG [SECONDS]: the first visible window of PID other
+# than DIALOG.
+main_window() {
+    local pid=$1 dialog=$2 deadline=$((SECONDS + ${3:-30})) id
+    while ((SECONDS < deadline)) && kill -0 "$pid" 2>/dev/null; do
+        id=$(xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -vx "$dialog" | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        sleep 0.02
+    done
+    return 1
+}

@@ -1,0 +1,329 @@
+// First: the QWidget overloads of QTest's functions, also where the build
+// does not define QT_WIDGETS_LIB (the Windows syntax check).
+#include <QtTest/qtest_widgets.h>
+
+#include "engine/installprocessmgr.h"
+#include "ui/installingpage.h"
+#include "ui/mainwindow.h"
+#include "ui/uninstallcompletedpage.h"
+#include "ui/upperwidget.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImageReader>
+#include <QLabel>
+#include <QLayout>
+#include <QRegularExpression>
+#include <QStackedWidget>
+#include <QThread>
+#include <QTimer>
+#include <QtTest>
+
+using namespace appinstaller;
+
+Q_DECLARE_METATYPE(QVector<LeftoverItem>)
+
+// The window offscreen, with no removal started.
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { delete m_window; }
+    void geometry_data();
+    void geometry();
+    void styleSheet();
+    void images_data();
+    void images();
+    void progress_data();
+    void progress();
+    void pixels();
+    void closeRequests_data();
+    void closeRequests();
+    void cancelQuestion_data();
+    void cancelQuestion();
+    void leftovers_data();
+    void leftovers();
+    void unshownStartsNothing();
+
+private:
+    MainWindow* m_window = nullptr;
+    InstallingPage* m_progress = nullptr;
+    UnInstallCompletedPage* m_completed = nullptr;
+};
+
+void TestMainWindow::init()
+{
+    m_window = new MainWindow;
+    m_window->show();
+    m_progress = m_window->findChild<InstallingPage*>();
+    m_completed = m_window->findChild<UnInstallCompletedPage*>();
+}
+
+void TestMainWindow::geometry_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QRect>("rect"); // in the window
+
+    QTest::newRow("stack") << "m_pInstallStackedWidget"
+                           << "QStackedWidget" << QRect(12, 12, 720, 480);
+    QTest::newRow("title area") << "m_pUpperWidget"
+                                << "appinstaller::UpperWidget" << QRect(12, 12, 720, 320);
+    QTest::newRow("title bar") << "m_pTopTitleWidget"
+                               << "appinstaller::CustomTitleWidget" << QRect(12, 12, 720, 60);
+    QTest::newRow("track") << "m_pWidgetProcessBar"
+                           << "QWidget" << QRect(48, 388, 648, 16);
+}
+
+void TestMainWindow::geometry()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, className);
+    QFETCH(QRect, rect);
+
+    QCOMPARE(m_window->size(), QSize(744, 504));
+    QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+    // The first match is the outermost: the page's UpperWidget, not the
+    // inner widget of the same name.
+    const QWidget* widget = m_progress->findChild<QWidget*>(name);
+    if (!widget)
+        widget = m_window->findChild<QWidget*>(name);
+    QVERIFY(widget);
+    QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
+    QCOMPARE(QRect(widget->mapTo(m_window, QPoint(0, 0)), widget->size()), rect);
+}
+
+// The window's sheet is the resource's text, and every object name it
+// selects exists, of that class, inside a widget of the class the rule names
+// (a rename would silently drop the look). The progress-bar rules match
+// nothing on purpose.
+void TestMainWindow::styleSheet()
+{
+    QFile file(QStringLiteral(":/Uninstall/Qss/Uninstall.qss"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray text = file.readAll();
+    QCOMPARE(m_window->styleSheet().toUtf8(), text);
+
+    const QRegularExpression selector(QStringLiteral("([\\w-]+)\\s+([\\w-]+)#(\\w+)"));
+    int checked = 0;
+    for (auto it = selector.globalMatch(QString::fromUtf8(text)); it.hasNext();) {
+        const QRegularExpressionMatch rule = it.next();
+        const QByteArray outer =
+            rule.captured(1).replace(QLatin1String("--"), QLatin1String("::")).toLatin1();
+        const QByteArray inner =
+            rule.captured(2).replace(QLatin1String("--"), QLatin1String("::")).toLatin1();
+        if (inner == "Ulmora::CProgressBar")
+            continue;
+        bool found = false;
+        for (QWidget* widget : m_window->findChildren<QWidget*>(rule.captured(3)))
+            for (QWidget* up = widget->parentWidget(); up && !found; up = up->parentWidget())
+                found = widget->inherits(inner.constData()) && up->inherits(outer.constData());
+        QVERIFY2(found, qPrintable(rule.captured(0)));
+        ++checked;
+    }
+    QCOMPARE(checked, 8);
+}
+
+void TestMainWindow::images_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<int>("count");
+
+    QTest::newRow("background") << "Background.png" << QSize(720, 320) << 1;
+    QTest::newRow("close") << "common_close.svg" << QSize(24, 24) << 1;
+    QTest::newRow("close @2x") << "common_close@2x.svg" << QSize(48, 48) << 1;
+    QTest::newRow("success") << "common_feedback_success_lg.svg" << QSize(40, 40) << 1;
+    QTest::newRow("success @2x") << "common_feedback_success_lg@2x.svg" << QSize(80, 80) << 1;
+    QTest::newRow("warning") << "common_feedback_warning_lg.svg" << QSize(40, 40) << 1;
+    QTest::newRow("info") << "common_feedback_info_sm.svg" << QSize(24, 24) << 1;
+    QTest::newRow("icon") << "icon.ico" << QSize(128, 128) << 9;
+}
+
+void TestMainWindow::images()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+    QFETCH(int, count);
+
+    QImageReader reader(QStringLiteral(":/Uninstall/Images/") + name);
+    QCOMPARE(qMax(reader.imageCount(), 1), count);
+    const QImage image = reader.read();
+    QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+    QCOMPARE(image.size(), size);
+}
+
+void TestMainWindow::progress_data()
+{
+    QTest::addColumn<int>("percent"); // -1: no report yet
+    QTest::addColumn<int>("chunk");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("before any report") << -1 << 0 << "";
+    QTest::newRow("0") << 0 << 0 << "0%";
+    QTest::newRow("30 drops the fraction") << 30 << 192 << "30%";
+    QTest::newRow("60") << 60 << 385 << "60%";
+    QTest::newRow("100") << 100 << 642 << "100%";
+}
+
+void TestMainWindow::progress()
+{
+    QFETCH(int, percent);
+    QFETCH(int, chunk);
+    QFETCH(QString, text);
+
+    if (percent >= 0) {
+        m_progress->onProcessInfo(60, QStringLiteral("earlier step"));
+        m_progress->onProcessInfo(percent, QStringLiteral("step"));
+    }
+    QCOMPARE(m_progress->findChild<QWidget*>(QStringLiteral("frame"))->width(), chunk);
+    QCOMPARE(m_progress->findChild<QLabel*>(QStringLiteral("m_pInstallProgressLabel"))->text(),
+             text);
+    QCOMPARE(m_progress->findChild<QLabel*>(QStringLiteral("m_pInstallingLabel"))->text(),
+             percent >= 0 ? QStringLiteral("step") : QString());
+}
+
+// A white card in a transparent margin that holds only the shadow; after the
+// last report a red run as wide as the track less its margins.
+void TestMainWindow::pixels()
+{
+    const QImage window = m_window->grab().toImage();
+    QCOMPARE(qAlpha(window.pixel(0, 250)), 0);
+    const int shadow = qAlpha(window.pixel(9, 250));
+    QVERIFY2(shadow > 0 && shadow < 255, qPrintable(QString::number(shadow)));
+    QCOMPARE(window.pixel(372, 480), qRgb(255, 255, 255));
+
+    m_progress->onProcessInfo(100, QStringLiteral("done"));
+    const QImage track =
+        m_progress->findChild<QWidget*>(QStringLiteral("m_pWidgetProcessBar"))->grab().toImage();
+    int first = -1;
+    int red = 0;
+    for (int x = 0; x < track.width(); ++x) {
+        const QRgb pixel = track.pixel(x, track.height() / 2);
+        if (qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80) {
+            first = first < 0 ? x : first;
+            ++red;
+        }
+    }
+    QCOMPARE(first, 3);
+    QCOMPARE(red, 642);
+}
+
+void TestMainWindow::closeRequests_data()
+{
+    QTest::addColumn<bool>("completionPage");
+    QTest::addColumn<bool>("titleBar"); // else the finish button
+
+    QTest::newRow("progress page, title bar") << false << true;
+    QTest::newRow("completion page, title bar") << true << true;
+    QTest::newRow("completion page, finish button") << true << false;
+}
+
+void TestMainWindow::closeRequests()
+{
+    QFETCH(bool, completionPage);
+    QFETCH(bool, titleBar);
+
+    QWidget* page = completionPage ? static_cast<QWidget*>(m_completed) : m_progress;
+    auto* upper = page->findChild<UpperWidget*>();
+    QSignalSpy upperSpy(upper, &UpperWidget::signalClose);
+    QSignalSpy pageSpy(page, SIGNAL(signalClose()));
+    QAbstractButton* button =
+        titleBar ? upper->findChild<QAbstractButton*>()
+                 : page->findChild<QAbstractButton*>(QStringLiteral("m_pCompletedBtn"));
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(upperSpy.count(), titleBar ? 1 : 0);
+    QCOMPARE(pageSpy.count(), 1);
+    QVERIFY(!m_window->isVisible());
+}
+
+void TestMainWindow::cancelQuestion_data()
+{
+    QTest::addColumn<QString>("answer");
+    QTest::addColumn<int>("cancels");
+
+    QTest::newRow("declined") << "m_pCancelBtn" << 0;
+    QTest::newRow("accepted") << "m_pConfirmBtn" << 1;
+}
+
+void TestMainWindow::cancelQuestion()
+{
+    QFETCH(QString, answer);
+    QFETCH(int, cancels);
+
+    QSignalSpy cancelSpy(m_progress, &InstallingPage::signalCancelInstall);
+    QString question;
+    QTimer::singleShot(0, this, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        question = dialog->findChild<QLabel*>(QStringLiteral("m_pContentLabel"))->text();
+        dialog->findChild<QAbstractButton*>(answer)->click();
+    });
+    QTest::mouseClick(m_progress->findChild<QAbstractButton*>(QStringLiteral("m_pCancelBtn")),
+                      Qt::LeftButton);
+    QCOMPARE(question, QStringLiteral("ConfirmUninstallOemAjtmnj"));
+    QCOMPARE(cancelSpy.count(), cancels);
+    QVERIFY(m_window->isVisible());
+}
+
+void TestMainWindow::leftovers_data()
+{
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("notShown");
+
+    const QString a = QStringLiteral("/programs/Ferrovane");
+    const QString b = QStringLiteral("/desktop/Ferrovane.lnk");
+    QTest::newRow("empty") << QVector<LeftoverItem>{} << QStringList{} << "could not";
+    QTest::newRow("two paths") << QVector<LeftoverItem>{{a, false}, {b, false}}
+                               << QStringList{QStringLiteral("could not be removed"), a, b}
+                               << "Windows restarts";
+    // Long paths are shortened until everything fits below the button.
+    QVector<LeftoverItem> seven;
+    for (int i = 1; i <= 7; ++i)
+        seven.append(
+            {QStringLiteral("/programs/Ferrovane/lib/plugins/format%1.dll").arg(i), false});
+    QTest::newRow("seven") << seven
+                           << QStringList{QStringLiteral("format1.dll"),
+                                          QStringLiteral("format5.dll"),
+                                          QStringLiteral("and 2 more")}
+                           << "format6.dll";
+}
+
+void TestMainWindow::leftovers()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, notShown);
+
+    m_window->onFinishedUnInstall(); // nothing ran: the engine's record is empty
+    QCOMPARE(m_window->findChild<QStackedWidget*>()->currentWidget(), m_completed);
+    auto* label = m_completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"));
+    QVERIFY(!label->isVisible());
+    const QWidget* button = m_completed->findChild<QWidget*>(QStringLiteral("m_pCompletedBtn"));
+    const QRect buttonBefore = button->geometry();
+
+    m_completed->showLeftovers(record);
+    label->parentWidget()->layout()->activate();
+    QCOMPARE(label->isVisible(), !record.isEmpty());
+    for (const QString& text : shown)
+        QVERIFY2(label->text().contains(text), qPrintable(label->text()));
+    QVERIFY2(!label->text().contains(notShown), qPrintable(label->text()));
+    if (record.isEmpty()) {
+        QCOMPARE(button->geometry(), buttonBefore);
+    } else {
+        QCOMPARE(button->height(), 32);
+        QVERIFY(button->geometry().bottom() < label->geometry().top());
+        QVERIFY(label->heightForWidth(label->width()) <= label->height());
+    }
+}
+
+void TestMainWindow::unshownStartsNothing()
+{
+    MainWindow unshown;
+    QVERIFY(unshown.findChildren<QThread*>().isEmpty());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

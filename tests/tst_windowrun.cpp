@@ -1,0 +1,100 @@
+// First: the QWidget overloads of QTest's functions, also where the build
+// does not define QT_WIDGETS_LIB (the Windows syntax check).
+#include <QtTest/qtest_widgets.h>
+
+#include "common/sandbox.h"
+#include "config/appconfigmanager.h"
+#include "platform/platform.h"
+#include "registry/uninstallregistry.h"
+#include "ui/installingpage.h"
+#include "ui/mainwindow.h"
+#include "ui/uninstallcompletedpage.h"
+#include "ui/upperwidget.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QSettings>
+#include <QStackedWidget>
+#include <QThread>
+#include <QtTest>
+
+using namespace appinstaller;
+
+// The window running a real removal of a staged installation of the test
+// product (AppConfig.xml beside this program), in the harness's sandbox.
+class TestWindowRun : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { REQUIRE_SANDBOX(); }
+    void completes();
+    void closeWhileRunning();
+
+private:
+    // The install folder with iFiles files, named by the uninstall entry.
+    void stage(int iFiles)
+    {
+        for (int i = 0; i < iFiles; ++i) {
+            QVERIFY(QDir().mkpath(m_install + QStringLiteral("/d%1").arg(i / 100)));
+            QFile file(m_install + QStringLiteral("/d%1/f%2").arg(i / 100).arg(i));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const std::string base =
+            UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture());
+        QSettings entry(
+            Platform::standinIniPath(
+                Platform::standinRoot(),
+                UninstallRegistry::entryKeyPath(base, AppConfigManager::getInstance()->getGuid())),
+            QSettings::IniFormat);
+        entry.setValue(QStringLiteral("InstallLocation"), m_install);
+    }
+
+    const QString m_install = QDir::tempPath() + QStringLiteral("/programs/Ferrovane Test");
+};
+
+// From onUninstall() to the completion page, which comes once, after the
+// last report has been shown.
+void TestWindowRun::completes()
+{
+    stage(50);
+    MainWindow window;
+    window.show();
+    auto* page = window.findChild<InstallingPage*>();
+    QStringList shownAtFinish;
+    connect(page, &InstallingPage::signalunInstallFinished, this, [&] {
+        shownAtFinish << page->findChild<QLabel*>(QStringLiteral("m_pInstallProgressLabel"))->text()
+                      << QString::number(
+                             page->findChild<QWidget*>(QStringLiteral("frame"))->width());
+    });
+    window.onUninstall();
+    QVERIFY(!page->findChild<QWidget*>(QStringLiteral("m_pCancelBtn"))->isVisible());
+    QWidget* completed = window.findChild<UnInstallCompletedPage*>();
+    QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QStackedWidget*>()->currentWidget(), completed,
+                              30000);
+    QCOMPARE(shownAtFinish, (QStringList{QStringLiteral("100%"), QStringLiteral("642")}));
+    QVERIFY(!completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"))->isVisible());
+    QVERIFY(!QFileInfo::exists(m_install));
+    QVERIFY(!UninstallRegistry::getInstance()->isInstalled());
+}
+
+// The title bar's close button while the thread runs: the window closes at
+// once, and destroying it waits for the removal to end instead of destroying
+// a running thread (which aborts the program).
+void TestWindowRun::closeWhileRunning()
+{
+    stage(3000);
+    auto* window = new MainWindow;
+    window->show();
+    window->onUninstall();
+    QVERIFY(window->findChild<QThread*>()->isRunning());
+    QTest::mouseClick(window->findChild<UpperWidget*>()->findChild<QAbstractButton*>(),
+                      Qt::LeftButton);
+    QVERIFY(!window->isVisible());
+    delete window;
+    QVERIFY(!QFileInfo::exists(m_install));
+    QVERIFY(!UninstallRegistry::getInstance()->isInstalled());
+}
+
+QTEST_MAIN(TestWindowRun)
+#include "tst_windowrun.moc"

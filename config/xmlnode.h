@@ -7,6 +7,7 @@
 #include <QDomDocument>
 #include <QDomElement>
 #include <QString>
+#include <QVector>
 
 namespace appinstaller
 {
@@ -17,7 +18,9 @@ public:
     XmlNode() = default;
 
     // Parses the file and points at its root element. False only when the
-    // file cannot be opened: a file that is not XML leaves a null root.
+    // file cannot be opened: a file that is not XML leaves a null root, and
+    // one that goes wrong part-way (bad syntax, an element nested over
+    // 10,000 deep) keeps what came before.
     bool loadFile(const QString& path);
 
     // The first element named tag below this one, at any depth.
@@ -26,6 +29,8 @@ public:
     // The element children of this element, text and comments skipped.
     int elementCount() const;
     XmlNode elementAt(int index) const;
+    // All of them in one walk; elementAt() walks from the first each time.
+    QVector<XmlNode> elements() const;
 
     // The element's own first text; a null string when it has none.
     QString text() const;

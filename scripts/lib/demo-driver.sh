@@ -23,11 +23,7 @@ dialog=$(wait_for_window "$pid" 30) || { echo "demo: no window appeared" >&2; ex
 xdotool mousemove 0 0
 sleep 0.3
 screenshot "$shots/1-dialog.png"
-# The dialog is gone before the key's release reaches it: X's complaint
-# about that is no news.
-xdotool key --window "$dialog" Return 2>/dev/null
-
-window=$(main_window "$pid" "$dialog" 30) || { wait "$pid"; exit $?; }
+window=$(accept_confirmation "$pid" "$dialog") || { wait "$pid"; exit $?; }
 echo "demo: window $(xdotool getwindowgeometry "$window" | grep -o '[0-9]*x[0-9]*$')"
 # The removal is short: the progress page may give way before a picture.
 if wait_for_completion "$window" "$shots/3-completed.png" "$shots/2-progress.png" 120; then

@@ -27,8 +27,7 @@ mapfile -t product < <(stage_product "$root" "$bindir")
 "$root/app/uninstaller" &
 pid=$!
 dialog=$(wait_for_window "$pid" 30) || { echo "no confirmation appeared"; exit 1; }
-xdotool key --window "$dialog" Return 2>/dev/null
-window=$(main_window "$pid" "$dialog" 30) || { echo "no main window appeared"; exit 1; }
+window=$(accept_confirmation "$pid" "$dialog") || { echo "no main window appeared"; exit 1; }
 name=$(xdotool getwindowname "$window")
 [ "$name" = "$title" ] || { echo "window title '$name', expected '$title'"; exit 1; }
 geometry=$(xdotool getwindowgeometry "$window" | grep -o 'Geometry: .*')

@@ -140,3 +140,20 @@ main_window() {
     done
     return 1
 }
+
+# accept_confirmation PID DIALOG: presses Return on the confirmation until the
+# main window shows and prints its id. Without a window manager X's focus can
+# fall back to the root window and the first key go nowhere.
+accept_confirmation() {
+    local pid=$1 dialog=$2 try window
+    for try in 1 2 3 4 5; do
+        xdotool key --window "$dialog" Return 2>/dev/null
+        if window=$(main_window "$pid" "$dialog" 3); then
+            [ "$try" -eq 1 ] || echo "process $pid: Return pressed $try times" >&2
+            echo "$window"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || return 1
+    done
+    return 1
+}

@@ -1,0 +1,190 @@
+#!/bin/bash
+# The built program in a real X server on a staged installation whose install
+# folder holds FILES more files, in runs that do not go as planned:
+#   kill    SIGKILL half-way through the removal, then a second run
+#   twice   two instances started together on the same installation
+#   close   the window's close button pressed during the removal
+#   client  the client program started while the confirmation is open
+# Every case ends with nothing of the product left, nothing else touched.
+#   hard_runs.sh CASE BINDIR [FILES]   (inside run-test.sh --sandbox, under xvfb-run)
+set -u
+here=$(dirname "$0")
+. "$here/../harness/x11.sh"
+. "$here/window-lib.sh"
+case_name=$1
+bindir=$2
+files=${3:-20000}
+[ -n "${UNINSTALLER_TEST_SANDBOX:-}" ] || { echo "refusing to remove anything outside the sandbox"; exit 1; }
+export QT_QPA_PLATFORM=xcb
+
+fail() {
+    echo "$case_name: $*"
+    exit 1
+}
+
+# --- the installation -------------------------------------------------------------
+root=$TMPDIR/run
+mkdir -p "$root"
+mapfile -t product < <(stage_product "$root" "$bindir")
+[ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || fail "staging failed"
+install=${product[0]}
+entry=${product[1]}
+# The files in folders of 1,000, so that the folders left tell the progress.
+folders=$(((files + 999) / 1000))
+(cd "$install" && seq -f 'f%g' 1 "$folders" | xargs mkdir &&
+    for folder in $(seq 1 "$folders"); do
+        (cd "f$folder" && seq -f '%g.dat' 1 1000 | xargs touch)
+    done) || fail "could not make $files files"
+
+# Beside the product, all of which must outlive every run: another product's
+# entry and folder, another shortcut and start-menu folder, and a folder that
+# a link in the install folder leads to.
+sibling=$(dirname "$entry")/{0B1D2C3E-0000-4000-8000-00000000A11E}.ini
+printf '[General]\nInstallLocation=%s\n' "$root/programs/Other" >"$sibling"
+mkdir -p "$root/programs/Other" "$root/outside" "$XDG_DATA_HOME/applications/Other"
+for path in "$root/programs/Other/other.exe" "$root/outside/keep.txt" "$HOME/Desktop/Other.lnk" \
+    "$XDG_DATA_HOME/applications/Other/Other.lnk"; do
+    printf 'not the product\n' >"$path"
+done
+ln -s "$root/outside" "$install/link-out"
+
+# Everything in the sandbox but the product: each file with its size and time.
+snapshot() {
+    local prune=() path
+    for path in "${product[@]}"; do
+        prune+=(-path "$path" -prune -o)
+    done
+    find "$UNINSTALLER_TEST_SANDBOX" "${prune[@]}" -path "$TMPDIR/shots" -prune -o \
+        \( -type d -printf 'd %p\n' \) -o -printf '%y %p %s %T@\n' | sort
+}
+mkdir -p "$TMPDIR/shots"
+before=$(snapshot)
+
+files_left() { find "$install" -type f 2>/dev/null | wc -l; }
+folders_left() { find "$install" -mindepth 1 -maxdepth 1 -type d -name 'f*' 2>/dev/null | wc -l; }
+
+# Nothing of the product left (the entry's file may stay, emptied), and the
+# rest of the sandbox as it was.
+check_end() {
+    local path after
+    for path in "${product[@]}"; do
+        if [ -d "$path" ] || [ -s "$path" ]; then
+            fail "still there: $path"
+        fi
+    done
+    after=$(snapshot)
+    [ "$before" = "$after" ] || fail "touched beside the product: $(diff <(echo "$before") <(echo "$after") | head -5)"
+}
+
+# start: runs the program as a child of this shell (for its exit status);
+# its pid in $started.
+start() {
+    "$root/app/uninstaller" >>"$TMPDIR/shots/output" 2>&1 &
+    started=$!
+}
+
+# confirm PID: waits for the confirmation and accepts it; prints the main
+# window. The first Return was seen lost after the kill, when X's focus had
+# fallen back to the root window (accept_confirmation retries).
+confirm() {
+    local dialog
+    dialog=$(wait_for_window "$1" 30) && accept_confirmation "$1" "$dialog"
+}
+
+# finish PID WINDOW: waits for the completion page, clicks its button; the
+# program must then end with 0.
+finish() {
+    local pid=$1 window=$2 status
+    wait_for_completion "$window" "$TMPDIR/shots/completed-$pid.png" "" 120 ||
+        fail "no completion page for process $pid"
+    click_completion_button "$window"
+    wait_for_exit "$pid" 60
+    status=$?
+    [ "$status" -eq 0 ] || fail "process $pid ended with $status, expected 0"
+}
+
+case "$case_name" in
+kill)
+    start
+    pid=$started
+    window=$(confirm "$pid") || fail "no main window"
+    # Half of the folders gone: in the middle of the first step.
+    deadline=$((SECONDS + 120))
+    while [ "$(folders_left)" -gt $((folders / 2)) ] && ((SECONDS < deadline)); do
+        sleep 0.01
+    done
+    kill -KILL "$pid"
+    wait "$pid" 2>/dev/null
+    left=$(files_left)
+    { [ "$left" -gt 0 ] && [ "$left" -lt "$files" ]; } ||
+        fail "killed with $left of $files files left: not in the middle of the removal"
+    grep -q '^InstallLocation=' "$entry" || fail "the entry was gone after the kill"
+    echo "killed with $left of $files files left; the entry still there"
+    start
+    pid=$started
+    window=$(confirm "$pid") || fail "the second run showed no main window"
+    finish "$pid" "$window"
+    check_end
+    echo "kill: the second run found the entry, completed with 0, nothing left"
+    ;;
+twice)
+    start
+    first=$started
+    start
+    second=$started
+    window1=$(confirm "$first") || fail "no main window from the first"
+    window2=$(confirm "$second") || fail "no main window from the second"
+    echo "both windows up with $(folders_left) of $folders folders left"
+    # One above the other, so that each can be seen and clicked.
+    xdotool windowmove "$window1" 0 0 windowmove "$window2" 0 512
+    finish "$first" "$window1"
+    finish "$second" "$window2"
+    check_end
+    echo "twice: both completed with 0, nothing left"
+    ;;
+close)
+    start
+    pid=$started
+    window=$(confirm "$pid") || fail "no main window"
+    while [ "$(folders_left)" -ge "$folders" ]; do
+        kill -0 "$pid" 2>/dev/null || fail "ended before the removal began"
+        sleep 0.01
+    done
+    read -r left top scale <<<"$(window_box "$window")"
+    # The title bar's close button: 24 x 24 at the card's top right.
+    xdotool mousemove --window "$window" "$(awk -v s="$scale" 'BEGIN { printf "%d", 704 * s }')" \
+        "$(awk -v s="$scale" 'BEGIN { printf "%d", 40 * s }')" click 1
+    deadline=$((SECONDS + 10))
+    while xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && ((SECONDS < deadline)); do
+        sleep 0.01
+    done
+    left=$(files_left)
+    [ "$left" -gt 0 ] || fail "the files were gone before the window closed"
+    kill -0 "$pid" 2>/dev/null || fail "the process ended with the window"
+    xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && fail "the window stayed open"
+    echo "window closed with $left of $files files left; the process still running"
+    wait_for_exit "$pid" 120
+    status=$?
+    [ "$status" -eq 0 ] || fail "ended with $status, expected 0"
+    check_end
+    echo "close: the removal completed before the process ended with 0, nothing left"
+    ;;
+client)
+    # The client lives in the install folder; a copy of sleep stands in.
+    client=$install/bin/Ferrovane.exe
+    start
+    pid=$started
+    dialog=$(wait_for_window "$pid" 30) || fail "no confirmation"
+    cp "$(command -v sleep)" "$client"
+    "$client" 600 &
+    client_pid=$!
+    window=$(accept_confirmation "$pid" "$dialog") || fail "no main window"
+    finish "$pid" "$window"
+    kill -0 "$client_pid" 2>/dev/null && running="still running" || running="ended"
+    kill "$client_pid" 2>/dev/null
+    wait "$client_pid" 2>/dev/null
+    check_end
+    echo "client: not detected; the removal completed with 0 and took its file; the client $running; nothing left"
+    ;;
+*) fail "unknown case" ;;
+esac

@@ -6,7 +6,10 @@
 // nested folders, small files, some read-only), removes one with the engine's
 // install-folder step (guards included) and the other with `rm -rf`, in
 // alternating order, one warm-up round and then several measured rounds.
-// Prints "name: ours X, reference Y, ratio R (median of N)".
+// Prints "name: ours X, reference Y, ratio R (median of N)"; BENCH_VERBOSE
+// prints each round's times.
+
+#include "benchtree.h"
 
 #include "engine/folderremoval.h"
 
@@ -15,53 +18,11 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cstdio>
-#include <string>
-#include <vector>
-
 namespace
 {
 
-// Plain system calls: building the trees should not dominate the run.
-void makeTree(const std::string& root, int files)
-{
-    const int folders = std::max(1, std::min(400, files / 40));
-    ::mkdir(root.c_str(), 0755);
-    std::vector<std::string> paths;
-    for (int f = 0; f < folders; ++f) {
-        // Three levels: 8 top folders, nested below them.
-        std::string path = root + "/top" + std::to_string(f % 8);
-        ::mkdir(path.c_str(), 0755);
-        path += "/mid" + std::to_string((f / 8) % 10);
-        ::mkdir(path.c_str(), 0755);
-        path += "/leaf" + std::to_string(f);
-        ::mkdir(path.c_str(), 0755);
-        paths.push_back(path);
-    }
-    static const char content[] = "ferrovane payload\n";
-    for (int i = 0; i < files; ++i) {
-        const std::string file = paths[i % folders] + "/file" + std::to_string(i) + ".dat";
-        const bool readOnly = i % 50 == 0;
-        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, readOnly ? 0444 : 0644);
-        if (fd >= 0) {
-            if (::write(fd, content, sizeof content - 1) < 0)
-                std::perror("write");
-            ::close(fd);
-        }
-    }
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
+using Bench::makeTree;
+using Bench::median;
 
 double timeOurs(const QString& path)
 {
@@ -119,17 +80,17 @@ int main(int argc, char* argv[])
                 o = timeOurs(a);
                 r = timeReference(b);
             }
+            if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+                std::fprintf(stderr, "  round %d: ours %.1f ms, reference %.1f ms\n", round, o, r);
             if (round == 0)
                 continue; // warm-up
             ours.push_back(o);
             reference.push_back(r);
         }
-        std::vector<double> ratios;
-        for (size_t i = 0; i < ours.size(); ++i)
-            ratios.push_back(ours[i] / reference[i]);
         std::printf("folder removal, %d files: ours %.1f ms, reference %.1f ms, ratio %.2f "
                     "(median of %zu)\n",
-                    files, median(ours), median(reference), median(ratios), ours.size());
+                    files, median(ours), median(reference), median(Bench::ratios(ours, reference)),
+                    ours.size());
         std::fflush(stdout);
     }
     return 0;

@@ -2,12 +2,13 @@
 # Start-up to the first window on screen, and peak resident memory by then,
 # of the uninstaller against the reference dialog. Run under Xvfb:
 #   xvfb-run -a bench/bench_startup.sh REFERENCE [OURS [ARGS...]]
-# Alternates the two programs, one warm-up round and ROUNDS (default 11)
-# measured ones; prints the medians and the median ratio.
+# Alternates the two programs, one warm-up round and ROUNDS (default 21)
+# measured ones; prints the medians and the median ratio. BENCH_VERBOSE
+# prints each round's figures.
 set -u
 . "$(dirname "$0")/../tests/harness/x11.sh"
 export QT_QPA_PLATFORM=xcb
-rounds=${ROUNDS:-11}
+rounds=${ROUNDS:-21}
 reference=$1
 shift
 ours=("$@")
@@ -45,6 +46,7 @@ for ((round = 0; round <= rounds; round++)); do
         o=$(measure "${ours[@]}")
         r=$(measure "$reference")
     fi
+    [ -n "${BENCH_VERBOSE:-}" ] && echo "  round $round: ours ${o:-} reference $r (ms kB)" >&2
     ((round == 0)) && continue
     [ "$r" = fail ] && { echo "start-up: the reference showed no window" >&2; exit 1; }
     ref_ms+=("${r% *}")

@@ -1,0 +1,65 @@
+#pragma once
+
+// What the POSIX benchmarks share: product-like trees made with plain system
+// calls (building them should not dominate a run) and medians.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace Bench
+{
+
+// Up to 400 folders three levels deep (8 top folders, nested below them),
+// small files spread over them, every 50th file read-only.
+inline void makeTree(const std::string& root, int files)
+{
+    const int folders = std::max(1, std::min(400, files / 40));
+    ::mkdir(root.c_str(), 0755);
+    std::vector<std::string> paths;
+    for (int f = 0; f < folders; ++f) {
+        std::string path = root + "/top" + std::to_string(f % 8);
+        ::mkdir(path.c_str(), 0755);
+        path += "/mid" + std::to_string((f / 8) % 10);
+        ::mkdir(path.c_str(), 0755);
+        path += "/leaf" + std::to_string(f);
+        ::mkdir(path.c_str(), 0755);
+        paths.push_back(path);
+    }
+    static const char content[] = "ferrovane payload\n";
+    for (int i = 0; i < files; ++i) {
+        const std::string file = paths[i % folders] + "/file" + std::to_string(i) + ".dat";
+        const bool readOnly = i % 50 == 0;
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, readOnly ? 0444 : 0644);
+        if (fd >= 0) {
+            if (::write(fd, content, sizeof content - 1) < 0)
+                std::perror("write");
+            ::close(fd);
+        }
+    }
+}
+
+inline double median(std::vector<double> values)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+inline std::vector<double> ratios(const std::vector<double>& ours,
+                                  const std::vector<double>& reference)
+{
+    std::vector<double> result;
+    for (size_t i = 0; i < ours.size() && i < reference.size(); ++i)
+        result.push_back(ours[i] / reference[i]);
+    return result;
+}
+
+} // namespace Bench

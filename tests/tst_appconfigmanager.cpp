@@ -1,3 +1,4 @@
+#include "common/configrecord.h"
 #include "config/appconfigmanager.h"
 
 #include <QDir>
@@ -14,31 +15,9 @@ using appinstaller::AppConfigManager;
 namespace
 {
 
-// Every field of a record as text, components as "name=path;name=path".
-using Record = QMap<QString, QString>;
+using TestConfig::Record;
+using TestConfig::recordOf;
 
-Record recordOf(const AppConfigManager& config)
-{
-    QStringList components;
-    for (const QPair<QString, QString>& component : config.getComponents())
-        components << component.first + QLatin1Char('=') + component.second;
-    return Record{
-        {QStringLiteral("guid"), QString::fromStdString(config.getGuid())},
-        {QStringLiteral("translator"), QString::number(config.getTranslator())},
-        {QStringLiteral("versionType"), QString::number(config.getVersionType())},
-        {QStringLiteral("nameEN"), QString::fromStdString(config.getSoftwareNameEN())},
-        {QStringLiteral("nameCH"), QString::fromLocal8Bit(config.getSoftwareNameCH().c_str())},
-        {QStringLiteral("settingFile"), QString::fromStdString(config.getSettingFile())},
-        {QStringLiteral("version"), QString::fromStdString(config.getVersion())},
-        {QStringLiteral("company"), QString::fromStdString(config.getCompanyName())},
-        {QStringLiteral("copyright"), QString::fromStdString(config.getLegalCopyright())},
-        {QStringLiteral("installPath"), QString::fromStdString(config.getInstallPath())},
-        {QStringLiteral("program"), QString::fromStdString(config.getProgramName())},
-        {QStringLiteral("components"), components.join(QLatin1Char(';'))},
-    };
-}
-
-// base with the given "field=value" entries replaced.
 Record with(Record base, std::initializer_list<const char*> fields)
 {
     for (const char* field : fields) {

@@ -3,6 +3,7 @@
 // put a GUID before the hostile part and a ProgramName after it, so each
 // shows whether the parse went on past it.
 
+#include "common/configrecord.h"
 #include "config/appconfigmanager.h"
 
 #include <QFile>
@@ -18,25 +19,8 @@ using appinstaller::AppConfigManager;
 namespace
 {
 
-using Record = QMap<QString, QString>;
-
-Record recordOf(const AppConfigManager& config)
-{
-    QStringList components;
-    for (const QPair<QString, QString>& component : config.getComponents())
-        components << component.first + QLatin1Char('=') + component.second;
-    return Record{
-        {QStringLiteral("guid"), QString::fromStdString(config.getGuid())},
-        {QStringLiteral("translator"), QString::number(config.getTranslator())},
-        {QStringLiteral("nameEN"), QString::fromStdString(config.getSoftwareNameEN())},
-        {QStringLiteral("nameCH"), QString::fromLocal8Bit(config.getSoftwareNameCH().c_str())},
-        {QStringLiteral("version"), QString::fromStdString(config.getVersion())},
-        {QStringLiteral("company"), QString::fromStdString(config.getCompanyName())},
-        {QStringLiteral("installPath"), QString::fromStdString(config.getInstallPath())},
-        {QStringLiteral("program"), QString::fromStdString(config.getProgramName())},
-        {QStringLiteral("components"), components.join(QLatin1Char(';'))},
-    };
-}
+using TestConfig::Record;
+using TestConfig::recordOf;
 
 // A file with no key gives the defaults; these fields differ from them.
 Record with(std::initializer_list<std::pair<const char*, QString>> fields)

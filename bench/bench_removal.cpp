@@ -57,11 +57,7 @@ int main(int argc, char* argv[])
     }
     const QString work = QDir(args.at(1)).absolutePath();
     QDir().mkpath(work);
-    std::vector<int> counts;
-    for (int i = 2; i < args.size(); ++i)
-        counts.push_back(args.at(i).toInt());
-    if (counts.empty())
-        counts = {10000, 100000};
+    const std::vector<int> counts = Bench::sizesFrom(args, {10000, 100000});
 
     for (const int files : counts) {
         const int rounds = files >= 100000 ? 3 : 7;

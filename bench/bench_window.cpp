@@ -155,11 +155,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "bench_window: cannot stage the program in %s\n", qPrintable(work));
         return 1;
     }
-    std::vector<int> counts;
-    for (int i = 2; i < args.size(); ++i)
-        counts.push_back(args.at(i).toInt());
-    if (counts.empty())
-        counts = {100000};
+    const std::vector<int> counts = Bench::sizesFrom(args, {100000});
 
     for (const int files : counts) {
         const int rounds = files >= 100000 ? 5 : 7;

@@ -3,6 +3,8 @@
 // What the POSIX benchmarks share: product-like trees made with plain system
 // calls (building them should not dominate a run) and medians.
 
+#include <QStringList>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -60,6 +62,15 @@ inline std::vector<double> ratios(const std::vector<double>& ours,
     for (size_t i = 0; i < ours.size() && i < reference.size(); ++i)
         result.push_back(ours[i] / reference[i]);
     return result;
+}
+
+// The tree sizes given after the work folder (args[2] on), or the defaults.
+inline std::vector<int> sizesFrom(const QStringList& args, std::vector<int> defaults)
+{
+    std::vector<int> sizes;
+    for (int i = 2; i < args.size(); ++i)
+        sizes.push_back(args.at(i).toInt());
+    return sizes.empty() ? defaults : sizes;
 }
 
 } // namespace Bench

@@ -9,15 +9,16 @@ im_convert() {
     "$tool" "$@"
 }
 
-# stage_product ROOT BINDIR [MENU_FILES]: under ROOT, the program (a copy of
-# BINDIR with the product's AppConfig.xml), the install folder, its uninstall
+# stage_product ROOT BINDIR [MENU_FILES [FILES]]: under ROOT, the program (a
+# copy of BINDIR with the product's AppConfig.xml), the install folder (FILES
+# files in each of its four folders, 25 by default), its uninstall
 # entry in the registry stand-in, shortcuts under both names on both desktops
 # and start-menu folders under both names, the English one holding MENU_FILES
 # extra files (they make the shortcut step last, for a picture of it).
 # HOME and XDG_DATA_HOME must already point into ROOT. Prints the paths that
 # the run must remove, one a line.
 stage_product() {
-    local root=$1 bindir=$2 menu_files=${3:-0}
+    local root=$1 bindir=$2 menu_files=${3:-0} files=${4:-25}
     local guid='{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}' name_en=Ferrovane name_ch=铁风帆
     local install=$root/programs/$name_en base windows entry desktop public menu folder i name
     cp -r "$bindir" "$root/app" || return 1
@@ -32,7 +33,7 @@ stage_product() {
 XML
     for folder in bin lib/plugins resources/images docs; do
         mkdir -p "$install/$folder" || return 1
-        for i in $(seq 1 25); do
+        for i in $(seq 1 "$files"); do
             printf 'file %s/%s\n' "$folder" "$i" >"$install/$folder/file$i.dat"
         done
     done

@@ -115,6 +115,17 @@ bool isLinkOrJunction(const QFileInfo& entry);
 // Removes a link or junction itself, never what it points to.
 bool removeLink(const QString& path);
 
+// Removes everything inside folder, depth first, but not folder itself: what
+// can be removed goes, a read-only file is made writable and tried once more,
+// the rest stays; a link or junction is removed as a link, never entered.
+// Returns whether all of it went. Linux walks relative to open folders, as
+// rm does, and falls back to removeFolderContentsByPath() below a depth of
+// 256 folders or when descriptors run out.
+bool removeFolderContents(const QString& folder);
+
+// The same by full paths through Qt, with one open folder at a time.
+bool removeFolderContentsByPath(const QString& folder);
+
 // Asks the system to remove path when it next starts (Windows: an entry it
 // cannot remove now because it is in use). A folder must be empty by then,
 // so what it holds is to be scheduled first. False where there is no such

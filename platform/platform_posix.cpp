@@ -11,11 +11,15 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
+#include <string>
 
 namespace Platform
 {
@@ -153,6 +157,147 @@ QStringList userProfileParents()
 bool removeLink(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;
+}
+
+namespace
+{
+
+// Deeper than this, folders are walked by path: one open descriptor a level
+// would otherwise take what the process may open.
+constexpr std::size_t maxOpenLevels = 256;
+
+bool isDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Removes a file or link named relative to the open folder parent. Unlinking
+// never depends on a file's own mode here, but a read-only regular file gets
+// its write bit back and one more try, as the walk by path does.
+bool removeEntryAt(int parent, const char* name)
+{
+    if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
+        return true;
+    if (errno != EACCES && errno != EPERM)
+        return false;
+    struct stat status;
+    if (::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode) ||
+        ::fchmodat(parent, name, status.st_mode | S_IWUSR, 0) != 0)
+        return false;
+    return ::unlinkat(parent, name, 0) == 0;
+}
+
+bool removeEmptyFolderAt(int parent, const char* name)
+{
+    return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+DIR* openFolderAt(int parent, const char* name)
+{
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    DIR* folder = ::fdopendir(fd);
+    if (!folder) {
+        const int saved = errno;
+        ::close(fd);
+        errno = saved;
+    }
+    return folder;
+}
+
+} // namespace
+
+bool removeFolderContents(const QString& folder)
+{
+    // As rm does: every name is removed relative to its open folder, so the
+    // system never looks the whole path up again for each file.
+    DIR* top = openFolderAt(AT_FDCWD, QFile::encodeName(folder).constData());
+    if (!top)
+        return removeFolderContentsByPath(folder);
+
+    struct Level {
+        DIR* folder;
+        std::string name; // in the level above
+    };
+    std::vector<Level> levels;
+    levels.push_back(Level{top, std::string()});
+    std::string path = QFile::encodeName(folder).toStdString(); // the deepest level's
+    bool complete = true;
+    // Done with this level: it goes too, unless it is the top one, which
+    // the caller removes.
+    const auto leaveLevel = [&] {
+        if (levels.back().folder)
+            ::closedir(levels.back().folder);
+        const std::string name = std::move(levels.back().name);
+        levels.pop_back();
+        if (!levels.empty()) {
+            path.resize(path.size() - name.size() - 1);
+            complete = removeEmptyFolderAt(::dirfd(levels.back().folder), name.c_str()) && complete;
+        }
+    };
+    while (!levels.empty()) {
+        DIR* current = levels.back().folder;
+        const int currentFd = ::dirfd(current);
+        errno = 0;
+        const dirent* entry = ::readdir(current);
+        if (!entry) {
+            complete = complete && errno == 0;
+            leaveLevel();
+            continue;
+        }
+        const char* name = entry->d_name;
+        if (isDotOrDotDot(name))
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat status;
+            if (::fstatat(currentFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                complete = complete && errno == ENOENT;
+                continue;
+            }
+            isFolder = S_ISDIR(status.st_mode);
+        }
+        if (!isFolder) {
+            complete = removeEntryAt(currentFd, name) && complete;
+            continue;
+        }
+        if (levels.size() < maxOpenLevels) {
+            if (DIR* sub = openFolderAt(currentFd, name)) {
+                path.append(1, '/').append(name);
+                levels.push_back(Level{sub, name});
+                continue;
+            }
+            if (errno == ELOOP || errno == ENOTDIR) {
+                // No longer a folder since it was listed (a link now): removed
+                // as what it is, never entered.
+                complete = removeEntryAt(currentFd, name) && complete;
+                continue;
+            }
+            if (errno == EMFILE || errno == ENFILE || errno == ENOMEM) {
+                // No descriptor left: this level gives its own up and the
+                // rest of it is walked by path, one open folder at a time.
+                ::closedir(current);
+                levels.back().folder = nullptr;
+                const QString rest = QFile::decodeName(QByteArray::fromStdString(path));
+                complete = removeFolderContentsByPath(rest) && complete;
+                leaveLevel();
+                continue;
+            }
+            // Unreadable: it goes only if it is empty.
+            complete = removeEmptyFolderAt(currentFd, name) && complete;
+            continue;
+        }
+        // Too deep: this subtree by path.
+        const QString subPath = QFile::decodeName(QByteArray::fromStdString(path + '/' + name));
+        if (isLinkOrJunction(subPath)) {
+            complete = removeLink(subPath) && complete;
+            continue;
+        }
+        const bool inside = removeFolderContentsByPath(subPath);
+        complete = removeEmptyFolderAt(currentFd, name) && inside && complete;
+    }
+    return complete;
 }
 
 bool scheduleRemovalOnRestart(const QString& path)

@@ -118,4 +118,9 @@ bool scheduleRemovalOnRestart(const QString& path)
     return Win32::scheduleRemovalAtRestart(nativePath(path).c_str());
 }
 
+bool removeFolderContents(const QString& folder)
+{
+    return removeFolderContentsByPath(folder);
+}
+
 } // namespace Platform

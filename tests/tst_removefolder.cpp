@@ -10,6 +10,7 @@
 #include <QThread>
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 using Engine::LocationVerdict;
@@ -61,7 +62,8 @@ private slots:
     void unremovableEntriesAreLeft();
     void homeReachedByItsRealPath();
     void programInsideAProtectedFolder();
-    void deepTreeOnSmallStack();
+    void deepTree_data();
+    void deepTree();
 };
 
 void TestRemoveFolder::initTestCase()
@@ -290,24 +292,44 @@ void TestRemoveFolder::programInsideAProtectedFolder()
     }
 }
 
-void TestRemoveFolder::deepTreeOnSmallStack()
+void TestRemoveFolder::deepTree_data()
 {
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("spareDescriptors"); // beyond those open now; -1: no limit
+    // "/d" a level keeps the path below Linux's PATH_MAX.
+    QTest::newRow("deeper than a descriptor a level") << 1500 << -1;
+    QTest::newRow("descriptors run out") << 40 << 4;
+}
+
+void TestRemoveFolder::deepTree()
+{
+    QFETCH(int, depth);
+    QFETCH(int, spareDescriptors);
     // A hostile install folder can nest far deeper than any product does.
     // The removal runs on a worker thread, whose stack on Windows is 1 MiB:
-    // its depth must not depend on the tree's.
+    // its depth must not depend on the tree's, nor on how many folders the
+    // process may hold open.
     const QString product = m_root + QStringLiteral("/work/Ferrovane");
-    const int depth = 1500; // "/d" a level keeps the path below Linux's PATH_MAX
     QString deepest = product;
     for (int level = 0; level < depth; ++level)
         deepest += QStringLiteral("/d");
     QVERIFY(QDir().mkpath(deepest));
     QVERIFY(writeFile(deepest + QStringLiteral("/f")));
 
+    rlimit saved{};
+    QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
+    if (spareDescriptors >= 0) {
+        rlimit few = saved;
+        few.rlim_cur = QDir(QStringLiteral("/proc/self/fd")).count() + spareDescriptors;
+        QCOMPARE(::setrlimit(RLIMIT_NOFILE, &few), 0);
+    }
     bool removed = false;
     QThread* worker = QThread::create([&] { removed = Engine::removeFolderTree(product); });
     worker->setStackSize(128 * 1024);
     worker->start();
-    QVERIFY(worker->wait(120000));
+    const bool ended = worker->wait(120000);
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    QVERIFY(ended);
     delete worker;
     QVERIFY(removed);
     QVERIFY(!QFileInfo::exists(product));

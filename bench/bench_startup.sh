@@ -4,8 +4,9 @@
 #   xvfb-run -a bench/bench_startup.sh REFERENCE [OURS [ARGS...]]
 # Alternates the two programs, one warm-up round and ROUNDS (default 21)
 # measured ones; prints the medians and the median ratio. BENCH_VERBOSE
-# prints each round's figures.
+# prints each round's figures; BENCH_LABEL is added to the figures' names.
 set -u
+label=${BENCH_LABEL:-}
 . "$(dirname "$0")/../tests/harness/x11.sh"
 export QT_QPA_PLATFORM=xcb
 rounds=${ROUNDS:-21}
@@ -71,5 +72,5 @@ om=$(printf '%s\n' "${our_ms[@]}" | median)
 ok=$(printf '%s\n' "${our_kb[@]}" | median)
 tr=$(printf '%s\n' "${time_ratio[@]}" | median)
 mr=$(printf '%s\n' "${mem_ratio[@]}" | median)
-printf 'start-up to first window: ours %s ms, reference %s ms, ratio %.2f (median of %d)\n' "$om" "$rm" "$tr" "$rounds"
-printf 'peak memory to first window: ours %s kB, reference %s kB, ratio %.2f (median of %d)\n' "$ok" "$rk" "$mr" "$rounds"
+printf 'start-up to first window%s: ours %s ms, reference %s ms, ratio %.2f (median of %d)\n' "$label" "$om" "$rm" "$tr" "$rounds"
+printf 'peak memory to first window%s: ours %s kB, reference %s kB, ratio %.2f (median of %d)\n' "$label" "$ok" "$rk" "$mr" "$rounds"

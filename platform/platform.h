@@ -116,11 +116,13 @@ bool isLinkOrJunction(const QFileInfo& entry);
 bool removeLink(const QString& path);
 
 // Removes everything inside folder, depth first, but not folder itself: what
-// can be removed goes, a read-only file is made writable and tried once more,
-// the rest stays; a link or junction is removed as a link, never entered.
-// Returns whether all of it went. Linux walks relative to open folders, as
-// rm does, and falls back to removeFolderContentsByPath() below a depth of
-// 256 folders or when descriptors run out.
+// can be removed goes, a read-only file is made writable and tried once more
+// where its mode is what stops it (Windows), the rest stays; a link or
+// junction is removed as a link, never entered. Returns whether all of it
+// went; a folder that is a link, or cannot be read, is left and counts as not
+// removed. Linux walks relative to open folders, as rm does, and falls back
+// to removeFolderContentsByPath() through /proc/self/fd below a depth of 256
+// folders or when descriptors run out (without /proc, such a subtree stays).
 bool removeFolderContents(const QString& folder);
 
 // The same by full paths through Qt, with one open folder at a time.

@@ -171,20 +171,18 @@ bool isDotOrDotDot(const char* name)
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// Removes a file or link named relative to the open folder parent. Unlinking
-// never depends on a file's own mode here, but a read-only regular file gets
-// its write bit back and one more try, as the walk by path does.
+bool runsOut(int error)
+{
+    return error == EMFILE || error == ENFILE || error == ENOMEM;
+}
+
+// Removes a file or link named relative to the open folder parent. Here
+// unlinking depends on the folder's permissions, never on the file's own
+// mode, so there is no second try with the write bit: changing a mode by
+// name would follow a link swapped in meanwhile.
 bool removeEntryAt(int parent, const char* name)
 {
-    if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
-        return true;
-    if (errno != EACCES && errno != EPERM)
-        return false;
-    struct stat status;
-    if (::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(status.st_mode) ||
-        ::fchmodat(parent, name, status.st_mode | S_IWUSR, 0) != 0)
-        return false;
-    return ::unlinkat(parent, name, 0) == 0;
+    return ::unlinkat(parent, name, 0) == 0 || errno == ENOENT;
 }
 
 bool removeEmptyFolderAt(int parent, const char* name)
@@ -206,6 +204,28 @@ DIR* openFolderAt(int parent, const char* name)
     return folder;
 }
 
+// A path to name in the open folder parent that reaches it through the
+// descriptor, not through the folders above it: those may have been renamed
+// or replaced by links since the walk went down. Empty without /proc.
+QString pathThrough(int parent, const char* name)
+{
+    static const bool hasProc = ::access("/proc/self/fd", X_OK) == 0;
+    if (!hasProc)
+        return QString();
+    return QFile::decodeName(QByteArray("/proc/self/fd/") + QByteArray::number(parent) + '/' +
+                             QByteArray(name));
+}
+
+// The rest of a folder by path, when the walk cannot hold it open.
+bool removeByPath(const QString& path)
+{
+    if (path.isEmpty())
+        return false; // leave it rather than reach it through the folders above
+    if (isLinkOrJunction(path))
+        return removeLink(path);
+    return removeFolderContentsByPath(path);
+}
+
 } // namespace
 
 bool removeFolderContents(const QString& folder)
@@ -213,8 +233,13 @@ bool removeFolderContents(const QString& folder)
     // As rm does: every name is removed relative to its open folder, so the
     // system never looks the whole path up again for each file.
     DIR* top = openFolderAt(AT_FDCWD, QFile::encodeName(folder).constData());
-    if (!top)
-        return removeFolderContentsByPath(folder);
+    if (!top) {
+        if (errno == ENOENT)
+            return true;
+        // A link or an unreadable folder is not walked; only a shortage of
+        // descriptors falls back to the walk by path.
+        return runsOut(errno) && removeFolderContentsByPath(folder);
+    }
 
     struct Level {
         DIR* folder;
@@ -222,7 +247,6 @@ bool removeFolderContents(const QString& folder)
     };
     std::vector<Level> levels;
     levels.push_back(Level{top, std::string()});
-    std::string path = QFile::encodeName(folder).toStdString(); // the deepest level's
     bool complete = true;
     // Done with this level: it goes too, unless it is the top one, which
     // the caller removes.
@@ -231,10 +255,8 @@ bool removeFolderContents(const QString& folder)
             ::closedir(levels.back().folder);
         const std::string name = std::move(levels.back().name);
         levels.pop_back();
-        if (!levels.empty()) {
-            path.resize(path.size() - name.size() - 1);
+        if (!levels.empty())
             complete = removeEmptyFolderAt(::dirfd(levels.back().folder), name.c_str()) && complete;
-        }
     };
     while (!levels.empty()) {
         DIR* current = levels.back().folder;
@@ -262,40 +284,38 @@ bool removeFolderContents(const QString& folder)
             complete = removeEntryAt(currentFd, name) && complete;
             continue;
         }
-        if (levels.size() < maxOpenLevels) {
-            if (DIR* sub = openFolderAt(currentFd, name)) {
-                path.append(1, '/').append(name);
-                levels.push_back(Level{sub, name});
-                continue;
-            }
-            if (errno == ELOOP || errno == ENOTDIR) {
-                // No longer a folder since it was listed (a link now): removed
-                // as what it is, never entered.
-                complete = removeEntryAt(currentFd, name) && complete;
-                continue;
-            }
-            if (errno == EMFILE || errno == ENFILE || errno == ENOMEM) {
-                // No descriptor left: this level gives its own up and the
-                // rest of it is walked by path, one open folder at a time.
-                ::closedir(current);
-                levels.back().folder = nullptr;
-                const QString rest = QFile::decodeName(QByteArray::fromStdString(path));
-                complete = removeFolderContentsByPath(rest) && complete;
-                leaveLevel();
-                continue;
-            }
+        if (levels.size() >= maxOpenLevels) {
+            // Too deep: this subtree by path from here.
+            const bool inside = removeByPath(pathThrough(currentFd, name));
+            complete = removeEmptyFolderAt(currentFd, name) && inside && complete;
+            continue;
+        }
+        if (DIR* sub = openFolderAt(currentFd, name)) {
+            levels.push_back(Level{sub, name});
+            continue;
+        }
+        if (errno == ELOOP || errno == ENOTDIR) {
+            // No longer a folder since it was listed (a link now): removed as
+            // what it is, never entered.
+            complete = removeEntryAt(currentFd, name) && complete;
+            continue;
+        }
+        if (!runsOut(errno)) {
             // Unreadable: it goes only if it is empty.
             complete = removeEmptyFolderAt(currentFd, name) && complete;
             continue;
         }
-        // Too deep: this subtree by path.
-        const QString subPath = QFile::decodeName(QByteArray::fromStdString(path + '/' + name));
-        if (isLinkOrJunction(subPath)) {
-            complete = removeLink(subPath) && complete;
-            continue;
-        }
-        const bool inside = removeFolderContentsByPath(subPath);
-        complete = removeEmptyFolderAt(currentFd, name) && inside && complete;
+        // No descriptor left: this level gives its own up and the rest of it
+        // is walked by path, through the level above (the top one by the
+        // path the caller checked), one open folder at a time.
+        ::closedir(current);
+        levels.back().folder = nullptr;
+        const QString rest = levels.size() == 1
+                                 ? folder
+                                 : pathThrough(::dirfd(levels[levels.size() - 2].folder),
+                                               levels.back().name.c_str());
+        complete = removeByPath(rest) && complete;
+        leaveLevel();
     }
     return complete;
 }

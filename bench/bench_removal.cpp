@@ -22,7 +22,6 @@ namespace
 {
 
 using Bench::makeTree;
-using Bench::median;
 
 double timeOurs(const QString& path)
 {
@@ -61,33 +60,17 @@ int main(int argc, char* argv[])
 
     for (const int files : counts) {
         const int rounds = files >= 100000 ? 3 : 7;
-        std::vector<double> ours, reference;
+        Bench::Rounds figure;
         for (int round = 0; round <= rounds; ++round) {
             const QString a = work + QStringLiteral("/ours%1").arg(round);
             const QString b = work + QStringLiteral("/reference%1").arg(round);
             makeTree(QFile::encodeName(a).toStdString(), files);
             makeTree(QFile::encodeName(b).toStdString(), files);
-            // Alternate which goes first, so that neither always meets a cold cache.
-            double o, r;
-            if (round % 2) {
-                r = timeReference(b);
-                o = timeOurs(a);
-            } else {
-                o = timeOurs(a);
-                r = timeReference(b);
-            }
-            if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
-                std::fprintf(stderr, "  round %d: ours %.1f ms, reference %.1f ms\n", round, o, r);
-            if (round == 0)
-                continue; // warm-up
-            ours.push_back(o);
-            reference.push_back(r);
+            const auto [o, r] = Bench::Rounds::alternate(
+                round, [&] { return timeOurs(a); }, [&] { return timeReference(b); });
+            figure.keep(round, o, r);
         }
-        std::printf("folder removal, %d files: ours %.1f ms, reference %.1f ms, ratio %.2f "
-                    "(median of %zu)\n",
-                    files, median(ours), median(reference), median(Bench::ratios(ours, reference)),
-                    ours.size());
-        std::fflush(stdout);
+        figure.print("folder removal, " + std::to_string(files) + " files");
     }
     return 0;
 }

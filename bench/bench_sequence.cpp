@@ -105,7 +105,7 @@ int main(int argc, char* argv[])
 
     for (const int files : counts) {
         const int rounds = files >= 100000 ? 5 : 7;
-        std::vector<double> ours, reference;
+        Bench::Rounds figure;
         for (int round = 0; round <= rounds; ++round) {
             const Bench::Installation a =
                 Bench::installationAt(work + QStringLiteral("/ours%1").arg(round));
@@ -115,15 +115,8 @@ int main(int argc, char* argv[])
                 std::fprintf(stderr, "bench_sequence: cannot stage in %s\n", qPrintable(work));
                 return 1;
             }
-            // Alternate which goes first, so that neither always meets a cold cache.
-            double o, r;
-            if (round % 2) {
-                r = timeReference(b);
-                o = timeOurs(program, a);
-            } else {
-                o = timeOurs(program, a);
-                r = timeReference(b);
-            }
+            const auto [o, r] = Bench::Rounds::alternate(
+                round, [&] { return timeOurs(program, a); }, [&] { return timeReference(b); });
             for (const Bench::Installation& installation : {a, b}) {
                 const QStringList left = Bench::whatIsLeft(installation);
                 if (!left.isEmpty())
@@ -133,18 +126,9 @@ int main(int argc, char* argv[])
             }
             if (o < 0)
                 return 1;
-            if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
-                std::fprintf(stderr, "  round %d: ours %.1f ms, reference %.1f ms\n", round, o, r);
-            if (round == 0)
-                continue; // warm-up
-            ours.push_back(o);
-            reference.push_back(r);
+            figure.keep(round, o, r);
         }
-        std::printf("whole removal sequence, %d files: ours %.1f ms, reference %.1f ms, "
-                    "ratio %.2f (median of %zu)\n",
-                    files, Bench::median(ours), Bench::median(reference),
-                    Bench::median(Bench::ratios(ours, reference)), ours.size());
-        std::fflush(stdout);
+        figure.print("whole removal sequence, " + std::to_string(files) + " files");
     }
     return 0;
 }

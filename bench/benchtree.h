@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Bench
@@ -63,6 +64,47 @@ inline std::vector<double> ratios(const std::vector<double>& ours,
         result.push_back(ours[i] / reference[i]);
     return result;
 }
+
+// One figure's rounds, ours against the reference, printed as
+// "name: ours X ms, reference Y ms, ratio R (median of N)". Round 0 warms up
+// and is not kept; BENCH_VERBOSE shows every round on stderr.
+struct Rounds {
+    std::vector<double> ours, reference;
+
+    // Times both for one round, in turns which goes first, so that neither
+    // always meets a cold cache.
+    template <typename Ours, typename Reference>
+    static std::pair<double, double> alternate(int round, Ours timeOurs, Reference timeReference)
+    {
+        double o, r;
+        if (round % 2) {
+            r = timeReference();
+            o = timeOurs();
+        } else {
+            o = timeOurs();
+            r = timeReference();
+        }
+        return {o, r};
+    }
+
+    void keep(int round, double o, double r)
+    {
+        if (qEnvironmentVariableIsSet("BENCH_VERBOSE"))
+            std::fprintf(stderr, "  round %d: ours %.1f ms, reference %.1f ms\n", round, o, r);
+        if (round == 0)
+            return;
+        ours.push_back(o);
+        reference.push_back(r);
+    }
+
+    void print(const std::string& name) const
+    {
+        std::printf("%s: ours %.1f ms, reference %.1f ms, ratio %.2f (median of %zu)\n",
+                    name.c_str(), median(ours), median(reference), median(ratios(ours, reference)),
+                    ours.size());
+        std::fflush(stdout);
+    }
+};
 
 // The tree sizes given after the work folder (args[2] on), or the defaults.
 inline std::vector<int> sizesFrom(const QStringList& args, std::vector<int> defaults)

@@ -37,7 +37,7 @@ bool removeFolderTree(const QString& path)
         return Platform::removeLink(target);
     if (!info.isDir())
         return true;
-    const bool contentsRemoved = Platform::removeFolderContents(target);
+    const bool contentsRemoved = Platform::removeFolderContents(target).complete;
     return QDir().rmdir(target) && contentsRemoved;
 }
 

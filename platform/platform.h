@@ -115,18 +115,45 @@ bool isLinkOrJunction(const QFileInfo& entry);
 // Removes a link or junction itself, never what it points to.
 bool removeLink(const QString& path);
 
-// Removes everything inside folder, depth first, but not folder itself: what
-// can be removed goes, a read-only file is made writable and tried once more
-// where its mode is what stops it (Windows), the rest stays; a link or
-// junction is removed as a link, never entered. Returns whether all of it
-// went; a folder that is a link, or cannot be read, is left and counts as not
-// removed. Linux walks relative to open folders, as rm does, and falls back
-// to removeFolderContentsByPath() through /proc/self/fd below a depth of 256
-// folders or when descriptors run out (without /proc, such a subtree stays).
-bool removeFolderContents(const QString& folder);
+// What removing a folder's contents left behind.
+struct FolderRemoval {
+    bool complete = true;         // everything inside went, removeLast included
+    QStringList otherFileSystems; // folders inside that are another file system
+                                  // or volume (mount points): left, never entered
+    QStringList inUse;            // entries a running program holds (Windows): left
+};
 
-// The same by full paths through Qt, with one open folder at a time.
-bool removeFolderContentsByPath(const QString& folder);
+// Removes everything inside folder, depth first, but not folder itself, and
+// never leaves it: every entry is reached relative to its open parent
+// (descriptors on Linux, handles on Windows), a link or junction is removed as
+// a link and never entered, another file system is left and listed, and no
+// file's mode or attributes are changed by name. What cannot be removed
+// stays. removeLast names entries relative to folder, one or two names deep
+// ("Client.exe", "bin/Client.exe"): they go after everything else, and only
+// when everything else went, so that an interrupted or partial removal keeps
+// them (with the folder holding them). A folder that is a link, or cannot be
+// opened, is left and counts as not removed.
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast = {});
+
+// --- file identity and file systems ----------------------------------------
+
+// What a path leads to, whatever it is called: device and inode on Linux,
+// volume serial number and file id on Windows. Invalid when it cannot be read.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 file = 0;
+    bool valid = false;
+    bool operator==(const FileIdentity& other) const
+    {
+        return valid && other.valid && device == other.device && file == other.file;
+    }
+};
+FileIdentity fileIdentity(const QString& path);
+
+// True when path, as resolved through links, is the root of a file system or
+// volume, a mount point, or lies on another file system than its parent
+// folder; also when that cannot be told (failing closed).
+bool isMountPoint(const QString& path);
 
 // Asks the system to remove path when it next starts (Windows: an entry it
 // cannot remove now because it is in use). A folder must be empty by then,

@@ -23,6 +23,8 @@
 namespace Platform
 {
 
+bool removeFolderContentsByPath(const QString& folder); // platform.cpp
+
 namespace
 {
 
@@ -227,7 +229,10 @@ bool removeByPath(const QString& path)
 
 } // namespace
 
-bool removeFolderContents(const QString& folder)
+namespace
+{
+
+bool removeContentsWalk(const QString& folder)
 {
     // As rm does: every name is removed relative to its open folder, so the
     // system never looks the whole path up again for each file.
@@ -317,6 +322,78 @@ bool removeFolderContents(const QString& folder)
         leaveLevel();
     }
     return complete;
+}
+
+} // namespace
+
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast)
+{
+    Q_UNUSED(removeLast)
+    FolderRemoval result;
+    result.complete = removeContentsWalk(folder);
+    return result;
+}
+
+FileIdentity fileIdentity(const QString& path)
+{
+    struct stat status;
+    FileIdentity identity;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return identity;
+    identity.device = static_cast<quint64>(status.st_dev);
+    identity.file = static_cast<quint64>(status.st_ino);
+    identity.valid = true;
+    return identity;
+}
+
+namespace
+{
+
+// The mount a file lies on: its mount id where the kernel tells it (a bind
+// mount of a folder of the same file system has the device of its source),
+// else its device.
+struct MountOf {
+    quint64 id = 0;
+    bool byMountId = false;
+    bool valid = false;
+};
+
+MountOf mountOf(int dirFd, const char* name, int flags)
+{
+    MountOf mount;
+    struct statx status;
+    if (::statx(dirFd, name, flags, STATX_INO | STATX_MNT_ID, &status) != 0)
+        return mount;
+    mount.valid = true;
+    mount.byMountId = (status.stx_mask & STATX_MNT_ID) != 0;
+    mount.id = mount.byMountId ? status.stx_mnt_id
+                               : (quint64(status.stx_dev_major) << 32 | status.stx_dev_minor);
+    return mount;
+}
+
+bool sameMount(const MountOf& a, const MountOf& b)
+{
+    return a.valid && b.valid && a.byMountId == b.byMountId && a.id == b.id;
+}
+
+} // namespace
+
+bool isMountPoint(const QString& path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_PATH);
+    if (fd < 0)
+        return true;
+    const MountOf self = mountOf(fd, "", AT_EMPTY_PATH);
+    const MountOf parent = mountOf(fd, "..", 0);
+    struct stat selfStatus, parentStatus;
+    const bool root = ::fstat(fd, &selfStatus) == 0 && ::fstatat(fd, "..", &parentStatus, 0) == 0 &&
+                      selfStatus.st_dev == parentStatus.st_dev &&
+                      selfStatus.st_ino == parentStatus.st_ino;
+    ::close(fd);
+    // A root is its own parent; a mount point lies on another mount than
+    // the folder holding it.
+    return root || !sameMount(self, parent);
 }
 
 bool scheduleRemovalOnRestart(const QString& path)

@@ -10,6 +10,8 @@
 namespace Platform
 {
 
+bool removeFolderContentsByPath(const QString& folder); // platform.cpp
+
 std::vector<ProcessRecord> runningProcesses()
 {
     return Win32::snapshotProcesses();
@@ -118,9 +120,24 @@ bool scheduleRemovalOnRestart(const QString& path)
     return Win32::scheduleRemovalAtRestart(nativePath(path).c_str());
 }
 
-bool removeFolderContents(const QString& folder)
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast)
 {
-    return removeFolderContentsByPath(folder);
+    Q_UNUSED(removeLast)
+    FolderRemoval result;
+    result.complete = removeFolderContentsByPath(folder);
+    return result;
+}
+
+FileIdentity fileIdentity(const QString& path)
+{
+    Q_UNUSED(path)
+    return FileIdentity();
+}
+
+bool isMountPoint(const QString& path)
+{
+    Q_UNUSED(path)
+    return false;
 }
 
 } // namespace Platform

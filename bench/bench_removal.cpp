@@ -28,7 +28,7 @@ double timeOurs(const QString& path)
     ::sync();
     QElapsedTimer timer;
     timer.start();
-    Engine::removeInstallFolder(path);
+    Engine::removeInstallFolder(path, QStringLiteral("Ferrovane.exe"));
     const double ms = timer.nsecsElapsed() / 1e6;
     if (QFileInfo::exists(path))
         std::fprintf(stderr, "bench_removal: %s was not removed\n", qPrintable(path));

@@ -19,7 +19,8 @@ namespace Bench
 {
 
 // Up to 400 folders three levels deep (8 top folders, nested below them),
-// small files spread over them, every 50th file read-only.
+// small files spread over them, every 50th file read-only, and the client
+// program one folder below the top.
 inline void makeTree(const std::string& root, int files)
 {
     const int folders = std::max(1, std::min(400, files / 40));
@@ -35,6 +36,12 @@ inline void makeTree(const std::string& root, int files)
         paths.push_back(path);
     }
     static const char content[] = "ferrovane payload\n";
+    // The client program, as in a real installation: what proves the folder
+    // is the product's.
+    const std::string client = root + "/top0/Ferrovane.exe";
+    const int clientFd = ::open(client.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
+    if (clientFd >= 0)
+        ::close(clientFd);
     for (int i = 0; i < files; ++i) {
         const std::string file = paths[i % folders] + "/file" + std::to_string(i) + ".dat";
         const bool readOnly = i % 50 == 0;

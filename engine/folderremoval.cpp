@@ -41,12 +41,25 @@ bool removeFolderTree(const QString& path)
     return QDir().rmdir(target) && contentsRemoved;
 }
 
-LocationVerdict removeInstallFolder(const QString& location)
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName)
 {
-    const LocationVerdict verdict = checkInstallLocation(location);
-    if (verdict == LocationVerdict::Remove)
-        removeFolderTree(removalPath(location));
-    return verdict;
+    InstallFolderRemoval result;
+    result.verdict = checkInstallLocation(location, clientName);
+    const QString path = withoutFinalSeparators(removalPath(location));
+    if (result.verdict != LocationVerdict::Remove) {
+        result.removed = location.trimmed().isEmpty() || !QFileInfo::exists(path);
+        return result;
+    }
+    if (Platform::isLinkOrJunction(path)) {
+        // Judged through the link: only the link goes.
+        result.removed = Platform::removeLink(path);
+        return result;
+    }
+    const QString client = clientInside(path, clientName);
+    result.contents = Platform::removeFolderContents(path, client.isEmpty() ? QStringList()
+                                                                            : QStringList{client});
+    result.removed = QDir().rmdir(path) || !QFileInfo::exists(path);
+    return result;
 }
 
 } // namespace Engine

@@ -19,9 +19,17 @@ namespace Engine
 // as done and is left as it is.
 bool removeFolderTree(const QString& path);
 
-// checkInstallLocation(), then removeFolderTree() when it allows it. Returns
-// the verdict.
-LocationVerdict removeInstallFolder(const QString& location);
+// What became of the install folder.
+struct InstallFolderRemoval {
+    LocationVerdict verdict = LocationVerdict::Empty;
+    Platform::FolderRemoval contents; // what the walk left, when it ran
+    bool removed = false;             // the folder is gone (or never was)
+};
+
+// checkInstallLocation(), then, when it allows it, the folder's contents
+// with the client program last (the proof a later run needs) and the folder
+// itself.
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName);
 
 // path without its final separators, except the one of a root ("/", "C:/"):
 // "link/" names the link's target, "C:" the drive's current folder.

@@ -22,8 +22,79 @@ namespace
 
 bool stillThere(const QString& path)
 {
-    const QFileInfo entry(path);
-    return entry.exists() || entry.isSymLink();
+    return Platform::entryExists(path);
+}
+
+LeftoverReason reasonFor(Engine::LocationVerdict verdict)
+{
+    switch (verdict) {
+    case Engine::LocationVerdict::NotOwned:
+        return LeftoverReason::NotProducts;
+    case Engine::LocationVerdict::Shared:
+        return LeftoverReason::Shared;
+    case Engine::LocationVerdict::OtherFileSystem:
+        return LeftoverReason::OtherFileSystem;
+    case Engine::LocationVerdict::Remove:
+    case Engine::LocationVerdict::Empty:
+        return LeftoverReason::NotRemoved;
+    default:
+        return LeftoverReason::Refused;
+    }
+}
+
+// The client program's file name as AppConfig.xml gives it, which may carry
+// a folder.
+QString clientFileName()
+{
+    QString name = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+bool isShortcutFile(const QString& name)
+{
+    return name.endsWith(QLatin1String(".lnk"), Qt::CaseInsensitive) ||
+           name.endsWith(QLatin1String(".url"), Qt::CaseInsensitive) ||
+           name.compare(QLatin1String("desktop.ini"), Qt::CaseInsensitive) == 0;
+}
+
+// Whether folder holds nothing but shortcuts, in it or in folders below it.
+bool holdsOnlyShortcuts(const QString& folder)
+{
+    QStringList folders{folder};
+    for (int i = 0; i < folders.size(); ++i) {
+        const QFileInfoList list = QDir(folders.at(i))
+                                       .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                      QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo& entry : list) {
+            if (Platform::isLinkOrJunction(entry))
+                return false;
+            if (entry.isDir())
+                folders << entry.filePath();
+            else if (!isShortcutFile(entry.fileName()))
+                return false;
+        }
+    }
+    return true;
+}
+
+// Removes the shortcuts inside folder (and its folders), nothing else.
+void removeShortcutsIn(const QString& folder)
+{
+    QStringList folders{folder};
+    for (int i = 0; i < folders.size(); ++i) {
+        const QFileInfoList list = QDir(folders.at(i))
+                                       .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                      QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo& entry : list) {
+            if (Platform::isLinkOrJunction(entry))
+                continue;
+            if (entry.isDir())
+                folders << entry.filePath();
+            else if (isShortcutFile(entry.fileName()))
+                QFile::remove(entry.filePath());
+        }
+    }
 }
 
 } // namespace
@@ -45,13 +116,21 @@ void InstallProcessMgr::unInstall()
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
     // The guards refuse an empty location (the working folder), a root, the
-    // user's or the system's folders, and never follow a link out.
-    const Engine::LocationVerdict verdict = Engine::removeInstallFolder(strLocation);
-    if (verdict != Engine::LocationVerdict::Empty && stillThere(strLocation)) {
-        // Only a folder the guards allowed is handed on to the next restart.
-        const bool bScheduled = verdict == Engine::LocationVerdict::Remove &&
+    // user's or the system's folders, a folder that does not prove to be the
+    // product's, and never follow a link out.
+    const Engine::InstallFolderRemoval folder =
+        Engine::removeInstallFolder(strLocation, clientFileName());
+    bool bFolderDone = folder.removed;
+    if (!folder.removed) {
+        // Only what is in use in a folder the guards allowed is handed on to
+        // the next restart.
+        const bool bScheduled = folder.verdict == Engine::LocationVerdict::Remove &&
+                                folder.contents.otherFileSystems.isEmpty() &&
                                 Engine::scheduleFolderRemovalOnRestart(strLocation);
-        noteLeftover({strLocation, bScheduled});
+        bFolderDone = bScheduled;
+        noteLeftover({strLocation, bScheduled, reasonFor(folder.verdict)});
+        for (const QString& mount : folder.contents.otherFileSystems)
+            noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
     }
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
@@ -60,8 +139,11 @@ void InstallProcessMgr::unInstall()
     emit signalProcess(60, QObject::tr("ClearTheRegistryeuyqTkYHjj"));
     const UninstallRegistry* registry = UninstallRegistry::getInstance();
     const std::string guid = AppConfigManager::getInstance()->getGuid();
-    if (!registry->removeEntry(guid) || registry->hasEntry(guid))
-        noteLeftover({UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid), false});
+    const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
+    if (!bFolderDone)
+        noteLeftover({strEntry, false, LeftoverReason::EntryKept});
+    else if (!registry->removeEntry(guid) || registry->hasEntry(guid))
+        noteLeftover({strEntry, false, LeftoverReason::NotRemoved});
 
     emit signalProcess(100, QObject::tr("Uninstalled"));
 }
@@ -76,12 +158,30 @@ void InstallProcessMgr::deleteShortcuts()
         QString::fromStdString(config->getSoftwareNameEN()),
         QString::fromLocal8Bit(config->getSoftwareNameCH().c_str()));
     for (const Engine::ShortcutTarget& target : targets) {
-        if (target.folder)
-            Engine::removeFolderTree(target.path);
-        else
+        const QString strPath = QDir::cleanPath(target.path);
+        if (!target.folder) {
             QFile::remove(target.path);
-        if (stillThere(target.path))
-            noteLeftover({QDir::cleanPath(target.path), false});
+            if (stillThere(target.path))
+                noteLeftover({strPath, false, LeftoverReason::NotRemoved});
+            continue;
+        }
+        const QString folder = Engine::withoutFinalSeparators(target.path);
+        if (!stillThere(folder))
+            continue;
+        // A start-menu folder is the product's only when its name is not one
+        // many programs share and all it holds are shortcuts; otherwise only
+        // the shortcuts in it go.
+        LeftoverReason reason = LeftoverReason::NotRemoved;
+        if (Engine::isSharedStartMenuFolder(QFileInfo(folder).fileName()))
+            reason = LeftoverReason::SharedFolder;
+        else if (!Platform::isLinkOrJunction(folder) && !holdsOnlyShortcuts(folder))
+            reason = LeftoverReason::NotOnlyShortcuts;
+        if (reason == LeftoverReason::NotRemoved)
+            Engine::removeFolderTree(folder);
+        else if (reason == LeftoverReason::NotOnlyShortcuts)
+            removeShortcutsIn(folder);
+        if (stillThere(folder))
+            noteLeftover({strPath, false, reason});
     }
 }
 

@@ -13,10 +13,24 @@
 namespace appinstaller
 {
 
+// Why something of the product is still there.
+enum class LeftoverReason {
+    NotRemoved,       // the system refused (in use, no rights, ...)
+    Refused,          // a folder the user or the system needs, or a location
+                      // that names none safely (relative, a root, ...)
+    NotProducts,      // nothing in it proves it is the product's folder
+    Shared,           // another program's uninstall entry names it or a folder in it
+    OtherFileSystem,  // another disk or file system mounted there
+    NotOnlyShortcuts, // a start-menu folder holding more than the product's shortcuts
+    SharedFolder,     // a start-menu folder Windows or many programs share
+    EntryKept,        // the uninstall entry, kept while the product's folder stays
+};
+
 // Something a removal step set out to remove and that is still there after it.
 struct LeftoverItem {
     QString strPath;         // a file, a folder, or the registry key's full path
     bool bScheduled = false; // handed to Windows to remove at the next restart
+    LeftoverReason reason = LeftoverReason::NotRemoved;
 };
 
 class InstallProcessMgr : public QObject, public Base::CSingleton<InstallProcessMgr>
@@ -29,7 +43,10 @@ public:
 
     // Reads the install location, then: 0 % and the install folder, 30 % and
     // the shortcuts, 60 % and the uninstall entry, 100 %. Never stops early;
-    // runs on the worker thread.
+    // runs on the worker thread. The install folder goes only when it proves
+    // to be the product's; the entry only once the folder is gone (or all of
+    // what stays is scheduled for the next restart), so that a later run can
+    // finish the job.
     void unInstall();
 
     // The desktop shortcuts and start-menu folders under both product names.

@@ -1,9 +1,11 @@
 #include "removalguard.h"
 
 #include "platform/platform.h"
+#include "registry/uninstallregistry.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -97,6 +99,41 @@ bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseS
 namespace
 {
 
+// What Windows or the big program stores keep on any drive, not only the
+// system's: "D:/System Volume Information/…", "E:/Program Files",
+// "F:/SteamLibrary/steamapps/common".
+bool isSystemFolderOfADrive(const QString& path, Qt::CaseSensitivity cs)
+{
+    static const QRegularExpression drive(QStringLiteral("^[A-Za-z]:/"));
+    if (!drive.match(path).hasMatch())
+        return false;
+    const QStringList parts = path.mid(3).split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    if (parts.isEmpty())
+        return false;
+    // Nothing inside these ...
+    static const char* const sealedAtRoot[] = {"$Recycle.Bin", "System Volume Information",
+                                               "Recovery",     "Boot",
+                                               "EFI",          "Windows.old",
+                                               "$WINDOWS.~BT", "Config.Msi"};
+    for (const char* name : sealedAtRoot)
+        if (parts.first().compare(QLatin1String(name), cs) == 0)
+            return true;
+    // ... and not these themselves, which hold many programs.
+    if (parts.size() == 1) {
+        static const char* const sharedAtRoot[] = {"Program Files", "Program Files (x86)",
+                                                   "ProgramData",   "Games",
+                                                   "SteamLibrary",  "Users"};
+        for (const char* name : sharedAtRoot)
+            if (parts.first().compare(QLatin1String(name), cs) == 0)
+                return true;
+    }
+    const QString last = parts.last();
+    const QString beforeLast = parts.size() > 1 ? parts.at(parts.size() - 2) : QString();
+    return last.compare(QLatin1String("steamapps"), cs) == 0 ||
+           (last.compare(QLatin1String("common"), cs) == 0 &&
+            beforeLast.compare(QLatin1String("steamapps"), cs) == 0);
+}
+
 bool isProtectedPath(const QString& path, const ProtectedFolders& protectedFolders,
                      const PathRules& rules)
 {
@@ -110,6 +147,8 @@ bool isProtectedPath(const QString& path, const ProtectedFolders& protectedFolde
         if (isSameOrAncestor(path, sealed, cs) || isSameOrAncestor(sealed, path, cs))
             return true;
     }
+    if (rules.windows && isSystemFolderOfADrive(path, cs))
+        return true;
     for (const QString& folder : protectedFolders.profileParents) {
         const QString parent = normalizedPath(folder, rules);
         if (parent.isEmpty() || !isSameOrAncestor(parent, path, cs) ||
@@ -163,6 +202,81 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
     return LocationVerdict::Remove;
 }
 
+LocationVerdict judgeOwnership(const QString& location, const LocationFacts& facts,
+                               const ProtectedFolders& protectedFolders, const PathRules& rules)
+{
+    // A protected folder under another name: a bind mount, a second path.
+    if (!facts.identities.isEmpty() &&
+        protectedFolders.folderIds.contains(facts.identities.first()))
+        return LocationVerdict::Protected;
+    for (const Platform::FileIdentity& identity : facts.identities)
+        if (protectedFolders.sealedIds.contains(identity))
+            return LocationVerdict::Protected;
+    if (facts.mountPoint)
+        return LocationVerdict::OtherFileSystem;
+    // Another product that lives in it; one above it is fine (a suite's
+    // folder may hold ours).
+    for (const QString& other : facts.otherEntries) {
+        const QString normalized = normalizedPath(other, rules);
+        if (isAbsoluteLocation(normalized, rules) &&
+            isSameOrAncestor(location, normalized, rules.caseSensitivity))
+            return LocationVerdict::Shared;
+    }
+    if (!facts.holdsClient && !facts.holdsProgram)
+        return LocationVerdict::NotOwned;
+    return LocationVerdict::Remove;
+}
+
+QString clientInside(const QString& location, const QString& clientName)
+{
+    if (!isUsableProductName(clientName))
+        return QString();
+    const auto isPlainFile = [](const QString& path) {
+        const QFileInfo entry(path);
+        return entry.isFile() && !Platform::isLinkOrJunction(path);
+    };
+    if (isPlainFile(location + QLatin1Char('/') + clientName))
+        return clientName;
+    const QFileInfoList folders =
+        QDir(location).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& folder : folders) {
+        if (Platform::isLinkOrJunction(folder))
+            continue;
+        const QString relative = folder.fileName() + QLatin1Char('/') + clientName;
+        if (isPlainFile(location + QLatin1Char('/') + relative))
+            return relative;
+    }
+    return QString();
+}
+
+LocationFacts locationFacts(const QString& location, const QString& clientName)
+{
+    const PathRules rules = hostPathRules();
+    LocationFacts facts;
+    const QString resolved = Platform::resolvedPath(location);
+    // A file, or nothing: nothing to prove.
+    if (resolved.isEmpty() || !QFileInfo(resolved).isDir())
+        return facts;
+    facts.holdsClient = !clientInside(resolved, clientName).isEmpty();
+    const QString programFolder =
+        QCoreApplication::instance()
+            ? Platform::resolvedPath(QCoreApplication::applicationDirPath())
+            : QString();
+    facts.holdsProgram =
+        isSameOrAncestor(normalizedPath(resolved, rules), normalizedPath(programFolder, rules),
+                         rules.caseSensitivity);
+    facts.mountPoint = Platform::isMountPoint(resolved);
+    facts.otherEntries = appinstaller::UninstallRegistry::getInstance()->otherInstallLocations();
+    for (QString folder = normalizedPath(resolved, rules); !folder.isEmpty();) {
+        facts.identities << Platform::fileIdentity(folder);
+        if (isRootPath(folder))
+            break;
+        const int slash = folder.lastIndexOf(QLatin1Char('/'));
+        folder = normalizedPath(slash <= 0 ? folder.left(slash + 1) : folder.left(slash), rules);
+    }
+    return facts;
+}
+
 QStringList locationsToProtect(const QStringList& listed, const QString& programFolder,
                                const PathRules& rules)
 {
@@ -207,6 +321,9 @@ ProtectedFolders protectedFolders()
     folders << Platform::systemFolders();
     // The desktop shared by all users holds the product's shortcuts, never the product.
     folders << Platform::allUsersDesktop();
+    // Nor does a start menu, whose folders many programs share.
+    QStringList sealed = Platform::sealedSystemFolders();
+    sealed << QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
 
     // Each as written and as resolved through links and junctions.
     const auto withResolved = [&rules](const QStringList& list) {
@@ -225,9 +342,27 @@ ProtectedFolders protectedFolders()
     };
     ProtectedFolders result;
     result.folders = withResolved(folders);
-    result.sealed = withResolved(Platform::sealedSystemFolders());
+    result.sealed = withResolved(sealed);
     result.profileParents = withResolved(Platform::userProfileParents());
     result.home = withResolved({home});
+    // Identities of what exists: each protected folder and every folder
+    // above it, and the sealed ones.
+    for (const QString& folder : result.folders) {
+        for (QString path = folder; !path.isEmpty();) {
+            const Platform::FileIdentity identity = Platform::fileIdentity(path);
+            if (identity.valid && !result.folderIds.contains(identity))
+                result.folderIds << identity;
+            if (isRootPath(path))
+                break;
+            const int slash = path.lastIndexOf(QLatin1Char('/'));
+            path = normalizedPath(slash <= 0 ? path.left(slash + 1) : path.left(slash), rules);
+        }
+    }
+    for (const QString& folder : result.sealed) {
+        const Platform::FileIdentity identity = Platform::fileIdentity(folder);
+        if (identity.valid)
+            result.sealedIds << identity;
+    }
     return result;
 }
 
@@ -236,17 +371,65 @@ QString removalPath(const QString& location)
     return QDir::cleanPath(QDir::fromNativeSeparators(location));
 }
 
-LocationVerdict checkInstallLocation(const QString& location)
+LocationVerdict checkInstallLocation(const QString& location, const QString& clientName)
 {
     // Resolve what will really be removed, through every link on the way.
-    return judgeInstallLocation(location, Platform::resolvedPath(removalPath(location)),
-                                protectedFolders(), hostPathRules());
+    const QString path = removalPath(location);
+    const QString resolved = Platform::resolvedPath(path);
+    const PathRules rules = hostPathRules();
+    const ProtectedFolders folders = protectedFolders();
+    const LocationVerdict verdict = judgeInstallLocation(location, resolved, folders, rules);
+    if (verdict != LocationVerdict::Remove || resolved.isEmpty())
+        return verdict;
+    return judgeOwnership(normalizedPath(resolved, rules), locationFacts(path, clientName), folders,
+                          rules);
 }
 
 bool isUsableProductName(const QString& name)
 {
-    return !name.isEmpty() && name != QLatin1String(".") && name != QLatin1String("..") &&
-           !name.contains(QLatin1Char('/')) && !name.contains(QLatin1Char('\\'));
+    if (name.isEmpty() || name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || QStringLiteral("<>:\"/\\|?*").contains(c))
+            return false;
+    }
+    // CON, PRN, AUX, NUL, COM1-9, LPT1-9, also before an extension: "nul.txt".
+    static const QRegularExpression device(
+        QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9\\x{B9}\\x{B2}\\x{B3}]|LPT[0-9\\x{B9}\\x{B2}\\x{"
+                       "B3}])(\\..*)?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    return !device.match(name.trimmed()).hasMatch();
+}
+
+bool isSharedStartMenuFolder(const QString& name)
+{
+    QString bare = name;
+    while (bare.endsWith(QLatin1Char('.')) || bare.endsWith(QLatin1Char(' ')))
+        bare.chop(1);
+    static const char* const shared[] = {"Accessories",
+                                         "Accessibility",
+                                         "Administrative Tools",
+                                         "Ease of Access",
+                                         "Maintenance",
+                                         "Programs",
+                                         "Start Menu",
+                                         "Startup",
+                                         "System Tools",
+                                         "Windows Accessories",
+                                         "Windows Administrative Tools",
+                                         "Windows Ease of Access",
+                                         "Windows PowerShell",
+                                         "Windows System",
+                                         "Windows Tools",
+                                         "Games",
+                                         "Tablet PC",
+                                         "Chrome Apps",
+                                         "Microsoft Office Tools",
+                                         "Desktop"};
+    for (const char* folder : shared)
+        if (bare.compare(QLatin1String(folder), Qt::CaseInsensitive) == 0)
+            return true;
+    return bare.isEmpty();
 }
 
 } // namespace Engine

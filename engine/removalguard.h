@@ -4,21 +4,29 @@
 // registry and the shortcut names from AppConfig.xml; neither is trusted to
 // name only what the product owns.
 
+#include "platform/platform.h"
+
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 namespace Engine
 {
 
 enum class LocationVerdict {
-    Remove,      // a folder the product may own
-    Empty,       // no location recorded
-    NotAbsolute, // relative: it would depend on the working directory
-    Root,        // a file-system or drive root
-    Protected,   // a folder the user or the system needs, or a parent of one
-    Unusual,     // a spelling Windows reads otherwise than its text: a device or
-                 // verbatim prefix, a network path, a stream, a short 8.3 name,
-                 // a name ending in a dot or blank
+    Remove,          // a folder the product may own
+    Empty,           // no location recorded
+    NotAbsolute,     // relative: it would depend on the working directory
+    Root,            // a file-system or drive root
+    Protected,       // a folder the user or the system needs, or a parent of one
+    Unusual,         // a spelling Windows reads otherwise than its text: a device or
+                     // verbatim prefix, a network path, a stream, a short 8.3 name,
+                     // a name ending in a dot or blank
+    NotOwned,        // neither the product's client program nor this uninstaller is
+                     // in it: nothing proves it is the product's folder
+    Shared,          // another product's uninstall entry names it or a folder in it
+    OtherFileSystem, // a mount point or a volume's root, or on another file
+                     // system than the folder holding it
 };
 
 // How paths are read: Windows' rules (drive letters, case-insensitive) or
@@ -36,6 +44,22 @@ struct ProtectedFolders {
     QStringList profileParents; // nor any folder directly inside these (user profiles),
                                 // nor anything inside one but the user's own
     QStringList home;           // the user's own profile, where a product may live
+    // The same by what they are rather than how they are spelled (a folder
+    // reached under a second path, a bind mount): the folders and each
+    // folder above them, and the sealed folders.
+    QVector<Platform::FileIdentity> folderIds;
+    QVector<Platform::FileIdentity> sealedIds;
+};
+
+// What the file system and the registry say about an install location, for
+// judgeOwnership().
+struct LocationFacts {
+    bool holdsClient = false;  // the client program at its top level or one folder below
+    bool holdsProgram = false; // this uninstaller's own folder lies inside it
+    bool mountPoint = false;   // see Platform::isMountPoint()
+    QStringList otherEntries;  // the locations other uninstall entries record
+    // The location itself, then each folder above it, as resolved.
+    QVector<Platform::FileIdentity> identities;
 };
 
 // "C:\\a\\..\\b\\" -> "C:/b": '/' separators, no "." or "..", no final '/'
@@ -62,6 +86,20 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
                                      const ProtectedFolders& protectedFolders,
                                      const PathRules& rules);
 
+// The proof that a location judgeInstallLocation() allows is the product's
+// own: Remove, or OtherFileSystem, Shared, NotOwned, or Protected when it is
+// a protected folder under another name. location is normalized. Pure.
+LocationVerdict judgeOwnership(const QString& location, const LocationFacts& facts,
+                               const ProtectedFolders& protectedFolders, const PathRules& rules);
+
+// The facts of location on this machine; clientName is the client program's
+// file name (AppConfig.xml's ProgramName, its last name only).
+LocationFacts locationFacts(const QString& location, const QString& clientName);
+
+// Where the client program lies inside location ("Client.exe" or
+// "bin/Client.exe", '/'-separated), first found; empty when it is not there.
+QString clientInside(const QString& location, const QString& clientName);
+
 // The standard locations listed (Qt's lists) less those in the program's own
 // folder: Qt on Windows lists that folder, its "data" folder and one inside
 // that among the data locations, and the uninstaller usually lives in the
@@ -77,10 +115,18 @@ ProtectedFolders protectedFolders();
 // of a name.
 QString removalPath(const QString& location);
 
-// judgeInstallLocation() for this machine.
-LocationVerdict checkInstallLocation(const QString& location);
+// judgeInstallLocation(), then judgeOwnership(), for this machine.
+LocationVerdict checkInstallLocation(const QString& location, const QString& clientName);
 
-// A shortcut or start-menu name that stays a single entry in its folder.
+// A shortcut or start-menu name that stays a single entry in its folder and
+// that Windows would take as written: not empty, no separator, none of
+// < > : " | ? * or a control character, no final dot or blank, not a device
+// name (CON, NUL, COM1, ...), not only dots and blanks.
 bool isUsableProductName(const QString& name);
+
+// A folder of the start menu that Windows or many programs share
+// ("Accessories", "Startup", ...), compared ignoring case and final dots and
+// blanks: never removed as the product's.
+bool isSharedStartMenuFolder(const QString& name);
 
 } // namespace Engine

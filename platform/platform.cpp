@@ -150,7 +150,20 @@ FolderLists windowsFolderLists(const QString& home,
                              "AppData/Roaming/Microsoft", "Favorites", "OneDrive"})
                   << inside(folders({"APPDATA", "LOCALAPPDATA"}, nullptr), {"Microsoft"})
                   << folders({"OneDrive", "OneDriveCommercial", "OneDriveConsumer"}, nullptr);
+    lists.folders << inside({userHome}, {"AppData/Local/Programs"});
+    // Shared by the system or every program: nothing inside them is ever a
+    // product's own install folder.
     lists.sealed = windows;
+    lists.sealed << inside(programData, {"Microsoft"})
+                 << inside(programFiles, {"Common Files", "WindowsApps"})
+                 << folders({"CommonProgramFiles", "CommonProgramFiles(x86)", "CommonProgramW6432"},
+                            nullptr)
+                 << inside(drive, {"Windows.old", "Boot", "EFI", "Recovery"})
+                 << inside({userHome}, {".ssh", ".gnupg", "AppData/Local/Microsoft",
+                                        "AppData/Roaming/Microsoft", "AppData/LocalLow/Microsoft",
+                                        "AppData/Local/Packages", "Saved Games", "Contacts",
+                                        "Links", "Searches", "3D Objects", "Favorites"})
+                 << inside(folders({"APPDATA", "LOCALAPPDATA"}, nullptr), {"Microsoft"});
     lists.profileParents << QStringLiteral("C:/Users");
     const QStringList profiles = QStringList{userHome} << publicProfile;
     for (const QString& profile : profiles) {
@@ -182,8 +195,14 @@ FolderLists posixFolderLists(const QString& home)
     // The user's own that no standard location names.
     lists.folders << inside({home}, {".ssh", ".gnupg", ".local/bin", ".local/state"});
     // Nothing of a product is ever inside these.
-    lists.sealed = list({"/proc", "/sys", "/dev", "/run", "/boot", "/etc", "/bin", "/sbin", "/lib",
-                         "/lib32", "/lib64", "/usr"});
+    lists.sealed = list(
+        {"/proc",      "/sys",           "/dev",           "/run",       "/boot",    "/etc",
+         "/bin",       "/sbin",          "/lib",           "/lib32",     "/lib64",   "/usr",
+         "/efi",       "/var/lib",       "/var/mail",      "/var/www",   "/var/log", "/var/spool",
+         "/var/cache", "/tmp/.X11-unix", "/tmp/.ICE-unix", "/lost+found"});
+    lists.sealed << inside({home}, {".ssh", ".gnupg", ".password-store", ".local/share/keyrings",
+                                    ".local/share/Trash", "Public", "Templates"});
+    lists.sealed << inside({home}, {".config/autostart"});
     lists.profileParents = list({"/home"});
     return lists;
 }

@@ -50,6 +50,18 @@ int architectureFromCpuName(const QString& cpuArchitecture);
 // whose top-level values are the key's values and whose groups its subkeys.
 std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath);
 
+// One product's uninstall entry: its key's name and its InstallLocation as
+// recorded.
+struct UninstallEntry {
+    QString name;
+    QString installLocation;
+};
+
+// Every uninstall entry the system has: on Windows the subkeys of the
+// Uninstall keys of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER in both registry
+// views; on the stand-in every entry file (never through a link).
+std::vector<UninstallEntry> uninstallEntries();
+
 // The stand-in's root folder: GenericDataLocation + "/appinstaller/windows".
 QString standinRoot();
 // <root>/<key path with '\' turned into '/'>.ini
@@ -111,6 +123,10 @@ Qt::CaseSensitivity pathCaseSensitivity();
 bool isLinkOrJunction(const QString& path);
 // The same for an entry already looked up (no second look-up on Linux).
 bool isLinkOrJunction(const QFileInfo& entry);
+
+// Whether anything, a dangling link included, is there under path. Not
+// QFileInfo: on Windows it takes every name ending in ".lnk" for a link.
+bool entryExists(const QString& path);
 
 // Removes a link or junction itself, never what it points to.
 bool removeLink(const QString& path);

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileInfoList>
 #include <QSettings>
 #include <QSysInfo>
 
@@ -90,10 +91,57 @@ int nativeArchitecture()
     return architectureFromCpuName(QSysInfo::currentCpuArchitecture());
 }
 
+namespace
+{
+
+// A format that reads as empty and refuses every write: what a key is when
+// its file is a link, which may lead to another product's entry.
+bool readNothing(QIODevice&, QSettings::SettingsMap&)
+{
+    return true;
+}
+
+bool writeNothing(QIODevice&, const QSettings::SettingsMap&)
+{
+    return false;
+}
+
+} // namespace
+
 std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
 {
-    return std::make_unique<QSettings>(standinIniPath(standinRoot(), keyPath),
-                                       QSettings::IniFormat);
+    const QString path = standinIniPath(standinRoot(), keyPath);
+    if (QFileInfo(path).isSymLink()) {
+        static const QSettings::Format noEntry =
+            QSettings::registerFormat(QStringLiteral("link"), readNothing, writeNothing);
+        // A name that is never created: the refused write leaves nothing.
+        return std::make_unique<QSettings>(path + QStringLiteral(".not-an-entry"), noEntry);
+    }
+    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+}
+
+std::vector<UninstallEntry> uninstallEntries()
+{
+    std::vector<UninstallEntry> entries;
+    const QString root = standinRoot();
+    for (const char* key :
+         {"HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\"
+          "CurrentVersion\\Uninstall",
+          "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"}) {
+        QString folder = standinIniPath(root, QLatin1String(key));
+        folder.chop(4); // ".ini": the key's subkeys are the files in its folder
+        const QFileInfoList files =
+            QDir(folder).entryInfoList({QStringLiteral("*.ini")}, QDir::Files | QDir::Hidden);
+        for (const QFileInfo& file : files) {
+            if (file.isSymLink())
+                continue;
+            const QSettings entry(file.filePath(), QSettings::IniFormat);
+            entries.push_back({file.completeBaseName(),
+                               entry.value(QStringLiteral("InstallLocation")).toString()});
+        }
+    }
+    return entries;
 }
 
 QString allUsersDesktop()
@@ -147,12 +195,26 @@ bool usesDrivePaths()
 
 QStringList sealedSystemFolders()
 {
-    return posixFolderLists(homeFolder()).sealed;
+    QStringList sealed = posixFolderLists(homeFolder()).sealed;
+    // The user's session folders where the environment moves them.
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.startsWith(QLatin1Char('/')))
+        sealed << config + QStringLiteral("/autostart");
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (runtime.startsWith(QLatin1Char('/')))
+        sealed << runtime;
+    return sealed;
 }
 
 QStringList userProfileParents()
 {
     return posixFolderLists(homeFolder()).profileParents;
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 bool removeLink(const QString& path)

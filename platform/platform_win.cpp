@@ -32,6 +32,24 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
     return std::make_unique<QSettings>(keyPath, QSettings::NativeFormat);
 }
 
+std::vector<UninstallEntry> uninstallEntries()
+{
+    std::vector<UninstallEntry> entries;
+    for (const char* hive : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
+        for (const QSettings::Format view :
+             {QSettings::Registry64Format, QSettings::Registry32Format}) {
+            QSettings key(
+                QLatin1String(hive) +
+                    QStringLiteral("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"),
+                view);
+            for (const QString& name : key.childGroups())
+                entries.push_back(
+                    {name, key.value(name + QStringLiteral("/InstallLocation")).toString()});
+        }
+    }
+    return entries;
+}
+
 QString allUsersDesktop()
 {
     return QStringLiteral("C:/Users/Public/Desktop/");
@@ -83,6 +101,11 @@ bool isLinkOrJunction(const QFileInfo& entry)
     // Not QFileInfo::isSymLink(): it is true for .lnk shortcut files and false
     // for junctions, the opposite of what removal needs.
     return isLinkOrJunction(entry.filePath());
+}
+
+bool entryExists(const QString& path)
+{
+    return Win32::entryExists(nativePath(path).c_str());
 }
 
 bool removeLink(const QString& path)

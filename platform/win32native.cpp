@@ -84,6 +84,11 @@ bool isLinkEntry(const wchar_t* path)
     return IsReparseTagNameSurrogate(data.dwReserved0);
 }
 
+bool entryExists(const wchar_t* path)
+{
+    return ::GetFileAttributesW(extendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
 bool removeLinkEntry(const wchar_t* path)
 {
     const std::wstring extended = extendedPath(path);

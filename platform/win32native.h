@@ -37,6 +37,10 @@ std::wstring extendedPath(const wchar_t* path);
 // such as cloud placeholders.
 bool isLinkEntry(const wchar_t* path);
 
+// Whether anything is there under path (its attributes can be read), a
+// dangling link included.
+bool entryExists(const wchar_t* path);
+
 // Removes a link entry without touching its target. False when nothing was
 // removed.
 bool removeLinkEntry(const wchar_t* path);

@@ -84,6 +84,18 @@ std::string UninstallRegistry::installLocation() const
     return readValue("InstallLocation", guid);
 }
 
+QStringList UninstallRegistry::otherInstallLocations() const
+{
+    const QString own = QString::fromStdString(configuredGuid());
+    QStringList locations;
+    for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
+        // Both registry views and HKEY_CURRENT_USER may list our own GUID.
+        if (entry.name.compare(own, Qt::CaseInsensitive) != 0 && !entry.installLocation.isEmpty())
+            locations << entry.installLocation;
+    }
+    return locations;
+}
+
 bool UninstallRegistry::removeEntry() const
 {
     return removeEntry(configuredGuid());

@@ -6,6 +6,7 @@
 #include "config/singleton.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <string>
 
@@ -30,6 +31,10 @@ public:
     // only want it done may ignore that.
     bool removeEntry() const;
     bool removeEntry(const std::string& guid) const;
+
+    // The install locations every other product's uninstall entry records
+    // (entries named otherwise than the configured GUID), as written.
+    QStringList otherInstallLocations() const;
 
     // Pure parts, testable without Windows.
     static std::string uninstallKeyBaseFor(int iArchitecture);

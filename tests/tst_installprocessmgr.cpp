@@ -4,6 +4,7 @@
 // folders, sentinels beside them) and checks what is gone and what is left.
 
 #include "common/sandbox.h"
+#include "engine/installprocessmgr.h"
 #include "engine/removalguard.h"
 #include "engine/restartremoval.h"
 #include "engine/shortcuts.h"
@@ -55,7 +56,8 @@ class TestInstallProcessMgr : public QObject
     QString m_stage; // this case's installation, inside it
 
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
-    void stage(const QString& location, const QString& nameEN, const QString& nameCH);
+    void stage(const QString& location, const QString& nameEN, const QString& nameCH,
+               const QString& sibling = QStringLiteral("%S/programs"));
     QStringList run(const QStringList& prefix = {});
 
 private slots:
@@ -90,7 +92,7 @@ void TestInstallProcessMgr::init()
 // the entry (and a sibling product's), the install folder with a link out of
 // it, shortcuts under both names, and sentinels that must outlive every run.
 void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN,
-                                  const QString& nameCH)
+                                  const QString& nameCH, const QString& sibling)
 {
     const QString app = m_stage + QStringLiteral("/app");
     QVERIFY(QDir().mkpath(app));
@@ -101,14 +103,17 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
     QFile config(app + QStringLiteral("/AppConfig.xml"));
     QVERIFY(config.open(QIODevice::WriteOnly));
     config.write(QStringLiteral("<c><GUID>%1</GUID><SoftwareNameEN>%2</SoftwareNameEN>"
-                                "<SoftwareNameCH>%3</SoftwareNameCH></c>")
+                                "<SoftwareNameCH>%3</SoftwareNameCH>"
+                                "<ProgramName>Ferrovane.exe</ProgramName></c>")
                      .arg(kGuid, nameEN.toHtmlEscaped(), nameCH.toHtmlEscaped())
                      .toUtf8());
     config.close();
 
+    // A suite's entry above the install folder does not make it shared.
     for (const QString& guid : {kGuid, QStringLiteral("{SIBLING}")}) {
         QSettings entry(entryFile(guid), QSettings::IniFormat);
-        entry.setValue(QStringLiteral("InstallLocation"), expand(location));
+        entry.setValue(QStringLiteral("InstallLocation"),
+                       expand(guid == kGuid ? location : sibling));
         entry.sync();
         QCOMPARE(entry.status(), QSettings::NoError);
     }
@@ -206,46 +211,91 @@ void TestInstallProcessMgr::runs_data()
 {
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("nameCH");
+    QTest::addColumn<QString>("sibling"); // another product's recorded location
+    QTest::addColumn<QString>("extra");   // a file staged besides, "" for none
     QTest::addColumn<QStringList>("gone");
-    QTest::addColumn<QStringList>("left"); // the record
+    QTest::addColumn<QStringList>("left"); // the record: "reason path"
 
+    using R = appinstaller::LeftoverReason;
+    const auto left = [](R reason, const char* path) -> QString {
+        return QString::number(int(reason)) + QLatin1Char(' ') + QString::fromUtf8(path);
+    };
+    const QString entry = left(R::EntryKept, "entry");
     const QString install = QStringLiteral("%S/programs/Ferrovane");
+    const QString above = QStringLiteral("%S/programs");
     const QStringList all =
         utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk", "home/Desktop/铁风帆.lnk",
                   "data/applications/Ferrovane", "data/applications/铁风帆"});
     const QStringList shortcuts = all.mid(1);
-    QTest::newRow("the product") << install << "铁风帆" << all << QStringList();
-    QTest::newRow("equal names") << install << "Ferrovane"
+    QTest::newRow("the product") << install << "铁风帆" << above << "" << all << QStringList();
+    QTest::newRow("equal names") << install << "Ferrovane" << above << ""
                                  << utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk",
                                               "data/applications/Ferrovane"})
                                  << QStringList();
     QTest::newRow("already gone") << "%S/programs/Gone"
-                                  << "铁风帆" << shortcuts << QStringList();
-    // Refused locations: nothing of them goes, the rest of the run does.
+                                  << "铁风帆" << above << "" << shortcuts << QStringList();
+    // Refused locations: nothing of them goes, the rest of the run does, and
+    // the entry stays for a later run.
     QTest::newRow("empty location") << ""
-                                    << "铁风帆" << shortcuts << QStringList();
-    QTest::newRow("relative location") << "programs/Ferrovane"
-                                       << "铁风帆" << shortcuts << utf8List({"programs/Ferrovane"});
+                                    << "铁风帆" << above << "" << shortcuts << QStringList();
+    QTest::newRow("relative location")
+        << "programs/Ferrovane"
+        << "铁风帆" << above << "" << shortcuts
+        << QStringList{left(R::Refused, "programs/Ferrovane"), entry};
     QTest::newRow("home") << "%S/home"
-                          << "铁风帆" << shortcuts << utf8List({"%S/home"});
+                          << "铁风帆" << above << "" << shortcuts
+                          << QStringList{left(R::Refused, "home"), entry};
     QTest::newRow("desktop") << "%S/home/Desktop"
-                             << "铁风帆" << shortcuts << utf8List({"%S/home/Desktop"});
+                             << "铁风帆" << above << "" << shortcuts
+                             << QStringList{left(R::Refused, "home/Desktop"), entry};
     QTest::newRow("link to home") << "%S/home-link"
-                                  << "铁风帆" << shortcuts << utf8List({"%S/home-link"});
+                                  << "铁风帆" << above << "" << shortcuts
+                                  << QStringList{left(R::Refused, "home-link"), entry};
+    // Folders that do not prove to be the product's own.
+    QTest::newRow("folder holding the product's")
+        << above << "铁风帆"
+        << ""
+        << "" << shortcuts << QStringList{left(R::NotProducts, "programs"), entry};
+    QTest::newRow("another product inside")
+        << install << "铁风帆"
+        << "%S/programs/Ferrovane/lib/Other"
+        << "" << shortcuts << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
+    QTest::newRow("another product's same folder")
+        << install << "铁风帆" << install << "" << shortcuts
+        << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
+    QTest::newRow("no client program") << "%S/outside"
+                                       << "铁风帆" << above << "" << shortcuts
+                                       << QStringList{left(R::NotProducts, "outside"), entry};
+    // Start-menu folders: only the product's own, only when they hold
+    // nothing but shortcuts.
+    QTest::newRow("shared start-menu name")
+        << install << "Accessories" << above << ""
+        << utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk",
+                     "home/Desktop/Accessories.lnk", "data/applications/Ferrovane"})
+        << QStringList{left(R::SharedFolder, "data/applications/Accessories")};
+    QTest::newRow("start-menu folder with a file")
+        << install << "铁风帆" << above << "data/applications/铁风帆/notes.txt"
+        << (QStringList(all.mid(0, 4))
+            << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
+        << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
     // Unusable names: their shortcuts are left alone, not the folders above.
-    QTest::newRow("name ..") << install << ".." << QStringList(all.mid(0, 2)) << QStringList();
-    QTest::newRow("name a/b") << install << "a/b" << QStringList(all.mid(0, 2)) << QStringList();
-    QTest::newRow("empty name") << install << "" << QStringList(all.mid(0, 2)) << QStringList();
+    for (const char* name : {"..", "a/b", "", "Startup.", "x:y", "*", "NUL"})
+        QTest::newRow(qPrintable(QStringLiteral("name \"%1\"").arg(QLatin1String(name))))
+            << install << name << above << "" << QStringList(all.mid(0, 2)) << QStringList();
 }
 
 void TestInstallProcessMgr::runs()
 {
     QFETCH(QString, location);
     QFETCH(QString, nameCH);
+    QFETCH(QString, sibling);
+    QFETCH(QString, extra);
     QFETCH(QStringList, gone);
     QFETCH(QStringList, left);
 
-    stage(location, QStringLiteral("Ferrovane"), nameCH);
+    stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
+    if (!extra.isEmpty())
+        QVERIFY(writeFile(m_stage + QLatin1Char('/') + extra));
     const QStringList output = run();
     const QStringList expected{QStringLiteral("progress 0 BeganToUnloadWkJrSaJaAq"),
                                QStringLiteral("progress 30 DeleteShortcutULXVgdVTs"),
@@ -253,17 +303,24 @@ void TestInstallProcessMgr::runs()
                                QStringLiteral("progress 100 Uninstalled"),
                                QStringLiteral("finished")};
     QCOMPARE(output.mid(0, 5), expected);
+    const QString entryKey = UninstallRegistry::entryKeyPath(
+        UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture()),
+        kGuid.toStdString());
     QStringList record;
-    for (const QString& line : output.mid(5))
-        record << QDir(m_stage).relativeFilePath(line.section(QLatin1Char(' '), 2));
-    for (QString& path : left)
-        path = QDir(m_stage).relativeFilePath(expand(path));
+    for (const QString& line : output.mid(5)) {
+        const QString path = line.section(QLatin1Char(' '), 3);
+        record << line.section(QLatin1Char(' '), 2, 2) + QLatin1Char(' ') +
+                      (path == entryKey ? QStringLiteral("entry")
+                                        : QDir(m_stage).relativeFilePath(path));
+    }
     QCOMPARE(record, left);
 
     for (const QString& path : gone)
         QVERIFY2(!QFileInfo::exists(m_stage + QLatin1Char('/') + path), qPrintable(path));
-    QVERIFY(!QFileInfo::exists(entryFile(kGuid)) ||
-            !UninstallRegistry::getInstance()->hasEntry(kGuid.toStdString()));
+    // The entry goes with the folder, and stays while the folder does.
+    QCOMPARE(UninstallRegistry::getInstance()->hasEntry(kGuid.toStdString()),
+             left.contains(QString::number(int(appinstaller::LeftoverReason::EntryKept)) +
+                           QStringLiteral(" entry")));
     // Whatever the case, nothing beside the product goes.
     for (const char* kept : {"outside/sentinel", "data/sentinel", "home/Desktop/Other.lnk",
                              "data/applications/Other/sub/Other.lnk",
@@ -271,6 +328,12 @@ void TestInstallProcessMgr::runs()
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + QLatin1String(kept)), kept);
     QVERIFY(QFileInfo::exists(Platform::allUsersDesktop() + QStringLiteral("Other.lnk")));
     QVERIFY(UninstallRegistry::getInstance()->hasEntry("{SIBLING}"));
+    if (!extra.isEmpty())
+        QVERIFY(QFileInfo::exists(m_stage + QLatin1Char('/') + extra));
+    // A shared start-menu folder is not touched at all.
+    if (nameCH == QLatin1String("Accessories"))
+        QVERIFY(QFileInfo::exists(
+            m_stage + QStringLiteral("/data/applications/Accessories/sub/Accessories.lnk")));
 }
 
 void TestInstallProcessMgr::refusedRemovalIsRecorded()
@@ -306,10 +369,10 @@ void TestInstallProcessMgr::refusedRemovalIsRecorded()
              qPrintable(output.join(QLatin1Char('\n'))));
     QCOMPARE(
         output.mid(5),
-        (QStringList{QStringLiteral("left 0 ") + m_stage + QStringLiteral("/programs/Ferrovane"),
-                     QStringLiteral("left 0 ") + publicDesktop + QStringLiteral("Ferrovane.lnk"),
-                     QStringLiteral("left 0 ") + publicDesktop + QStringLiteral("铁风帆.lnk"),
-                     QStringLiteral("left 0 HKEY_LOCAL_MACHINE\\") +
+        (QStringList{QStringLiteral("left 0 0 ") + m_stage + QStringLiteral("/programs/Ferrovane"),
+                     QStringLiteral("left 0 0 ") + publicDesktop + QStringLiteral("Ferrovane.lnk"),
+                     QStringLiteral("left 0 0 ") + publicDesktop + QStringLiteral("铁风帆.lnk"),
+                     QStringLiteral("left 0 7 HKEY_LOCAL_MACHINE\\") +
                          QString::fromStdString(UninstallRegistry::uninstallKeyBaseFor(
                              Platform::nativeArchitecture())) +
                          kGuid}));

@@ -9,6 +9,7 @@
 
 using Engine::LocationVerdict;
 Q_DECLARE_METATYPE(Engine::LocationVerdict)
+Q_DECLARE_METATYPE(Engine::LocationFacts)
 
 class TestRemovalGuard : public QObject
 {
@@ -27,6 +28,10 @@ private slots:
     void installLocation();
     void productName_data();
     void productName();
+    void sharedStartMenuFolder_data();
+    void sharedStartMenuFolder();
+    void ownership_data();
+    void ownership();
     void finalSeparators_data();
     void finalSeparators();
     void homeFolder_data();
@@ -272,6 +277,56 @@ void TestRemovalGuard::installLocation_data()
                                                         << "" << true << LocationVerdict::Protected;
     QTest::newRow("win: recycle bin") << "C:\\$Recycle.Bin"
                                       << "" << true << LocationVerdict::Protected;
+    // Shared by many programs, or the system's own subtrees, on any drive.
+    const char* const windowsShared[] = {
+        "D:\\Games",
+        "D:\\Program Files",
+        "D:\\Program Files (x86)",
+        "E:\\SteamLibrary\\steamapps\\common",
+        "C:\\Users\\user\\AppData\\Local\\Programs",
+        "C:\\Program Files\\Common Files\\Vendor",
+        "C:\\Program Files\\WindowsApps\\App_1.0",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs",
+        "C:\\ProgramData\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+        "C:\\ProgramData\\Microsoft\\Crypto",
+        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Protect",
+        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Credentials",
+        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup",
+        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\Recent",
+        "C:\\Users\\user\\AppData\\Roaming\\Microsoft\\Windows\\SendTo",
+        "C:\\Users\\user\\AppData\\Local\\Packages\\App",
+        "C:\\Users\\user\\Saved Games\\Game",
+        "C:\\Users\\user\\Contacts\\x",
+        "C:\\Users\\user\\Links\\x",
+        "C:\\Users\\user\\Searches\\x",
+        "C:\\Users\\user\\3D Objects\\x",
+        "D:\\$RECYCLE.BIN\\S-1-5",
+        "D:\\System Volume Information\\x",
+        "C:\\Windows.old\\Users",
+        "C:\\Boot\\x",
+        "C:\\EFI\\Microsoft"};
+    for (const char* path : windowsShared)
+        QTest::newRow(qPrintable(QStringLiteral("win: ") + QLatin1String(path)))
+            << path << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: a product on a games drive") << "D:\\Games\\Ferrovane"
+                                                     << "" << true << LocationVerdict::Remove;
+    QTest::newRow("win: a game in a steam library")
+        << "E:\\SteamLibrary\\steamapps\\common\\Ferrovane"
+        << "" << true << LocationVerdict::Remove;
+    const char* const posixSealed[] = {"/home/user/.gnupg/private-keys-v1.d",
+                                       "/home/user/Public/x",
+                                       "/home/user/.local/share/keyrings/x",
+                                       "/home/user/.local/share/Trash/files",
+                                       "/home/user/Templates/x",
+                                       "/home/user/.password-store/x",
+                                       "/home/user/.config/autostart/x",
+                                       "/var/lib/dpkg",
+                                       "/var/mail/user",
+                                       "/var/www/site",
+                                       "/efi/EFI",
+                                       "/tmp/.X11-unix/X0"};
+    for (const char* path : posixSealed)
+        QTest::newRow(path) << path << "" << false << LocationVerdict::Protected;
 }
 
 void TestRemovalGuard::installLocation()
@@ -337,6 +392,80 @@ void TestRemovalGuard::productName_data()
     QTest::newRow("slash") << "a/b" << false;
     QTest::newRow("backslash") << "a\\b" << false;
     QTest::newRow("parent by slash") << "../x" << false;
+    // What Windows would not take as a file name, or would read otherwise.
+    for (const char* name : {"x:y", "*", "a?", "a<b", "a|b", "\"q\"", "Ferrovane.", "Ferrovane ",
+                             " ", ".. ", "Accessories.", "CON", "nul", "com1", "LPT9.txt", "a\tb"})
+        QTest::newRow(name) << QString::fromUtf8(name) << false;
+    QTest::newRow("device name inside a name") << "CONSOLE" << true;
+}
+
+void TestRemovalGuard::sharedStartMenuFolder_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("shared");
+    QTest::newRow("product") << "Ferrovane" << false;
+    QTest::newRow("accessories") << "Accessories" << true;
+    QTest::newRow("other case") << "startup" << true;
+    QTest::newRow("final dot and blank") << "Programs. " << true;
+    QTest::newRow("administrative tools") << "Windows Administrative Tools" << true;
+}
+
+void TestRemovalGuard::sharedStartMenuFolder()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, shared);
+    QCOMPARE(Engine::isSharedStartMenuFolder(name), shared);
+}
+
+void TestRemovalGuard::ownership_data()
+{
+    using Platform::FileIdentity;
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<Engine::LocationFacts>("facts");
+    QTest::addColumn<LocationVerdict>("verdict");
+
+    const FileIdentity product{1, 10, true}, parent{1, 2, true}, home{1, 3, true},
+        sealed{1, 4, true};
+    Engine::LocationFacts owned;
+    owned.holdsClient = true;
+    owned.identities = {product, parent};
+    QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove;
+    Engine::LocationFacts facts = owned;
+    facts.holdsClient = false;
+    QTest::newRow("holds nothing of ours")
+        << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned;
+    facts.holdsProgram = true;
+    QTest::newRow("holds the uninstaller") << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
+    facts = owned;
+    facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane/plugins/Other/")};
+    QTest::newRow("another product inside") << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
+    facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane")};
+    QTest::newRow("another product's folder")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
+    facts.otherEntries = QStringList{QStringLiteral("/opt"), QStringLiteral("/opt/Ferrovane2"),
+                                     QStringLiteral("relative/Ferrovane")};
+    QTest::newRow("a suite above, a neighbour")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
+    facts = owned;
+    facts.mountPoint = true;
+    QTest::newRow("a mount point") << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem;
+    facts = owned;
+    facts.identities = {home, parent};
+    QTest::newRow("home under another path") << "/mnt/alias" << facts << LocationVerdict::Protected;
+    facts.identities = {product, sealed, parent};
+    QTest::newRow("inside a sealed folder under another path")
+        << "/mnt/alias/Ferrovane" << facts << LocationVerdict::Protected;
+}
+
+void TestRemovalGuard::ownership()
+{
+    QFETCH(QString, location);
+    QFETCH(Engine::LocationFacts, facts);
+    QFETCH(LocationVerdict, verdict);
+    Engine::ProtectedFolders folders;
+    folders.folderIds = {Platform::FileIdentity{1, 3, true}, Platform::FileIdentity{1, 1, true}};
+    folders.sealedIds = {Platform::FileIdentity{1, 4, true}};
+    QCOMPARE(Engine::judgeOwnership(location, facts, folders, Engine::PathRules()), verdict);
 }
 
 void TestRemovalGuard::productName()
@@ -408,8 +537,8 @@ void TestRemovalGuard::protectedFoldersOfThisMachine()
                  qPrintable(sealed));
     QVERIFY(!protectedFolders.profileParents.isEmpty());
     // The real home and root are refused without being touched.
-    QCOMPARE(Engine::checkInstallLocation(QDir::homePath()), LocationVerdict::Protected);
-    QCOMPARE(Engine::checkInstallLocation(QDir::rootPath()), LocationVerdict::Root);
+    QCOMPARE(Engine::checkInstallLocation(QDir::homePath(), QString()), LocationVerdict::Protected);
+    QCOMPARE(Engine::checkInstallLocation(QDir::rootPath(), QString()), LocationVerdict::Root);
 }
 
 QTEST_GUILESS_MAIN(TestRemovalGuard)

@@ -27,10 +27,13 @@ bool writeFile(const QString& path, const QByteArray& content = QByteArray("x"))
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// A product-like tree: nested folders, small files, one read-only file.
+const QString kClient = QStringLiteral("Ferrovane.exe");
+
+// A product-like tree: nested folders, small files, one read-only file, the
+// client program one folder below the top.
 int makeProductTree(const QString& root, int folders, int filesPerFolder)
 {
-    int count = 0;
+    int count = writeFile(root + QStringLiteral("/bin/") + kClient) ? 1 : 0;
     for (int f = 0; f < folders; ++f) {
         const QString folder = root + QStringLiteral("/sub%1/level%2").arg(f % 7).arg(f);
         for (int i = 0; i < filesPerFolder; ++i)
@@ -40,6 +43,11 @@ int makeProductTree(const QString& root, int folders, int filesPerFolder)
     QFile::setPermissions(root + QStringLiteral("/readonly.txt"), QFile::ReadOwner);
     writeFile(root + QStringLiteral("/.hidden"));
     return count + 2;
+}
+
+LocationVerdict removeInstallFolder(const QString& location)
+{
+    return Engine::removeInstallFolder(location, kClient).verdict;
 }
 
 } // namespace
@@ -86,7 +94,7 @@ void TestRemoveFolder::removesWholeTree()
 {
     const QString product = m_root + QStringLiteral("/work/Ferrovane");
     QVERIFY(makeProductTree(product, 40, 5) > 200);
-    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    QCOMPARE(removeInstallFolder(product), LocationVerdict::Remove);
     QVERIFY(!QFileInfo::exists(product));
 }
 
@@ -94,7 +102,7 @@ void TestRemoveFolder::missingFolderCountsAsDone()
 {
     const QString product = m_root + QStringLiteral("/work/never-installed");
     QVERIFY(Engine::removeFolderTree(product));
-    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    QCOMPARE(removeInstallFolder(product), LocationVerdict::Remove);
     // A file where the folder should be is no folder: left alone.
     QVERIFY(writeFile(product));
     QVERIFY(Engine::removeFolderTree(product));
@@ -131,9 +139,10 @@ void TestRemoveFolder::locationThatIsALinkKeepsTarget()
     const QString target = m_root + QStringLiteral("/work/real-folder");
     const QString product = m_root + QStringLiteral("/work/Ferrovane");
     QVERIFY(writeFile(target + QStringLiteral("/sentinel.txt")));
+    QVERIFY(writeFile(target + QLatin1Char('/') + kClient));
     QVERIFY(QFile::link(target, product));
 
-    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
+    QCOMPARE(removeInstallFolder(product), LocationVerdict::Remove);
     QVERIFY(!QFileInfo(product).isSymLink());
     QVERIFY(!QFileInfo::exists(product));
     QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
@@ -144,10 +153,10 @@ void TestRemoveFolder::locationThatIsALinkKeepsTarget()
     QVERIFY(!QFileInfo(product).isSymLink());
     QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
 
-    // A link to a file: the link goes, the file stays.
+    // A link to a file proves nothing: both stay.
     QVERIFY(QFile::link(target + QStringLiteral("/sentinel.txt"), product));
-    QCOMPARE(Engine::removeInstallFolder(product), LocationVerdict::Remove);
-    QVERIFY(!QFileInfo(product).isSymLink());
+    QCOMPARE(removeInstallFolder(product), LocationVerdict::NotOwned);
+    QVERIFY(QFileInfo(product).isSymLink());
     QVERIFY(QFileInfo::exists(target + QStringLiteral("/sentinel.txt")));
 }
 
@@ -190,7 +199,7 @@ void TestRemoveFolder::guardedLocations()
     // On Linux "a\\b" is one name, not a folder a with b inside.
     QFile::link(m_root + QStringLiteral("/home"), m_root + QStringLiteral("/work/a\\b"));
 
-    QCOMPARE(Engine::removeInstallFolder(location), verdict);
+    QCOMPARE(removeInstallFolder(location), verdict);
     QVERIFY2(QFileInfo::exists(sentinel), qPrintable(sentinel));
     QVERIFY(QFileInfo::exists(m_root + QStringLiteral("/home/Desktop/shortcut.lnk")));
     QFile::remove(sentinel);
@@ -271,7 +280,7 @@ void TestRemoveFolder::homeReachedByItsRealPath()
     QVERIFY(QFile::link(realHome, homeLink));
     const QByteArray savedHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(homeLink));
-    const LocationVerdict verdict = Engine::removeInstallFolder(realHome);
+    const LocationVerdict verdict = removeInstallFolder(realHome);
     qputenv("HOME", savedHome);
     QCOMPARE(verdict, LocationVerdict::Protected);
     QVERIFY(QFileInfo::exists(realHome + QStringLiteral("/sentinel")));

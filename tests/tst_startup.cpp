@@ -126,6 +126,11 @@ void TestStartup::setClientRunning(bool running)
 void TestStartup::setInstalled(bool installed)
 {
     QVERIFY(QDir().mkpath(m_installFolder));
+    // The client program, as installed: what proves the folder is the product's.
+    QVERIFY(QDir().mkpath(m_installFolder + QLatin1String("/bin")));
+    QFile::remove(m_installFolder + QLatin1String("/bin/ferrovane-test-client"));
+    QVERIFY(
+        QFile::copy(m_clientPath, m_installFolder + QLatin1String("/bin/ferrovane-test-client")));
     QFile file(m_installFolder + QLatin1String("/client.dat"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     QFile::remove(entryFile());

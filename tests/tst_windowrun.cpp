@@ -40,6 +40,14 @@ private:
             QFile file(m_install + QStringLiteral("/d%1/f%2").arg(i / 100).arg(i));
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
+        // The client program, which proves the folder is the product's.
+        const QString client =
+            QString::fromStdString(AppConfigManager::getInstance()->getProgramName())
+                .section(QLatin1Char('/'), -1);
+        QVERIFY(!client.isEmpty());
+        QVERIFY(QDir().mkpath(m_install + QStringLiteral("/bin")));
+        QFile clientFile(m_install + QStringLiteral("/bin/") + client);
+        QVERIFY(clientFile.open(QIODevice::WriteOnly));
         const std::string base =
             UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture());
         QSettings entry(

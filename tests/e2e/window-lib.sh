@@ -11,7 +11,8 @@ im_convert() {
 
 # stage_product ROOT BINDIR [MENU_FILES [FILES]]: under ROOT, the program (a
 # copy of BINDIR with the product's AppConfig.xml), the install folder (FILES
-# files in each of its four folders, 25 by default), its uninstall
+# files in each of its four folders, 25 by default, and the client program
+# bin/Ferrovane.exe), its uninstall
 # entry in the registry stand-in, shortcuts under both names on both desktops
 # and start-menu folders under both names, the English one holding MENU_FILES
 # extra files (they make the shortcut step last, for a picture of it).
@@ -37,6 +38,8 @@ XML
             printf 'file %s/%s\n' "$folder" "$i" >"$install/$folder/file$i.dat"
         done
     done
+    # The client program: what proves the folder is the product's.
+    printf 'client\n' >"$install/bin/Ferrovane.exe" && chmod 755 "$install/bin/Ferrovane.exe" || return 1
     case "$(uname -m)" in
     x86_64 | ia64) base='SOFTWARE/Wow6432Node/Microsoft/Windows/CurrentVersion/Uninstall' ;;
     *) base='SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall' ;;

@@ -2,7 +2,8 @@
 // folder than the test program's:
 //   removetree PATH           Engine::removeFolderTree(PATH); exit 0 when
 //                             everything went, 1 when something was left
-//   removetree --check PATH   prints Engine::checkInstallLocation(PATH) as a number
+//   removetree --check PATH   prints Engine::checkInstallLocation(PATH, "Ferrovane.exe")
+//                             as a number
 
 #include "engine/folderremoval.h"
 
@@ -15,7 +16,8 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 3 && args.at(1) == QLatin1String("--check")) {
-        std::printf("%d\n", static_cast<int>(Engine::checkInstallLocation(args.at(2))));
+        std::printf("%d\n", static_cast<int>(Engine::checkInstallLocation(
+                                args.at(2), QStringLiteral("Ferrovane.exe"))));
         return 0;
     }
     if (args.size() != 2)

@@ -25,7 +25,8 @@ int main(int argc, char* argv[])
     QObject::connect(thread, &QThread::finished, &app, [manager] {
         std::printf("finished\n");
         for (const appinstaller::LeftoverItem& item : manager->leftovers())
-            std::printf("left %d %s\n", item.bScheduled ? 1 : 0, qPrintable(item.strPath));
+            std::printf("left %d %d %s\n", item.bScheduled ? 1 : 0, static_cast<int>(item.reason),
+                        qPrintable(item.strPath));
         QCoreApplication::quit();
     });
     thread->start();

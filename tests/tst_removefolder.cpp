@@ -71,6 +71,8 @@ private slots:
     void unremovableEntriesAreLeft();
     void homeReachedByItsRealPath();
     void programInsideAProtectedFolder();
+    void mountedLocations_data();
+    void mountedLocations();
     void deepTree_data();
     void deepTree();
 };
@@ -306,6 +308,42 @@ void TestRemoveFolder::programInsideAProtectedFolder()
         }
         QFile::remove(copy);
     }
+}
+
+void TestRemoveFolder::mountedLocations_data()
+{
+    QTest::addColumn<QString>("location"); // inside @/work; @/work/mnt is a mount point
+    QTest::addColumn<LocationVerdict>("verdict");
+    QTest::newRow("a file system of its own") << "@/work/mnt" << LocationVerdict::OtherFileSystem;
+    // @/work/mnt shows the sandbox itself: its home under a second path.
+    QTest::newRow("home under another path") << "@/work/mnt/home" << LocationVerdict::Protected;
+    QTest::newRow("the start menu under another path")
+        << "@/work/mnt/data/applications" << LocationVerdict::Protected;
+}
+
+void TestRemoveFolder::mountedLocations()
+{
+    QFETCH(QString, location);
+    QFETCH(LocationVerdict, verdict);
+    const QString mountPoint = m_root + QStringLiteral("/work/mnt");
+    QVERIFY(QDir().mkpath(mountPoint));
+    QVERIFY(writeFile(m_root + QStringLiteral("/home/bin/") + kClient));
+    QVERIFY(writeFile(m_root + QStringLiteral("/data/applications/bin/") + kClient));
+    const bool tmpfs = qstrcmp(QTest::currentDataTag(), "a file system of its own") == 0;
+    const QStringList mountArguments =
+        tmpfs ? QStringList{QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("x"),
+                            mountPoint}
+              : QStringList{QStringLiteral("--bind"), m_root, mountPoint};
+    if (QProcess::execute(QStringLiteral("mount"), mountArguments) != 0)
+        QSKIP("mounting is not allowed here");
+    if (tmpfs)
+        QVERIFY(writeFile(mountPoint + QStringLiteral("/bin/") + kClient));
+    location.replace(QLatin1Char('@'), m_root);
+    const LocationVerdict got = removeInstallFolder(location);
+    const bool clientKept = QFileInfo::exists(location + QStringLiteral("/bin/") + kClient);
+    QProcess::execute(QStringLiteral("umount"), {QStringLiteral("-l"), mountPoint});
+    QCOMPARE(got, verdict);
+    QVERIFY(clientKept);
 }
 
 void TestRemoveFolder::deepTree_data()

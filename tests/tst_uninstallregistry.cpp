@@ -49,6 +49,8 @@ QMap<QString, QByteArray> uninstallFolder()
     QDirIterator it(folder.path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         QFile file(it.next());
+        if (QFileInfo(file).isSymLink())
+            continue;
         if (file.open(QIODevice::ReadOnly))
             files.insert(folder.relativeFilePath(file.fileName()), file.readAll());
     }
@@ -160,6 +162,8 @@ private slots:
         QTest::newRow("empty") << "" << 3;
         QTest::newRow("dot dot") << ".." << 3;
         QTest::newRow("backslash") << "x\\{A}" << 3;
+        // {LINK}'s file is a link to {SIBLING}'s: no entry, nothing cleared.
+        QTest::newRow("entry file that is a link") << "{LINK}" << 3;
     }
     void removeEntry()
     {
@@ -170,6 +174,10 @@ private slots:
         for (const QString& stored :
              {QStringLiteral("{A}"), QStringLiteral("{SIBLING}"), QString()})
             QVERIFY(writeEntry(stored, values));
+        QVERIFY(QFile::link(entryFile(QStringLiteral("{SIBLING}")),
+                            entryFile(QStringLiteral("{LINK}"))));
+        QVERIFY(!registry().hasEntry("{LINK}"));
+        QCOMPARE(registry().readValue("InstallLocation", "{LINK}"), std::string());
         registry().removeEntry(guid.toStdString());
         int withValues = 0;
         for (const QByteArray& content : uninstallFolder())
@@ -177,6 +185,16 @@ private slots:
         QCOMPARE(withValues, left);
         QCOMPARE(registry().hasEntry("{A}"), left == 3);
         QVERIFY(registry().hasEntry("{SIBLING}"));
+    }
+
+    void otherProductsLocations()
+    {
+        // The configured GUID is empty here, so every entry is another's;
+        // a linked entry file is none.
+        QVERIFY(writeEntry(QStringLiteral("{A}"), {QStringLiteral("InstallLocation=D:\\A")}));
+        QVERIFY(writeEntry(QStringLiteral("{B}"), {QStringLiteral("DisplayName=B")}));
+        QVERIFY(QFile::link(entryFile(QStringLiteral("{A}")), entryFile(QStringLiteral("{L}"))));
+        QCOMPARE(registry().otherInstallLocations(), QStringList{QStringLiteral("D:\\A")});
     }
 
     void configuredGuidIsEmpty()

@@ -1,6 +1,7 @@
 #include "startup.h"
 
 #include "config/appconfigmanager.h"
+#include "engine/installprocessmgr.h"
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
 #include "ui/mainwindow.h"
@@ -27,11 +28,15 @@ int runUninstaller()
 
     const QString strProgramName =
         QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    if (Platform::isProcessRunning(strProgramName)) {
+    const auto clientRuns = [&strProgramName] {
+        if (!Platform::isProcessRunning(strProgramName))
+            return false;
         Ulmora::CModalTipDialog::ShowMessageWarn(QObject::tr("TheClientIsRunningPrnptTrdtT"),
                                                  Ulmora::CModalTipDialog::Size_Small, nullptr);
+        return true;
+    };
+    if (clientRuns())
         return -1;
-    }
 
     if (!UninstallRegistry::getInstance()->isInstalled()) {
         Ulmora::CModalTipDialog::ShowMessageWarn(QObject::tr("ThisSoftwareIsNotCurmXqDCfI"),
@@ -47,10 +52,17 @@ int runUninstaller()
         if (confirm->exec() == 0)
             return -1;
     }
+    // The client may have been started while the question was open.
+    if (clientRuns())
+        return -1;
 
     mainWindow.show();
     mainWindow.onUninstall();
-    return QApplication::exec();
+    const int iResult = QApplication::exec();
+    // 1 when anything of the product is left that no restart will remove.
+    return iResult != 0
+               ? iResult
+               : InstallProcessMgr::exitStatus(InstallProcessMgr::getInstance()->leftovers());
 }
 
 } // namespace appinstaller

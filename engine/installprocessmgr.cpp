@@ -191,6 +191,14 @@ QVector<LeftoverItem> InstallProcessMgr::leftovers() const
     return m_leftovers;
 }
 
+int InstallProcessMgr::exitStatus(const QVector<LeftoverItem>& leftovers)
+{
+    for (const LeftoverItem& item : leftovers)
+        if (!item.bScheduled)
+            return 1;
+    return 0;
+}
+
 void InstallProcessMgr::noteLeftover(const LeftoverItem& item)
 {
     QMutexLocker lock(&m_leftoversMutex);

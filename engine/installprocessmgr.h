@@ -56,6 +56,10 @@ public:
     // once the thread that ran unInstall() has finished.
     QVector<LeftoverItem> leftovers() const;
 
+    // The program's exit status for a record: 1 when anything is left that
+    // is not scheduled for the next restart, else 0.
+    static int exitStatus(const QVector<LeftoverItem>& leftovers);
+
 signals:
     void signalProcess(int iProcess, QString strProcessName);
 

@@ -62,6 +62,11 @@ struct UninstallEntry {
 // views; on the stand-in every entry file (never through a link).
 std::vector<UninstallEntry> uninstallEntries();
 
+// A registry string with its %VARIABLE%s expanded as Windows does for
+// REG_EXPAND_SZ values (ExpandEnvironmentStrings); unchanged on the stand-in,
+// whose values have no such type.
+QString expandedRegistryString(const QString& value);
+
 // The stand-in's root folder: GenericDataLocation + "/appinstaller/windows".
 QString standinRoot();
 // <root>/<key path with '\' turned into '/'>.ini

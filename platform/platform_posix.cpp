@@ -120,6 +120,11 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
+QString expandedRegistryString(const QString& value)
+{
+    return value;
+}
+
 std::vector<UninstallEntry> uninstallEntries()
 {
     std::vector<UninstallEntry> entries;

@@ -32,6 +32,14 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
     return std::make_unique<QSettings>(keyPath, QSettings::NativeFormat);
 }
 
+QString expandedRegistryString(const QString& value)
+{
+    // QSettings hands a REG_EXPAND_SZ value back as stored.
+    if (!value.contains(QLatin1Char('%')))
+        return value;
+    return QString::fromStdWString(Win32::expandEnvironmentStrings(value.toStdWString()));
+}
+
 std::vector<UninstallEntry> uninstallEntries()
 {
     std::vector<UninstallEntry> entries;

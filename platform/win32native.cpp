@@ -84,6 +84,19 @@ bool isLinkEntry(const wchar_t* path)
     return IsReparseTagNameSurrogate(data.dwReserved0);
 }
 
+std::wstring expandEnvironmentStrings(const std::wstring& text)
+{
+    const DWORD size = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+    if (size == 0)
+        return text;
+    std::wstring result(size, L'\0');
+    const DWORD written = ::ExpandEnvironmentStringsW(text.c_str(), &result[0], size);
+    if (written == 0 || written > size)
+        return text;
+    result.resize(written - 1);
+    return result;
+}
+
 bool entryExists(const wchar_t* path)
 {
     return ::GetFileAttributesW(extendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;

@@ -37,6 +37,9 @@ std::wstring extendedPath(const wchar_t* path);
 // such as cloud placeholders.
 bool isLinkEntry(const wchar_t* path);
 
+// ExpandEnvironmentStringsW; the text unchanged when it fails.
+std::wstring expandEnvironmentStrings(const std::wstring& text);
+
 // Whether anything is there under path (its attributes can be read), a
 // dangling link included.
 bool entryExists(const wchar_t* path);

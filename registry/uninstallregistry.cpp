@@ -81,7 +81,17 @@ std::string UninstallRegistry::installLocation() const
     const std::string guid = configuredGuid();
     if (!hasEntry(guid))
         return std::string();
-    return readValue("InstallLocation", guid);
+    return unquotedLocation(readValue("InstallLocation", guid));
+}
+
+std::string UninstallRegistry::unquotedLocation(const std::string& value)
+{
+    // Installers write the location as they would a command line argument;
+    // the quotes are no part of the folder's name.
+    std::string location = value;
+    if (location.size() >= 2 && location.front() == '"' && location.back() == '"')
+        location = location.substr(1, location.size() - 2);
+    return Platform::expandedRegistryString(QString::fromStdString(location)).toStdString();
 }
 
 QStringList UninstallRegistry::otherInstallLocations() const
@@ -91,7 +101,8 @@ QStringList UninstallRegistry::otherInstallLocations() const
     for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
         // Both registry views and HKEY_CURRENT_USER may list our own GUID.
         if (entry.name.compare(own, Qt::CaseInsensitive) != 0 && !entry.installLocation.isEmpty())
-            locations << entry.installLocation;
+            locations << QString::fromStdString(
+                unquotedLocation(entry.installLocation.toStdString()));
     }
     return locations;
 }

@@ -37,6 +37,9 @@ public:
     QStringList otherInstallLocations() const;
 
     // Pure parts, testable without Windows.
+    // A recorded InstallLocation as a folder path: one pair of surrounding
+    // double quotes dropped, environment variables expanded on Windows.
+    static std::string unquotedLocation(const std::string& value);
     static std::string uninstallKeyBaseFor(int iArchitecture);
     // A GUID that names one entry below the Uninstall key: not empty, not
     // "." or "..", no '\\' or '/'.

@@ -11,6 +11,9 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <functional>
+#include <utility>
+
 using namespace appinstaller;
 
 namespace
@@ -28,6 +31,7 @@ public:
 
     QStringList texts;
     bool windowShown = false;
+    std::function<void()> beforeFirstAnswer; // runs while the first dialog is open
 
 private:
     void poll()
@@ -44,6 +48,8 @@ private:
         m_answered = dialog;
         auto* label = dialog->findChild<QLabel*>(QStringLiteral("m_pContentLabel"));
         texts << (label ? label->text() : QString());
+        if (beforeFirstAnswer)
+            std::exchange(beforeFirstAnswer, nullptr)();
         if (m_answer == QLatin1String("Return") || m_answer == QLatin1String("Escape"))
             QTest::keyClick(dialog,
                             m_answer == QLatin1String("Return") ? Qt::Key_Return : Qt::Key_Escape);
@@ -153,7 +159,8 @@ void TestStartup::cleanup()
 
 void TestStartup::gates_data()
 {
-    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("running"); // from the start, or started during the question
+    QTest::addColumn<bool>("startedLater");
     QTest::addColumn<bool>("installed");
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("texts");
@@ -162,33 +169,41 @@ void TestStartup::gates_data()
     const QString no = QStringLiteral("m_pCancelBtn");
     const QString yes = QStringLiteral("m_pConfirmBtn");
     // First: it also checks that the registry was never opened.
-    QTest::newRow("client running") << true << true << yes << QStringList{clientRunning} << -1;
-    QTest::newRow("not installed") << false << false << yes << QStringList{notInstalled} << -1;
-    QTest::newRow("declined") << false << true << no << QStringList{confirm} << -1;
+    QTest::newRow("client running")
+        << true << false << true << yes << QStringList{clientRunning} << -1;
+    QTest::newRow("not installed")
+        << false << false << false << yes << QStringList{notInstalled} << -1;
+    QTest::newRow("declined") << false << false << true << no << QStringList{confirm} << -1;
     QTest::newRow("declined with Esc")
-        << false << true << QStringLiteral("Escape") << QStringList{confirm} << -1;
+        << false << false << true << QStringLiteral("Escape") << QStringList{confirm} << -1;
     QTest::newRow("dialog closed")
-        << false << true << QStringLiteral("m_pCloseBtn") << QStringList{confirm} << -1;
+        << false << false << true << QStringLiteral("m_pCloseBtn") << QStringList{confirm} << -1;
     QTest::newRow("accepted with Return")
-        << false << true << QStringLiteral("Return") << QStringList{confirm} << 0;
+        << false << false << true << QStringLiteral("Return") << QStringList{confirm} << 0;
+    QTest::newRow("client started during the question")
+        << true << true << true << QStringLiteral("Return") << QStringList{confirm, clientRunning}
+        << -1;
 }
 
 void TestStartup::gates()
 {
     QFETCH(bool, running);
+    QFETCH(bool, startedLater);
     QFETCH(bool, installed);
     QFETCH(QString, answer);
     QFETCH(QStringList, texts);
     QFETCH(int, result);
 
     setInstalled(installed);
-    setClientRunning(running);
+    setClientRunning(running && !startedLater);
 
     DialogAnswerer answerer(answer);
+    if (startedLater)
+        answerer.beforeFirstAnswer = [this] { setClientRunning(true); };
     QCOMPARE(runUninstaller(), result);
     QCOMPARE(answerer.texts, texts);
     QCOMPARE(answerer.windowShown, result == 0);
-    if (running)
+    if (running && !startedLater)
         QVERIFY2(!UninstallRegistry::hasInstance(), "the registry was consulted");
     // Nothing of the product is touched unless the user accepted.
     const bool removed = result == 0;

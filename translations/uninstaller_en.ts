@@ -125,6 +125,38 @@
         <source>%1 and %2 more</source>
         <translation>%1 and %2 more</translation>
     </message>
+    <message>
+        <source>Uninstall incomplete</source>
+        <translation>Uninstall incomplete</translation>
+    </message>
+    <message>
+        <source>Left because you or Windows need the folder: %1.</source>
+        <translation>Left because you or Windows need the folder: %1.</translation>
+    </message>
+    <message>
+        <source>Left because it is not this product's folder: %1.</source>
+        <translation>Left because it is not this product's folder: %1.</translation>
+    </message>
+    <message>
+        <source>Left because it is shared with another program: %1.</source>
+        <translation>Left because it is shared with another program: %1.</translation>
+    </message>
+    <message>
+        <source>Left because another disk is attached there: %1.</source>
+        <translation>Left because another disk is attached there: %1.</translation>
+    </message>
+    <message>
+        <source>Only the shortcuts were removed from %1: it holds other files.</source>
+        <translation>Only the shortcuts were removed from %1: it holds other files.</translation>
+    </message>
+    <message>
+        <source>Left because other programs share it: %1.</source>
+        <translation>Left because other programs share it: %1.</translation>
+    </message>
+    <message>
+        <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
+        <translation>The product stays listed as installed, so that running the uninstaller again can finish.</translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>

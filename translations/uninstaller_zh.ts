@@ -125,6 +125,38 @@
         <source>%1 and %2 more</source>
         <translation>%1，另有 %2 项</translation>
     </message>
+    <message>
+        <source>Uninstall incomplete</source>
+        <translation>卸载未完成</translation>
+    </message>
+    <message>
+        <source>Left because you or Windows need the folder: %1.</source>
+        <translation>此文件夹为您或 Windows 所需，已保留：%1。</translation>
+    </message>
+    <message>
+        <source>Left because it is not this product's folder: %1.</source>
+        <translation>此文件夹不属于本产品，已保留：%1。</translation>
+    </message>
+    <message>
+        <source>Left because it is shared with another program: %1.</source>
+        <translation>此文件夹与其他程序共用，已保留：%1。</translation>
+    </message>
+    <message>
+        <source>Left because another disk is attached there: %1.</source>
+        <translation>此处挂载了其他磁盘，已保留：%1。</translation>
+    </message>
+    <message>
+        <source>Only the shortcuts were removed from %1: it holds other files.</source>
+        <translation>%1 中还有其他文件，仅删除了其中的快捷方式。</translation>
+    </message>
+    <message>
+        <source>Left because other programs share it: %1.</source>
+        <translation>此文件夹由其他程序共用，已保留：%1。</translation>
+    </message>
+    <message>
+        <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
+        <translation>本产品仍显示为已安装，再次运行卸载程序即可完成卸载。</translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>

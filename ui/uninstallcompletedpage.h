@@ -29,8 +29,9 @@ public:
     explicit UnInstallCompletedPage(QWidget* parent);
     ~UnInstallCompletedPage() override;
 
-    // Names what the removal left behind below the result; hides that line
-    // when nothing was left.
+    // Names what the removal left behind below the result, and why; hides
+    // that line when nothing was left. With anything left that is not
+    // waiting for a restart, the headline says the uninstall is incomplete.
     void showLeftovers(const QVector<LeftoverItem>& leftovers);
 
 signals:
@@ -40,13 +41,17 @@ private slots:
     void onCompletedBtnClicked();
 
 private:
-    // The sentences for what could not be removed and what waits for a
-    // restart, each path shortened to at most iPathWidth pixels.
-    QString describe(const QStringList& failed, const QStringList& scheduled,
-                     const QFontMetrics& metrics, int iPathWidth) const;
+    // The sentence for the items left for one reason (-1: scheduled for the
+    // next restart), each path shortened to at most iPathWidth pixels.
+    QString describe(int iReason, const QStringList& paths, const QFontMetrics& metrics,
+                     int iPathWidth) const;
+    // path within iWidth pixels: its last name whole, the folders before it
+    // shortened in their middle.
+    static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
 
     std::unique_ptr<Ui::UnInstallCompletedUI> m_ui;
     QLabel* m_pLeftoverLabel = nullptr;
+    QString m_strCompleted; // the form's headline for a complete removal
 };
 
 } // namespace appinstaller

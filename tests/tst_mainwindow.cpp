@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+
 using namespace appinstaller;
 
 Q_DECLARE_METATYPE(QVector<LeftoverItem>)
@@ -284,6 +286,25 @@ void TestMainWindow::leftovers_data()
     for (int i = 1; i <= 7; ++i)
         seven.append(
             {QStringLiteral("/programs/Ferrovane/lib/plugins/format%1.dll").arg(i), false});
+    // Left for a reason of its own: said in words, the headline says so too.
+    using R = appinstaller::LeftoverReason;
+    QTest::newRow("shared folder")
+        << QVector<LeftoverItem>{{a, false, R::Shared},
+                                 {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
+        << QStringList{QStringLiteral("shared with another program"), a,
+                       QStringLiteral("running the uninstaller again")}
+        << "HKEY";
+    QTest::newRow("in use, removed at restart")
+        << QVector<LeftoverItem>{{a, true, R::NotRemoved}}
+        << QStringList{QStringLiteral("Windows restarts"), a} << "could not";
+    // A long path keeps its last name whole; its folders give way.
+    const QString deep = QStringLiteral("/programs/") +
+                         QStringLiteral("very long folder name/").repeated(12) +
+                         QStringLiteral("the file that stayed.dll");
+    QTest::newRow("long path") << QVector<LeftoverItem>{{deep, false}}
+                               << QStringList{QStringLiteral("/the file that stayed.dll"),
+                                              QStringLiteral("/programs")}
+                               << deep;
     QTest::newRow("seven") << seven
                            << QStringList{QStringLiteral("format1.dll"),
                                           QStringLiteral("format5.dll"),
@@ -310,6 +331,11 @@ void TestMainWindow::leftovers()
     for (const QString& text : shown)
         QVERIFY2(label->text().contains(text), qPrintable(label->text()));
     QVERIFY2(!label->text().contains(notShown), qPrintable(label->text()));
+    // The headline: complete unless something stays that no restart removes.
+    const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
+    const bool incomplete = std::any_of(record.begin(), record.end(),
+                                        [](const LeftoverItem& item) { return !item.bScheduled; });
+    QCOMPARE(headline->text(), QLatin1String(incomplete ? "Uninstall incomplete" : "Uninstalled"));
     if (record.isEmpty()) {
         QCOMPARE(button->geometry(), buttonBefore);
     } else {

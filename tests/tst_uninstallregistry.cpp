@@ -116,6 +116,30 @@ private slots:
         QCOMPARE(UninstallRegistry::isUsableGuid(guid.toStdString()), usable);
     }
 
+    void unquotedLocation_data()
+    {
+        QTest::addColumn<QString>("recorded");
+        QTest::addColumn<QString>("location");
+        QTest::newRow("plain") << "D:\\Apps\\F"
+                               << "D:\\Apps\\F";
+        QTest::newRow("quoted") << "\"D:\\Apps\\F\""
+                                << "D:\\Apps\\F";
+        QTest::newRow("one pair only") << "\"\"D:\\F\"\""
+                                       << "\"D:\\F\"";
+        QTest::newRow("opening quote only") << "\"D:\\F"
+                                            << "\"D:\\F";
+        QTest::newRow("quotes alone") << "\"\""
+                                      << "";
+    }
+    void unquotedLocation()
+    {
+        QFETCH(QString, recorded);
+        QFETCH(QString, location);
+        QCOMPARE(
+            QString::fromStdString(UninstallRegistry::unquotedLocation(recorded.toStdString())),
+            location);
+    }
+
     // stored: the entry written with values; asked: the GUID looked up, and
     // the InstallLocation read through it.
     void lookUp_data()

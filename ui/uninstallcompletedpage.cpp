@@ -74,6 +74,8 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
         all << strPath;
     }
     m_ui->m_pInstallInfoLabel->setText(bIncomplete ? tr("Uninstall incomplete") : m_strCompleted);
+    m_ui->m_pInstallInfoLabel->setStyleSheet(bIncomplete ? QStringLiteral("color: #D46B08;")
+                                                         : QString());
     // The page's own sheet wins over the application's for this one button.
     m_ui->m_pIconToolBtn->setStyleSheet(
         bIncomplete

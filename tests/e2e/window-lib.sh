@@ -68,6 +68,25 @@ XML
         "$public/$name_en.lnk" "$public/$name_ch.lnk" "$menu/$name_en" "$menu/$name_ch"
 }
 
+# stage_shared_folder ROOT INSTALL: another registered product, "Other Game",
+# installed inside the product's install folder INSTALL (as when both were put
+# straight into one games folder), with its own uninstall entry and a saved
+# game. Neither may be removed. Prints the other product's folder and entry.
+stage_shared_folder() {
+    local root=$1 install=$2 other entry base
+    other="$install/Other Game"
+    mkdir -p "$other/saves" || return 1
+    printf 'client\n' >"$other/OtherGame.exe"
+    printf 'a saved game\n' >"$other/saves/slot1.sav"
+    case "$(uname -m)" in
+    x86_64 | ia64) base='SOFTWARE/Wow6432Node/Microsoft/Windows/CurrentVersion/Uninstall' ;;
+    *) base='SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall' ;;
+    esac
+    entry=$XDG_DATA_HOME/appinstaller/windows/HKEY_LOCAL_MACHINE/$base/{0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}.ini
+    printf '[General]\nDisplayName=Other Game\nInstallLocation=%s\n' "$other" >"$entry" || return 1
+    printf '%s\n' "$other/saves/slot1.sav" "$entry"
+}
+
 # window_box WINDOW: prints "X Y SCALE", the window's place on the screen and
 # its size over the designed 744 x 504 (2 with QT_SCALE_FACTOR=2).
 window_box() {
@@ -105,7 +124,10 @@ wait_for_completion() {
     local shot=$completed.tmp.png
     while ((SECONDS < deadline)); do
         screenshot "$shot" 2>/dev/null || return 1
-        if lower_area_has "$shot" "$window" '#02BF0F' 50; then
+        # The green tick and headline, or the orange warning of an
+        # incomplete uninstall.
+        if lower_area_has "$shot" "$window" '#02BF0F' 50 || lower_area_has "$shot" "$window" '#FF952C' 50
+        then
             mv "$shot" "$completed"
             return 0
         fi
@@ -121,12 +143,27 @@ wait_for_completion() {
 
 # click_completion_button WINDOW: a left click inside the button at the card's
 # bottom right (it is right-aligned, 32 high, at least 88 wide).
+# With a note of what was left below it the button sits higher: it is found
+# by its red in a screenshot, at its usual place when that fails.
 click_completion_button() {
-    local box left top scale x y
+    local box left top scale x y shot found bx by bw bh
     box=$(window_box "$1") || return 1
     read -r left top scale <<<"$box"
     x=$(awk -v s="$scale" 'BEGIN { printf "%d", 676 * s }')
     y=$(awk -v s="$scale" 'BEGIN { printf "%d", 452 * s }')
+    shot=$(mktemp "${TMPDIR:-/tmp}/button.XXXXXX.png")
+    if screenshot "$shot" 2>/dev/null &&
+        found=$(im_convert "$shot" -crop "$(awk -v s="$scale" -v l="$left" -v t="$top" \
+            'BEGIN { printf "%dx%d+%d+%d", 720 * s, 160 * s, l + 12 * s, t + 332 * s }')" +repage \
+            -fill black +opaque '#F23239' -fill white -opaque '#F23239' -trim \
+            -format '%X %Y %w %h' info: 2>/dev/null); then
+        read -r bx by bw bh <<<"${found//+/}"
+        if [ "${bw:-0}" -gt 20 ] && [ "${bh:-0}" -gt 10 ]; then
+            x=$((12 * ${scale%.*} + bx + bw / 2))
+            y=$((332 * ${scale%.*} + by + bh / 2))
+        fi
+    fi
+    rm -f "$shot"
     xdotool mousemove --window "$1" "$x" "$y" click 1
 }
 

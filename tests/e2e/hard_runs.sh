@@ -5,7 +5,8 @@
 #   twice   two instances started together on the same installation
 #   close   the window's close button pressed during the removal
 #   client  the client program started while the confirmation is open
-# Every case ends with nothing of the product left, nothing else touched.
+# Every case but client ends with nothing of the product left, nothing else
+# touched; client with nothing touched at all.
 #   hard_runs.sh CASE BINDIR [FILES]   (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
@@ -178,13 +179,25 @@ client)
     cp "$(command -v sleep)" "$client"
     "$client" 600 &
     client_pid=$!
-    window=$(accept_confirmation "$pid" "$dialog") || fail "no main window"
-    finish "$pid" "$window"
+    # Accepted, the program looks again and warns instead of removing.
+    warning=$(accept_confirmation "$pid" "$dialog") || fail "no window after the confirmation"
+    for try in 1 2 3 4 5; do
+        xdotool key --window "$warning" Return 2>/dev/null
+        sleep 0.5
+        kill -0 "$pid" 2>/dev/null || break
+    done
+    wait_for_exit "$pid" 30
+    status=$?
     kill -0 "$client_pid" 2>/dev/null && running="still running" || running="ended"
     kill "$client_pid" 2>/dev/null
     wait "$client_pid" 2>/dev/null
-    check_end
-    echo "client: not detected; the removal completed with 0 and took its file; the client $running; nothing left"
+    [ "$status" -eq 255 ] || fail "ended with $status, expected 255 (-1)"
+    left=$(files_left)
+    [ "$left" -ge "$files" ] || fail "only $left of $files files left"
+    grep -q InstallLocation "$entry" || fail "the entry was cleared"
+    after=$(snapshot)
+    [ "$before" = "$after" ] || fail "touched beside the product"
+    echo "client: seen after the confirmation; warned, ended with -1, nothing removed; the client $running"
     ;;
 *) fail "unknown case" ;;
 esac

@@ -15,16 +15,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace Platform
 {
-
-bool removeFolderContentsByPath(const QString& folder); // platform.cpp
 
 namespace
 {
@@ -230,9 +232,46 @@ bool removeLink(const QString& path)
 namespace
 {
 
-// Deeper than this, folders are walked by path: one open descriptor a level
-// would otherwise take what the process may open.
+// The mount a file lies on: its mount id where the kernel tells it (a bind
+// mount of a folder of the same file system has the device of its source),
+// else its device.
+struct MountOf {
+    quint64 id = 0;
+    bool byMountId = false;
+    bool valid = false;
+    quint64 device = 0; // and which file it is
+    quint64 inode = 0;
+};
+
+MountOf mountOf(int dirFd, const char* name, int flags)
+{
+    MountOf mount;
+    struct statx status;
+    if (::statx(dirFd, name, flags, STATX_INO | STATX_MNT_ID, &status) != 0)
+        return mount;
+    mount.valid = true;
+    mount.byMountId = (status.stx_mask & STATX_MNT_ID) != 0;
+    mount.device = quint64(status.stx_dev_major) << 32 | status.stx_dev_minor;
+    mount.inode = status.stx_ino;
+    mount.id = mount.byMountId ? status.stx_mnt_id : mount.device;
+    return mount;
+}
+
+bool sameMount(const MountOf& a, const MountOf& b)
+{
+    return a.valid && b.valid && a.byMountId == b.byMountId && a.id == b.id;
+}
+
+} // namespace
+
+namespace
+{
+
+// The walk holds at most this many folders open, the top one included, and
+// fewer once the system says descriptors ran out.
 constexpr std::size_t maxOpenLevels = 256;
+
+constexpr int folderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 bool isDotOrDotDot(const char* name)
 {
@@ -241,13 +280,14 @@ bool isDotOrDotDot(const char* name)
 
 bool runsOut(int error)
 {
-    return error == EMFILE || error == ENFILE || error == ENOMEM;
+    return error == EMFILE || error == ENFILE;
 }
 
 // Removes a file or link named relative to the open folder parent. Here
 // unlinking depends on the folder's permissions, never on the file's own
 // mode, so there is no second try with the write bit: changing a mode by
-// name would follow a link swapped in meanwhile.
+// name would follow a link swapped in meanwhile, or reach a file linked
+// from outside.
 bool removeEntryAt(int parent, const char* name)
 {
     return ::unlinkat(parent, name, 0) == 0 || errno == ENOENT;
@@ -258,146 +298,313 @@ bool removeEmptyFolderAt(int parent, const char* name)
     return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
 }
 
-DIR* openFolderAt(int parent, const char* name)
+bool contains(const std::vector<std::string>& names, const char* name)
 {
-    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    DIR* folder = ::fdopendir(fd);
-    if (!folder) {
-        const int saved = errno;
-        ::close(fd);
-        errno = saved;
-    }
-    return folder;
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
-// A path to name in the open folder parent that reaches it through the
-// descriptor, not through the folders above it: those may have been renamed
-// or replaced by links since the walk went down. Empty without /proc.
-QString pathThrough(int parent, const char* name)
-{
-    static const bool hasProc = ::access("/proc/self/fd", X_OK) == 0;
-    if (!hasProc)
-        return QString();
-    return QFile::decodeName(QByteArray("/proc/self/fd/") + QByteArray::number(parent) + '/' +
-                             QByteArray(name));
-}
+// removeLast, split by depth: files of the top folder, and files of the
+// folders directly inside it, by folder.
+struct LastEntries {
+    std::vector<std::string> top;
+    std::map<std::string, std::vector<std::string>> inFolders;
+    std::vector<std::pair<std::string, std::string>> inOrder; // (folder or empty, name)
 
-// The rest of a folder by path, when the walk cannot hold it open.
-bool removeByPath(const QString& path)
-{
-    if (path.isEmpty())
-        return false; // leave it rather than reach it through the folders above
-    if (isLinkOrJunction(path))
-        return removeLink(path);
-    return removeFolderContentsByPath(path);
-}
-
-} // namespace
-
-namespace
-{
-
-bool removeContentsWalk(const QString& folder)
-{
-    // As rm does: every name is removed relative to its open folder, so the
-    // system never looks the whole path up again for each file.
-    DIR* top = openFolderAt(AT_FDCWD, QFile::encodeName(folder).constData());
-    if (!top) {
-        if (errno == ENOENT)
-            return true;
-        // A link or an unreadable folder is not walked; only a shortage of
-        // descriptors falls back to the walk by path.
-        return runsOut(errno) && removeFolderContentsByPath(folder);
-    }
-
-    struct Level {
-        DIR* folder;
-        std::string name; // in the level above
-    };
-    std::vector<Level> levels;
-    levels.push_back(Level{top, std::string()});
-    bool complete = true;
-    // Done with this level: it goes too, unless it is the top one, which
-    // the caller removes.
-    const auto leaveLevel = [&] {
-        if (levels.back().folder)
-            ::closedir(levels.back().folder);
-        const std::string name = std::move(levels.back().name);
-        levels.pop_back();
-        if (!levels.empty())
-            complete = removeEmptyFolderAt(::dirfd(levels.back().folder), name.c_str()) && complete;
-    };
-    while (!levels.empty()) {
-        DIR* current = levels.back().folder;
-        const int currentFd = ::dirfd(current);
-        errno = 0;
-        const dirent* entry = ::readdir(current);
-        if (!entry) {
-            complete = complete && errno == 0;
-            leaveLevel();
-            continue;
+    explicit LastEntries(const QStringList& entries)
+    {
+        for (const QString& entry : entries) {
+            const QStringList names = entry.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+            if (names.isEmpty() || names.size() > 2 || names.contains(QStringLiteral(".")) ||
+                names.contains(QStringLiteral("..")))
+                continue;
+            const std::string last = QFile::encodeName(names.last()).toStdString();
+            const std::string folder =
+                names.size() == 2 ? QFile::encodeName(names.first()).toStdString() : std::string();
+            (folder.empty() ? top : inFolders[folder]).push_back(last);
+            inOrder.emplace_back(folder, last);
         }
-        const char* name = entry->d_name;
-        if (isDotOrDotDot(name))
-            continue;
-        bool isFolder = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN) {
-            struct stat status;
-            if (::fstatat(currentFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-                complete = complete && errno == ENOENT;
+    }
+};
+
+// Removes everything below an open folder, depth first, every name relative
+// to its open parent. Going down, the oldest open folders are closed when
+// more than the window would be open; going back up to a closed one, it is
+// reopened through ".." of the folder below and must be the very folder
+// first opened (device and inode), or the walk stops there. Nothing on
+// another mount than the top folder's is entered.
+class ContentsWalk
+{
+public:
+    ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last)
+        : m_mount(topMount), m_topPath(topPath), m_last(last)
+    {
+        Level level;
+        level.stream = top;
+        level.last = last.top.empty() ? nullptr : &last.top;
+        m_levels.push_back(std::move(level));
+    }
+
+    ~ContentsWalk()
+    {
+        for (const Level& level : m_levels)
+            if (level.stream)
+                ::closedir(level.stream);
+    }
+
+    ContentsWalk(const ContentsWalk&) = delete;
+    ContentsWalk& operator=(const ContentsWalk&) = delete;
+
+    // False when something stayed or the walk stopped.
+    bool run()
+    {
+        while (!m_stopped) {
+            Level& current = m_levels.back();
+            errno = 0;
+            const dirent* entry = ::readdir(current.stream);
+            if (!entry) {
+                if (errno != 0)
+                    m_complete = false;
+                if (m_levels.size() == 1)
+                    break;
+                leaveLevel();
                 continue;
             }
-            isFolder = S_ISDIR(status.st_mode);
+            const char* name = entry->d_name;
+            if (isDotOrDotDot(name) || (current.reread && current.failed.count(name)))
+                continue;
+            const int currentFd = ::dirfd(current.stream);
+            bool isFolder = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_UNKNOWN) {
+                struct stat status;
+                if (::fstatat(currentFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                    if (errno != ENOENT)
+                        fail(name);
+                    continue;
+                }
+                isFolder = S_ISDIR(status.st_mode);
+            }
+            if (isFolder)
+                enter(currentFd, name);
+            else if (current.last && contains(*current.last, name))
+                continue; // removeLast: after the walk
+            else if (!removeEntryAt(currentFd, name))
+                fail(name);
         }
-        if (!isFolder) {
-            complete = removeEntryAt(currentFd, name) && complete;
-            continue;
-        }
-        if (levels.size() >= maxOpenLevels) {
-            // Too deep: this subtree by path from here.
-            const bool inside = removeByPath(pathThrough(currentFd, name));
-            complete = removeEmptyFolderAt(currentFd, name) && inside && complete;
-            continue;
-        }
-        if (DIR* sub = openFolderAt(currentFd, name)) {
-            levels.push_back(Level{sub, name});
-            continue;
-        }
-        if (errno == ELOOP || errno == ENOTDIR) {
-            // No longer a folder since it was listed (a link now): removed as
-            // what it is, never entered.
-            complete = removeEntryAt(currentFd, name) && complete;
-            continue;
-        }
-        if (!runsOut(errno)) {
-            // Unreadable: it goes only if it is empty.
-            complete = removeEmptyFolderAt(currentFd, name) && complete;
-            continue;
-        }
-        // No descriptor left: this level gives its own up and the rest of it
-        // is walked by path, through the level above (the top one by the
-        // path the caller checked), one open folder at a time.
-        ::closedir(current);
-        levels.back().folder = nullptr;
-        const QString rest = levels.size() == 1
-                                 ? folder
-                                 : pathThrough(::dirfd(levels[levels.size() - 2].folder),
-                                               levels.back().name.c_str());
-        complete = removeByPath(rest) && complete;
-        leaveLevel();
+        return m_complete && !m_stopped;
     }
-    return complete;
-}
+
+    // After run(): removeLast's entries, when everything else went.
+    bool removeLast()
+    {
+        if (!m_complete || m_stopped || m_last.inOrder.empty())
+            return m_complete && !m_stopped;
+        const int topFd = ::dirfd(m_levels.front().stream);
+        std::map<std::string, int> folders; // -1: not there
+        for (const auto& [folder, name] : m_last.inOrder) {
+            int parent = topFd;
+            if (!folder.empty()) {
+                auto found = folders.find(folder);
+                if (found == folders.end())
+                    found = folders.emplace(folder, openSameMount(topFd, folder.c_str())).first;
+                parent = found->second;
+            }
+            if (parent >= 0)
+                m_complete = removeEntryAt(parent, name.c_str()) && m_complete;
+        }
+        for (const auto& [folder, fd] : folders) {
+            if (fd >= 0)
+                ::close(fd);
+            m_complete = removeEmptyFolderAt(topFd, folder.c_str()) && m_complete;
+        }
+        return m_complete;
+    }
+
+    const QStringList& otherFileSystems() const { return m_otherFileSystems; }
+
+private:
+    struct Level {
+        DIR* stream = nullptr; // null while closed to spare descriptors
+        std::string name;      // in the level above
+        quint64 device = 0;    // what it was when first opened
+        quint64 inode = 0;
+        bool reread = false;                            // reopened, so listed from its start again
+        std::set<std::string> failed;                   // what stayed here, not to be tried again
+        const std::vector<std::string>* last = nullptr; // removeLast's names in it
+    };
+
+    // What stayed in the current folder.
+    void fail(const char* name)
+    {
+        m_complete = false;
+        m_levels.back().failed.insert(name);
+    }
+
+    std::size_t openLevels() const { return 1 + m_levels.size() - m_firstOpen; }
+
+    // Closes the oldest open folder but the top and the current one.
+    bool closeOldest()
+    {
+        if (m_firstOpen + 1 >= m_levels.size())
+            return false;
+        ::closedir(m_levels[m_firstOpen].stream);
+        m_levels[m_firstOpen].stream = nullptr;
+        ++m_firstOpen;
+        return true;
+    }
+
+    int openFolderAt(int parent, const char* name)
+    {
+        for (;;) {
+            const int fd = ::openat(parent, name, folderFlags);
+            if (fd >= 0 || !runsOut(errno))
+                return fd;
+            if (!closeOldest())
+                return -1;
+            m_window = openLevels() + 1;
+        }
+    }
+
+    // A folder directly inside the top one, if on the same mount; else -1.
+    int openSameMount(int parent, const char* name)
+    {
+        const int fd = ::openat(parent, name, folderFlags);
+        if (fd < 0 || sameMount(mountOf(fd, "", AT_EMPTY_PATH), m_mount))
+            return fd;
+        ::close(fd);
+        return -1;
+    }
+
+    void enter(int currentFd, const char* name)
+    {
+        const int fd = openFolderAt(currentFd, name);
+        if (fd < 0) {
+            if (errno == ENOENT)
+                return;
+            // No longer a folder since it was listed (a link now): removed
+            // as what it is, never entered. Unreadable: it goes only if empty.
+            const bool removed = errno == ELOOP || errno == ENOTDIR
+                                     ? removeEntryAt(currentFd, name)
+                                     : removeEmptyFolderAt(currentFd, name);
+            if (!removed)
+                fail(name);
+            return;
+        }
+        const MountOf mount = mountOf(fd, "", AT_EMPTY_PATH);
+        if (!sameMount(mount, m_mount)) {
+            ::close(fd);
+            if (mount.valid)
+                m_otherFileSystems << pathOf(name);
+            fail(name);
+            return;
+        }
+        DIR* stream = ::fdopendir(fd);
+        if (!stream) {
+            ::close(fd);
+            fail(name);
+            return;
+        }
+        Level level;
+        level.stream = stream;
+        level.name = name;
+        level.device = mount.device;
+        level.inode = mount.inode;
+        if (m_levels.size() == 1) {
+            const auto found = m_last.inFolders.find(level.name);
+            if (found != m_last.inFolders.end())
+                level.last = &found->second;
+        }
+        m_levels.push_back(std::move(level));
+        while (openLevels() > m_window && closeOldest()) {
+        }
+    }
+
+    // Done with the current folder: back to the one above, which removes it
+    // unless removeLast names something in it.
+    void leaveLevel()
+    {
+        const std::size_t current = m_levels.size() - 1;
+        if (current - 1 < m_firstOpen && current - 1 > 0 && !reopenParent(current)) {
+            m_stopped = true;
+            return;
+        }
+        ::closedir(m_levels[current].stream);
+        const std::string name = std::move(m_levels[current].name);
+        const bool holdsLast = m_levels[current].last != nullptr;
+        m_levels.pop_back();
+        if (m_firstOpen > m_levels.size() - 1)
+            m_firstOpen = std::max<std::size_t>(1, m_levels.size() - 1);
+        if (!holdsLast && !removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str()))
+            fail(name.c_str());
+    }
+
+    // The closed folder above the level current, through "..": only the one
+    // first opened there will do.
+    bool reopenParent(std::size_t current)
+    {
+        Level& parent = m_levels[current - 1];
+        const int fd = ::openat(::dirfd(m_levels[current].stream), "..", folderFlags);
+        if (fd < 0)
+            return false;
+        const MountOf found = mountOf(fd, "", AT_EMPTY_PATH);
+        DIR* stream = found.valid && found.device == parent.device && found.inode == parent.inode
+                          ? ::fdopendir(fd)
+                          : nullptr;
+        if (!stream) {
+            ::close(fd);
+            return false;
+        }
+        parent.stream = stream;
+        parent.reread = true;
+        m_firstOpen = current - 1;
+        return true;
+    }
+
+    // The full path of name in the current folder, for the record.
+    QString pathOf(const char* name) const
+    {
+        QString path = m_topPath;
+        for (std::size_t i = 1; i < m_levels.size(); ++i)
+            path += QLatin1Char('/') + QFile::decodeName(m_levels[i].name.c_str());
+        return path + QLatin1Char('/') + QFile::decodeName(name);
+    }
+
+    const MountOf m_mount;
+    const QString m_topPath;
+    const LastEntries& m_last;
+    std::vector<Level> m_levels;
+    std::size_t m_firstOpen = 1; // the top and m_levels[m_firstOpen...] are open
+    std::size_t m_window = maxOpenLevels;
+    bool m_complete = true;
+    bool m_stopped = false;
+    QStringList m_otherFileSystems;
+};
 
 } // namespace
 
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast)
 {
-    Q_UNUSED(removeLast)
+    // As rm does: every name is removed relative to its open folder, so the
+    // system never looks the whole path up again for each file, and a
+    // folder renamed or replaced by a link meanwhile is never gone through.
     FolderRemoval result;
-    result.complete = removeContentsWalk(folder);
+    const int fd = ::open(QFile::encodeName(folder).constData(), folderFlags);
+    if (fd < 0) {
+        // A link or an unreadable folder is left; one that is not there is done.
+        result.complete = errno == ENOENT;
+        return result;
+    }
+    const MountOf mount = mountOf(fd, "", AT_EMPTY_PATH);
+    DIR* top = mount.valid ? ::fdopendir(fd) : nullptr;
+    if (!top) {
+        ::close(fd);
+        result.complete = false;
+        return result;
+    }
+    const LastEntries last(removeLast);
+    ContentsWalk walk(top, mount, folder, last);
+    walk.run();
+    result.complete = walk.removeLast();
+    result.otherFileSystems = walk.otherFileSystems();
     return result;
 }
 
@@ -412,38 +619,6 @@ FileIdentity fileIdentity(const QString& path)
     identity.valid = true;
     return identity;
 }
-
-namespace
-{
-
-// The mount a file lies on: its mount id where the kernel tells it (a bind
-// mount of a folder of the same file system has the device of its source),
-// else its device.
-struct MountOf {
-    quint64 id = 0;
-    bool byMountId = false;
-    bool valid = false;
-};
-
-MountOf mountOf(int dirFd, const char* name, int flags)
-{
-    MountOf mount;
-    struct statx status;
-    if (::statx(dirFd, name, flags, STATX_INO | STATX_MNT_ID, &status) != 0)
-        return mount;
-    mount.valid = true;
-    mount.byMountId = (status.stx_mask & STATX_MNT_ID) != 0;
-    mount.id = mount.byMountId ? status.stx_mnt_id
-                               : (quint64(status.stx_dev_major) << 32 | status.stx_dev_minor);
-    return mount;
-}
-
-bool sameMount(const MountOf& a, const MountOf& b)
-{
-    return a.valid && b.valid && a.byMountId == b.byMountId && a.id == b.id;
-}
-
-} // namespace
 
 bool isMountPoint(const QString& path)
 {

@@ -11,8 +11,18 @@
 #include <QThread>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <functional>
+#include <optional>
+#include <thread>
 
 using Engine::LocationVerdict;
 Q_DECLARE_METATYPE(Engine::LocationVerdict)
@@ -50,6 +60,72 @@ LocationVerdict removeInstallFolder(const QString& location)
     return Engine::removeInstallFolder(location, kClient).verdict;
 }
 
+// A chain of depth folders named name below top, a file at its bottom; made
+// relative to open folders, since its path may be longer than PATH_MAX.
+bool makeChain(const QString& top, int depth, const char* name)
+{
+    QDir().mkpath(top);
+    int fd = ::open(QFile::encodeName(top).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int level = 0; level < depth && fd >= 0; ++level) {
+        ::mkdirat(fd, name, 0755);
+        const int next = ::openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+    }
+    const int file = fd < 0 ? -1 : ::openat(fd, "f", O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    ::close(file);
+    ::close(fd);
+    return file >= 0;
+}
+
+// Deletions in watched folders, as "label/name" ("label/name/" for a
+// folder), in the order they happened.
+struct DeletionWatch {
+    int fd = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+    QHash<int, QString> labels;
+    ~DeletionWatch() { ::close(fd); }
+    void watch(const QString& folder, const QString& label)
+    {
+        labels.insert(::inotify_add_watch(fd, QFile::encodeName(folder).constData(), IN_DELETE),
+                      label);
+    }
+    QStringList events(int timeoutMs = 0)
+    {
+        QStringList seen;
+        pollfd ready{fd, POLLIN, 0};
+        alignas(inotify_event) char buffer[64 * 1024];
+        while (::poll(&ready, 1, seen.isEmpty() ? timeoutMs : 0) > 0) {
+            const ssize_t length = ::read(fd, buffer, sizeof buffer);
+            for (ssize_t at = 0; at < length;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+                if (event->mask & IN_DELETE)
+                    seen << labels.value(event->wd) + QLatin1Char('/') +
+                                QFile::decodeName(event->name) +
+                                QLatin1String(event->mask & IN_ISDIR ? "/" : "");
+                at += ssize_t(sizeof(inotify_event)) + event->len;
+            }
+        }
+        return seen;
+    }
+};
+
+// Mounts for the length of a test, in the sandbox's own mount namespace.
+struct TestMount {
+    QByteArray target;
+    bool mounted;
+    TestMount(const QString& source, const QString& at, const char* type)
+        : target(QFile::encodeName(at)),
+          mounted(::mount(QFile::encodeName(source).constData(), target.constData(), type,
+                          type ? 0 : MS_BIND, nullptr) == 0)
+    {
+    }
+    ~TestMount()
+    {
+        if (mounted)
+            ::umount2(target.constData(), MNT_DETACH);
+    }
+};
+
 } // namespace
 
 class TestRemoveFolder : public QObject
@@ -75,6 +151,10 @@ private slots:
     void mountedLocations();
     void deepTree_data();
     void deepTree();
+    void otherFileSystemIsLeft_data();
+    void otherFileSystemIsLeft();
+    void removeLastGoesLast_data();
+    void removeLastGoesLast();
 };
 
 void TestRemoveFolder::initTestCase()
@@ -211,29 +291,47 @@ void TestRemoveFolder::unremovableEntriesAreLeft_data()
 {
     QTest::addColumn<QStringList>("lockedContent"); // files ("f") and folders ("d/") in it
     QTest::addColumn<QStringList>("left");          // what must stay of it
+    QTest::addColumn<QString>("lockedAt");          // where it lies in the product
     QTest::newRow("files in a folder it may not write")
         << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")}
-        << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")};
+        << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")} << "locked";
     // Only a folder's removal fails here, no file's.
     QTest::newRow("empty folder in a folder it may not write")
-        << QStringList{QStringLiteral("inner/")} << QStringList{QStringLiteral("inner")};
+        << QStringList{QStringLiteral("inner/")} << QStringList{QStringLiteral("inner")}
+        << "locked";
+    // "=name": a hard link to a read-only file outside the product, whose
+    // mode must not change, below the depth the walk keeps open.
+    QTest::newRow("file linked from outside, 300 levels down")
+        << QStringList{QStringLiteral("=linked.txt")} << QStringList{QStringLiteral("linked.txt")}
+        << QStringLiteral("d/").repeated(300) + QStringLiteral("locked");
 }
 
 void TestRemoveFolder::unremovableEntriesAreLeft()
 {
     QFETCH(QStringList, lockedContent);
     QFETCH(QStringList, left);
+    QFETCH(QString, lockedAt);
     // A tree with one folder the remover may not write: what is in it stays,
     // everything else goes, and the removal says it was incomplete.
     const QString work = m_root + QStringLiteral("/work");
     const QString product = work + QStringLiteral("/Ferrovane");
-    const QString locked = product + QStringLiteral("/locked");
+    const QString locked = product + QLatin1Char('/') + lockedAt;
+    const QString outsideFile = work + QStringLiteral("/read-only.txt");
     makeProductTree(product, 10, 3);
+    QVERIFY(QDir().mkpath(locked));
     for (const QString& entry : lockedContent) {
-        if (entry.endsWith(QLatin1Char('/')))
+        if (entry.startsWith(QLatin1Char('='))) {
+            QVERIFY(writeFile(outsideFile) &&
+                    ::chmod(QFile::encodeName(outsideFile).constData(), 0444) == 0);
+            QVERIFY(
+                ::link(QFile::encodeName(outsideFile).constData(),
+                       QFile::encodeName(locked + QLatin1Char('/') + entry.mid(1)).constData()) ==
+                0);
+        } else if (entry.endsWith(QLatin1Char('/'))) {
             QVERIFY(QDir().mkpath(locked + QLatin1Char('/') + entry));
-        else
+        } else {
             QVERIFY(writeFile(locked + QLatin1Char('/') + entry));
+        }
     }
 
     const QString remover = QCoreApplication::applicationDirPath() + QStringLiteral("/removetree");
@@ -249,6 +347,11 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
         QCOMPARE(QProcess::execute(QStringLiteral("chown"),
                                    {QStringLiteral("-R"), QStringLiteral("root"), locked}),
                  0);
+        // The remover owns the file it could make writable.
+        if (QFileInfo::exists(outsideFile))
+            QCOMPARE(
+                QProcess::execute(QStringLiteral("chown"), {QStringLiteral("nobody"), outsideFile}),
+                0);
         for (const QString& folder : {m_root, work})
             QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther |
                                               QFile::ReadOther | QFile::WriteOther);
@@ -268,9 +371,12 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (const QString& entry : left)
         QVERIFY2(QFileInfo::exists(locked + QLatin1Char('/') + entry), qPrintable(entry));
-    // Only the locked folder and the folder holding it are left.
+    struct stat status;
+    if (::stat(QFile::encodeName(outsideFile).constData(), &status) == 0)
+        QCOMPARE(status.st_mode & 07777, mode_t(0444));
+    // Only the locked folder and the folders holding it are left.
     QCOMPARE(QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList{QStringLiteral("locked")});
+             QStringList{lockedAt.section(QLatin1Char('/'), 0, 0)});
 }
 
 void TestRemoveFolder::homeReachedByItsRealPath()
@@ -350,25 +456,70 @@ void TestRemoveFolder::deepTree_data()
 {
     QTest::addColumn<int>("depth");
     QTest::addColumn<int>("spareDescriptors"); // beyond those open now; -1: no limit
-    // "/d" a level keeps the path below Linux's PATH_MAX.
-    QTest::newRow("deeper than a descriptor a level") << 1500 << -1;
-    QTest::newRow("descriptors run out") << 40 << 4;
+    QTest::addColumn<int>("meddling");         // at level 30, once the walk removes there
+    // Its path is several times PATH_MAX long.
+    QTest::newRow("deeper than a descriptor a level") << 1500 << -1 << 0;
+    QTest::newRow("descriptors run out") << 40 << 4 << 0;
+    // A folder listed there is replaced by a link to a folder outside.
+    QTest::newRow("folder swapped for a link, descriptors run out") << 40 << 4 << 1;
+    // The folder being walked is moved out: its parent, when the walk goes
+    // back up, is another folder.
+    QTest::newRow("folder walked moved out, descriptors run out") << 40 << 4 << 2;
 }
 
 void TestRemoveFolder::deepTree()
 {
     QFETCH(int, depth);
     QFETCH(int, spareDescriptors);
+    QFETCH(int, meddling);
     // A hostile install folder can nest far deeper than any product does.
     // The removal runs on a worker thread, whose stack on Windows is 1 MiB:
     // its depth must not depend on the tree's, nor on how many folders the
     // process may hold open.
-    const QString product = m_root + QStringLiteral("/work/Ferrovane");
-    QString deepest = product;
-    for (int level = 0; level < depth; ++level)
-        deepest += QStringLiteral("/d");
-    QVERIFY(QDir().mkpath(deepest));
-    QVERIFY(writeFile(deepest + QStringLiteral("/f")));
+    const QString work = m_root + QStringLiteral("/work");
+    const QString product = work + QStringLiteral("/Ferrovane");
+    const QString outside = work + QStringLiteral("/outside");
+    QVERIFY(makeChain(product, depth, "folder"));
+    QVERIFY(writeFile(outside + QStringLiteral("/sentinel")));
+    DeletionWatch watch;
+    std::function<bool()> meddle;
+    if (meddling) {
+        // Enough files there that the walk is still busy when this thread
+        // wakes up; and 10 levels below, more than the walk keeps open.
+        const QString level30 = product + QStringLiteral("/folder").repeated(30);
+        for (int i = 0; i < 3000; ++i)
+            QVERIFY(writeFile(level30 + QStringLiteral("/file%1").arg(i)));
+        for (int i = 0; i < 20; ++i)
+            QVERIFY(writeFile(level30 + QStringLiteral("/a%1/inside").arg(i)));
+        watch.watch(level30, QString());
+        meddle = [=] {
+            if (meddling == 2)
+                return ::rename(
+                           QFile::encodeName(level30).constData(),
+                           QFile::encodeName(outside + QStringLiteral("/moved")).constData()) == 0;
+            // Those the walk has not reached yet.
+            bool swapped = false;
+            for (int i = 0; i < 20; ++i) {
+                const QByteArray from = QFile::encodeName(level30 + QStringLiteral("/a%1").arg(i));
+                const QString to = work + QStringLiteral("/moved%1").arg(i);
+                if (::rename(from.constData(), QFile::encodeName(to).constData()) == 0)
+                    swapped =
+                        ::symlink(QFile::encodeName(outside).constData(), from.constData()) == 0 ||
+                        swapped;
+            }
+            return swapped;
+        };
+    }
+    std::atomic<bool> meddled{false};
+    std::thread meddler([&] {
+        // Once the walk removes files there.
+        for (QStringList seen; meddle && !(seen = watch.events(120000)).isEmpty();) {
+            if (!seen.filter(QRegularExpression(QStringLiteral("[^/]$"))).isEmpty()) {
+                meddled = meddle();
+                break;
+            }
+        }
+    });
 
     rlimit saved{};
     QCOMPARE(::getrlimit(RLIMIT_NOFILE, &saved), 0);
@@ -383,10 +534,99 @@ void TestRemoveFolder::deepTree()
     worker->start();
     const bool ended = worker->wait(120000);
     ::setrlimit(RLIMIT_NOFILE, &saved);
+    meddler.join();
     QVERIFY(ended);
     delete worker;
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/sentinel")));
+    if (meddling) {
+        QVERIFY(meddled);
+        // The walk stops where it cannot vouch for the folder above.
+        if (meddling == 2)
+            QVERIFY(!removed);
+        return;
+    }
     QVERIFY(removed);
     QVERIFY(!QFileInfo::exists(product));
+}
+
+void TestRemoveFolder::otherFileSystemIsLeft_data()
+{
+    QTest::addColumn<QByteArray>("type"); // empty: a bind mount of a folder outside
+    QTest::newRow("tmpfs") << QByteArray("tmpfs");
+    // The same file system and device, another mount.
+    QTest::newRow("bind mount") << QByteArray();
+}
+
+void TestRemoveFolder::otherFileSystemIsLeft()
+{
+    QFETCH(QByteArray, type);
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    const QString point = product + QStringLiteral("/data/documents");
+    const QString source = m_root + QStringLiteral("/work/documents");
+    QVERIFY(writeFile(product + QStringLiteral("/bin/app.exe")));
+    QVERIFY(QDir().mkpath(point) && QDir().mkpath(source));
+    const TestMount mount(type.isEmpty() ? source : QString(), point,
+                          type.isEmpty() ? nullptr : type.constData());
+    if (!mount.mounted)
+        QSKIP("mounting is refused here");
+    QVERIFY(writeFile(point + QStringLiteral("/sentinel")));
+
+    const Platform::FolderRemoval removal = Platform::removeFolderContents(product);
+    QVERIFY(!removal.complete);
+    QCOMPARE(removal.otherFileSystems, QStringList{point});
+    QVERIFY(QFileInfo::exists(point + QStringLiteral("/sentinel")));
+    QCOMPARE(QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+             QStringList{QStringLiteral("data")});
+}
+
+void TestRemoveFolder::removeLastGoesLast_data()
+{
+    QTest::addColumn<bool>("somethingStays");
+    QTest::newRow("kept while something else stays") << true;
+    QTest::newRow("removed after everything else") << false;
+}
+
+void TestRemoveFolder::removeLastGoesLast()
+{
+    QFETCH(bool, somethingStays);
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    // Created first: listed first where the order of creation is kept.
+    QVERIFY(writeFile(product + QStringLiteral("/Client.exe")));
+    QVERIFY(writeFile(product + QStringLiteral("/bin/Client.exe")));
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(writeFile(product + QStringLiteral("/file%1").arg(i)) &&
+                writeFile(product + QStringLiteral("/bin/file%1").arg(i)));
+    QVERIFY(writeFile(product + QStringLiteral("/data/more")));
+    // A file something is mounted on cannot be removed.
+    QVERIFY(writeFile(product + QStringLiteral("/busy")));
+    std::optional<TestMount> busy;
+    if (somethingStays) {
+        busy.emplace(product + QStringLiteral("/data/more"), product + QStringLiteral("/busy"),
+                     nullptr);
+        if (!busy->mounted)
+            QSKIP("mounting is refused here");
+    }
+    DeletionWatch watch;
+    watch.watch(product, QStringLiteral("top"));
+    watch.watch(product + QStringLiteral("/bin"), QStringLiteral("bin"));
+
+    const QStringList last{QStringLiteral("Client.exe"), QStringLiteral("bin/Client.exe")};
+    QCOMPARE(Platform::removeFolderContents(product, last).complete, !somethingStays);
+    QStringList left =
+        QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    left.sort();
+    if (somethingStays) {
+        QCOMPARE(left.join(QLatin1Char(' ')), QStringLiteral("Client.exe bin busy"));
+        QCOMPARE(QDir(product + QStringLiteral("/bin")).entryList(QDir::Files),
+                 QStringList{QStringLiteral("Client.exe")});
+        return;
+    }
+    QVERIFY(left.isEmpty());
+    QStringList lastDeleted = watch.events();
+    lastDeleted = lastDeleted.mid(lastDeleted.size() - 3);
+    lastDeleted.sort();
+    QCOMPARE(lastDeleted.join(QLatin1Char(' ')),
+             QStringLiteral("bin/Client.exe top/Client.exe top/bin/"));
 }
 
 QTEST_GUILESS_MAIN(TestRemoveFolder)

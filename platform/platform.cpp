@@ -4,6 +4,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <vector>
@@ -44,6 +45,29 @@ int architectureFromCpuName(const QString& cpuArchitecture)
     if (cpuArchitecture == QLatin1String("arm64"))
         return 12;
     return 0;
+}
+
+namespace
+{
+
+bool readNothing(QIODevice&, QSettings::SettingsMap&)
+{
+    return true;
+}
+
+bool writeNothing(QIODevice&, const QSettings::SettingsMap&)
+{
+    return false;
+}
+
+} // namespace
+
+std::unique_ptr<QSettings> keyThatIsNoEntry()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("not-an-entry"), readNothing, writeNothing);
+    // A file that is never made: the refused write leaves nothing.
+    return std::make_unique<QSettings>(QDir::tempPath() + QStringLiteral("/not-an-entry"), format);
 }
 
 QString standinRoot()

@@ -67,6 +67,10 @@ std::vector<UninstallEntry> uninstallEntries();
 // whose values have no such type.
 QString expandedRegistryString(const QString& value);
 
+// What a key that is a link reads as (it may lead to another product's
+// entry): empty, and every write refused.
+std::unique_ptr<QSettings> keyThatIsNoEntry();
+
 // The stand-in's root folder: GenericDataLocation + "/appinstaller/windows".
 QString standinRoot();
 // <root>/<key path with '\' turned into '/'>.ini

@@ -93,31 +93,11 @@ int nativeArchitecture()
     return architectureFromCpuName(QSysInfo::currentCpuArchitecture());
 }
 
-namespace
-{
-
-// A format that reads as empty and refuses every write: what a key is when
-// its file is a link, which may lead to another product's entry.
-bool readNothing(QIODevice&, QSettings::SettingsMap&)
-{
-    return true;
-}
-
-bool writeNothing(QIODevice&, const QSettings::SettingsMap&)
-{
-    return false;
-}
-
-} // namespace
-
 std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
 {
     const QString path = standinIniPath(standinRoot(), keyPath);
     if (QFileInfo(path).isSymLink()) {
-        static const QSettings::Format noEntry =
-            QSettings::registerFormat(QStringLiteral("link"), readNothing, writeNothing);
-        // A name that is never created: the refused write leaves nothing.
-        return std::make_unique<QSettings>(path + QStringLiteral(".not-an-entry"), noEntry);
+        return keyThatIsNoEntry();
     }
     return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }

@@ -29,6 +29,9 @@ int nativeArchitecture()
 
 std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
 {
+    if (Win32::isRegistryLink(keyPath.toStdWString())) {
+        return keyThatIsNoEntry();
+    }
     return std::make_unique<QSettings>(keyPath, QSettings::NativeFormat);
 }
 

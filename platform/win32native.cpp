@@ -84,6 +84,31 @@ bool isLinkEntry(const wchar_t* path)
     return IsReparseTagNameSurrogate(data.dwReserved0);
 }
 
+bool isRegistryLink(const std::wstring& keyPath)
+{
+    const std::wstring::size_type slash = keyPath.find(L'\\');
+    if (slash == std::wstring::npos)
+        return false;
+    const std::wstring hiveName = keyPath.substr(0, slash);
+    HKEY hive = nullptr;
+    if (hiveName == L"HKEY_LOCAL_MACHINE")
+        hive = HKEY_LOCAL_MACHINE;
+    else if (hiveName == L"HKEY_CURRENT_USER")
+        hive = HKEY_CURRENT_USER;
+    else
+        return false;
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(hive, keyPath.substr(slash + 1).c_str(), REG_OPTION_OPEN_LINK,
+                        KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0;
+    const bool link = ::RegQueryValueExW(key, L"SymbolicLinkValue", nullptr, &type, nullptr,
+                                         nullptr) == ERROR_SUCCESS &&
+                      type == REG_LINK;
+    ::RegCloseKey(key);
+    return link;
+}
+
 std::wstring expandEnvironmentStrings(const std::wstring& text)
 {
     const DWORD size = ::ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);

@@ -37,6 +37,11 @@ std::wstring extendedPath(const wchar_t* path);
 // such as cloud placeholders.
 bool isLinkEntry(const wchar_t* path);
 
+// Whether the registry key keyPath ("HKEY_LOCAL_MACHINE\\SOFTWARE\\...") is
+// a registry link (it has a SymbolicLinkValue), looked at without following
+// it (REG_OPTION_OPEN_LINK). False when it does not exist.
+bool isRegistryLink(const std::wstring& keyPath);
+
 // ExpandEnvironmentStringsW; the text unchanged when it fails.
 std::wstring expandEnvironmentStrings(const std::wstring& text);
 

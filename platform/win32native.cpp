@@ -248,10 +248,9 @@ std::wstring mountPointTarget(HANDLE handle)
         return std::wstring();
     MountPointReparseData data;
     std::memcpy(&data, buffer.data(), offsetof(MountPointReparseData, pathBuffer));
-    const std::size_t begin = offsetof(MountPointReparseData, pathBuffer) +
-                              data.substituteNameOffset;
-    if (data.reparseTag != IO_REPARSE_TAG_MOUNT_POINT ||
-        begin + data.substituteNameLength > size)
+    const std::size_t begin =
+        offsetof(MountPointReparseData, pathBuffer) + data.substituteNameOffset;
+    if (data.reparseTag != IO_REPARSE_TAG_MOUNT_POINT || begin + data.substituteNameLength > size)
         return std::wstring();
     std::wstring name(data.substituteNameLength / sizeof(wchar_t), L'\0');
     std::memcpy(&name[0], buffer.data() + begin, name.size() * sizeof(wchar_t));
@@ -300,8 +299,8 @@ bool contains(const std::vector<std::wstring>& names, const std::wstring& name)
 // removeLast split into usable names: "a" or "a\\b", no "." or ".." and
 // nothing deeper.
 struct Deferred {
-    std::vector<std::wstring> entries; // names directly inside the top folder
-    std::vector<std::wstring> holders; // folders there that hold the others ...
+    std::vector<std::wstring> entries;             // names directly inside the top folder
+    std::vector<std::wstring> holders;             // folders there that hold the others ...
     std::vector<std::vector<std::wstring>> inside; // ... and what they hold
 };
 
@@ -355,7 +354,7 @@ public:
 private:
     struct Level {
         Handle handle;
-        std::wstring name;              // empty for the top folder
+        std::wstring name;               // empty for the top folder
         std::vector<std::wstring> names; // what is left to visit
         std::size_t next = 0;
         bool removable = true; // a folder that may be removed once empty
@@ -409,8 +408,7 @@ bool FolderWalk::list(Level& level)
             const auto* entry =
                 reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(m_buffer.data() + offset);
             std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L".." &&
-                (!level.skip || !contains(*level.skip, name)))
+            if (name != L"." && name != L".." && (!level.skip || !contains(*level.skip, name)))
                 level.names.push_back(std::move(name));
             if (entry->NextEntryOffset == 0)
                 break;
@@ -481,9 +479,8 @@ Outcome FolderWalk::remove(HANDLE handle)
         FILE_DISPOSITION_INFO_EX disposition{kDispositionDelete | kDispositionPosixSemantics |
                                              kDispositionIgnoreReadOnly};
         IO_STATUS_BLOCK io;
-        const NTSTATUS status = ::NtSetInformationFile(handle, &io, &disposition,
-                                                       sizeof disposition,
-                                                       kFileDispositionInformationEx);
+        const NTSTATUS status = ::NtSetInformationFile(
+            handle, &io, &disposition, sizeof disposition, kFileDispositionInformationEx);
         if (NT_SUCCESS(status))
             return Outcome::Removed;
         if (status == kCannotDelete || status == kSharingViolation)
@@ -502,8 +499,8 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     Level& parent = m_levels.back();
     Handle handle;
     bool deletable = true;
-    NTSTATUS status = openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0,
-                                   handle);
+    NTSTATUS status =
+        openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
     if (status == kSharingViolation) {
         // Held without leave to delete: it stays, but a folder can still be
         // emptied.
@@ -636,11 +633,10 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
         result.complete = false;
         return result;
     }
-    Handle handle(::CreateFileW(extended.c_str(),
-                                FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                                kShareAll, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
-                                nullptr));
+    Handle handle(
+        ::CreateFileW(extended.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      kShareAll, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     FILE_ATTRIBUTE_TAG_INFO info;
     if (!handle.valid() || !attributeTag(handle.get(), info) ||
         !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
@@ -688,8 +684,8 @@ Identity identityOf(HANDLE handle)
     if (!::GetFileInformationByHandle(handle, &info))
         return identity;
     identity.volume = info.dwVolumeSerialNumber;
-    identity.file = (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) |
-                    info.nFileIndexLow;
+    identity.file =
+        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
     identity.valid = true;
     return identity;
 }
@@ -709,12 +705,11 @@ bool isMountPoint(const wchar_t* path)
     // GetVolumePathName gives the root of the volume the path lies on, be it
     // a drive or a folder a volume is mounted in.
     std::wstring volume(extended.size() + 2, L'\0');
-    if (text.empty() || !::GetVolumePathNameW(extended.c_str(), &volume[0],
-                                              static_cast<DWORD>(volume.size())))
+    if (text.empty() ||
+        !::GetVolumePathNameW(extended.c_str(), &volume[0], static_cast<DWORD>(volume.size())))
         return true;
     volume.resize(std::wcslen(volume.c_str()));
-    if (sameName(trimmed(volume.c_str()), trimmed(extended.c_str())) ||
-        sameName(volume, extended))
+    if (sameName(trimmed(volume.c_str()), trimmed(extended.c_str())) || sameName(volume, extended))
         return true;
     // The entry itself, not what it leads to: a mount point?
     Handle self(::CreateFileW(extended.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,

@@ -71,9 +71,9 @@ EntryKind entryKind(unsigned long attributes, unsigned long reparseTag,
 bool isVolumeName(const std::wstring& substituteName);
 
 struct ContentsRemoval {
-    bool complete = true;                     // everything inside went
+    bool complete = true;                       // everything inside went
     std::vector<std::wstring> otherFileSystems; // mounted volumes inside: left
-    std::vector<std::wstring> inUse;          // held by a program: left
+    std::vector<std::wstring> inUse;            // held by a program: left
 };
 
 // Removes everything inside folder but folder itself (see
@@ -89,7 +89,7 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast);
 
 // The deepest folders the walk keeps open at once; what lies deeper stays.
-constexpr int kMaxOpenFolders = 1024;
+constexpr int kMaxOpenFolders = 256;
 
 // The volume serial number and file id of what path leads to (links
 // followed); valid false when it cannot be opened.

@@ -493,6 +493,33 @@ void checkHardLinkedReadOnly(const std::wstring& base)
     wipe(outside);
 }
 
+// A running program's file cannot go while it runs (the uninstaller's own
+// executable in the folder it removes): it stays, listed as in use, with the
+// folder holding it.
+void checkRunningProgram(const std::wstring& base, const std::wstring& self)
+{
+    const std::wstring top = base + L"walk-running";
+    const std::wstring exe = top + L"\\bin\\" + kClientNameW;
+    wipe(top);
+    PROCESS_INFORMATION child;
+    const bool started = makeEntry(top + L"\\", 0) && makeEntry(top + L"\\bin\\", 0) &&
+                         makeEntry(top + L"\\other.txt", 0) &&
+                         ::CopyFileW(self.c_str(), exe.c_str(), TRUE) && startChild(exe, child);
+    if (!started) {
+        check(false, "running program: staged and started");
+        wipe(top);
+        return;
+    }
+    const Platform::Win32::ContentsRemoval removal =
+        Platform::Win32::removeFolderContents(top.c_str(), {});
+    const std::vector<std::wstring> left = treeOf(top);
+    stopChild(child);
+    const std::vector<std::wstring> expected{L"bin\\", std::wstring(L"bin\\") + kClientNameW};
+    check(!removal.complete && left == expected && removal.inUse == std::vector<std::wstring>{exe},
+          "running program: left " + joined(left) + ", in use " + joined(removal.inUse));
+    wipe(top);
+}
+
 struct DeepWalk {
     std::wstring top;
     Platform::Win32::ContentsRemoval removal;
@@ -751,6 +778,7 @@ int main(int argc, char** argv)
     } else {
         checkWalk(base);
         checkHardLinkedReadOnly(base);
+        checkRunningProgram(base, self);
         checkDeepTrees(base);
         checkRefusedTops(base);
         checkIdentityAndMounts(base);

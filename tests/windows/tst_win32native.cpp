@@ -279,6 +279,8 @@ void checkRestartRemoval(const std::wstring& folder)
     check(scheduleRemovalAtRestart(file.c_str()), "scheduleRemovalAtRestart(file) succeeds");
     check(scheduleRemovalAtRestart(dir.c_str()), "scheduleRemovalAtRestart(folder) succeeds");
     check(!scheduleRemovalAtRestart(L""), "scheduleRemovalAtRestart(\"\") refused");
+    check(!scheduleRemovalAtRestart((dir + L"\\missing").c_str()),
+          "scheduleRemovalAtRestart(missing entry) refused");
     std::wstring after;
     check(readPending(after) && pendingRemoval(after, file) && pendingRemoval(after, dir),
           "both are listed in PendingFileRenameOperations");
@@ -510,6 +512,9 @@ void checkRunningProgram(const std::wstring& base, const std::wstring& self)
         wipe(top);
         return;
     }
+    // Running once the snapshot lists it, as in main().
+    for (int attempt = 0; attempt < 50 && snapshotName(child.dwProcessId).empty(); ++attempt)
+        ::Sleep(100);
     const Platform::Win32::ContentsRemoval removal =
         Platform::Win32::removeFolderContents(top.c_str(), {});
     const std::vector<std::wstring> left = treeOf(top);

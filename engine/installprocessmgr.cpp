@@ -124,9 +124,10 @@ void InstallProcessMgr::unInstall()
     if (!folder.removed) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart.
-        const bool bScheduled = folder.verdict == Engine::LocationVerdict::Remove &&
-                                folder.contents.otherFileSystems.isEmpty() &&
-                                Engine::scheduleFolderRemovalOnRestart(strLocation);
+        const bool bScheduled =
+            folder.verdict == Engine::LocationVerdict::Remove &&
+            folder.contents.otherFileSystems.isEmpty() &&
+            Engine::scheduleLeftOnRestart(Engine::removalPath(strLocation), folder.contents.inUse);
         bFolderDone = bScheduled;
         noteLeftover({strLocation, bScheduled, reasonFor(folder.verdict)});
         for (const QString& mount : folder.contents.otherFileSystems)

@@ -38,13 +38,82 @@ QStringList restartRemovalOrder(const QString& folder)
     return files + folders;
 }
 
-bool scheduleFolderRemovalOnRestart(const QString& folder)
+namespace
 {
-    const QStringList order = restartRemovalOrder(folder);
-    bool all = !order.isEmpty();
-    for (const QString& path : order)
-        all = Platform::scheduleRemovalOnRestart(path) && all;
+
+int depthOf(const QString& path)
+{
+    return path.count(QLatin1Char('/'));
+}
+
+QString cleanTop(const QString& top)
+{
+    return QDir::cleanPath(QDir::fromNativeSeparators(top));
+}
+
+} // namespace
+
+QStringList inUseRestartOrder(const QString& top, const QStringList& inUse)
+{
+    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+    const QString root = cleanTop(top);
+    if (root.isEmpty())
+        return {};
+    const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    QStringList order;
+    const auto add = [&order, cs](const QString& path) {
+        if (!order.contains(path, cs))
+            order << path;
+    };
+    for (const QString& entry : inUse) {
+        QString path = QDir::cleanPath(QDir::fromNativeSeparators(entry));
+        if (!path.startsWith(prefix, cs) || path.size() == prefix.size())
+            continue;
+        // The entry, then each folder above it up to top.
+        while (path.size() > root.size()) {
+            add(path);
+            path.truncate(path.lastIndexOf(QLatin1Char('/')));
+        }
+        add(root);
+    }
+    // A folder is shallower than everything in it, so the deepest first puts
+    // each folder after its contents.
+    std::stable_sort(order.begin(), order.end(),
+                     [](const QString& a, const QString& b) { return depthOf(a) > depthOf(b); });
+    return order;
+}
+
+bool scheduleInUseOnRestart(const QString& top, const QStringList& inUse)
+{
+    const QStringList order = inUseRestartOrder(top, inUse);
+    const QString root = cleanTop(top);
+    bool all = true;
+    for (const QString& path : order) {
+        // Each folder on the way down from top, and the entry, must be no
+        // link: checked now, as close to scheduling as it can be.
+        bool plain = !Platform::isLinkOrJunction(root);
+        for (int slash = path.indexOf(QLatin1Char('/'), root.size() + 1); plain && slash > 0;
+             slash = path.indexOf(QLatin1Char('/'), slash + 1))
+            plain = !Platform::isLinkOrJunction(path.left(slash));
+        plain = plain && !Platform::isLinkOrJunction(path);
+        all = plain && Platform::scheduleRemovalOnRestart(path) && all;
+    }
     return all;
+}
+
+bool scheduleLeftOnRestart(const QString& top, const QStringList& inUse)
+{
+    if (inUse.isEmpty())
+        return false;
+    // Whatever else stays (no rights, ...) would keep the folder after the
+    // restart as well: then nothing is handed on.
+    QStringList scheduled = inUseRestartOrder(top, inUse);
+    for (QString& path : scheduled)
+        path = QDir::cleanPath(path);
+    for (const QString& left : restartRemovalOrder(top))
+        if (!scheduled.contains(QDir::cleanPath(left), Platform::pathCaseSensitivity()))
+            return false;
+    return scheduleInUseOnRestart(top, inUse);
 }
 
 } // namespace Engine

@@ -1,7 +1,6 @@
 #include "platform.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -229,61 +228,6 @@ FolderLists posixFolderLists(const QString& home)
     lists.sealed << inside({home}, {".config/autostart"});
     lists.profileParents = list({"/home"});
     return lists;
-}
-
-namespace
-{
-
-bool removeFile(const QString& path)
-{
-    if (QFile::remove(path))
-        return true;
-    // As QDir::removeRecursively(): a read-only file gets its write bit back
-    // and is tried once more.
-    QFile file(path);
-    if (!file.setPermissions(file.permissions() | QFileDevice::WriteOwner))
-        return false;
-    return file.remove();
-}
-
-} // namespace
-
-bool removeFolderContentsByPath(const QString& folder)
-{
-    // A stack of its own rather than the call stack: the tree's depth is the
-    // file system's to choose, and the worker thread's stack is small (1 MiB
-    // on Windows).
-    struct Pending {
-        QString path;
-        bool entered;
-    };
-    std::vector<Pending> pending{{folder, false}};
-    bool complete = true;
-    while (!pending.empty()) {
-        if (pending.back().entered) {
-            // Everything inside has had its turn; the folder itself is next,
-            // except the top one, which the caller removes.
-            const QString path = pending.back().path;
-            pending.pop_back();
-            if (!pending.empty())
-                complete = QDir().rmdir(path) && complete;
-            continue;
-        }
-        pending.back().entered = true;
-        QDirIterator entries(pending.back().path,
-                             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        while (entries.hasNext()) {
-            const QString path = entries.next();
-            const QFileInfo entry = entries.fileInfo();
-            if (isLinkOrJunction(entry))
-                complete = removeLink(path) && complete;
-            else if (entry.isDir())
-                pending.push_back(Pending{path, false});
-            else
-                complete = removeFile(path) && complete;
-        }
-    }
-    return complete;
 }
 
 } // namespace Platform

@@ -10,8 +10,6 @@
 namespace Platform
 {
 
-bool removeFolderContentsByPath(const QString& folder); // platform.cpp
-
 std::vector<ProcessRecord> runningProcesses()
 {
     return Win32::snapshotProcesses();
@@ -154,24 +152,46 @@ bool scheduleRemovalOnRestart(const QString& path)
     return Win32::scheduleRemovalAtRestart(nativePath(path).c_str());
 }
 
+namespace
+{
+
+QStringList qtPaths(const std::vector<std::wstring>& paths)
+{
+    QStringList result;
+    for (const std::wstring& path : paths)
+        result << QDir::fromNativeSeparators(QString::fromStdWString(path));
+    return result;
+}
+
+} // namespace
+
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast)
 {
-    Q_UNUSED(removeLast)
+    std::vector<std::wstring> last;
+    for (const QString& name : removeLast)
+        last.push_back(QDir::toNativeSeparators(name).toStdWString());
+    const Win32::ContentsRemoval removal =
+        Win32::removeFolderContents(nativePath(folder).c_str(), last);
     FolderRemoval result;
-    result.complete = removeFolderContentsByPath(folder);
+    result.complete = removal.complete;
+    result.otherFileSystems = qtPaths(removal.otherFileSystems);
+    result.inUse = qtPaths(removal.inUse);
     return result;
 }
 
 FileIdentity fileIdentity(const QString& path)
 {
-    Q_UNUSED(path)
-    return FileIdentity();
+    const Win32::Identity identity = Win32::fileIdentity(nativePath(path).c_str());
+    FileIdentity result;
+    result.device = identity.volume;
+    result.file = identity.file;
+    result.valid = identity.valid;
+    return result;
 }
 
 bool isMountPoint(const QString& path)
 {
-    Q_UNUSED(path)
-    return false;
+    return Win32::isMountPoint(nativePath(path).c_str());
 }
 
 } // namespace Platform

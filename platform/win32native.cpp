@@ -6,6 +6,11 @@
 #include <windows.h>
 
 #include <tlhelp32.h>
+#include <winioctl.h>
+#include <winternl.h>
+
+#include <cstddef>
+#include <cstring>
 
 namespace Platform
 {
@@ -178,9 +183,610 @@ std::wstring finalPath(const wchar_t* path)
     return result;
 }
 
+namespace
+{
+
+// What the walk needs of ntdll beyond winternl.h.
+constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043L);
+constexpr NTSTATUS kCannotDelete = static_cast<NTSTATUS>(0xC0000121L);
+constexpr NTSTATUS kDeletePending = static_cast<NTSTATUS>(0xC0000056L);
+constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
+constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003AL);
+constexpr NTSTATUS kNotImplemented = static_cast<NTSTATUS>(0xC0000002L);
+constexpr NTSTATUS kInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003L);
+constexpr NTSTATUS kInvalidParameter = static_cast<NTSTATUS>(0xC000000DL);
+constexpr NTSTATUS kNotSupported = static_cast<NTSTATUS>(0xC00000BBL);
+constexpr auto kFileDispositionInformation = static_cast<FILE_INFORMATION_CLASS>(13);
+constexpr auto kFileDispositionInformationEx = static_cast<FILE_INFORMATION_CLASS>(64);
+constexpr ULONG kDispositionDelete = 0x1;
+constexpr ULONG kDispositionPosixSemantics = 0x2;
+constexpr ULONG kDispositionIgnoreReadOnly = 0x10;
+
+// The head of a mount point's reparse data (REPARSE_DATA_BUFFER, which only
+// the driver kit declares).
+struct MountPointReparseData {
+    ULONG reparseTag;
+    USHORT reparseDataLength;
+    USHORT reserved;
+    USHORT substituteNameOffset;
+    USHORT substituteNameLength;
+    USHORT printNameOffset;
+    USHORT printNameLength;
+    WCHAR pathBuffer[1];
+};
+
+class Handle
+{
+public:
+    Handle() = default;
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    Handle(Handle&& other) noexcept : m_handle(other.release()) {}
+    Handle& operator=(Handle&& other) noexcept
+    {
+        reset(other.release());
+        return *this;
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() { reset(); }
+
+    HANDLE get() const { return m_handle; }
+    bool valid() const { return m_handle != nullptr && m_handle != INVALID_HANDLE_VALUE; }
+    HANDLE release()
+    {
+        HANDLE handle = m_handle;
+        m_handle = nullptr;
+        return handle;
+    }
+    void reset(HANDLE handle = nullptr)
+    {
+        if (valid())
+            ::CloseHandle(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle = nullptr;
+};
+
+const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens name inside the folder parent holds, never following a reparse point;
+// an empty name opens again what parent itself is. The name is the one the
+// listing gave, so it is looked up as it is written.
+NTSTATUS openRelative(HANDLE parent, const std::wstring& name, ACCESS_MASK access, ULONG options,
+                      Handle& result)
+{
+    if (name.size() * sizeof(wchar_t) > 0xFFFF)
+        return kInvalidParameter;
+    UNICODE_STRING text;
+    text.Buffer = const_cast<PWSTR>(name.c_str());
+    text.Length = text.MaximumLength = static_cast<USHORT>(name.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &text, 0, parent, nullptr);
+    IO_STATUS_BLOCK io;
+    HANDLE handle = nullptr;
+    const NTSTATUS status = ::NtCreateFile(
+        &handle, access | SYNCHRONIZE, &attributes, &io, nullptr, 0, kShareAll, FILE_OPEN,
+        options | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT |
+            FILE_OPEN_FOR_BACKUP_INTENT,
+        nullptr, 0);
+    result.reset(NT_SUCCESS(status) ? handle : nullptr);
+    return status;
+}
+
+bool attributeTag(HANDLE handle, FILE_ATTRIBUTE_TAG_INFO& info)
+{
+    return ::GetFileInformationByHandleEx(handle, FileAttributeTagInfo, &info, sizeof info) != 0;
+}
+
+// The substitute name of the mount point handle is, empty when unreadable.
+std::wstring mountPointTarget(HANDLE handle)
+{
+    std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+    DWORD size = 0;
+    if (!::DeviceIoControl(handle, FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                           static_cast<DWORD>(buffer.size()), &size, nullptr) ||
+        size < offsetof(MountPointReparseData, pathBuffer))
+        return std::wstring();
+    MountPointReparseData data;
+    std::memcpy(&data, buffer.data(), offsetof(MountPointReparseData, pathBuffer));
+    const std::size_t begin =
+        offsetof(MountPointReparseData, pathBuffer) + data.substituteNameOffset;
+    if (data.reparseTag != IO_REPARSE_TAG_MOUNT_POINT || begin + data.substituteNameLength > size)
+        return std::wstring();
+    std::wstring name(data.substituteNameLength / sizeof(wchar_t), L'\0');
+    std::memcpy(&name[0], buffer.data() + begin, name.size() * sizeof(wchar_t));
+    return name;
+}
+
+// What handle is, read from the handle; false when it cannot be read.
+bool kindOf(HANDLE handle, EntryKind& kind)
+{
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!attributeTag(handle, info))
+        return false;
+    const bool mountPoint = (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                            info.ReparseTag == static_cast<DWORD>(IO_REPARSE_TAG_MOUNT_POINT);
+    kind = entryKind(info.FileAttributes, info.ReparseTag,
+                     mountPoint ? mountPointTarget(handle) : std::wstring());
+    return true;
+}
+
+// path without its final separators, but for those of a drive's root: "C:"
+// names the drive's current folder.
+std::wstring trimmed(const wchar_t* path)
+{
+    std::wstring text = path ? path : L"";
+    while (text.size() > 1 && (text.back() == L'\\' || text.back() == L'/') &&
+           !(text.size() == 3 && text[1] == L':'))
+        text.pop_back();
+    return text;
+}
+
+bool sameName(const std::wstring& a, const std::wstring& b)
+{
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool contains(const std::vector<std::wstring>& names, const std::wstring& name)
+{
+    for (const std::wstring& candidate : names) {
+        if (sameName(candidate, name))
+            return true;
+    }
+    return false;
+}
+
+// removeLast split into usable names: "a" or "a\\b", no "." or ".." and
+// nothing deeper.
+struct Deferred {
+    std::vector<std::wstring> entries;             // names directly inside the top folder
+    std::vector<std::wstring> holders;             // folders there that hold the others ...
+    std::vector<std::vector<std::wstring>> inside; // ... and what they hold
+};
+
+Deferred deferredEntries(const std::vector<std::wstring>& removeLast)
+{
+    const auto usable = [](const std::wstring& name) {
+        return !name.empty() && name != L"." && name != L".." &&
+               name.find_first_of(L":") == std::wstring::npos;
+    };
+    Deferred deferred;
+    for (std::wstring entry : removeLast) {
+        for (wchar_t& c : entry) {
+            if (c == L'/')
+                c = L'\\';
+        }
+        const std::size_t separator = entry.find(L'\\');
+        const std::wstring first = entry.substr(0, separator);
+        const std::wstring second =
+            separator == std::wstring::npos ? std::wstring() : entry.substr(separator + 1);
+        if (!usable(first) || (separator != std::wstring::npos &&
+                               (!usable(second) || second.find(L'\\') != std::wstring::npos)))
+            continue;
+        if (separator == std::wstring::npos) {
+            deferred.entries.push_back(first);
+            continue;
+        }
+        std::size_t holder = 0;
+        while (holder < deferred.holders.size() && !sameName(deferred.holders[holder], first))
+            ++holder;
+        if (holder == deferred.holders.size()) {
+            deferred.holders.push_back(first);
+            deferred.inside.emplace_back();
+        }
+        deferred.inside[holder].push_back(second);
+    }
+    return deferred;
+}
+
+enum class Outcome { Removed, InUse, Failed };
+
+class FolderWalk
+{
+public:
+    FolderWalk(const std::wstring& top, ContentsRemoval& result) : m_top(top), m_result(result) {}
+
+    // Removes what is inside the folder open in folder, which it hands back.
+    // At the top level only the names in only are taken when only is set;
+    // what skip names is left, the folders holding such entries included.
+    void run(Handle& folder, const std::vector<std::wstring>* only, const Deferred* skip);
+
+private:
+    struct Level {
+        Handle handle;
+        std::wstring name;               // empty for the top folder
+        std::vector<std::wstring> names; // what is left to visit
+        std::size_t next = 0;
+        bool removable = true; // a folder that may be removed once empty
+        bool keep = false;     // holds entries for later: left, not a failure
+        bool failed = false;   // something inside stayed
+        const std::vector<std::wstring>* skip = nullptr;
+    };
+
+    std::wstring pathOf(const std::wstring& name) const;
+    bool list(Level& level);
+    void visit(const std::wstring& name, const Deferred* skip);
+    Outcome remove(HANDLE handle);
+    Outcome removeClassic(HANDLE handle);
+    void leave(Outcome outcome, const std::wstring& name);
+
+    std::wstring m_top;
+    ContentsRemoval& m_result;
+    std::vector<Level> m_levels;
+    std::vector<unsigned char> m_buffer = std::vector<unsigned char>(64 * 1024);
+    bool m_exRefused = false; // the file system has no FileDispositionInformationEx
+};
+
+std::wstring FolderWalk::pathOf(const std::wstring& name) const
+{
+    std::wstring path = m_top;
+    const auto append = [&path](const std::wstring& part) {
+        if (path.back() != L'\\')
+            path += L'\\';
+        path += part;
+    };
+    for (const Level& level : m_levels) {
+        if (!level.name.empty())
+            append(level.name);
+    }
+    if (!name.empty())
+        append(name);
+    return path;
+}
+
+bool FolderWalk::list(Level& level)
+{
+    // Everything is listed before anything goes, so that removal cannot upset
+    // the listing.
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    for (;;) {
+        if (!::GetFileInformationByHandleEx(level.handle.get(), kind, m_buffer.data(),
+                                            static_cast<DWORD>(m_buffer.size())))
+            return ::GetLastError() == ERROR_NO_MORE_FILES;
+        kind = FileIdBothDirectoryInfo;
+        for (std::size_t offset = 0;;) {
+            const auto* entry =
+                reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(m_buffer.data() + offset);
+            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L".." && (!level.skip || !contains(*level.skip, name)))
+                level.names.push_back(std::move(name));
+            if (entry->NextEntryOffset == 0)
+                break;
+            offset += entry->NextEntryOffset;
+        }
+    }
+}
+
+void FolderWalk::leave(Outcome outcome, const std::wstring& name)
+{
+    if (outcome == Outcome::Removed)
+        return;
+    m_levels.back().failed = true;
+    if (outcome == Outcome::InUse)
+        m_result.inUse.push_back(pathOf(name));
+}
+
+Outcome FolderWalk::removeClassic(HANDLE handle)
+{
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    IO_STATUS_BLOCK io;
+    NTSTATUS status = ::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
+                                             kFileDispositionInformation);
+    if (NT_SUCCESS(status))
+        return Outcome::Removed;
+    if (status == kSharingViolation)
+        return Outcome::InUse;
+    if (status != kCannotDelete)
+        return Outcome::Failed;
+    // Refused either for the read-only attribute or because the file is
+    // mapped (a running program or a loaded library).
+    FILE_BASIC_INFO basic;
+    if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
+        return Outcome::Failed;
+    if (!(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
+        return Outcome::InUse;
+    // The attribute belongs to the file, not to this name of it: with a second
+    // name elsewhere, clearing it would change a file outside the folder.
+    FILE_STANDARD_INFO standard;
+    if (!::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard) ||
+        standard.NumberOfLinks != 1)
+        return Outcome::Failed;
+    Handle writable;
+    if (!NT_SUCCESS(openRelative(handle, std::wstring(), FILE_WRITE_ATTRIBUTES, 0, writable)))
+        return Outcome::Failed;
+    FILE_BASIC_INFO cleared;
+    std::memset(&cleared, 0, sizeof cleared); // times of zero stay as they are
+    cleared.FileAttributes = basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (cleared.FileAttributes == 0)
+        cleared.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+    if (!::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared))
+        return Outcome::Failed;
+    status = ::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
+                                    kFileDispositionInformation);
+    if (NT_SUCCESS(status))
+        return Outcome::Removed;
+    cleared.FileAttributes = basic.FileAttributes;
+    ::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared);
+    return status == kCannotDelete || status == kSharingViolation ? Outcome::InUse
+                                                                  : Outcome::Failed;
+}
+
+Outcome FolderWalk::remove(HANDLE handle)
+{
+    if (!m_exRefused) {
+        // POSIX semantics: the name goes at once, even while others hold the
+        // file open; the read-only attribute is ignored, not changed.
+        FILE_DISPOSITION_INFO_EX disposition{kDispositionDelete | kDispositionPosixSemantics |
+                                             kDispositionIgnoreReadOnly};
+        IO_STATUS_BLOCK io;
+        const NTSTATUS status = ::NtSetInformationFile(
+            handle, &io, &disposition, sizeof disposition, kFileDispositionInformationEx);
+        if (NT_SUCCESS(status))
+            return Outcome::Removed;
+        if (status == kCannotDelete || status == kSharingViolation)
+            return Outcome::InUse;
+        if (status != kNotImplemented && status != kInvalidInfoClass &&
+            status != kInvalidParameter && status != kNotSupported)
+            return Outcome::Failed;
+        // Older systems and other file systems (FAT, some network shares).
+        m_exRefused = true;
+    }
+    return removeClassic(handle);
+}
+
+void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
+{
+    Level& parent = m_levels.back();
+    Handle handle;
+    bool deletable = true;
+    NTSTATUS status =
+        openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
+    if (status == kSharingViolation) {
+        // Held without leave to delete: it stays, but a folder can still be
+        // emptied.
+        deletable = false;
+        status = openRelative(parent.handle.get(), name, FILE_READ_ATTRIBUTES, 0, handle);
+    }
+    if (status == kNameNotFound || status == kPathNotFound || status == kDeletePending)
+        return; // gone meanwhile
+    EntryKind kind = EntryKind::File;
+    if (!NT_SUCCESS(status) || !kindOf(handle.get(), kind))
+        return leave(status == kSharingViolation ? Outcome::InUse : Outcome::Failed, name);
+
+    switch (kind) {
+    case EntryKind::OtherVolume:
+        m_result.otherFileSystems.push_back(pathOf(name));
+        parent.failed = true;
+        return;
+    case EntryKind::File:
+    case EntryKind::Link:
+        return leave(deletable ? remove(handle.get()) : Outcome::InUse, name);
+    case EntryKind::Folder:
+        break;
+    }
+
+    if (m_levels.size() >= static_cast<std::size_t>(kMaxOpenFolders))
+        return leave(Outcome::Failed, name);
+    // Opened again through its handle, now to be listed too: the same folder,
+    // whatever its name leads to by now.
+    Level level;
+    status = openRelative(handle.get(), std::wstring(),
+                          FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | (deletable ? DELETE : 0),
+                          FILE_DIRECTORY_FILE, level.handle);
+    if (!NT_SUCCESS(status))
+        return leave(status == kSharingViolation ? Outcome::InUse : Outcome::Failed, name);
+    handle.reset();
+    level.name = name;
+    level.removable = deletable;
+    if (skip && m_levels.size() == 1) {
+        for (std::size_t i = 0; i < skip->holders.size(); ++i) {
+            if (sameName(skip->holders[i], name)) {
+                level.keep = true;
+                level.skip = &skip->inside[i];
+            }
+        }
+    }
+    if (!list(level))
+        level.failed = true;
+    m_levels.push_back(std::move(level));
+}
+
+void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, const Deferred* skip)
+{
+    Level top;
+    top.handle = std::move(folder);
+    top.removable = false;
+    top.skip = skip ? &skip->entries : nullptr;
+    if (!list(top))
+        m_result.complete = false;
+    if (only) {
+        std::vector<std::wstring> taken;
+        for (const std::wstring& name : top.names) {
+            if (contains(*only, name))
+                taken.push_back(name);
+        }
+        top.names.swap(taken);
+    }
+    m_levels.push_back(std::move(top));
+
+    // Depth first with a stack of open folders, never the call stack: the
+    // worker thread's stack is 1 MiB and the tree's depth is not ours to pick.
+    while (!m_levels.empty()) {
+        Level& level = m_levels.back();
+        if (level.next < level.names.size()) {
+            const std::wstring name = level.names[level.next++];
+            visit(name, skip);
+            continue;
+        }
+        Level done = std::move(level);
+        m_levels.pop_back();
+        if (m_levels.empty()) {
+            m_result.complete = m_result.complete && !done.failed;
+            folder = std::move(done.handle);
+            break;
+        }
+        if (done.keep && !done.failed)
+            continue;
+        if (done.failed) {
+            m_levels.back().failed = true;
+            if (!done.removable)
+                m_result.inUse.push_back(pathOf(done.name));
+            continue;
+        }
+        leave(done.removable ? remove(done.handle.get()) : Outcome::InUse, done.name);
+    }
+}
+
+} // namespace
+
+bool isVolumeName(const std::wstring& substituteName)
+{
+    static const wchar_t prefix[] = L"\\??\\Volume{";
+    const std::size_t length = sizeof prefix / sizeof prefix[0] - 1;
+    return substituteName.size() > length &&
+           ::CompareStringOrdinal(substituteName.c_str(), static_cast<int>(length), prefix,
+                                  static_cast<int>(length), TRUE) == CSTR_EQUAL;
+}
+
+EntryKind entryKind(unsigned long attributes, unsigned long reparseTag,
+                    const std::wstring& substituteName)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // A volume mount point has the junction's tag and names a volume.
+        if (reparseTag == static_cast<unsigned long>(IO_REPARSE_TAG_MOUNT_POINT) &&
+            isVolumeName(substituteName))
+            return EntryKind::OtherVolume;
+        if (IsReparseTagNameSurrogate(reparseTag))
+            return EntryKind::Link;
+    }
+    return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
+}
+
+ContentsRemoval removeFolderContents(const wchar_t* folder,
+                                     const std::vector<std::wstring>& removeLast)
+{
+    ContentsRemoval result;
+    const std::wstring top = trimmed(folder);
+    // Only a full path: a relative one would be taken from the current folder.
+    const std::wstring extended = extendedPath(top.c_str());
+    if (extended.compare(0, 4, L"\\\\?\\") != 0) {
+        result.complete = false;
+        return result;
+    }
+    Handle handle(
+        ::CreateFileW(extended.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                      kShareAll, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!handle.valid() || !attributeTag(handle.get(), info) ||
+        !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        result.complete = false;
+        return result;
+    }
+    const Deferred deferred = deferredEntries(removeLast);
+    FolderWalk(top, result).run(handle, nullptr, &deferred);
+    if (result.complete && (!deferred.entries.empty() || !deferred.holders.empty())) {
+        // Everything else went: now what was kept for last, whole.
+        std::vector<std::wstring> names = deferred.entries;
+        names.insert(names.end(), deferred.holders.begin(), deferred.holders.end());
+        FolderWalk(top, result).run(handle, &names, nullptr);
+    }
+    return result;
+}
+
+namespace
+{
+
+Handle openFollowing(const wchar_t* path)
+{
+    const std::wstring extended = extendedPath(path);
+    return Handle(::CreateFileW(extended.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+}
+
+Identity identityOf(HANDLE handle)
+{
+    Identity identity;
+    // The 128-bit id where the file system has one (ReFS needs it all),
+    // folded into 64 bits; the classic file index elsewhere.
+    FILE_ID_INFO id;
+    if (::GetFileInformationByHandleEx(handle, FileIdInfo, &id, sizeof id)) {
+        unsigned long long low = 0, high = 0;
+        std::memcpy(&low, id.FileId.Identifier, sizeof low);
+        std::memcpy(&high, id.FileId.Identifier + sizeof low, sizeof high);
+        identity.volume = id.VolumeSerialNumber;
+        identity.file = low ^ high;
+        identity.valid = true;
+        return identity;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(handle, &info))
+        return identity;
+    identity.volume = info.dwVolumeSerialNumber;
+    identity.file =
+        (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+    identity.valid = true;
+    return identity;
+}
+
+} // namespace
+
+Identity fileIdentity(const wchar_t* path)
+{
+    const Handle handle = openFollowing(path);
+    return handle.valid() ? identityOf(handle.get()) : Identity();
+}
+
+bool isMountPoint(const wchar_t* path)
+{
+    const std::wstring text = trimmed(path);
+    const std::wstring extended = extendedPath(text.c_str());
+    // GetVolumePathName gives the root of the volume the path lies on, be it
+    // a drive or a folder a volume is mounted in.
+    std::wstring volume(extended.size() + 2, L'\0');
+    if (text.empty() ||
+        !::GetVolumePathNameW(extended.c_str(), &volume[0], static_cast<DWORD>(volume.size())))
+        return true;
+    volume.resize(std::wcslen(volume.c_str()));
+    if (sameName(trimmed(volume.c_str()), trimmed(extended.c_str())) || sameName(volume, extended))
+        return true;
+    // The entry itself, not what it leads to: a mount point?
+    Handle self(::CreateFileW(extended.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    EntryKind kind = EntryKind::File;
+    if (!self.valid() || !kindOf(self.get(), kind) || kind == EntryKind::OtherVolume)
+        return true;
+    // Where it leads against where its parent folder lies: a junction to
+    // another volume.
+    const std::size_t separator = text.find_last_of(L"\\/");
+    if (separator == std::wstring::npos)
+        return true;
+    std::wstring parentPath = text.substr(0, separator);
+    if (parentPath.size() == 2 && parentPath[1] == L':')
+        parentPath += L'\\';
+    const Handle target = openFollowing(text.c_str());
+    const Handle parent = openFollowing(parentPath.c_str());
+    if (!target.valid() || !parent.valid())
+        return true;
+    const Identity a = identityOf(target.get());
+    const Identity b = identityOf(parent.get());
+    return !a.valid || !b.valid || a.volume != b.volume;
+}
+
 bool scheduleRemovalAtRestart(const wchar_t* path)
 {
     if (!path || !*path)
+        return false;
+    // Windows follows a reparse point met on the way when it removes the
+    // entry at start-up: a reparse point itself is never handed on.
+    const std::wstring extended = extendedPath(path);
+    const DWORD attributes = ::GetFileAttributesW(extended.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
     // The plain path: Windows writes it into its list in its own form.
     return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;

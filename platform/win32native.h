@@ -60,8 +60,62 @@ std::wstring finalPath(const wchar_t* path);
 // MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT): Windows removes the
 // entry at the next restart, before anything can hold it open. A folder goes
 // only if it is empty by then. Needs administrator rights (the list lives in
-// HKEY_LOCAL_MACHINE).
+// HKEY_LOCAL_MACHINE). Refused for a reparse point (a link, junction or mount
+// point: Windows would follow it at start-up) and for an entry whose
+// attributes cannot be read.
 bool scheduleRemovalAtRestart(const wchar_t* path);
+
+// --- removal relative to open handles ---------------------------------------
+
+// What an entry is to the folder walk, from its attributes and reparse tag
+// (and, for a mount-point tag, the reparse point's substitute name).
+enum class EntryKind {
+    File,        // removed
+    Folder,      // entered, emptied, removed
+    Link,        // a name surrogate (symbolic link, junction): removed, never entered
+    OtherVolume, // a volume mounted in a folder: left, never entered
+};
+EntryKind entryKind(unsigned long attributes, unsigned long reparseTag,
+                    const std::wstring& substituteName);
+
+// Whether a mount point's substitute name names a volume ("\\??\\Volume{…}\\")
+// rather than a folder (a junction, "\\??\\C:\\…").
+bool isVolumeName(const std::wstring& substituteName);
+
+struct ContentsRemoval {
+    bool complete = true;                       // everything inside went
+    std::vector<std::wstring> otherFileSystems; // mounted volumes inside: left
+    std::vector<std::wstring> inUse;            // held by a program: left
+};
+
+// Removes everything inside folder but folder itself (see
+// Platform::removeFolderContents). The folder is opened once by its path and
+// checked from the handle to be a folder and no reparse point; every entry
+// below is opened relative to its parent's handle without following reparse
+// points, and removed through its own handle (POSIX semantics where the file
+// system has them; otherwise a read-only file with a single name loses the
+// attribute through its handle). removeLast holds names relative to folder,
+// one or two deep, separated by '\\'. Reported paths are folder, as given,
+// followed by '\\' and the names below it.
+ContentsRemoval removeFolderContents(const wchar_t* folder,
+                                     const std::vector<std::wstring>& removeLast);
+
+// The deepest folders the walk keeps open at once; what lies deeper stays.
+constexpr int kMaxOpenFolders = 256;
+
+// The volume serial number and file id of what path leads to (links
+// followed); valid false when it cannot be opened.
+struct Identity {
+    unsigned long long volume = 0;
+    unsigned long long file = 0;
+    bool valid = false;
+};
+Identity fileIdentity(const wchar_t* path);
+
+// True for a volume root, a folder a volume is mounted in, a path that lies
+// on another volume than its parent folder, and a path that cannot be
+// examined.
+bool isMountPoint(const wchar_t* path);
 
 } // namespace Win32
 } // namespace Platform

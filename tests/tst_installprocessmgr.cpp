@@ -205,6 +205,14 @@ void TestInstallProcessMgr::restartOrder()
         relative << QDir(m_stage).relativeFilePath(path);
     // Files and links first, never what a link leads to; then folders, deepest first.
     QCOMPARE(relative, utf8List({"t/f0", "t/a/link", "t/a/b/f1", "t/a/b", "t/a", "t"}));
+    // What was in use, the folders holding it up to the top, deepest first;
+    // nothing outside the top.
+    relative.clear();
+    for (const QString& path : Engine::inUseRestartOrder(
+             top, {top + QStringLiteral("/a/b/f1"), top + QStringLiteral("/f0"),
+                   m_stage + QStringLiteral("/elsewhere/keep"), top + QStringLiteral("/a/b/")}))
+        relative << QDir(m_stage).relativeFilePath(path);
+    QCOMPARE(relative, utf8List({"t/a/b/f1", "t/a/b", "t/a", "t/f0", "t"}));
 }
 
 void TestInstallProcessMgr::runs_data()

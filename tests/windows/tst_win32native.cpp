@@ -13,9 +13,12 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwctype>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -276,6 +279,8 @@ void checkRestartRemoval(const std::wstring& folder)
     check(scheduleRemovalAtRestart(file.c_str()), "scheduleRemovalAtRestart(file) succeeds");
     check(scheduleRemovalAtRestart(dir.c_str()), "scheduleRemovalAtRestart(folder) succeeds");
     check(!scheduleRemovalAtRestart(L""), "scheduleRemovalAtRestart(\"\") refused");
+    check(!scheduleRemovalAtRestart((dir + L"\\missing").c_str()),
+          "scheduleRemovalAtRestart(missing entry) refused");
     std::wstring after;
     check(readPending(after) && pendingRemoval(after, file) && pendingRemoval(after, dir),
           "both are listed in PendingFileRenameOperations");
@@ -297,6 +302,390 @@ void checkRestartRemoval(const std::wstring& folder)
     }
     ::DeleteFileW(file.c_str());
     ::RemoveDirectoryW(dir.c_str());
+}
+
+// --- the folder walk ----------------------------------------------------------
+
+bool makeEntry(const std::wstring& path, DWORD attributes)
+{
+    if (!path.empty() && path.back() == L'\\') {
+        if (!::CreateDirectoryW(path.c_str(), nullptr))
+            return false;
+    } else {
+        const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return false;
+        ::CloseHandle(file);
+    }
+    return attributes == 0 || ::SetFileAttributesW(path.c_str(), attributes);
+}
+
+// Every entry below folder, folders with a final '\\', sorted.
+void listTree(const std::wstring& folder, const std::wstring& prefix,
+              std::vector<std::wstring>& out)
+{
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((folder + L"\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            out.push_back(prefix + name + L"\\");
+            listTree(folder + L"\\" + name, prefix + name + L"\\", out);
+        } else {
+            out.push_back(prefix + name);
+        }
+    } while (::FindNextFileW(find, &data));
+    ::FindClose(find);
+}
+
+std::vector<std::wstring> treeOf(const std::wstring& folder)
+{
+    std::vector<std::wstring> entries;
+    listTree(folder, L"", entries);
+    std::sort(entries.begin(), entries.end());
+    return entries;
+}
+
+// Test cleanup by path, inside the test's own folder only.
+void wipe(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return;
+    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        ::DeleteFileW(path.c_str());
+        return;
+    }
+    WIN32_FIND_DATAW data;
+    const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
+    if (find != INVALID_HANDLE_VALUE) {
+        do {
+            const std::wstring name = data.cFileName;
+            if (name != L"." && name != L"..")
+                wipe(path + L"\\" + name);
+        } while (::FindNextFileW(find, &data));
+        ::FindClose(find);
+    }
+    ::RemoveDirectoryW(path.c_str());
+}
+
+std::string joined(const std::vector<std::wstring>& list)
+{
+    std::string text;
+    for (const std::wstring& entry : list)
+        text += (text.empty() ? "" : " ") + narrow(entry);
+    return "[" + text + "]";
+}
+
+struct WalkCase {
+    const char* what;
+    std::vector<std::wstring> tree; // "x\\" a folder; "!x" read-only
+    std::vector<std::wstring> removeLast;
+    std::wstring held; // opened without leave to delete during the walk
+    std::vector<std::wstring> left;
+    std::vector<std::wstring> inUse;
+    bool complete;
+};
+
+void checkWalk(const std::wstring& base)
+{
+    const WalkCase cases[] = {
+        {"nested tree",
+         {L"a\\", L"a\\b\\", L"a\\b\\c\\", L"a\\b\\c\\f.txt", L"a\\g.txt", L"e\\", L"top.txt"},
+         {},
+         L"",
+         {},
+         {},
+         true},
+        {"read-only files and folder",
+         {L"!r.txt", L"d\\", L"d\\!r2.txt", L"!rod\\", L"!rod\\f"},
+         {},
+         L"",
+         {},
+         {},
+         true},
+        {"removeLast goes when all else went",
+         {L"Client.exe", L"bin\\", L"bin\\Client.dll", L"bin\\other.dll", L"x\\", L"x\\y.txt"},
+         {L"client.EXE", L"bin/Client.dll"},
+         L"",
+         {},
+         {},
+         true},
+        {"removeLast kept while another entry is in use",
+         {L"Client.exe", L"bin\\", L"bin\\Client.dll", L"bin\\other.dll", L"log\\",
+          L"log\\held.log", L"z.txt"},
+         {L"Client.exe", L"bin\\Client.dll"},
+         L"log\\held.log",
+         {L"Client.exe", L"bin\\", L"bin\\Client.dll", L"log\\", L"log\\held.log"},
+         {L"log\\held.log"},
+         false},
+        {"unusable removeLast names ignored",
+         {L"f.txt", L"a\\", L"a\\b\\", L"a\\b\\c"},
+         {L"..\\f.txt", L"a\\b\\c", L"", L"a\\.."},
+         L"",
+         {},
+         {},
+         true},
+    };
+    const std::wstring top = base + L"walk";
+    for (const WalkCase& c : cases) {
+        wipe(top);
+        bool staged = makeEntry(top + L"\\", 0);
+        for (const std::wstring& entry : c.tree) {
+            const bool readOnly = entry[0] == L'!';
+            std::wstring path = top + L"\\" + entry.substr(readOnly ? 1 : 0);
+            staged = makeEntry(path, 0) && staged;
+            if (readOnly) {
+                path.erase(path.find_last_not_of(L'\\') + 1);
+                staged = ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY) && staged;
+            }
+        }
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (!c.held.empty())
+            held = ::CreateFileW((top + L"\\" + c.held).c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+        if (!staged || (!c.held.empty() && held == INVALID_HANDLE_VALUE)) {
+            check(false, std::string(c.what) + ": staged");
+            continue;
+        }
+        const Platform::Win32::ContentsRemoval removal =
+            Platform::Win32::removeFolderContents(top.c_str(), c.removeLast);
+        if (held != INVALID_HANDLE_VALUE)
+            ::CloseHandle(held);
+        std::vector<std::wstring> inUse;
+        for (const std::wstring& entry : c.inUse)
+            inUse.push_back(top + L"\\" + entry);
+        const std::vector<std::wstring> left = treeOf(top);
+        check(removal.complete == c.complete && left == c.left && removal.inUse == inUse &&
+                  removal.otherFileSystems.empty() && exists(top),
+              std::string(c.what) + ": complete " + (removal.complete ? "yes" : "no") + ", left " +
+                  joined(left) + ", in use " + joined(removal.inUse));
+    }
+    wipe(top);
+}
+
+// A read-only file with a second name outside the folder: its attribute is
+// the file's, so the walk must not clear it. Windows removes the name inside
+// with the read-only attribute ignored; where that is missing (Wine) the name
+// stays and the walk says so.
+void checkHardLinkedReadOnly(const std::wstring& base)
+{
+    const std::wstring top = base + L"walk-links";
+    const std::wstring outside = base + L"walk-outside.txt";
+    const std::wstring inside = top + L"\\linked.txt";
+    wipe(top);
+    wipe(outside);
+    const bool staged = makeEntry(top + L"\\", 0) && makeEntry(outside, FILE_ATTRIBUTE_READONLY) &&
+                        ::CreateHardLinkW(inside.c_str(), outside.c_str(), nullptr);
+    const Platform::Win32::ContentsRemoval removal =
+        Platform::Win32::removeFolderContents(top.c_str(), {});
+    const DWORD attributes = ::GetFileAttributesW(outside.c_str());
+    check(staged && attributes != INVALID_FILE_ATTRIBUTES &&
+              (attributes & FILE_ATTRIBUTE_READONLY) && removal.complete != exists(inside),
+          std::string("hard-linked read-only file: the other name keeps its attribute; inside ") +
+              (exists(inside) ? "left, walk incomplete" : "removed"));
+    wipe(top);
+    wipe(outside);
+}
+
+// A running program's file cannot go while it runs (the uninstaller's own
+// executable in the folder it removes): it stays, listed as in use, with the
+// folder holding it.
+void checkRunningProgram(const std::wstring& base, const std::wstring& self)
+{
+    const std::wstring top = base + L"walk-running";
+    const std::wstring exe = top + L"\\bin\\" + kClientNameW;
+    wipe(top);
+    PROCESS_INFORMATION child;
+    const bool started = makeEntry(top + L"\\", 0) && makeEntry(top + L"\\bin\\", 0) &&
+                         makeEntry(top + L"\\other.txt", 0) &&
+                         ::CopyFileW(self.c_str(), exe.c_str(), TRUE) && startChild(exe, child);
+    if (!started) {
+        check(false, "running program: staged and started");
+        wipe(top);
+        return;
+    }
+    // Running once the snapshot lists it, as in main().
+    for (int attempt = 0; attempt < 50 && snapshotName(child.dwProcessId).empty(); ++attempt)
+        ::Sleep(100);
+    const Platform::Win32::ContentsRemoval removal =
+        Platform::Win32::removeFolderContents(top.c_str(), {});
+    const std::vector<std::wstring> left = treeOf(top);
+    stopChild(child);
+    const std::vector<std::wstring> expected{L"bin\\", std::wstring(L"bin\\") + kClientNameW};
+    check(!removal.complete && left == expected && removal.inUse == std::vector<std::wstring>{exe},
+          "running program: left " + joined(left) + ", in use " + joined(removal.inUse));
+    wipe(top);
+}
+
+struct DeepWalk {
+    std::wstring top;
+    Platform::Win32::ContentsRemoval removal;
+};
+
+DWORD WINAPI deepWalk(void* argument)
+{
+    auto* walk = static_cast<DeepWalk*>(argument);
+    walk->removal = Platform::Win32::removeFolderContents(walk->top.c_str(), {});
+    return 0;
+}
+
+// A tree as deep as the walk goes is removed on a thread with the stack a
+// Windows worker thread gets; one level more is left.
+void checkDeepTrees(const std::wstring& base)
+{
+    const int limit = Platform::Win32::kMaxOpenFolders;
+    for (const int depth : {limit - 1, limit}) {
+        DeepWalk walk;
+        walk.top = base + L"walk-deep";
+        wipe(walk.top);
+        std::wstring path = Platform::Win32::extendedPath(walk.top.c_str());
+        bool staged = makeEntry(path + L"\\", 0);
+        for (int level = 0; level < depth && staged; ++level) {
+            path += L"\\d";
+            staged = makeEntry(path + L"\\", 0);
+        }
+        staged = staged && makeEntry(path + L"\\f", 0);
+        const HANDLE thread = staged ? ::CreateThread(nullptr, 1024 * 1024, deepWalk, &walk,
+                                                      STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr)
+                                     : nullptr;
+        if (thread) {
+            ::WaitForSingleObject(thread, INFINITE);
+            ::CloseHandle(thread);
+        }
+        const bool within = depth < limit;
+        const bool empty = treeOf(walk.top).empty();
+        check(thread && walk.removal.complete == within && empty == within,
+              "tree " + std::to_string(depth) + " folders deep: " + (empty ? "removed" : "left") +
+                  (walk.removal.complete ? ", complete" : ""));
+        // Cleanup by path from the bottom, as the tree was built.
+        for (; path.size() > Platform::Win32::extendedPath(walk.top.c_str()).size();
+             path.resize(path.find_last_of(L'\\'))) {
+            ::DeleteFileW((path + L"\\f").c_str());
+            ::RemoveDirectoryW(path.c_str());
+        }
+        ::RemoveDirectoryW(walk.top.c_str());
+    }
+}
+
+// A top that is no folder, is missing or is given relative is left alone.
+void checkRefusedTops(const std::wstring& base)
+{
+    const std::wstring file = base + L"walk-file.txt";
+    makeEntry(file, 0);
+    const struct {
+        std::wstring path;
+        const char* what;
+    } cases[] = {
+        {file, "a file"},
+        {base + L"walk-missing", "a missing folder"},
+        {L"walk-relative", "a relative path"},
+        {L"", "an empty path"},
+    };
+    for (const auto& c : cases) {
+        const Platform::Win32::ContentsRemoval removal =
+            Platform::Win32::removeFolderContents(c.path.c_str(), {L"x"});
+        check(!removal.complete && removal.inUse.empty(),
+              std::string("top folder that is ") + c.what + ": left, incomplete");
+    }
+    check(exists(file), "top folder that is a file: the file stays");
+    wipe(file);
+}
+
+void checkIdentityAndMounts(const std::wstring& base)
+{
+    using Platform::Win32::fileIdentity;
+    using Platform::Win32::isMountPoint;
+    const std::wstring one = base + L"identity-one";
+    const std::wstring two = base + L"identity-two";
+    makeEntry(one + L"\\", 0);
+    makeEntry(two + L"\\", 0);
+    std::wstring upper = one;
+    for (wchar_t& c : upper)
+        c = static_cast<wchar_t>(::towupper(c));
+    wchar_t shortName[MAX_PATH];
+    const DWORD shortLength = ::GetShortPathNameW(one.c_str(), shortName, MAX_PATH);
+    const std::wstring shortPath(shortName, shortLength < MAX_PATH ? shortLength : 0);
+    check(!shortPath.empty() && shortPath != one,
+          "a short name for the identity check (\"" + narrow(shortPath) + "\")");
+    const struct {
+        std::wstring a, b;
+        bool same;
+        const char* what;
+    } cases[] = {
+        {one, upper, true, "one folder in other letter case"},
+        {one, one + L"\\", true, "one folder with a final separator"},
+        {one, shortPath, true, "one folder by its short name"},
+        {one, two, false, "two folders"},
+    };
+    for (const auto& c : cases) {
+        const Platform::Win32::Identity a = fileIdentity(c.a.c_str());
+        const Platform::Win32::Identity b = fileIdentity(c.b.c_str());
+        check(a.valid && b.valid && (a.volume == b.volume && a.file == b.file) == c.same,
+              std::string("fileIdentity: ") + c.what + (c.same ? " equal" : " differ"));
+    }
+    check(!fileIdentity((base + L"identity-missing").c_str()).valid,
+          "fileIdentity of a missing path is invalid");
+
+    const struct {
+        std::wstring path;
+        bool mountPoint;
+        const char* what;
+    } mounts[] = {
+        {L"C:\\", true, "a drive root"},
+        {one, false, "a folder"},
+        {one + L"\\", false, "a folder with a final separator"},
+        {base + L"identity-missing", true, "a missing path (fails closed)"},
+    };
+    for (const auto& c : mounts) {
+        check(isMountPoint(c.path.c_str()) == c.mountPoint,
+              std::string("isMountPoint: ") + c.what + (c.mountPoint ? " is one" : " is none"));
+    }
+    ::RemoveDirectoryW(one.c_str());
+    ::RemoveDirectoryW(two.c_str());
+}
+
+// What the walk makes of an entry, from what its handle tells. Links and
+// mounted volumes cannot be made under Wine, so these are decisions only.
+void checkEntryKinds()
+{
+    using Platform::Win32::EntryKind;
+    const DWORD dir = FILE_ATTRIBUTE_DIRECTORY;
+    const DWORD reparse = FILE_ATTRIBUTE_REPARSE_POINT;
+    const DWORD mountTag = IO_REPARSE_TAG_MOUNT_POINT;
+    const struct {
+        DWORD attributes;
+        DWORD tag;
+        const wchar_t* target;
+        EntryKind kind;
+        const char* what;
+    } cases[] = {
+        {FILE_ATTRIBUTE_NORMAL, 0, L"", EntryKind::File, "plain file"},
+        {FILE_ATTRIBUTE_READONLY, 0, L"", EntryKind::File, "read-only file"},
+        {dir, 0, L"", EntryKind::Folder, "plain folder"},
+        {dir | reparse, IO_REPARSE_TAG_SYMLINK, L"", EntryKind::Link, "folder symbolic link"},
+        {reparse, IO_REPARSE_TAG_SYMLINK, L"", EntryKind::Link, "file symbolic link"},
+        {dir | reparse, mountTag, L"\\??\\C:\\Users", EntryKind::Link, "junction"},
+        {dir | reparse, mountTag, L"\\??\\Volume{0b1c6f12-8e4a-4f6b-9d3e-2a7c5e9f0d41}\\",
+         EntryKind::OtherVolume, "volume mounted in a folder"},
+        {dir | reparse, mountTag, L"\\??\\volume{0b1c6f12-8e4a-4f6b-9d3e-2a7c5e9f0d41}\\",
+         EntryKind::OtherVolume, "volume name in other letter case"},
+        {dir | reparse, mountTag, L"", EntryKind::Link, "unreadable mount point target"},
+        {dir | reparse, 0x9000601AUL, L"", EntryKind::Folder, "cloud placeholder folder"},
+        {reparse, 0x8000001BUL, L"", EntryKind::File, "app execution alias"},
+        {dir, IO_REPARSE_TAG_SYMLINK, L"", EntryKind::Folder, "tag without the attribute"},
+    };
+    for (const auto& c : cases) {
+        check(Platform::Win32::entryKind(c.attributes, c.tag, c.target) == c.kind,
+              std::string("entryKind: ") + c.what);
+    }
 }
 
 } // namespace
@@ -383,6 +772,23 @@ int main(int argc, char** argv)
     checkExtendedPaths();
     checkLinkEntries(folderOf(self));
     checkRestartRemoval(folderOf(self));
+
+    checkEntryKinds();
+    wchar_t temp[MAX_PATH + 1];
+    const DWORD tempLength = ::GetTempPathW(MAX_PATH + 1, temp);
+    const std::wstring base = std::wstring(temp, tempLength > MAX_PATH ? 0 : tempLength) +
+                              L"ferrovane-walk-" + std::to_wstring(::GetCurrentProcessId()) + L"\\";
+    if (tempLength == 0 || tempLength > MAX_PATH || !makeEntry(base, 0)) {
+        check(false, "a folder for the walk in the temporary folder");
+    } else {
+        checkWalk(base);
+        checkHardLinkedReadOnly(base);
+        checkRunningProgram(base, self);
+        checkDeepTrees(base);
+        checkRefusedTops(base);
+        checkIdentityAndMounts(base);
+        ::RemoveDirectoryW(base.c_str());
+    }
 
     const int architecture = Win32::nativeArchitecture();
     check(architecture == PROCESSOR_ARCHITECTURE_AMD64,

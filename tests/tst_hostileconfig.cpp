@@ -135,7 +135,8 @@ private slots:
             << readOn({{"components", components.join(QLatin1Char(';'))}});
 
         // Encodings: a bad byte is U+FFFD and the parse goes on; UTF-16 with
-        // CR LF line ends and U+4E0D (bytes 0D 4E) is read whole.
+        // CR LF line ends and U+4E0D (bytes 0D 4E) is read whole, in either
+        // byte order, with or without a byte-order mark.
         QTest::newRow("invalid UTF-8")
             << around("<Version>a\xff\xc3(b</Version>")
             << readOn({{"version", text("a\xef\xbf\xbd\xef\xbf\xbd(b")}});
@@ -146,9 +147,13 @@ private slots:
                  "<ProgramName>after.exe</ProgramName>\r\n</c>\r\n");
         for (const char* codec : {"UTF-16LE", "UTF-16BE"}) {
             QTextEncoder encoder(QTextCodec::codecForName(codec), QTextCodec::IgnoreHeader);
+            const Record expected =
+                readOn({{"nameCH", text("铁风帆不")}, {"version", text("1\n2")}});
             QTest::addRow("%s with a byte-order mark", codec)
-                << encoder.fromUnicode(QChar(QChar::ByteOrderMark) + utf16)
-                << readOn({{"nameCH", text("铁风帆不")}, {"version", text("1\n2")}});
+                << encoder.fromUnicode(QChar(QChar::ByteOrderMark) + utf16) << expected;
+            // Without a mark the order shows in where "<?" has its zero bytes.
+            QTest::addRow("%s without a byte-order mark", codec)
+                << encoder.fromUnicode(utf16) << expected;
         }
 
         // A DOCTYPE naming local files: neither the external subset nor an

@@ -19,6 +19,7 @@ export QT_QPA_PLATFORM=xcb
 
 fail() {
     echo "$case_name: $*"
+    [ -s "$TMPDIR/shots/output" ] && sed 's/^/program: /' "$TMPDIR/shots/output" | tail -n 20
     exit 1
 }
 
@@ -62,6 +63,7 @@ before=$(snapshot)
 
 files_left() { find "$install" -type f 2>/dev/null | wc -l; }
 folders_left() { find "$install" -mindepth 1 -maxdepth 1 -type d -name 'f*' 2>/dev/null | wc -l; }
+staged=$(files_left)
 
 # Nothing of the product left (the entry's file may stay, emptied), and the
 # rest of the sandbox as it was.
@@ -77,7 +79,7 @@ check_end() {
 }
 
 # start: runs the program as a child of this shell (for its exit status);
-# its pid in $started.
+# its pid in $started. Variables set on the call reach the program.
 start() {
     "$root/app/uninstaller" >>"$TMPDIR/shots/output" 2>&1 &
     started=$!
@@ -87,8 +89,15 @@ start() {
 # window. The first Return was seen lost after the kill, when X's focus had
 # fallen back to the root window (accept_confirmation retries).
 confirm() {
-    local dialog
-    dialog=$(wait_for_window "$1" 30) && accept_confirmation "$1" "$dialog"
+    local dialog state
+    if dialog=$(wait_for_window "$1" 30) && accept_confirmation "$1" "$dialog"; then
+        return 0
+    fi
+    kill -0 "$1" 2>/dev/null && state="still running" || state="ended"
+    echo "process $1 (${dialog:+confirmation $dialog, }$state): $(xdotool search --pid "$1" 2>/dev/null |
+        while read -r id; do printf '%s %s; ' "$id" "$(xwininfo -id "$id" 2>/dev/null |
+            awk -F': ' '/Map State/ { print $2 }')"; done)" >&2
+    return 1
 }
 
 # finish PID WINDOW: waits for the completion page, clicks its button; the
@@ -143,11 +152,17 @@ twice)
     echo "twice: both completed with 0, nothing left"
     ;;
 close)
-    start
+    # The worker holds at the start of the removal while the hold file exists
+    # (UNINSTALLER_TEST_HOLD), so that the window is closed with all of the
+    # removal still to do, however fast the removal is.
+    hold=$TMPDIR/shots/hold
+    UNINSTALLER_TEST_HOLD=$hold start
     pid=$started
     window=$(confirm "$pid") || fail "no main window"
-    while [ "$(folders_left)" -ge "$folders" ]; do
+    deadline=$((SECONDS + 60))
+    until [ -e "$hold" ]; do
         kill -0 "$pid" 2>/dev/null || fail "ended before the removal began"
+        ((SECONDS < deadline)) || fail "the removal never began"
         sleep 0.01
     done
     read -r left top scale <<<"$(window_box "$window")"
@@ -158,16 +173,17 @@ close)
     while xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && ((SECONDS < deadline)); do
         sleep 0.01
     done
-    left=$(files_left)
-    [ "$left" -gt 0 ] || fail "the files were gone before the window closed"
     kill -0 "$pid" 2>/dev/null || fail "the process ended with the window"
     xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && fail "the window stayed open"
-    echo "window closed with $left of $files files left; the process still running"
+    left=$(files_left)
+    [ "$left" -eq "$staged" ] || fail "$left of $staged files left while the removal was held"
+    echo "window closed with the removal held; the process still running"
+    rm "$hold"
     wait_for_exit "$pid" 120
     status=$?
     [ "$status" -eq 0 ] || fail "ended with $status, expected 0"
     check_end
-    echo "close: the removal completed before the process ended with 0, nothing left"
+    echo "close: the removal completed after the window closed; the process ended with 0, nothing left"
     ;;
 client)
     # The client lives in the install folder; a copy of sleep stands in.

@@ -6,6 +6,8 @@
 #   close   the window's close button pressed during the removal
 #   client  the client program started while the confirmation is open
 # Every case ends with nothing of the product left, nothing else touched.
+# kill, twice and close start the program with UNINSTALLER_TEST_HOLD: its
+# removal waits at its start until the test lets it go (wait_for_hold).
 #   hard_runs.sh CASE BINDIR [FILES]   (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
@@ -62,7 +64,6 @@ mkdir -p "$TMPDIR/shots"
 before=$(snapshot)
 
 files_left() { find "$install" -type f 2>/dev/null | wc -l; }
-folders_left() { find "$install" -mindepth 1 -maxdepth 1 -type d -name 'f*' 2>/dev/null | wc -l; }
 staged=$(files_left)
 
 # Nothing of the product left (the entry's file may stay, emptied), and the
@@ -86,8 +87,7 @@ start() {
 }
 
 # confirm PID: waits for the confirmation and accepts it; prints the main
-# window. The first Return was seen lost after the kill, when X's focus had
-# fallen back to the root window (accept_confirmation retries).
+# window.
 confirm() {
     local dialog state
     if dialog=$(wait_for_window "$1" 30) && accept_confirmation "$1" "$dialog"; then
@@ -98,6 +98,18 @@ confirm() {
         while read -r id; do printf '%s %s; ' "$id" "$(xwininfo -id "$id" 2>/dev/null |
             awk -F': ' '/Map State/ { print $2 }')"; done)" >&2
     return 1
+}
+
+# wait_for_hold PID FILE: waits until the removal of PID, started with
+# UNINSTALLER_TEST_HOLD=FILE, holds at its start (it made FILE); removing FILE
+# lets it go on.
+wait_for_hold() {
+    local deadline=$((SECONDS + 60))
+    until [ -e "$2" ]; do
+        kill -0 "$1" 2>/dev/null || fail "process $1 ended before the removal began"
+        ((SECONDS < deadline)) || fail "the removal of process $1 never began"
+        sleep 0.01
+    done
 }
 
 # finish PID WINDOW: waits for the completion page, clicks its button; the
@@ -114,21 +126,27 @@ finish() {
 
 case "$case_name" in
 kill)
-    start
+    hold=$TMPDIR/shots/hold
+    UNINSTALLER_TEST_HOLD=$hold start
     pid=$started
     window=$(confirm "$pid") || fail "no main window"
-    # Half of the folders gone: in the middle of the first step.
+    wait_for_hold "$pid" "$hold"
+    # Let the removal go and kill it once its first folder is gone: in the
+    # middle of the first step with most of it still to do, however fast the
+    # walk and however slow this loop.
+    rm "$hold"
     deadline=$((SECONDS + 120))
-    while [ "$(folders_left)" -gt $((folders / 2)) ] && ((SECONDS < deadline)); do
-        sleep 0.01
+    while remaining=("$install"/f*) && [ "${#remaining[@]}" -ge "$folders" ] &&
+        ((SECONDS < deadline)); do
+        sleep 0.002
     done
     kill -KILL "$pid"
     wait "$pid" 2>/dev/null
     left=$(files_left)
-    { [ "$left" -gt 0 ] && [ "$left" -lt "$files" ]; } ||
-        fail "killed with $left of $files files left: not in the middle of the removal"
+    { [ "$left" -gt 0 ] && [ "$left" -lt "$staged" ]; } ||
+        fail "killed with $left of $staged files left: not in the middle of the removal"
     grep -q '^InstallLocation=' "$entry" || fail "the entry was gone after the kill"
-    echo "killed with $left of $files files left; the entry still there"
+    echo "killed with $left of $staged files left; the entry still there"
     start
     pid=$started
     window=$(confirm "$pid") || fail "the second run showed no main window"
@@ -137,13 +155,18 @@ kill)
     echo "kill: the second run found the entry, completed with 0, nothing left"
     ;;
 twice)
-    start
+    # Both held at the start of the removal until both windows are up, then
+    # let go together: the two walks overlap from their first file.
+    UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold1 start
     first=$started
-    start
+    UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold2 start
     second=$started
     window1=$(confirm "$first") || fail "no main window from the first"
     window2=$(confirm "$second") || fail "no main window from the second"
-    echo "both windows up with $(folders_left) of $folders folders left"
+    wait_for_hold "$first" "$TMPDIR/shots/hold1"
+    wait_for_hold "$second" "$TMPDIR/shots/hold2"
+    rm "$TMPDIR/shots/hold1" "$TMPDIR/shots/hold2"
+    echo "both windows up, both removals let go together"
     # One above the other, so that each can be seen and clicked.
     xdotool windowmove "$window1" 0 0 windowmove "$window2" 0 512
     finish "$first" "$window1"
@@ -159,12 +182,7 @@ close)
     UNINSTALLER_TEST_HOLD=$hold start
     pid=$started
     window=$(confirm "$pid") || fail "no main window"
-    deadline=$((SECONDS + 60))
-    until [ -e "$hold" ]; do
-        kill -0 "$pid" 2>/dev/null || fail "ended before the removal began"
-        ((SECONDS < deadline)) || fail "the removal never began"
-        sleep 0.01
-    done
+    wait_for_hold "$pid" "$hold"
     read -r left top scale <<<"$(window_box "$window")"
     # The title bar's close button: 24 x 24 at the card's top right.
     xdotool mousemove --window "$window" "$(awk -v s="$scale" 'BEGIN { printf "%d", 704 * s }')" \

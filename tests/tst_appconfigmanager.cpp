@@ -102,13 +102,13 @@ private slots:
             << "<c><GUID>\n  <![CDATA[{C0FFEE00-0000-4000-8000-00000000CDA7}]]>\n</GUID>"
                "<SoftwareNameEN><![CDATA[Ferro & Vane <Pro>]]></SoftwareNameEN>"
                "<ProgramName><![CDATA[Ferrovane.exe]]></ProgramName></c>"
-            << with(defaults(), {"guid={C0FFEE00-0000-4000-8000-00000000CDA7}",
-                                 "nameEN=Ferro & Vane <Pro>", "installPath=Ferro & Vane <Pro>",
-                                 "program=Ferrovane.exe"});
+            << with(defaults(),
+                    {"guid={C0FFEE00-0000-4000-8000-00000000CDA7}", "nameEN=Ferro & Vane <Pro>",
+                     "installPath=Ferro & Vane <Pro>", "program=Ferrovane.exe"});
         QTest::newRow("UTF-16LE with a mark and CR LF")
             << ":/fixtures/utf16-crlf.xml"
-            << with(defaults(), {"guid={D0000000-0000-4000-8000-0000000016CF}",
-                                 "nameCH=铁风帆不", "program=Ferrovane.exe"});
+            << with(defaults(), {"guid={D0000000-0000-4000-8000-0000000016CF}", "nameCH=铁风帆不",
+                                 "program=Ferrovane.exe"});
         QTest::newRow("6,000 levels between the keys")
             << ":/fixtures/deep-nesting.xml"
             << with(defaults(), {"guid={D0000000-0000-4000-8000-000000000DEE}", "version=6001",

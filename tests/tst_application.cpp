@@ -83,14 +83,14 @@ void TestApplication::refusalsNameTheirReason_data()
     const QString notInstalledEN = QStringLiteral("\\bnot installed\\b");
     const QString runningZH = QStringLiteral("运行");
     const QString notInstalledZH = QStringLiteral("(没有|未)安装");
-    QTest::newRow("English: client running") << QLocale::English << running << runningEN
-                                             << notInstalledEN;
-    QTest::newRow("English: not installed") << QLocale::English << notInstalled << notInstalledEN
-                                            << runningEN;
-    QTest::newRow("Chinese: client running") << QLocale::Chinese << running << runningZH
-                                             << notInstalledZH;
-    QTest::newRow("Chinese: not installed") << QLocale::Chinese << notInstalled << notInstalledZH
-                                            << runningZH;
+    QTest::newRow("English: client running")
+        << QLocale::English << running << runningEN << notInstalledEN;
+    QTest::newRow("English: not installed")
+        << QLocale::English << notInstalled << notInstalledEN << runningEN;
+    QTest::newRow("Chinese: client running")
+        << QLocale::Chinese << running << runningZH << notInstalledZH;
+    QTest::newRow("Chinese: not installed")
+        << QLocale::Chinese << notInstalled << notInstalledZH << runningZH;
 }
 
 void TestApplication::refusalsNameTheirReason()
@@ -111,7 +111,8 @@ void TestApplication::refusalsNameTheirReason()
 
     QCOMPARE(translators.size(), 1);
     const auto contains = [&text](const QString& pattern) {
-        return text.contains(QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption));
+        return text.contains(
+            QRegularExpression(pattern, QRegularExpression::CaseInsensitiveOption));
     };
     QVERIFY2(contains(reason), qPrintable(text));
     QVERIFY2(!contains(otherReason), qPrintable(text));

@@ -32,12 +32,11 @@ mapfile -t product < <(stage_product "$root" "$bindir")
 [ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || fail "staging failed"
 install=${product[0]}
 entry=${product[1]}
-# The files in folders of 1,000, so that the folders left tell the progress.
-folders=$(((files + 999) / 1000))
+# The files in folders of 100, so that the folders left tell the progress.
+folders=$(((files + 99) / 100))
 (cd "$install" && seq -f 'f%g' 1 "$folders" | xargs mkdir &&
-    for folder in $(seq 1 "$folders"); do
-        (cd "f$folder" && seq -f '%g.dat' 1 1000 | xargs touch)
-    done) || fail "could not make $files files"
+    awk -v folders="$folders" 'BEGIN { for (f = 1; f <= folders; f++) for (i = 1; i <= 100; i++)
+        print "f" f "/" i ".dat" }' | xargs touch) || fail "could not make $files files"
 
 # Beside the product, all of which must outlive every run: another product's
 # entry and folder, another shortcut and start-menu folder, and a folder that

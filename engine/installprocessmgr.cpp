@@ -7,6 +7,7 @@
 #include "removalguard.h"
 #include "restartremoval.h"
 #include "shortcuts.h"
+#include "testhold.h"
 
 #include <QDir>
 #include <QFile>
@@ -115,6 +116,8 @@ void InstallProcessMgr::unInstall()
 
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
+    // The real-window tests close the window here, with all still to do.
+    Engine::holdForTest();
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.

@@ -96,6 +96,23 @@ private slots:
             << ":/fixtures/components.xml"
             << with(defaults(), {"guid={C0FFEE00-0000-4000-8000-000000000001}", "version=9.9",
                                  "components=Core=bin\\core.dll;Readme=;=only\\a\\path"});
+        // A product's identity written as CDATA, as some installer tools
+        // write every value; laid out on lines of their own.
+        QTest::newRow("identity as CDATA")
+            << "<c><GUID>\n  <![CDATA[{C0FFEE00-0000-4000-8000-00000000CDA7}]]>\n</GUID>"
+               "<SoftwareNameEN><![CDATA[Ferro & Vane <Pro>]]></SoftwareNameEN>"
+               "<ProgramName><![CDATA[Ferrovane.exe]]></ProgramName></c>"
+            << with(defaults(),
+                    {"guid={C0FFEE00-0000-4000-8000-00000000CDA7}", "nameEN=Ferro & Vane <Pro>",
+                     "installPath=Ferro & Vane <Pro>", "program=Ferrovane.exe"});
+        QTest::newRow("UTF-16LE with a mark and CR LF")
+            << ":/fixtures/utf16-crlf.xml"
+            << with(defaults(), {"guid={D0000000-0000-4000-8000-0000000016CF}", "nameCH=铁风帆不",
+                                 "program=Ferrovane.exe"});
+        QTest::newRow("6,000 levels between the keys")
+            << ":/fixtures/deep-nesting.xml"
+            << with(defaults(), {"guid={D0000000-0000-4000-8000-000000000DEE}", "version=6001",
+                                 "program=Deep.exe"});
         QTest::newRow("Chinese name in the local encoding")
             << "<c><SoftwareNameCH>铁翼工作室</SoftwareNameCH></c>"
             << with(defaults(), {"nameCH=铁翼工作室"});

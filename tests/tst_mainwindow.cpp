@@ -7,6 +7,8 @@
 #include "ui/mainwindow.h"
 #include "ui/uninstallcompletedpage.h"
 #include "ui/upperwidget.h"
+#include "uilib/cfancytitle.h"
+#include "uilib/cmodaltipdialog.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,6 +22,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <memory>
 
 using namespace appinstaller;
 
@@ -47,6 +50,8 @@ private slots:
     void cancelQuestion();
     void leftovers_data();
     void leftovers();
+    void dragByTitle_data();
+    void dragByTitle();
     void unshownStartsNothing();
 
 private:
@@ -305,6 +310,14 @@ void TestMainWindow::leftovers_data()
                                << QStringList{QStringLiteral("/the file that stayed.dll"),
                                               QStringLiteral("/programs")}
                                << deep;
+    // Five are all named; from six on the rest are counted.
+    QTest::newRow("five") << seven.mid(0, 5)
+                          << QStringList{QStringLiteral("format1.dll"),
+                                         QStringLiteral("format5.dll")}
+                          << "more";
+    QTest::newRow("six") << seven.mid(0, 6)
+                         << QStringList{QStringLiteral("format5.dll"), QStringLiteral("and 1 more")}
+                         << "format6.dll";
     QTest::newRow("seven") << seven
                            << QStringList{QStringLiteral("format1.dll"),
                                           QStringLiteral("format5.dll"),
@@ -343,6 +356,58 @@ void TestMainWindow::leftovers()
         QVERIFY(button->geometry().bottom() < label->geometry().top());
         QVERIFY(label->heightForWidth(label->width()) <= label->height());
     }
+}
+
+void TestMainWindow::dragByTitle_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QPoint>("grab"); // in the title bar, away from its button
+
+    QTest::newRow("progress page") << "progress" << QPoint(200, 30);
+    QTest::newRow("completion page") << "completion" << QPoint(5, 5);
+    QTest::newRow("dialog") << "dialog" << QPoint(40, 16);
+}
+
+// A left-button drag on the title keeps the grabbed point under the mouse;
+// after the release the mouse moves alone.
+void TestMainWindow::dragByTitle()
+{
+    QFETCH(QString, window);
+    QFETCH(QPoint, grab);
+
+    std::unique_ptr<Ulmora::CModalTipDialog> dialog;
+    QWidget* dragged = m_window;
+    QWidget* page = m_progress;
+    if (window == QLatin1String("completion")) {
+        m_window->onFinishedUnInstall();
+        page = m_completed;
+    } else if (window == QLatin1String("dialog")) {
+        dialog = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
+        dialog->show();
+        dragged = page = dialog.get();
+    }
+    QVERIFY(QTest::qWaitForWindowExposed(dragged));
+    auto* title = page->findChild<Ulmora::CFancyTitle*>();
+    QVERIFY(title && title->isVisible());
+    dragged->move(300, 200);
+    const QPoint start = dragged->pos();
+
+    const auto send = [title](QEvent::Type type, const QPoint& global, Qt::MouseButtons buttons) {
+        const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, title->mapFromGlobal(global), global, button, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(title, &event);
+    };
+    const QPoint pressed = title->mapToGlobal(grab);
+    send(QEvent::MouseButtonPress, pressed, Qt::LeftButton);
+    for (const QPoint& by : {QPoint(37, 21), QPoint(-150, 90), QPoint(0, -180)}) {
+        send(QEvent::MouseMove, pressed + by, Qt::LeftButton);
+        QCOMPARE(dragged->pos(), start + by);
+        QCOMPARE(title->mapToGlobal(grab), pressed + by);
+    }
+    send(QEvent::MouseButtonRelease, pressed + QPoint(0, -180), Qt::NoButton);
+    send(QEvent::MouseMove, pressed + QPoint(60, 60), Qt::NoButton);
+    QCOMPARE(dragged->pos(), start + QPoint(0, -180));
 }
 
 void TestMainWindow::unshownStartsNothing()

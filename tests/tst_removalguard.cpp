@@ -230,6 +230,13 @@ void TestRemovalGuard::installLocation_data()
                                                  << "" << true << LocationVerdict::NotAbsolute;
     QTest::newRow("win: program files") << "C:\\Program Files"
                                         << "" << true << LocationVerdict::Protected;
+    // The environment below has no ProgramFiles(x86): the usual place stands in.
+    QTest::newRow("win: 32-bit program files, variable unset")
+        << "C:\\Program Files (x86)"
+        << "" << true << LocationVerdict::Protected;
+    QTest::newRow("win: 32-bit common files, variable unset")
+        << "c:\\program files (x86)\\Common Files"
+        << "" << true << LocationVerdict::Protected;
     QTest::newRow("win: users folder, other case") << "c:\\users"
                                                    << "" << true << LocationVerdict::Protected;
     QTest::newRow("win: another profile") << "C:\\Users\\alice"

@@ -6,7 +6,9 @@
 #   close   the window's close button pressed during the removal
 #   client  the client program started while the confirmation is open
 # Every case but client ends with nothing of the product left, nothing else
-# touched; client with nothing touched at all.
+# touched; client with nothing touched at all. kill, twice and close start the
+# program with UNINSTALLER_TEST_HOLD: its removal waits at its start until the
+# test lets it go (wait_for_hold).
 #   hard_runs.sh CASE BINDIR [FILES]   (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
@@ -20,6 +22,7 @@ export QT_QPA_PLATFORM=xcb
 
 fail() {
     echo "$case_name: $*"
+    [ -s "$TMPDIR/shots/output" ] && sed 's/^/program: /' "$TMPDIR/shots/output" | tail -n 20
     exit 1
 }
 
@@ -30,12 +33,11 @@ mapfile -t product < <(stage_product "$root" "$bindir")
 [ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || fail "staging failed"
 install=${product[0]}
 entry=${product[1]}
-# The files in folders of 1,000, so that the folders left tell the progress.
-folders=$(((files + 999) / 1000))
+# The files in folders of 100, so that the folders left tell the progress.
+folders=$(((files + 99) / 100))
 (cd "$install" && seq -f 'f%g' 1 "$folders" | xargs mkdir &&
-    for folder in $(seq 1 "$folders"); do
-        (cd "f$folder" && seq -f '%g.dat' 1 1000 | xargs touch)
-    done) || fail "could not make $files files"
+    awk -v folders="$folders" 'BEGIN { for (f = 1; f <= folders; f++) for (i = 1; i <= 100; i++)
+        print "f" f "/" i ".dat" }' | xargs touch) || fail "could not make $files files"
 
 # Beside the product, all of which must outlive every run: another product's
 # entry and folder, another shortcut and start-menu folder, and a folder that
@@ -62,7 +64,7 @@ mkdir -p "$TMPDIR/shots"
 before=$(snapshot)
 
 files_left() { find "$install" -type f 2>/dev/null | wc -l; }
-folders_left() { find "$install" -mindepth 1 -maxdepth 1 -type d -name 'f*' 2>/dev/null | wc -l; }
+staged=$(files_left)
 
 # Nothing of the product left (the entry's file may stay, emptied), and the
 # rest of the sandbox as it was.
@@ -78,18 +80,36 @@ check_end() {
 }
 
 # start: runs the program as a child of this shell (for its exit status);
-# its pid in $started.
+# its pid in $started. Variables set on the call reach the program.
 start() {
     "$root/app/uninstaller" >>"$TMPDIR/shots/output" 2>&1 &
     started=$!
 }
 
 # confirm PID: waits for the confirmation and accepts it; prints the main
-# window. The first Return was seen lost after the kill, when X's focus had
-# fallen back to the root window (accept_confirmation retries).
+# window.
 confirm() {
-    local dialog
-    dialog=$(wait_for_window "$1" 30) && accept_confirmation "$1" "$dialog"
+    local dialog state
+    if dialog=$(wait_for_window "$1" 30) && accept_confirmation "$1" "$dialog"; then
+        return 0
+    fi
+    kill -0 "$1" 2>/dev/null && state="still running" || state="ended"
+    echo "process $1 (${dialog:+confirmation $dialog, }$state): $(xdotool search --pid "$1" 2>/dev/null |
+        while read -r id; do printf '%s %s; ' "$id" "$(xwininfo -id "$id" 2>/dev/null |
+            awk -F': ' '/Map State/ { print $2 }')"; done)" >&2
+    return 1
+}
+
+# wait_for_hold PID FILE: waits until the removal of PID, started with
+# UNINSTALLER_TEST_HOLD=FILE, holds at its start (it made FILE); removing FILE
+# lets it go on.
+wait_for_hold() {
+    local deadline=$((SECONDS + 60))
+    until [ -e "$2" ]; do
+        kill -0 "$1" 2>/dev/null || fail "process $1 ended before the removal began"
+        ((SECONDS < deadline)) || fail "the removal of process $1 never began"
+        sleep 0.01
+    done
 }
 
 # finish PID WINDOW: waits for the completion page, clicks its button; the
@@ -106,21 +126,27 @@ finish() {
 
 case "$case_name" in
 kill)
-    start
+    hold=$TMPDIR/shots/hold
+    UNINSTALLER_TEST_HOLD=$hold start
     pid=$started
     window=$(confirm "$pid") || fail "no main window"
-    # Half of the folders gone: in the middle of the first step.
+    wait_for_hold "$pid" "$hold"
+    # Let the removal go and kill it once its first folder is gone: in the
+    # middle of the first step with most of it still to do, however fast the
+    # walk and however slow this loop.
+    rm "$hold"
     deadline=$((SECONDS + 120))
-    while [ "$(folders_left)" -gt $((folders / 2)) ] && ((SECONDS < deadline)); do
-        sleep 0.01
+    while remaining=("$install"/f*) && [ "${#remaining[@]}" -ge "$folders" ] &&
+        ((SECONDS < deadline)); do
+        sleep 0.002
     done
     kill -KILL "$pid"
     wait "$pid" 2>/dev/null
     left=$(files_left)
-    { [ "$left" -gt 0 ] && [ "$left" -lt "$files" ]; } ||
-        fail "killed with $left of $files files left: not in the middle of the removal"
+    { [ "$left" -gt 0 ] && [ "$left" -lt "$staged" ]; } ||
+        fail "killed with $left of $staged files left: not in the middle of the removal"
     grep -q '^InstallLocation=' "$entry" || fail "the entry was gone after the kill"
-    echo "killed with $left of $files files left; the entry still there"
+    echo "killed with $left of $staged files left; the entry still there"
     start
     pid=$started
     window=$(confirm "$pid") || fail "the second run showed no main window"
@@ -129,13 +155,18 @@ kill)
     echo "kill: the second run found the entry, completed with 0, nothing left"
     ;;
 twice)
-    start
+    # Both held at the start of the removal until both windows are up, then
+    # let go together: the two walks overlap from their first file.
+    UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold1 start
     first=$started
-    start
+    UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold2 start
     second=$started
     window1=$(confirm "$first") || fail "no main window from the first"
     window2=$(confirm "$second") || fail "no main window from the second"
-    echo "both windows up with $(folders_left) of $folders folders left"
+    wait_for_hold "$first" "$TMPDIR/shots/hold1"
+    wait_for_hold "$second" "$TMPDIR/shots/hold2"
+    rm "$TMPDIR/shots/hold1" "$TMPDIR/shots/hold2"
+    echo "both windows up, both removals let go together"
     # One above the other, so that each can be seen and clicked.
     xdotool windowmove "$window1" 0 0 windowmove "$window2" 0 512
     finish "$first" "$window1"
@@ -144,13 +175,14 @@ twice)
     echo "twice: both completed with 0, nothing left"
     ;;
 close)
-    start
+    # The worker holds at the start of the removal while the hold file exists
+    # (UNINSTALLER_TEST_HOLD), so that the window is closed with all of the
+    # removal still to do, however fast the removal is.
+    hold=$TMPDIR/shots/hold
+    UNINSTALLER_TEST_HOLD=$hold start
     pid=$started
     window=$(confirm "$pid") || fail "no main window"
-    while [ "$(folders_left)" -ge "$folders" ]; do
-        kill -0 "$pid" 2>/dev/null || fail "ended before the removal began"
-        sleep 0.01
-    done
+    wait_for_hold "$pid" "$hold"
     read -r left top scale <<<"$(window_box "$window")"
     # The title bar's close button: 24 x 24 at the card's top right.
     xdotool mousemove --window "$window" "$(awk -v s="$scale" 'BEGIN { printf "%d", 704 * s }')" \
@@ -159,16 +191,17 @@ close)
     while xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && ((SECONDS < deadline)); do
         sleep 0.01
     done
-    left=$(files_left)
-    [ "$left" -gt 0 ] || fail "the files were gone before the window closed"
     kill -0 "$pid" 2>/dev/null || fail "the process ended with the window"
     xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && fail "the window stayed open"
-    echo "window closed with $left of $files files left; the process still running"
+    left=$(files_left)
+    [ "$left" -eq "$staged" ] || fail "$left of $staged files left while the removal was held"
+    echo "window closed with the removal held; the process still running"
+    rm "$hold"
     wait_for_exit "$pid" 120
     status=$?
     [ "$status" -eq 0 ] || fail "ended with $status, expected 0"
     check_end
-    echo "close: the removal completed before the process ended with 0, nothing left"
+    echo "close: the removal completed after the window closed; the process ended with 0, nothing left"
     ;;
 client)
     # The client lives in the install folder; a copy of sleep stands in.
@@ -182,7 +215,7 @@ client)
     # Accepted, the program looks again and warns instead of removing.
     warning=$(accept_confirmation "$pid" "$dialog") || fail "no window after the confirmation"
     for try in 1 2 3 4 5; do
-        xdotool key --window "$warning" Return 2>/dev/null
+        press_return "$warning"
         sleep 0.5
         kill -0 "$pid" 2>/dev/null || break
     done
@@ -193,7 +226,7 @@ client)
     wait "$client_pid" 2>/dev/null
     [ "$status" -eq 255 ] || fail "ended with $status, expected 255 (-1)"
     left=$(files_left)
-    [ "$left" -ge "$files" ] || fail "only $left of $files files left"
+    [ "$left" -eq "$staged" ] || fail "only $left of $staged files left"
     grep -q InstallLocation "$entry" || fail "the entry was cleared"
     after=$(snapshot)
     [ "$before" = "$after" ] || fail "touched beside the product"

@@ -23,7 +23,7 @@ screenshot "$shot" && [ -s "$shot" ] || { echo "no screenshot"; exit 1; }
 # More than a blank screen: the warning's card and text make many colours.
 colours=$(convert-im6.q16 "$shot" -format %k info: 2>/dev/null || echo 0)
 [ "$colours" -gt 8 ] || { echo "the screenshot shows almost nothing ($colours colours)"; exit 1; }
-xdotool key --window "$window" Return
+press_return "$window" || { echo "could not focus the window"; exit 1; }
 wait_for_exit "$pid" 30
 status=$?
 [ "$status" -eq 255 ] || { echo "exit status $status, expected 255"; exit 1; }

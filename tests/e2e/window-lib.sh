@@ -183,12 +183,11 @@ main_window() {
 }
 
 # accept_confirmation PID DIALOG: presses Return on the confirmation until the
-# main window shows and prints its id. Without a window manager X's focus can
-# fall back to the root window and the first key go nowhere.
+# main window shows and prints its id (tries again if a key went nowhere).
 accept_confirmation() {
     local pid=$1 dialog=$2 try window
     for try in 1 2 3 4 5; do
-        xdotool key --window "$dialog" Return 2>/dev/null
+        press_return "$dialog"
         if window=$(main_window "$pid" "$dialog" 3); then
             [ "$try" -eq 1 ] || echo "process $pid: Return pressed $try times" >&2
             echo "$window"

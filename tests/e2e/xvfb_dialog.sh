@@ -14,8 +14,7 @@ window=$(wait_for_window "$pid" 30) || { echo "no window appeared"; exit 1; }
 shot="${TMPDIR:-/tmp}/dialog.png"
 screenshot "$shot" || { echo "no screenshot"; exit 1; }
 [ -s "$shot" ] || { echo "empty screenshot"; exit 1; }
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-xdotool key --window "$window" Return
+press_return "$window" || { echo "could not focus the window"; exit 1; }
 wait_for_exit "$pid" 30
 status=$?
 [ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }

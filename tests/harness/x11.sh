@@ -17,6 +17,17 @@ wait_for_window() {
     return 1
 }
 
+# press_return WINDOW: gives WINDOW the keyboard focus and presses Return
+# there, press and release both through XTEST. "xdotool key --window" sends
+# to a window without the focus by XSendEvent, and re-checks the focus for the
+# release: when the press has closed the window, the release goes to the gone
+# window, the server keeps Return held down and repeats it into the next
+# window under the pointer, such as the next run's confirmation.
+press_return() {
+    timeout 5 xdotool windowfocus --sync "$1" 2>/dev/null || return 1
+    xdotool key Return
+}
+
 # wait_for_exit PID [SECONDS]: waits for a child process and returns its exit
 # status; kills it and returns 124 when time runs out.
 wait_for_exit() {

@@ -15,6 +15,8 @@
 #include <QMutexLocker>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace appinstaller
 {
 
@@ -59,43 +61,46 @@ bool isShortcutFile(const QString& name)
            name.compare(QLatin1String("desktop.ini"), Qt::CaseInsensitive) == 0;
 }
 
-// Whether folder holds nothing but shortcuts, in it or in folders below it.
-bool holdsOnlyShortcuts(const QString& folder)
+// Every file in folder and in the folders below it, never entering a link;
+// sawLink tells whether one was met.
+QFileInfoList filesBelow(const QString& folder, bool& sawLink)
 {
+    QFileInfoList files;
     QStringList folders{folder};
+    sawLink = false;
     for (int i = 0; i < folders.size(); ++i) {
         const QFileInfoList list = QDir(folders.at(i))
                                        .entryInfoList(QDir::AllEntries | QDir::Hidden |
                                                       QDir::System | QDir::NoDotAndDotDot);
         for (const QFileInfo& entry : list) {
             if (Platform::isLinkOrJunction(entry))
-                return false;
-            if (entry.isDir())
+                sawLink = true;
+            else if (entry.isDir())
                 folders << entry.filePath();
-            else if (!isShortcutFile(entry.fileName()))
-                return false;
+            else
+                files << entry;
         }
     }
-    return true;
+    return files;
+}
+
+// Whether folder holds nothing but shortcuts, in it or in folders below it.
+bool holdsOnlyShortcuts(const QString& folder)
+{
+    bool sawLink = false;
+    const QFileInfoList files = filesBelow(folder, sawLink);
+    return !sawLink && std::all_of(files.begin(), files.end(), [](const QFileInfo& file) {
+        return isShortcutFile(file.fileName());
+    });
 }
 
 // Removes the shortcuts inside folder (and its folders), nothing else.
 void removeShortcutsIn(const QString& folder)
 {
-    QStringList folders{folder};
-    for (int i = 0; i < folders.size(); ++i) {
-        const QFileInfoList list = QDir(folders.at(i))
-                                       .entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                      QDir::System | QDir::NoDotAndDotDot);
-        for (const QFileInfo& entry : list) {
-            if (Platform::isLinkOrJunction(entry))
-                continue;
-            if (entry.isDir())
-                folders << entry.filePath();
-            else if (isShortcutFile(entry.fileName()))
-                QFile::remove(entry.filePath());
-        }
-    }
+    bool sawLink = false;
+    for (const QFileInfo& file : filesBelow(folder, sawLink))
+        if (isShortcutFile(file.fileName()))
+            QFile::remove(file.filePath());
 }
 
 } // namespace

@@ -140,6 +140,18 @@ bool entryExists(const QString& path);
 // Removes a link or junction itself, never what it points to.
 bool removeLink(const QString& path);
 
+// What a path leads to, whatever it is called: device and inode on Linux,
+// volume serial number and file id on Windows. Invalid when it cannot be read.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 file = 0;
+    bool valid = false;
+    bool operator==(const FileIdentity& other) const
+    {
+        return valid && other.valid && device == other.device && file == other.file;
+    }
+};
+
 // What removing a folder's contents left behind.
 struct FolderRemoval {
     bool complete = true;         // everything inside went, removeLast included
@@ -157,22 +169,13 @@ struct FolderRemoval {
 // ("Client.exe", "bin/Client.exe"): they go after everything else, and only
 // when everything else went, so that an interrupted or partial removal keeps
 // them (with the folder holding them). A folder that is a link, or cannot be
-// opened, is left and counts as not removed.
-FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast = {});
+// opened, is left and counts as not removed; so is one that is not expected
+// (when valid): the folder judged may not be what the path leads to by now.
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast = {},
+                                   const FileIdentity& expected = FileIdentity());
 
 // --- file identity and file systems ----------------------------------------
 
-// What a path leads to, whatever it is called: device and inode on Linux,
-// volume serial number and file id on Windows. Invalid when it cannot be read.
-struct FileIdentity {
-    quint64 device = 0;
-    quint64 file = 0;
-    bool valid = false;
-    bool operator==(const FileIdentity& other) const
-    {
-        return valid && other.valid && device == other.device && file == other.file;
-    }
-};
 FileIdentity fileIdentity(const QString& path);
 
 // True when path, as resolved through links, is the root of a file system or

@@ -561,7 +561,8 @@ private:
 
 } // namespace
 
-FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast)
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
+                                   const FileIdentity& expected)
 {
     // As rm does: every name is removed relative to its open folder, so the
     // system never looks the whole path up again for each file, and a
@@ -573,8 +574,14 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
         result.complete = errno == ENOENT;
         return result;
     }
+    // The folder that was judged, not one a folder above it, swapped for a
+    // link since, leads to now.
+    struct stat opened;
+    const bool judged = !expected.valid ||
+                        (::fstat(fd, &opened) == 0 && quint64(opened.st_dev) == expected.device &&
+                         quint64(opened.st_ino) == expected.file);
     const MountOf mount = mountOf(fd, "", AT_EMPTY_PATH);
-    DIR* top = mount.valid ? ::fdopendir(fd) : nullptr;
+    DIR* top = judged && mount.valid ? ::fdopendir(fd) : nullptr;
     if (!top) {
         ::close(fd);
         result.complete = false;

@@ -165,13 +165,18 @@ QStringList qtPaths(const std::vector<std::wstring>& paths)
 
 } // namespace
 
-FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast)
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
+                                   const FileIdentity& expected)
 {
     std::vector<std::wstring> last;
     for (const QString& name : removeLast)
         last.push_back(QDir::toNativeSeparators(name).toStdWString());
+    Win32::Identity identity;
+    identity.volume = expected.device;
+    identity.file = expected.file;
+    identity.valid = expected.valid;
     const Win32::ContentsRemoval removal =
-        Win32::removeFolderContents(nativePath(folder).c_str(), last);
+        Win32::removeFolderContents(nativePath(folder).c_str(), last, identity);
     FolderRemoval result;
     result.complete = removal.complete;
     result.otherFileSystems = qtPaths(removal.otherFileSystems);

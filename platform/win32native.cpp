@@ -665,8 +665,14 @@ EntryKind entryKind(unsigned long attributes, unsigned long reparseTag,
     return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? EntryKind::Folder : EntryKind::File;
 }
 
+namespace
+{
+Identity identityOf(HANDLE handle);
+} // namespace
+
 ContentsRemoval removeFolderContents(const wchar_t* folder,
-                                     const std::vector<std::wstring>& removeLast)
+                                     const std::vector<std::wstring>& removeLast,
+                                     const Identity& expected)
 {
     ContentsRemoval result;
     const std::wstring top = trimmed(folder);
@@ -686,6 +692,15 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
         (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         result.complete = false;
         return result;
+    }
+    // The folder that was judged, not one a folder above it, swapped for a
+    // junction since, leads to now.
+    if (expected.valid) {
+        const Identity opened = identityOf(handle.get());
+        if (!opened.valid || opened.volume != expected.volume || opened.file != expected.file) {
+            result.complete = false;
+            return result;
+        }
     }
     const Deferred deferred = deferredEntries(removeLast);
     FolderWalk(top, result).run(handle, nullptr, &deferred);

@@ -96,20 +96,22 @@ struct ContentsRemoval {
 // system has them; otherwise a read-only file with a single name loses the
 // attribute through its handle). removeLast holds names relative to folder,
 // one or two deep, separated by '\\'. Reported paths are folder, as given,
-// followed by '\\' and the names below it.
+// followed by '\\' and the names below it. With expected valid, the folder
+// opened must be that one (volume and file id), else nothing is touched.
+struct Identity {
+    unsigned long long volume = 0;
+    unsigned long long file = 0;
+    bool valid = false;
+};
 ContentsRemoval removeFolderContents(const wchar_t* folder,
-                                     const std::vector<std::wstring>& removeLast);
+                                     const std::vector<std::wstring>& removeLast,
+                                     const Identity& expected = Identity());
 
 // The deepest folders the walk keeps open at once; what lies deeper stays.
 constexpr int kMaxOpenFolders = 256;
 
 // The volume serial number and file id of what path leads to (links
 // followed); valid false when it cannot be opened.
-struct Identity {
-    unsigned long long volume = 0;
-    unsigned long long file = 0;
-    bool valid = false;
-};
 Identity fileIdentity(const wchar_t* path);
 
 // True for a volume root, a folder a volume is mounted in, a path that lies

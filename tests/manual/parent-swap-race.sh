@@ -1,6 +1,6 @@
 #!/bin/bash
 # Not part of the suite (a race: it hits in about one run of 30-60).
-#   tests/harness/run-test.sh --sandbox -- bash tests/manual/parent-swap-race.sh "$PWD/build" 60
+#   tests/harness/run-test.sh --sandbox -- bash "$PWD/tests/manual/parent-swap-race.sh" "$PWD/build" 60
 # The parent of the install location flips between the product's folder and
 # another folder with a same-named child: the check judges one, the walk
 # empties the other. Counts the runs in which the other one lost files.

@@ -410,6 +410,9 @@ void TestInstallProcessMgr::nothingElseGoes_data()
     QTest::newRow("another product inside, recorded through a link")
         << install << "%S/programs-link/Ferrovane/lib"
         << "app" << otherProducts;
+    QTest::newRow("another product inside, recorded through a link, not there")
+        << install << "%S/programs-link/Ferrovane/lib/Other"
+        << "app" << otherProducts;
     QTest::newRow("both recorded through a link") << "%S/programs-link/Ferrovane"
                                                   << "%S/programs-link/Ferrovane/lib"
                                                   << "app" << otherProducts;

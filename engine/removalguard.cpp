@@ -270,7 +270,9 @@ QString resolvedThroughLinks(const QString& path, const PathRules& rules)
         if (slash < 0 || isRootPath(head))
             break;
         rest.prepend(head.mid(slash + 1));
-        head = slash == 0 ? head.left(1) : head.left(slash);
+        // A root keeps its '/': "C:" is the drive's current folder.
+        const bool root = slash == 0 || (slash == 2 && head.at(1) == QLatin1Char(':'));
+        head = head.left(root ? slash + 1 : slash);
     }
     return QString();
 }

@@ -249,6 +249,36 @@ QString clientInside(const QString& location, const QString& clientName)
     return QString();
 }
 
+namespace
+{
+
+// An absolute path with its deepest existing folder resolved through links
+// and the rest appended as written; empty for a relative path or when
+// nothing of it exists.
+QString resolvedThroughLinks(const QString& path, const PathRules& rules)
+{
+    if (!isAbsoluteLocation(normalizedPath(path, rules), rules))
+        return QString();
+    QString head = removalPath(path);
+    QStringList rest;
+    while (!head.isEmpty()) {
+        const QString resolved = Platform::resolvedPath(head);
+        if (!resolved.isEmpty())
+            return rest.isEmpty() ? resolved
+                                  : resolved + QLatin1Char('/') + rest.join(QLatin1Char('/'));
+        const int slash = head.lastIndexOf(QLatin1Char('/'));
+        if (slash < 0 || isRootPath(head))
+            break;
+        rest.prepend(head.mid(slash + 1));
+        // A root keeps its '/': "C:" is the drive's current folder.
+        const bool root = slash == 0 || (slash == 2 && head.at(1) == QLatin1Char(':'));
+        head = head.left(root ? slash + 1 : slash);
+    }
+    return QString();
+}
+
+} // namespace
+
 LocationFacts locationFacts(const QString& location, const QString& clientName)
 {
     const PathRules rules = hostPathRules();
@@ -266,7 +296,15 @@ LocationFacts locationFacts(const QString& location, const QString& clientName)
         isSameOrAncestor(normalizedPath(resolved, rules), normalizedPath(programFolder, rules),
                          rules.caseSensitivity);
     facts.mountPoint = Platform::isMountPoint(resolved);
-    facts.otherEntries = appinstaller::UninstallRegistry::getInstance()->otherInstallLocations();
+    // As recorded and as resolved: another product recorded through a link
+    // (or a short name) lives where its path leads, not where it reads.
+    for (const QString& other :
+         appinstaller::UninstallRegistry::getInstance()->otherInstallLocations()) {
+        facts.otherEntries << other;
+        const QString resolvedOther = resolvedThroughLinks(other, rules);
+        if (!resolvedOther.isEmpty())
+            facts.otherEntries << resolvedOther;
+    }
     for (QString folder = normalizedPath(resolved, rules); !folder.isEmpty();) {
         facts.identities << Platform::fileIdentity(folder);
         if (isRootPath(folder))

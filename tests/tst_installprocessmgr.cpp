@@ -52,8 +52,9 @@ class TestInstallProcessMgr : public QObject
 {
     Q_OBJECT
 
-    QString m_root;  // the sandbox
-    QString m_stage; // this case's installation, inside it
+    QString m_root;                        // the sandbox
+    QString m_stage;                       // this case's installation, inside it
+    QString m_app = QStringLiteral("app"); // where the uninstaller runs from, in the stage
 
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
     void stage(const QString& location, const QString& nameEN, const QString& nameCH,
@@ -69,6 +70,8 @@ private slots:
     void runs_data();
     void runs();
     void refusedRemovalIsRecorded();
+    void nothingElseGoes_data();
+    void nothingElseGoes();
 };
 
 void TestInstallProcessMgr::initTestCase()
@@ -81,6 +84,7 @@ void TestInstallProcessMgr::init()
 {
     // HOME, XDG_DATA_HOME and the stage all live in stage/, made afresh.
     m_stage = m_root + QStringLiteral("/stage");
+    m_app = QStringLiteral("app");
     QVERIFY(QDir(m_stage).removeRecursively());
     QVERIFY(QDir().mkpath(m_stage));
     qputenv("HOME", QFile::encodeName(m_stage + QStringLiteral("/home")));
@@ -94,7 +98,7 @@ void TestInstallProcessMgr::init()
 void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN,
                                   const QString& nameCH, const QString& sibling)
 {
-    const QString app = m_stage + QStringLiteral("/app");
+    const QString app = m_stage + QLatin1Char('/') + m_app;
     QVERIFY(QDir().mkpath(app));
     QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/uninstallrun"),
                         app + QStringLiteral("/uninstallrun")));
@@ -125,6 +129,9 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
     QVERIFY(
         QFile::link(m_stage + QStringLiteral("/outside"), install + QStringLiteral("/link-out")));
     QVERIFY(QFile::link(m_stage + QStringLiteral("/home"), m_stage + QStringLiteral("/home-link")));
+    QVERIFY(QFile::link(m_stage + QStringLiteral("/programs"),
+                        m_stage + QStringLiteral("/programs-link")));
+    QVERIFY(QFile::link(install, m_stage + QStringLiteral("/install-link")));
 
     const QString desktop = m_stage + QStringLiteral("/home/Desktop/");
     const QString publicDesktop = Platform::allUsersDesktop();
@@ -146,7 +153,7 @@ QStringList TestInstallProcessMgr::run(const QStringList& prefix)
     QProcess process;
     // From the stage: a relative location would name the install folder.
     process.setWorkingDirectory(m_stage);
-    const QString program = m_stage + QStringLiteral("/app/uninstallrun");
+    const QString program = m_stage + QLatin1Char('/') + m_app + QStringLiteral("/uninstallrun");
     if (prefix.isEmpty())
         process.start(program, QStringList());
     else
@@ -387,6 +394,60 @@ void TestInstallProcessMgr::refusedRemovalIsRecorded()
     QVERIFY(QFileInfo::exists(locked + QStringLiteral("/in-use.dll")));
     QVERIFY(!QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane/lib")));
     QVERIFY(!QFileInfo::exists(m_stage + QStringLiteral("/home/Desktop/Ferrovane.lnk")));
+}
+
+// Whatever is staged, what is not the product's stays, and while the install
+// folder stays so does the entry, with the folder in the record.
+void TestInstallProcessMgr::nothingElseGoes_data()
+{
+    QTest::addColumn<QString>("location");
+    QTest::addColumn<QString>("sibling"); // another product's recorded location
+    QTest::addColumn<QString>("app");     // the uninstaller's folder in the stage
+    QTest::addColumn<QStringList>("kept");
+
+    const QString install = QStringLiteral("%S/programs/Ferrovane");
+    const QStringList otherProducts{QStringLiteral("programs/Ferrovane/lib/a.dll")};
+    QTest::newRow("another product inside, recorded through a link")
+        << install << "%S/programs-link/Ferrovane/lib"
+        << "app" << otherProducts;
+    QTest::newRow("another product inside, recorded through a link, not there")
+        << install << "%S/programs-link/Ferrovane/lib/Other"
+        << "app" << otherProducts;
+    QTest::newRow("both recorded through a link") << "%S/programs-link/Ferrovane"
+                                                  << "%S/programs-link/Ferrovane/lib"
+                                                  << "app" << otherProducts;
+    QTest::newRow("location is a link to the install folder") << "%S/install-link"
+                                                              << "%S/programs"
+                                                              << "app" << QStringList();
+    QTest::newRow("location with a leading blank") << " %S/programs/Ferrovane"
+                                                   << "%S/programs"
+                                                   << "app" << QStringList();
+    QTest::newRow("uninstaller deep inside the location")
+        << "%S/work"
+        << "%S/programs"
+        << "work/tools/x/app" << QStringList{QStringLiteral("work/thesis.txt")};
+}
+
+void TestInstallProcessMgr::nothingElseGoes()
+{
+    QFETCH(QString, location);
+    QFETCH(QString, sibling);
+    QFETCH(QString, app);
+    QFETCH(QStringList, kept);
+
+    m_app = app;
+    stage(location, QStringLiteral("Ferrovane"), QStringLiteral("铁风帆"), sibling);
+    QVERIFY(writeFile(m_stage + QStringLiteral("/work/thesis.txt")));
+    const QStringList output = run();
+    QVERIFY2(output.value(4) == QStringLiteral("finished"),
+             qPrintable(output.join(QLatin1Char('\n'))));
+    for (const QString& path : kept)
+        QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + path), qPrintable(path));
+    if (QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane/bin/Ferrovane.exe"))) {
+        QVERIFY2(UninstallRegistry::getInstance()->hasEntry(kGuid.toStdString()),
+                 "the entry went while the install folder stayed");
+        QVERIFY2(output.size() > 5, "the install folder stayed unreported");
+    }
 }
 
 QTEST_GUILESS_MAIN(TestInstallProcessMgr)

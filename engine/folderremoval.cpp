@@ -44,21 +44,31 @@ bool removeFolderTree(const QString& path)
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName)
 {
     InstallFolderRemoval result;
-    result.verdict = checkInstallLocation(location, clientName);
+    Platform::FileIdentity judged;
+    result.verdict = checkInstallLocation(location, clientName, &judged);
     const QString path = withoutFinalSeparators(removalPath(location));
     if (result.verdict != LocationVerdict::Remove) {
-        result.removed = location.trimmed().isEmpty() || !QFileInfo::exists(path);
+        // Gone only when nothing was recorded, or nothing is there: a
+        // relative path would be looked up from the working folder.
+        const PathRules rules = hostPathRules();
+        result.removed = location.trimmed().isEmpty() ||
+                         (isAbsoluteLocation(normalizedPath(location, rules), rules) &&
+                          !Platform::entryExists(path));
         return result;
     }
     if (Platform::isLinkOrJunction(path)) {
-        // Judged through the link: only the link goes.
-        result.removed = Platform::removeLink(path);
+        // The entry names a link, not the product's folder: removing the
+        // link would lose the folder, removing the folder is not what the
+        // entry says. Both stay, and so does the entry.
+        result.verdict = LocationVerdict::NotOwned;
         return result;
     }
     const QString client = clientInside(path, clientName);
-    result.contents = Platform::removeFolderContents(path, client.isEmpty() ? QStringList()
-                                                                            : QStringList{client});
-    result.removed = QDir().rmdir(path) || !QFileInfo::exists(path);
+    // By the folder judged: the walk refuses anything else the path may
+    // lead to by now.
+    result.contents = Platform::removeFolderContents(
+        path, client.isEmpty() ? QStringList() : QStringList{client}, judged);
+    result.removed = QDir().rmdir(path) || !Platform::entryExists(path);
     return result;
 }
 

@@ -292,9 +292,14 @@ LocationFacts locationFacts(const QString& location, const QString& clientName)
         QCoreApplication::instance()
             ? Platform::resolvedPath(QCoreApplication::applicationDirPath())
             : QString();
+    // The uninstaller in the folder itself or one folder below, as the
+    // client: not any folder above it, however high.
+    const QString own = normalizedPath(programFolder, rules);
+    const QString top = normalizedPath(resolved, rules);
     facts.holdsProgram =
-        isSameOrAncestor(normalizedPath(resolved, rules), normalizedPath(programFolder, rules),
-                         rules.caseSensitivity);
+        !own.isEmpty() && (own.compare(top, rules.caseSensitivity) == 0 ||
+                           normalizedPath(own.left(own.lastIndexOf(QLatin1Char('/'))), rules)
+                                   .compare(top, rules.caseSensitivity) == 0);
     facts.mountPoint = Platform::isMountPoint(resolved);
     // As recorded and as resolved: another product recorded through a link
     // (or a short name) lives where its path leads, not where it reads.
@@ -409,7 +414,8 @@ QString removalPath(const QString& location)
     return QDir::cleanPath(QDir::fromNativeSeparators(location));
 }
 
-LocationVerdict checkInstallLocation(const QString& location, const QString& clientName)
+LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
+                                     Platform::FileIdentity* judged)
 {
     // Resolve what will really be removed, through every link on the way.
     const QString path = removalPath(location);
@@ -419,8 +425,10 @@ LocationVerdict checkInstallLocation(const QString& location, const QString& cli
     const LocationVerdict verdict = judgeInstallLocation(location, resolved, folders, rules);
     if (verdict != LocationVerdict::Remove || resolved.isEmpty())
         return verdict;
-    return judgeOwnership(normalizedPath(resolved, rules), locationFacts(path, clientName), folders,
-                          rules);
+    const LocationFacts facts = locationFacts(path, clientName);
+    if (judged && !facts.identities.isEmpty())
+        *judged = facts.identities.first();
+    return judgeOwnership(normalizedPath(resolved, rules), facts, folders, rules);
 }
 
 bool isUsableProductName(const QString& name)

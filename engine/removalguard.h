@@ -55,7 +55,7 @@ struct ProtectedFolders {
 // judgeOwnership().
 struct LocationFacts {
     bool holdsClient = false;  // the client program at its top level or one folder below
-    bool holdsProgram = false; // this uninstaller's own folder lies inside it
+    bool holdsProgram = false; // this uninstaller's own folder is it or one folder below
     bool mountPoint = false;   // see Platform::isMountPoint()
     QStringList otherEntries;  // the locations other uninstall entries record
     // The location itself, then each folder above it, as resolved.
@@ -116,7 +116,10 @@ ProtectedFolders protectedFolders();
 QString removalPath(const QString& location);
 
 // judgeInstallLocation(), then judgeOwnership(), for this machine.
-LocationVerdict checkInstallLocation(const QString& location, const QString& clientName);
+// judged, when given, receives the identity of the folder judged (valid only
+// for Remove): what a removal must find when it opens the location.
+LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
+                                     Platform::FileIdentity* judged = nullptr);
 
 // A shortcut or start-menu name that stays a single entry in its folder and
 // that Windows would take as written: not empty, no separator, none of

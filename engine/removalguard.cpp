@@ -205,8 +205,9 @@ ProtectedFolders protectedFolders()
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     folders << locationsToProtect(listed, programFolder, rules);
     folders << Platform::systemFolders();
-    // The desktop shared by all users holds the product's shortcuts, never the product.
-    folders << Platform::allUsersDesktop();
+    // The desktop and start menu shared by all users hold the product's
+    // shortcuts, never the product.
+    folders << Platform::allUsersDesktop() << Platform::allUsersStartMenu();
 
     // Each as written and as resolved through links and junctions.
     const auto withResolved = [&rules](const QStringList& list) {

@@ -83,6 +83,11 @@ unsigned long long currentProcessId()
     return static_cast<unsigned long long>(::getpid());
 }
 
+NativeName nativeProcessName(const QString& name)
+{
+    return name.toLocal8Bit().toStdString();
+}
+
 int nativeArchitecture()
 {
     return architectureFromCpuName(QSysInfo::currentCpuArchitecture());
@@ -97,6 +102,18 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
 QString allUsersDesktop()
 {
     return standinWindowsPath(standinRoot(), QStringLiteral("C:/Users/Public/Desktop/"));
+}
+
+QString allUsersStartMenu()
+{
+    return standinWindowsPath(
+        standinRoot(), QStringLiteral("C:/ProgramData/Microsoft/Windows/Start Menu/Programs"));
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 QString homeFolder()

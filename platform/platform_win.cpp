@@ -15,6 +15,11 @@ std::vector<ProcessRecord> runningProcesses()
     return Win32::snapshotProcesses();
 }
 
+NativeName nativeProcessName(const QString& name)
+{
+    return name.toStdWString();
+}
+
 unsigned long long currentProcessId()
 {
     return Win32::currentProcessId();
@@ -30,9 +35,36 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
     return std::make_unique<QSettings>(keyPath, QSettings::NativeFormat);
 }
 
+namespace
+{
+
+QString knownFolder(Win32::KnownFolder folder, const QString& fallback)
+{
+    const std::wstring path = Win32::knownFolderPath(folder);
+    if (path.empty())
+        return fallback;
+    return QDir::fromNativeSeparators(QString::fromStdWString(path));
+}
+
+} // namespace
+
 QString allUsersDesktop()
 {
-    return QStringLiteral("C:/Users/Public/Desktop/");
+    QString folder =
+        knownFolder(Win32::KnownFolder::PublicDesktop, QStringLiteral("C:/Users/Public/Desktop"));
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+QString allUsersStartMenu()
+{
+    QString folder =
+        knownFolder(Win32::KnownFolder::CommonPrograms,
+                    QStringLiteral("C:/ProgramData/Microsoft/Windows/Start Menu/Programs"));
+    while (folder.size() > 3 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
 }
 
 QString homeFolder()
@@ -81,6 +113,11 @@ bool isLinkOrJunction(const QFileInfo& entry)
     // Not QFileInfo::isSymLink(): it is true for .lnk shortcut files and false
     // for junctions, the opposite of what removal needs.
     return isLinkOrJunction(entry.filePath());
+}
+
+bool entryExists(const QString& path)
+{
+    return Win32::entryExists(nativePath(path).c_str());
 }
 
 bool removeLink(const QString& path)

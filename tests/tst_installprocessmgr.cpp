@@ -124,12 +124,15 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
     const QString desktop = m_stage + QStringLiteral("/home/Desktop/");
     const QString publicDesktop = Platform::allUsersDesktop();
     const QString menu = m_stage + QStringLiteral("/data/applications/");
+    const QString publicMenu = Platform::allUsersStartMenu() + QLatin1Char('/');
     for (const QString& name : {nameEN, nameCH, QStringLiteral("Other")}) {
         if (!Engine::isUsableProductName(name))
             continue;
         QVERIFY(writeFile(desktop + name + QStringLiteral(".lnk")));
         QVERIFY(writeFile(publicDesktop + name + QStringLiteral(".lnk")));
-        QVERIFY(writeFile(menu + name + QStringLiteral("/sub/") + name + QStringLiteral(".lnk")));
+        for (const QString& folder : {menu, publicMenu})
+            QVERIFY(
+                writeFile(folder + name + QStringLiteral("/sub/") + name + QStringLiteral(".lnk")));
     }
     QVERIFY(writeFile(m_stage + QStringLiteral("/data/sentinel")));
     QVERIFY(writeFile(menu + QStringLiteral("a/b/sentinel")));
@@ -210,15 +213,15 @@ void TestInstallProcessMgr::runs_data()
     QTest::addColumn<QStringList>("left"); // the record
 
     const QString install = QStringLiteral("%S/programs/Ferrovane");
-    const QStringList all =
-        utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk", "home/Desktop/铁风帆.lnk",
-                  "data/applications/Ferrovane", "data/applications/铁风帆"});
+    const QStringList all = utf8List(
+        {"programs/Ferrovane", "home/Desktop/Ferrovane.lnk", "home/Desktop/铁风帆.lnk",
+         "data/applications/Ferrovane", "data/applications/铁风帆",
+         "data/appinstaller/windows/C/ProgramData/Microsoft/Windows/Start Menu/Programs/Ferrovane",
+         "data/appinstaller/windows/C/ProgramData/Microsoft/Windows/Start Menu/Programs/铁风帆"});
     const QStringList shortcuts = all.mid(1);
     QTest::newRow("the product") << install << "铁风帆" << all << QStringList();
     QTest::newRow("equal names") << install << "Ferrovane"
-                                 << utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk",
-                                              "data/applications/Ferrovane"})
-                                 << QStringList();
+                                 << QStringList{all[0], all[1], all[3], all[5]} << QStringList();
     QTest::newRow("already gone") << "%S/programs/Gone"
                                   << "铁风帆" << shortcuts << QStringList();
     // Refused locations: nothing of them goes, the rest of the run does.
@@ -270,6 +273,8 @@ void TestInstallProcessMgr::runs()
                              "data/applications/a/b/sentinel", "app/AppConfig.xml"})
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + QLatin1String(kept)), kept);
     QVERIFY(QFileInfo::exists(Platform::allUsersDesktop() + QStringLiteral("Other.lnk")));
+    QVERIFY(
+        QFileInfo::exists(Platform::allUsersStartMenu() + QStringLiteral("/Other/sub/Other.lnk")));
     QVERIFY(UninstallRegistry::getInstance()->hasEntry("{SIBLING}"));
 }
 

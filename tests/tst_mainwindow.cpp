@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
@@ -313,8 +314,11 @@ void TestMainWindow::leftovers_data()
     const QString a = QStringLiteral("/programs/Ferrovane");
     const QString b = QStringLiteral("/desktop/Ferrovane.lnk");
     QTest::newRow("empty") << QVector<LeftoverItem>{} << QStringList{} << "could not";
+    // The note shows paths as the system writes them.
     QTest::newRow("two paths") << QVector<LeftoverItem>{{a, false}, {b, false}}
-                               << QStringList{QStringLiteral("could not be removed"), a, b}
+                               << QStringList{QStringLiteral("could not be removed"),
+                                              QDir::toNativeSeparators(a),
+                                              QDir::toNativeSeparators(b)}
                                << "Windows restarts";
     // Long paths are shortened until everything fits below the button.
     QVector<LeftoverItem> seven;

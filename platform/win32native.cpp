@@ -5,6 +5,8 @@
 #endif
 #include <windows.h>
 
+// The FOLDERID_* values defined here rather than taken from libuuid.
+#include <initguid.h>
 #include <knownfolders.h>
 #include <shlobj.h>
 #include <tlhelp32.h>

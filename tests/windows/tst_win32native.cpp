@@ -105,6 +105,33 @@ std::string narrow(const std::wstring& text)
     return result;
 }
 
+// A shortcut file is there until it is removed, whatever its name ends in;
+// the shared folders come from the system.
+void checkEntriesAndFolders(const std::wstring& folder)
+{
+    using namespace Platform::Win32;
+    const std::wstring shortcut = folder + L"Probe.lnk";
+    const HANDLE handle = ::CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+    check(entryExists(shortcut.c_str()), "entryExists(\"Probe.lnk\") while it is there");
+    ::DeleteFileW(shortcut.c_str());
+    check(!entryExists(shortcut.c_str()), "entryExists(\"Probe.lnk\") false once removed");
+    check(entryExists(folder.c_str()), "entryExists() of a folder");
+
+    for (const auto& known : {std::make_pair(KnownFolder::PublicDesktop, "PublicDesktop"),
+                              std::make_pair(KnownFolder::CommonPrograms, "CommonPrograms")}) {
+        const std::wstring path = knownFolderPath(known.first);
+        const DWORD attributes =
+            path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
+        check(path.size() > 3 && path[1] == L':' && path.back() != L'\\' &&
+                  attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY),
+              std::string("knownFolderPath(") + known.second + ") is the folder \"" + narrow(path) +
+                  "\"");
+    }
+}
+
 void checkExtendedPaths()
 {
     using Platform::Win32::extendedPath;
@@ -394,6 +421,7 @@ int main(int argc, char** argv)
     checkExtendedPaths();
     checkLinkEntries(folderOf(self));
     checkRestartRemoval(folderOf(self));
+    checkEntriesAndFolders(folderOf(self));
 
     const int architecture = Win32::nativeArchitecture();
     check(architecture == PROCESSOR_ARCHITECTURE_AMD64,

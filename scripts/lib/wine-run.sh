@@ -20,6 +20,10 @@ windows_path() {
     esac
 }
 
+# One server for the prefix: Debian's Wine finds it below TMPDIR, which CTest
+# points elsewhere for the tests.
+[ -z "${FERROVANE_WINE_TMPDIR:-}" ] || export TMPDIR=$FERROVANE_WINE_TMPDIR
+
 case "$(basename "$program")" in
 tst_*.exe)
     log=$(mktemp "${TMPDIR:-/tmp}/qtest.XXXXXX") || exit 97

@@ -43,6 +43,7 @@ export FERROVANE_WINE_ROOT=$build
 export WINEPREFIX=$run/wine/prefix WINEARCH=win64 WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko prompts
 export TMPDIR=$run/wine/tmp               # Wine's server socket lives below it
+export FERROVANE_WINE_TMPDIR=$TMPDIR
 unset LC_ALL LC_MESSAGES LANGUAGE
 mkdir -p "$TMPDIR"
 export LANG=en_US.UTF-8
@@ -200,6 +201,26 @@ untouched() {
     done
 }
 
+# Wine's windows carry the pid of a process the wineserver started, not of
+# the launcher: the program's windows are the visible ones on this display.
+visible_windows() { xdotool search --onlyvisible --class . 2>/dev/null; }
+
+# program_window PID SECONDS [EXCLUDE]: the first visible window other than
+# EXCLUDE, while the launcher PID runs.
+program_window() {
+    local pid=$1 deadline=$((SECONDS + $2)) exclude=${3:-none} id
+    while ((SECONDS < deadline)); do
+        id=$(visible_windows | grep -vx "$exclude" | head -n 1)
+        if [ -n "$id" ]; then
+            echo "$id"
+            return 0
+        fi
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.05
+    done
+    return 1
+}
+
 # The dialogs' buttons sit at the card's bottom right: a click on the
 # rightmost one (confirm or OK), as a user would; Return first.
 answer_dialog() { # PID WINDOW SCALE
@@ -208,13 +229,13 @@ answer_dialog() { # PID WINDOW SCALE
         xdotool windowfocus "$window" 2>/dev/null
         xdotool key Return 2>/dev/null
         sleep 1
-        xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -qx "$window" || return 0
+        visible_windows | grep -qx "$window" || return 0
         eval "$(xdotool getwindowgeometry --shell "$window" 2>/dev/null)"
         x=$(awk -v w="$WIDTH" -v s="$scale" 'BEGIN { printf "%d", w - 76 * s }')
         y=$(awk -v h="$HEIGHT" -v s="$scale" 'BEGIN { printf "%d", h - 36 * s }')
         xdotool mousemove --window "$window" "$x" "$y" click 1 2>/dev/null
         sleep 1
-        xdotool search --onlyvisible --pid "$pid" 2>/dev/null | grep -qx "$window" || return 0
+        visible_windows | grep -qx "$window" || return 0
     done
     return 1
 }
@@ -240,6 +261,14 @@ note_shown() {
 
 finish_wine() { timeout 60 wineserver -w || wineserver -k; }
 
+# stop_windows_program LAUNCHER_PID EXE_NAME: ends a waiting program (its
+# launcher's death would not end it).
+stop_windows_program() {
+    "$wine" taskkill /f /im "$2" >/dev/null 2>&1
+    kill "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+}
+
 # refusal CASE: the program refuses and ends with 255, nothing removed.
 refusal() {
     local case=$1 dialog status ok=0 client_pid=
@@ -256,7 +285,7 @@ refusal() {
         sleep 2
     fi
     start_program en_US.UTF-8 "$results/$case.log"
-    if dialog=$(wait_for_window "$pid" 60); then
+    if dialog=$(program_window "$pid" 60); then
         screenshot "$results/shot.png" && crop_window "$results/shot.png" "$dialog" \
             "$results/win-en-refused-${case// /-}.png"
         answer_dialog "$pid" "$dialog" 1 || echo "    the warning did not go"
@@ -266,7 +295,7 @@ refusal() {
     wait_for_exit "$pid" 30
     status=$?
     echo "    exit status $status"
-    [ -n "$client_pid" ] && { kill "$client_pid" 2>/dev/null; wait "$client_pid" 2>/dev/null; }
+    [ -z "$client_pid" ] || stop_windows_program "$client_pid" "$name_en.exe"
     finish_wine
     [ "$status" -eq 255 ] || ok=1
     untouched || ok=1
@@ -304,13 +333,13 @@ full_run() {
     registry_has_entry && echo "    entry $key: present"
 
     start_program "$lang" "$results/$tag.log"
-    if ! dialog=$(wait_for_window "$pid" 60); then
+    if ! dialog=$(program_window "$pid" 60); then
         echo "    no confirmation appeared"
         ok=1
     else
         screenshot "$results/shot.png" && crop_window "$results/shot.png" "$dialog" "$results/win-$tag-1-confirm.png"
         answer_dialog "$pid" "$dialog" "$scale" || echo "    the confirmation did not go"
-        if window=$(main_window "$pid" "$dialog" 30); then
+        if window=$(program_window "$pid" 30 "$dialog"); then
             geometry=$(xdotool getwindowgeometry "$window" | grep -o 'Geometry: .*')
             size=${geometry#Geometry: }
             echo "    window $size device pixels"
@@ -336,8 +365,7 @@ full_run() {
     status=$?
     echo "    exit status $status"
     [ "$status" -eq 0 ] || ok=1
-    kill "$lookalike_pid" 2>/dev/null
-    wait "$lookalike_pid" 2>/dev/null
+    stop_windows_program "$lookalike_pid" "Ｆerrovane.exe"
     finish_wine
     if registry_has_entry; then
         echo "    entry $key: still there"

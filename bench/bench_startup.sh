@@ -1,7 +1,7 @@
 #!/bin/bash
 # Start-up to the first window on screen, and peak resident memory by then,
 # of the uninstaller against the reference dialog. Run under Xvfb:
-#   xvfb-run -a bench/bench_startup.sh REFERENCE [OURS [ARGS...]]
+#   xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" bench/bench_startup.sh REFERENCE [OURS [ARGS...]]
 # Alternates the two programs, one warm-up round and ROUNDS (default 21)
 # measured ones; prints the medians and the median ratio. BENCH_VERBOSE
 # prints each round's figures; BENCH_LABEL is added to the figures' names.

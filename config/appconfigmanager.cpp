@@ -72,7 +72,8 @@ void AppConfigManager::readConfigFile(const QString& strConfigFile)
     m_iVersionType = toInt(text("VersionType"));
     const QString softwareNameEN = text("SoftwareNameEN");
     m_strSoftwareNameEN = toUtf8(softwareNameEN);
-    m_strSoftwareNameCH = toLocal8Bit(text("SoftwareNameCH"));
+    m_strSoftwareNameCHText = text("SoftwareNameCH");
+    m_strSoftwareNameCH = toLocal8Bit(m_strSoftwareNameCHText);
     m_strSettingFile = toUtf8(text("SettingFile"));
     if (softwareNameEN.isEmpty())
         m_strSoftwareNameEN = kDefaultSoftwareName;

@@ -31,6 +31,9 @@ public:
     std::string getSoftwareNameEN() const { return m_strSoftwareNameEN; }
     // In the local 8-bit encoding (QString::fromLocal8Bit reads it back).
     std::string getSoftwareNameCH() const { return m_strSoftwareNameCH; }
+    // The same name as read from the file: the local encoding of an English
+    // Windows has no Chinese characters and turns them into '?'.
+    QString getSoftwareNameCHText() const { return m_strSoftwareNameCHText; }
 
     // Read by nothing in the program today; kept with the record.
     std::string getVersion() const { return m_strVersion; }
@@ -54,6 +57,7 @@ private:
     int m_iVersionType = 0;
     std::string m_strSoftwareNameEN;
     std::string m_strSoftwareNameCH;
+    QString m_strSoftwareNameCHText;
     std::string m_strLegalCopyright;
     QVector<QPair<QString, QString>> m_vecComponents;
     std::string m_strInstallPath;

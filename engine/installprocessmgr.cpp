@@ -11,7 +11,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMutexLocker>
 #include <QStandardPaths>
 
@@ -160,12 +159,19 @@ void InstallProcessMgr::unInstall()
 void InstallProcessMgr::deleteShortcuts()
 {
     const AppConfigManager* config = AppConfigManager::getInstance();
-    const QVector<Engine::ShortcutTarget> targets = Engine::shortcutTargets(
+    // The Chinese name as read, not through the local 8-bit encoding.
+    const QString nameEN = QString::fromStdString(config->getSoftwareNameEN());
+    const QString nameCH = config->getSoftwareNameCHText();
+    QVector<Engine::ShortcutTarget> targets = Engine::shortcutTargets(
         QStandardPaths::writableLocation(QStandardPaths::DesktopLocation),
         Platform::allUsersDesktop(),
-        QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation),
-        QString::fromStdString(config->getSoftwareNameEN()),
-        QString::fromLocal8Bit(config->getSoftwareNameCH().c_str()));
+        QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation), nameEN, nameCH);
+    // The all-users start menu, where per-machine installs put their folder:
+    // its folders under the same names and rules as the user's.
+    for (const Engine::ShortcutTarget& target : Engine::shortcutTargets(
+             QString(), QString(), Platform::allUsersStartMenu(), nameEN, nameCH))
+        if (target.folder)
+            targets.append(target);
     for (const Engine::ShortcutTarget& target : targets) {
         const QString strPath = QDir::cleanPath(target.path);
         if (!target.folder) {

@@ -362,11 +362,13 @@ ProtectedFolders protectedFolders()
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     folders << locationsToProtect(listed, programFolder, rules);
     folders << Platform::systemFolders();
-    // The desktop shared by all users holds the product's shortcuts, never the product.
+    // The desktop shared by all users holds the product's shortcuts, never
+    // the product.
     folders << Platform::allUsersDesktop();
     // Nor does a start menu, whose folders many programs share.
     QStringList sealed = Platform::sealedSystemFolders();
-    sealed << QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation);
+    sealed << QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)
+           << Platform::allUsersStartMenu();
 
     // Each as written and as resolved through links and junctions.
     const auto withResolved = [&rules](const QStringList& list) {

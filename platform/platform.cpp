@@ -13,9 +13,7 @@ namespace Platform
 
 bool isProcessRunning(const QString& configuredName)
 {
-    // The snapshot's names are compared in the local 8-bit encoding, so the
-    // configured name goes through the same conversion.
-    return matchesRunningProcess(runningProcesses(), configuredName.toLocal8Bit().toStdString(),
+    return matchesRunningProcess(runningProcesses(), nativeProcessName(configuredName),
                                  currentProcessId());
 }
 

@@ -26,8 +26,12 @@ std::vector<ProcessRecord> runningProcesses();
 unsigned long long currentProcessId();
 
 // Whether another process runs the executable named by configuredName (the
-// part after its last '/'), compared exactly in the local 8-bit encoding.
+// part after its last '/'), compared exactly as the system names processes.
 bool isProcessRunning(const QString& configuredName);
+
+// A name as the process list holds it: UTF-16 on Windows, the local 8-bit
+// encoding elsewhere.
+NativeName nativeProcessName(const QString& name);
 
 // Stand-in helper: the executable file name of one /proc entry, from the
 // target of its "exe" link (empty when unreadable) or else the first word of
@@ -81,8 +85,15 @@ QString standinWindowsPath(const QString& root, const QString& windowsPath);
 
 // --- folders ---------------------------------------------------------------
 
-// The desktop shared by all users, with a final '/'.
+// The desktop shared by all users, with a final '/'. Windows names it
+// (FOLDERID_PublicDesktop); "C:/Users/Public/Desktop/" only when it cannot.
 QString allUsersDesktop();
+
+// The start menu's programs folder shared by all users, where per-machine
+// installs put their folder, without a final '/' (FOLDERID_CommonPrograms;
+// "C:/ProgramData/Microsoft/Windows/Start Menu/Programs" only when Windows
+// cannot name it).
+QString allUsersStartMenu();
 
 // The user's home folder. The stand-in takes it from HOME and, when HOME is
 // unset or relative, from the user database: Qt would take "/" instead.
@@ -133,8 +144,9 @@ bool isLinkOrJunction(const QString& path);
 // The same for an entry already looked up (no second look-up on Linux).
 bool isLinkOrJunction(const QFileInfo& entry);
 
-// Whether anything, a dangling link included, is there under path. Not
-// QFileInfo: on Windows it takes every name ending in ".lnk" for a link.
+// Whether anything is at path: a file, a folder, or a link or junction,
+// dangling or not. Only the entry itself is asked about: on Windows a name
+// ending in ".lnk" is not taken for a link by its name, as QFileInfo does.
 bool entryExists(const QString& path);
 
 // Removes a link or junction itself, never what it points to.

@@ -88,6 +88,11 @@ unsigned long long currentProcessId()
     return static_cast<unsigned long long>(::getpid());
 }
 
+NativeName nativeProcessName(const QString& name)
+{
+    return name.toLocal8Bit().toStdString();
+}
+
 int nativeArchitecture()
 {
     return architectureFromCpuName(QSysInfo::currentCpuArchitecture());
@@ -134,6 +139,18 @@ std::vector<UninstallEntry> uninstallEntries()
 QString allUsersDesktop()
 {
     return standinWindowsPath(standinRoot(), QStringLiteral("C:/Users/Public/Desktop/"));
+}
+
+QString allUsersStartMenu()
+{
+    return standinWindowsPath(
+        standinRoot(), QStringLiteral("C:/ProgramData/Microsoft/Windows/Start Menu/Programs"));
+}
+
+bool entryExists(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 QString homeFolder()
@@ -196,12 +213,6 @@ QStringList sealedSystemFolders()
 QStringList userProfileParents()
 {
     return posixFolderLists(homeFolder()).profileParents;
-}
-
-bool entryExists(const QString& path)
-{
-    struct stat status;
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
 bool removeLink(const QString& path)

@@ -15,6 +15,11 @@ std::vector<ProcessRecord> runningProcesses()
     return Win32::snapshotProcesses();
 }
 
+NativeName nativeProcessName(const QString& name)
+{
+    return name.toStdWString();
+}
+
 unsigned long long currentProcessId()
 {
     return Win32::currentProcessId();
@@ -59,9 +64,36 @@ std::vector<UninstallEntry> uninstallEntries()
     return entries;
 }
 
+namespace
+{
+
+QString knownFolder(Win32::KnownFolder folder, const QString& fallback)
+{
+    const std::wstring path = Win32::knownFolderPath(folder);
+    if (path.empty())
+        return fallback;
+    return QDir::fromNativeSeparators(QString::fromStdWString(path));
+}
+
+} // namespace
+
 QString allUsersDesktop()
 {
-    return QStringLiteral("C:/Users/Public/Desktop/");
+    QString folder =
+        knownFolder(Win32::KnownFolder::PublicDesktop, QStringLiteral("C:/Users/Public/Desktop"));
+    if (!folder.endsWith(QLatin1Char('/')))
+        folder += QLatin1Char('/');
+    return folder;
+}
+
+QString allUsersStartMenu()
+{
+    QString folder =
+        knownFolder(Win32::KnownFolder::CommonPrograms,
+                    QStringLiteral("C:/ProgramData/Microsoft/Windows/Start Menu/Programs"));
+    while (folder.size() > 3 && folder.endsWith(QLatin1Char('/')))
+        folder.chop(1);
+    return folder;
 }
 
 QString homeFolder()

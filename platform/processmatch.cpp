@@ -3,18 +3,18 @@
 namespace Platform
 {
 
-std::string exeFileName(const std::string& configuredName)
+NativeName exeFileName(const NativeName& configuredName)
 {
-    const std::string::size_type slash = configuredName.rfind('/');
-    if (slash == std::string::npos)
+    const NativeName::size_type slash = configuredName.rfind(NativeName::value_type('/'));
+    if (slash == NativeName::npos)
         return configuredName;
     return configuredName.substr(slash + 1);
 }
 
 bool matchesRunningProcess(const std::vector<ProcessRecord>& processes,
-                           const std::string& configuredName, unsigned long long ownPid)
+                           const NativeName& configuredName, unsigned long long ownPid)
 {
-    const std::string wanted = exeFileName(configuredName);
+    const NativeName wanted = exeFileName(configuredName);
     // An empty name would match processes whose name could not be read.
     if (wanted.empty())
         return false;

@@ -10,21 +10,28 @@
 namespace Platform
 {
 
-// One running process: its id and the file name of its executable in the
-// local 8-bit encoding (on Windows the CP_ACP conversion of the snapshot's
-// wide name).
+// A process name as the system keeps it: UTF-16 on Windows, where the
+// snapshot's wide name is compared as it is (narrowing it to the ANSI code
+// page would let different names fall together); bytes elsewhere.
+#ifdef _WIN32
+using NativeName = std::wstring;
+#else
+using NativeName = std::string;
+#endif
+
+// One running process: its id and the file name of its executable.
 struct ProcessRecord {
     unsigned long long pid = 0;
-    std::string exeName;
+    NativeName exeName;
 };
 
 // The part of a configured program name after its last '/'. Only '/' separates:
 // a '\' stays part of the name, so "dir\\client.exe" matches nothing.
-std::string exeFileName(const std::string& configuredName);
+NativeName exeFileName(const NativeName& configuredName);
 
 // True when a process other than ownPid has exactly that executable file name:
-// byte for byte, so letter case and the extension count.
+// unit for unit, so letter case and the extension count.
 bool matchesRunningProcess(const std::vector<ProcessRecord>& processes,
-                           const std::string& configuredName, unsigned long long ownPid);
+                           const NativeName& configuredName, unsigned long long ownPid);
 
 } // namespace Platform

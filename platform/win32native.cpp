@@ -5,12 +5,18 @@
 #endif
 #include <windows.h>
 
+// The FOLDERID_* values defined here rather than taken from libuuid.
+#include <initguid.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 #include <winioctl.h>
 #include <winternl.h>
 
 #include <cstddef>
 #include <cstring>
+
+#include <cwchar>
 
 namespace Platform
 {
@@ -29,12 +35,12 @@ std::vector<ProcessRecord> snapshotProcesses()
     entry.dwSize = sizeof(PROCESSENTRY32W);
     for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
          more = ::Process32NextW(snapshot, &entry)) {
-        char name[MAX_PATH * 2];
-        const int length = ::WideCharToMultiByte(CP_ACP, 0, entry.szExeFile, -1, name,
-                                                 static_cast<int>(sizeof name), nullptr, nullptr);
-        if (length <= 1)
+        // Never narrowed: the ANSI code page maps characters it lacks to
+        // look-alikes or '?', and different names would compare equal.
+        const std::wstring name(entry.szExeFile, ::wcsnlen(entry.szExeFile, MAX_PATH));
+        if (name.empty())
             continue;
-        processes.push_back(ProcessRecord{entry.th32ProcessID, std::string(name)});
+        processes.push_back(ProcessRecord{entry.th32ProcessID, name});
     }
     ::CloseHandle(snapshot);
     return processes;
@@ -52,9 +58,9 @@ int nativeArchitecture()
     return info.wProcessorArchitecture;
 }
 
-bool isProcessRunning(const char* configuredName)
+bool isProcessRunning(const wchar_t* configuredName)
 {
-    return matchesRunningProcess(snapshotProcesses(), configuredName ? configuredName : "",
+    return matchesRunningProcess(snapshotProcesses(), configuredName ? configuredName : L"",
                                  currentProcessId());
 }
 
@@ -130,6 +136,21 @@ std::wstring expandEnvironmentStrings(const std::wstring& text)
 bool entryExists(const wchar_t* path)
 {
     return ::GetFileAttributesW(extendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring knownFolderPath(KnownFolder folder)
+{
+    const KNOWNFOLDERID& id =
+        folder == KnownFolder::PublicDesktop ? FOLDERID_PublicDesktop : FOLDERID_CommonPrograms;
+    PWSTR path = nullptr;
+    std::wstring result;
+    // KF_FLAG_DONT_VERIFY: the folder's name even when it does not exist yet.
+    if (SUCCEEDED(::SHGetKnownFolderPath(id, KF_FLAG_DONT_VERIFY, nullptr, &path)) && path)
+        result = path;
+    ::CoTaskMemFree(path);
+    while (result.size() > 3 && (result.back() == L'\\' || result.back() == L'/'))
+        result.pop_back();
+    return result;
 }
 
 bool removeLinkEntry(const wchar_t* path)

@@ -13,8 +13,8 @@ namespace Platform
 namespace Win32
 {
 
-// A Toolhelp32 snapshot of all processes, each name converted to the local
-// 8-bit code page (CP_ACP). Empty when no snapshot can be taken.
+// A Toolhelp32 snapshot of all processes, with their wide names as the
+// snapshot gives them. Empty when no snapshot can be taken.
 std::vector<ProcessRecord> snapshotProcesses();
 
 unsigned long long currentProcessId();
@@ -23,8 +23,8 @@ unsigned long long currentProcessId();
 int nativeArchitecture();
 
 // Whether a process other than this one runs the executable configuredName
-// names (local 8-bit, see matchesRunningProcess).
-bool isProcessRunning(const char* configuredName);
+// names (see matchesRunningProcess).
+bool isProcessRunning(const wchar_t* configuredName);
 
 // An absolute path ("C:\\…", "\\\\server\\share\\…") in its "\\\\?\\" form, which is
 // not limited to MAX_PATH characters; anything else unchanged.
@@ -45,9 +45,16 @@ bool isRegistryLink(const std::wstring& keyPath);
 // ExpandEnvironmentStringsW; the text unchanged when it fails.
 std::wstring expandEnvironmentStrings(const std::wstring& text);
 
-// Whether anything is there under path (its attributes can be read), a
-// dangling link included.
+// Whether the entry itself exists (GetFileAttributesW on its long path): a
+// link or junction counts whether or not its target does, and nothing is
+// resolved by name.
 bool entryExists(const wchar_t* path);
+
+enum class KnownFolder { PublicDesktop, CommonPrograms };
+
+// SHGetKnownFolderPath: FOLDERID_PublicDesktop or FOLDERID_CommonPrograms,
+// without a final separator; empty when the system cannot name it.
+std::wstring knownFolderPath(KnownFolder folder);
 
 // Removes a link entry without touching its target. False when nothing was
 // removed.

@@ -136,12 +136,15 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
     const QString desktop = m_stage + QStringLiteral("/home/Desktop/");
     const QString publicDesktop = Platform::allUsersDesktop();
     const QString menu = m_stage + QStringLiteral("/data/applications/");
+    const QString publicMenu = Platform::allUsersStartMenu() + QLatin1Char('/');
     for (const QString& name : {nameEN, nameCH, QStringLiteral("Other")}) {
         if (!Engine::isUsableProductName(name))
             continue;
         QVERIFY(writeFile(desktop + name + QStringLiteral(".lnk")));
         QVERIFY(writeFile(publicDesktop + name + QStringLiteral(".lnk")));
-        QVERIFY(writeFile(menu + name + QStringLiteral("/sub/") + name + QStringLiteral(".lnk")));
+        for (const QString& folder : {menu, publicMenu})
+            QVERIFY(
+                writeFile(folder + name + QStringLiteral("/sub/") + name + QStringLiteral(".lnk")));
     }
     QVERIFY(writeFile(m_stage + QStringLiteral("/data/sentinel")));
     QVERIFY(writeFile(menu + QStringLiteral("a/b/sentinel")));
@@ -238,15 +241,15 @@ void TestInstallProcessMgr::runs_data()
     const QString entry = left(R::EntryKept, "entry");
     const QString install = QStringLiteral("%S/programs/Ferrovane");
     const QString above = QStringLiteral("%S/programs");
-    const QStringList all =
-        utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk", "home/Desktop/铁风帆.lnk",
-                  "data/applications/Ferrovane", "data/applications/铁风帆"});
+    const QStringList all = utf8List(
+        {"programs/Ferrovane", "home/Desktop/Ferrovane.lnk", "home/Desktop/铁风帆.lnk",
+         "data/applications/Ferrovane", "data/applications/铁风帆",
+         "data/appinstaller/windows/C/ProgramData/Microsoft/Windows/Start Menu/Programs/Ferrovane",
+         "data/appinstaller/windows/C/ProgramData/Microsoft/Windows/Start Menu/Programs/铁风帆"});
     const QStringList shortcuts = all.mid(1);
     QTest::newRow("the product") << install << "铁风帆" << above << "" << all << QStringList();
     QTest::newRow("equal names") << install << "Ferrovane" << above << ""
-                                 << utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk",
-                                              "data/applications/Ferrovane"})
-                                 << QStringList();
+                                 << QStringList{all[0], all[1], all[3], all[5]} << QStringList();
     QTest::newRow("already gone") << "%S/programs/Gone"
                                   << "铁风帆" << above << "" << shortcuts << QStringList();
     // Refused locations: nothing of them goes, the rest of the run does, and
@@ -287,7 +290,9 @@ void TestInstallProcessMgr::runs_data()
         << install << "Accessories" << above << ""
         << utf8List({"programs/Ferrovane", "home/Desktop/Ferrovane.lnk",
                      "home/Desktop/Accessories.lnk", "data/applications/Ferrovane"})
-        << QStringList{left(R::SharedFolder, "data/applications/Accessories")};
+        << QStringList{left(R::SharedFolder, "data/applications/Accessories"),
+                       left(R::SharedFolder, "data/appinstaller/windows/C/ProgramData/Microsoft/"
+                                             "Windows/Start Menu/Programs/Accessories")};
     QTest::newRow("start-menu folder with a file")
         << install << "铁风帆" << above << "data/applications/铁风帆/notes.txt"
         << (QStringList(all.mid(0, 4))
@@ -342,6 +347,8 @@ void TestInstallProcessMgr::runs()
                              "data/applications/a/b/sentinel", "app/AppConfig.xml"})
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + QLatin1String(kept)), kept);
     QVERIFY(QFileInfo::exists(Platform::allUsersDesktop() + QStringLiteral("Other.lnk")));
+    QVERIFY(
+        QFileInfo::exists(Platform::allUsersStartMenu() + QStringLiteral("/Other/sub/Other.lnk")));
     QVERIFY(UninstallRegistry::getInstance()->hasEntry("{SIBLING}"));
     if (!extra.isEmpty())
         QVERIFY(QFileInfo::exists(m_stage + QLatin1Char('/') + extra));

@@ -9,9 +9,11 @@
 #include "ui/upperwidget.h"
 #include "uilib/cfancytitle.h"
 #include "uilib/cmodaltipdialog.h"
+#include "uilib/ulmora.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
@@ -39,6 +41,8 @@ private slots:
     void geometry_data();
     void geometry();
     void styleSheet();
+    void buttonsUnderLibrarySheet_data();
+    void buttonsUnderLibrarySheet();
     void images_data();
     void images();
     void progress_data();
@@ -131,6 +135,40 @@ void TestMainWindow::styleSheet()
         ++checked;
     }
     QCOMPARE(checked, 8);
+}
+
+// The application-wide sheet of the component library, as the program sets
+// it, leaves the sizes the forms fix to the buttons.
+void TestMainWindow::buttonsUnderLibrarySheet_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("fixed"); // the form sets its maximum size too
+    QTest::newRow("cancel") << "m_pCancelBtn" << true;
+    QTest::newRow("completion") << "m_pCompletedBtn" << false;
+}
+
+void TestMainWindow::buttonsUnderLibrarySheet()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, fixed);
+    QString sheet;
+    QVERIFY(Ulmora::InitResource(QCoreApplication::applicationDirPath() +
+                                     QStringLiteral("/../bin/rcc/guiresource.rcc"),
+                                 sheet, false));
+    qApp->setStyleSheet(sheet);
+    MainWindow window;
+    window.show();
+    QWidget* button = window.findChild<QWidget*>(name);
+    QVERIFY(button);
+    button->parentWidget()->layout()->activate();
+    const QSize minimum = button->minimumSize();
+    const QSize size = button->size();
+    qApp->setStyleSheet(QString());
+    QCOMPARE(minimum, QSize(88, 32));
+    if (fixed)
+        QCOMPARE(size, QSize(88, 32));
+    else
+        QCOMPARE(size.height(), 32);
 }
 
 void TestMainWindow::images_data()
@@ -283,8 +321,11 @@ void TestMainWindow::leftovers_data()
     const QString a = QStringLiteral("/programs/Ferrovane");
     const QString b = QStringLiteral("/desktop/Ferrovane.lnk");
     QTest::newRow("empty") << QVector<LeftoverItem>{} << QStringList{} << "could not";
+    // The note shows paths as the system writes them.
     QTest::newRow("two paths") << QVector<LeftoverItem>{{a, false}, {b, false}}
-                               << QStringList{QStringLiteral("could not be removed"), a, b}
+                               << QStringList{QStringLiteral("could not be removed"),
+                                              QDir::toNativeSeparators(a),
+                                              QDir::toNativeSeparators(b)}
                                << "Windows restarts";
     // Long paths are shortened until everything fits below the button.
     QVector<LeftoverItem> seven;

@@ -54,6 +54,8 @@ void TestProcessMatch::matchRule_data()
         << true;
     QTest::newRow("non-ASCII name")
         << QStringLiteral("客户端.exe") << QStringList{QStringLiteral("5:客户端.exe")} << true;
+    QTest::newRow("look-alike letter is another name")
+        << "Client.exe" << QStringList{QStringLiteral("5:\uFF23lient.exe")} << false;
     QTest::newRow("no processes") << "Client.exe" << QStringList() << false;
 }
 
@@ -67,9 +69,9 @@ void TestProcessMatch::matchRule()
     for (const QString& entry : running) {
         const int colon = entry.indexOf(QLatin1Char(':'));
         processes.push_back(ProcessRecord{entry.left(colon).toULongLong(),
-                                          entry.mid(colon + 1).toLocal8Bit().toStdString()});
+                                          Platform::nativeProcessName(entry.mid(colon + 1))});
     }
-    QCOMPARE(Platform::matchesRunningProcess(processes, configured.toLocal8Bit().toStdString(), 1),
+    QCOMPARE(Platform::matchesRunningProcess(processes, Platform::nativeProcessName(configured), 1),
              found);
 }
 
@@ -160,7 +162,7 @@ void TestProcessMatch::ownProcessIsSkipped()
     bool listed = false;
     for (const ProcessRecord& process : Platform::runningProcesses())
         listed = listed || (process.pid == Platform::currentProcessId() &&
-                            process.exeName == ownName.toLocal8Bit().toStdString());
+                            process.exeName == Platform::nativeProcessName(ownName));
     QVERIFY(listed);
     // ... but it never counts as the client.
     QVERIFY(!Platform::isProcessRunning(ownName));

@@ -94,6 +94,9 @@ CModalTipDialog::CModalTipDialog(QWidget* parent)
     m_pConfirmBtn = new CCommandButton(pCard);
     m_pConfirmBtn->setObjectName(QStringLiteral("m_pConfirmBtn"));
     m_pConfirmBtn->setDefault(true); // QDialog also gives it the focus
+    // The dialog's own sizes for its buttons; the sheet sets none.
+    m_pCancelBtn->setMinimumSize(102, 32);
+    m_pConfirmBtn->setMinimumSize(104, 32);
     auto* pButtonLayout = new QHBoxLayout;
     pButtonLayout->setContentsMargins(24, 24, 24, 20);
     pButtonLayout->setSpacing(12);

@@ -5,6 +5,7 @@
 
 #include "config/appconfigmanager.h"
 
+#include <QByteArray>
 #include <QMap>
 #include <QStringList>
 
@@ -24,7 +25,7 @@ inline Record recordOf(const appinstaller::AppConfigManager& config)
         {QStringLiteral("translator"), QString::number(config.getTranslator())},
         {QStringLiteral("versionType"), QString::number(config.getVersionType())},
         {QStringLiteral("nameEN"), QString::fromStdString(config.getSoftwareNameEN())},
-        {QStringLiteral("nameCH"), QString::fromLocal8Bit(config.getSoftwareNameCH().c_str())},
+        {QStringLiteral("nameCH"), config.getSoftwareNameCHText()},
         {QStringLiteral("settingFile"), QString::fromStdString(config.getSettingFile())},
         {QStringLiteral("version"), QString::fromStdString(config.getVersion())},
         {QStringLiteral("company"), QString::fromStdString(config.getCompanyName())},
@@ -33,6 +34,14 @@ inline Record recordOf(const appinstaller::AppConfigManager& config)
         {QStringLiteral("program"), QString::fromStdString(config.getProgramName())},
         {QStringLiteral("components"), components.join(QLatin1Char(';'))},
     };
+}
+
+// Whether the 8-bit Chinese name is the local encoding of the name as read,
+// on any code page ('?' where it has no such character).
+inline bool localNameMatches(const appinstaller::AppConfigManager& config)
+{
+    return QByteArray::fromStdString(config.getSoftwareNameCH()) ==
+           config.getSoftwareNameCHText().toLocal8Bit();
 }
 
 // base with the given "field=value" entries replaced.

@@ -2,14 +2,22 @@
 # The built program in a real X server, removing a staged installation: Return
 # confirms, the window appears and removes without a further click, the
 # completion page comes, a click on its button ends the program with 0, and
-# nothing of the product is left.
-#   full_run.sh BINDIR en|zh    (inside run-test.sh --sandbox, under xvfb-run)
+# nothing of the product is left. With DPI, the display is scaled as a
+# desktop does it (Xft.dpi; 144 is 150 %) and the window must cover its 744 x
+# 504 logical pixels at that scale, unrounded.
+#   full_run.sh BINDIR en|zh [DPI]    (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
 . "$here/../harness/x11.sh"
 . "$here/window-lib.sh"
 bindir=$1
 lang=$2
+dpi=${3:-96}
+size=$((744 * dpi / 96))x$((504 * dpi / 96))
+if [ "$dpi" != 96 ]; then
+    xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi" ||
+        { echo "cannot set Xft.dpi"; exit 1; }
+fi
 [ -n "${UNINSTALLER_TEST_SANDBOX:-}" ] || { echo "refusing to remove anything outside the sandbox"; exit 1; }
 export QT_QPA_PLATFORM=xcb
 unset LC_ALL LC_MESSAGES
@@ -31,7 +39,7 @@ window=$(accept_confirmation "$pid" "$dialog") || { echo "no main window appeare
 name=$(xdotool getwindowname "$window")
 [ "$name" = "$title" ] || { echo "window title '$name', expected '$title'"; exit 1; }
 geometry=$(xdotool getwindowgeometry "$window" | grep -o 'Geometry: .*')
-[ "$geometry" = "Geometry: 744x504" ] || { echo "window $geometry, expected 744x504"; exit 1; }
+[ "$geometry" = "Geometry: $size" ] || { echo "window $geometry, expected $size"; exit 1; }
 wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
 click_completion_button "$window"
 wait_for_exit "$pid" 30
@@ -44,4 +52,4 @@ for path in "${product[@]}"; do
         exit 1
     fi
 done
-echo "$lang: confirmed, removed, completion page clicked; exit status 0, nothing left"
+echo "$lang: $size window confirmed, removed, completion page clicked; exit status 0, nothing left"

@@ -159,8 +159,8 @@ click_completion_button() {
             -format '%X %Y %w %h' info: 2>/dev/null); then
         read -r bx by bw bh <<<"${found//+/}"
         if [ "${bw:-0}" -gt 20 ] && [ "${bh:-0}" -gt 10 ]; then
-            x=$((12 * ${scale%.*} + bx + bw / 2))
-            y=$((332 * ${scale%.*} + by + bh / 2))
+            x=$(awk -v s="$scale" -v o="$bx" -v w="$bw" 'BEGIN { printf "%d", 12 * s + o + w / 2 }')
+            y=$(awk -v s="$scale" -v o="$by" -v h="$bh" 'BEGIN { printf "%d", 332 * s + o + h / 2 }')
         fi
     fi
     rm -f "$shot"

@@ -2,7 +2,10 @@
 # Runs one test program with a private HOME, XDG_* folders and TMPDIR inside
 # a fresh temporary folder, so that no test sees or touches the real ones.
 #
-#   run-test.sh [--sandbox] [--] program [args...]
+#   run-test.sh [--sandbox] [--root DIR] [--] program [args...]
+#
+# --root DIR uses the existing folder DIR (absolute) instead of a fresh one
+# and leaves it in place afterwards: for a build tree whose runs write into it.
 #
 # --sandbox is for every test that really removes files. The program then runs
 # in a private mount namespace in which every mount point but the temporary
@@ -69,8 +72,13 @@ if [ "${1:-}" = "--sandbox" ]; then
     sandbox=1
     shift
 fi
+given_root=
+if [ "${1:-}" = "--root" ]; then
+    given_root=${2:-}
+    shift 2
+fi
 [ "${1:-}" = "--" ] && shift
-[ $# -ge 1 ] || { echo "usage: run-test.sh [--sandbox] [--] program [args...]" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: run-test.sh [--sandbox] [--root DIR] [--] program [args...]" >&2; exit 2; }
 
 real_home=${HOME:-/root}
 # The program by its absolute path: the test runs from the temporary folder.
@@ -80,18 +88,30 @@ case "$program" in
 */*) program=$(cd "$(dirname "$program")" && pwd -P)/$(basename "$program") ;;
 esac
 
-root=$(mktemp -d "${TMPDIR:-/tmp}/uninstaller-test.XXXXXX") || exit 97
-root=$(cd "$root" && pwd -P) || exit 97
-case "$root" in
-/?*/uninstaller-test.??????) ;;
-*) echo "run-test.sh: unexpected temporary folder '$root'" >&2; exit 97 ;;
-esac
-cleanup() {
-    # Tests may leave read-only folders behind; give write access back first.
-    chmod -R u+rwX "$root" 2>/dev/null
-    rm -rf --one-file-system -- "$root"
-}
-trap cleanup EXIT
+if [ -n "$given_root" ]; then
+    case "$given_root" in
+    /?*/?*) ;;
+    *) echo "run-test.sh: --root needs an absolute folder two levels down, not '$given_root'" >&2; exit 2 ;;
+    esac
+    root=$(cd "$given_root" && pwd -P) || exit 97
+    real=$(cd "$real_home" 2>/dev/null && pwd -P)
+    case "$real/" in
+    "$root"/*) echo "run-test.sh: --root '$root' holds the home folder" >&2; exit 2 ;;
+    esac
+else
+    root=$(mktemp -d "${TMPDIR:-/tmp}/uninstaller-test.XXXXXX") || exit 97
+    root=$(cd "$root" && pwd -P) || exit 97
+    case "$root" in
+    /?*/uninstaller-test.??????) ;;
+    *) echo "run-test.sh: unexpected temporary folder '$root'" >&2; exit 97 ;;
+    esac
+    cleanup() {
+        # Tests may leave read-only folders behind; give write access back first.
+        chmod -R u+rwX "$root" 2>/dev/null
+        rm -rf --one-file-system -- "$root"
+    }
+    trap cleanup EXIT
+fi
 
 mkdir -p "$root/home" "$root/data" "$root/config" "$root/cache" "$root/runtime" "$root/tmp"
 chmod 700 "$root/runtime"

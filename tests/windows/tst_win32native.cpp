@@ -23,8 +23,7 @@
 namespace
 {
 
-const char kClientName[] = "FerrovaneClientProbe.exe";
-const wchar_t kClientNameW[] = L"FerrovaneClientProbe.exe";
+const wchar_t kClientName[] = L"FerrovaneClientProbe.exe";
 const char kChildArgument[] = "--wait-until-killed";
 const wchar_t kChildArgumentW[] = L"--wait-until-killed";
 // A child that lost its parent still goes away on its own.
@@ -62,23 +61,19 @@ std::wstring folderOf(const std::wstring& path)
     return separator == std::wstring::npos ? std::wstring() : path.substr(0, separator + 1);
 }
 
-std::string narrowFileName(const std::wstring& path)
+std::wstring fileName(const std::wstring& path)
 {
-    const std::wstring name = path.substr(folderOf(path).size());
-    char buffer[MAX_PATH * 2];
-    const int length = ::WideCharToMultiByte(CP_ACP, 0, name.c_str(), -1, buffer,
-                                             static_cast<int>(sizeof buffer), nullptr, nullptr);
-    return length > 1 ? std::string(buffer) : std::string();
+    return path.substr(folderOf(path).size());
 }
 
 // The snapshot's name for pid, or "" when the snapshot does not list it.
-std::string snapshotName(unsigned long long pid)
+std::wstring snapshotName(unsigned long long pid)
 {
     for (const Platform::ProcessRecord& process : Platform::Win32::snapshotProcesses()) {
         if (process.pid == pid)
             return process.exeName;
     }
-    return std::string();
+    return std::wstring();
 }
 
 bool startChild(const std::wstring& exe, PROCESS_INFORMATION& child)
@@ -111,6 +106,33 @@ std::string narrow(const std::wstring& text)
     for (const wchar_t c : text)
         result += c < 128 ? static_cast<char>(c) : '?';
     return result;
+}
+
+// A shortcut file is there until it is removed, whatever its name ends in;
+// the shared folders come from the system.
+void checkEntriesAndFolders(const std::wstring& folder)
+{
+    using namespace Platform::Win32;
+    const std::wstring shortcut = folder + L"Probe.lnk";
+    const HANDLE handle = ::CreateFileW(shortcut.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+    check(entryExists(shortcut.c_str()), "entryExists(\"Probe.lnk\") while it is there");
+    ::DeleteFileW(shortcut.c_str());
+    check(!entryExists(shortcut.c_str()), "entryExists(\"Probe.lnk\") false once removed");
+    check(entryExists(folder.c_str()), "entryExists() of a folder");
+
+    for (const auto& known : {std::make_pair(KnownFolder::PublicDesktop, "PublicDesktop"),
+                              std::make_pair(KnownFolder::CommonPrograms, "CommonPrograms")}) {
+        const std::wstring path = knownFolderPath(known.first);
+        const DWORD attributes =
+            path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
+        check(path.size() > 3 && path[1] == L':' && path.back() != L'\\' &&
+                  attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY),
+              std::string("knownFolderPath(") + known.second + ") is the folder \"" + narrow(path) +
+                  "\"");
+    }
 }
 
 void checkExtendedPaths()
@@ -224,7 +246,7 @@ void checkLinkEntries(const std::wstring& folder)
 }
 
 struct NameCase {
-    const char* configuredName;
+    const wchar_t* configuredName;
     bool expected;
     const char* why;
 };
@@ -699,79 +721,96 @@ int main(int argc, char** argv)
 
     using namespace Platform;
     const std::wstring self = ownPath();
-    const std::string selfName = narrowFileName(self);
-    const std::wstring clientPath = folderOf(self) + kClientNameW;
+    const std::wstring selfName = fileName(self);
+    const std::wstring clientPath = folderOf(self) + kClientName;
     if (self.empty() || selfName.empty() || selfName == kClientName) {
-        std::printf("FAIL cannot tell this program's own path apart from %s\n", kClientName);
+        std::printf("FAIL cannot tell this program's own path apart from %s\n",
+                    narrow(kClientName).c_str());
         std::printf("0 passed, 1 failed\n");
         return 1;
     }
 
     // The own process: listed under its name, and skipped when that name is asked for.
     const unsigned long long ownPid = Win32::currentProcessId();
-    check(snapshotName(ownPid) == selfName,
-          "snapshot lists this process as " + selfName + " (got \"" + snapshotName(ownPid) + "\")");
+    check(snapshotName(ownPid) == selfName, "snapshot lists this process as " + narrow(selfName) +
+                                                " (got \"" + narrow(snapshotName(ownPid)) + "\")");
     check(matchesRunningProcess(Win32::snapshotProcesses(), selfName, 0),
           "own name matches when no process id is skipped");
     check(!Win32::isProcessRunning(selfName.c_str()),
-          "own process skipped: " + selfName + " is not reported as running");
+          "own process skipped: " + narrow(selfName) + " is not reported as running");
 
     check(!Win32::isProcessRunning(kClientName),
-          std::string(kClientName) + " not reported before it is started");
+          narrow(kClientName) + " not reported before it is started");
 
     if (!::CopyFileW(self.c_str(), clientPath.c_str(), FALSE)) {
-        check(false, "copy this program to " + std::string(kClientName));
+        check(false, "copy this program to " + narrow(kClientName));
         std::printf("%d passed, %d failed\n", passed, failed);
         return 1;
     }
     PROCESS_INFORMATION child;
     if (!startChild(clientPath, child)) {
-        check(false, "start " + std::string(kClientName) + " (error " +
-                         std::to_string(::GetLastError()) + ")");
+        check(false,
+              "start " + narrow(kClientName) + " (error " + std::to_string(::GetLastError()) + ")");
         ::DeleteFileW(clientPath.c_str());
         std::printf("%d passed, %d failed\n", passed, failed);
         return 1;
     }
 
     // CreateProcess returns once the process exists; give a slow Wine a moment anyway.
-    std::string childName;
+    std::wstring childName;
     for (int attempt = 0; attempt < 50 && childName.empty(); ++attempt) {
         childName = snapshotName(child.dwProcessId);
         if (childName.empty())
             ::Sleep(100);
     }
-    check(childName == kClientName, "snapshot lists the child as " + std::string(kClientName) +
-                                        " (got \"" + childName + "\")");
+    check(childName == kClientName, "snapshot lists the child as " + narrow(kClientName) +
+                                        " (got \"" + narrow(childName) + "\")");
 
     static const NameCase cases[] = {
-        {"FerrovaneClientProbe.exe", true, "exact name"},
-        {"ferrovaneclientprobe.exe", false, "other letter case"},
-        {"FERROVANECLIENTPROBE.EXE", false, "other letter case"},
-        {"FerrovaneClientProbe.EXE", false, "other case of the extension"},
-        {"FerrovaneClientProbe", false, "without the extension"},
-        {"FerrovaneClientProbe.exe ", false, "trailing blank"},
-        {"dir\\FerrovaneClientProbe.exe", false, "'\\' directory part"},
-        {"C:\\Program Files\\Ferrovane\\FerrovaneClientProbe.exe", false, "'\\' full path"},
-        {"dir/FerrovaneClientProbe.exe", true, "'/' directory part stripped"},
-        {"C:/Program Files/Ferrovane/FerrovaneClientProbe.exe", true, "'/' full path stripped"},
-        {"FerrovaneClientProbe.exe/", false, "name ending in '/'"},
-        {"", false, "empty name"},
+        {L"FerrovaneClientProbe.exe", true, "exact name"},
+        {L"ferrovaneclientprobe.exe", false, "other letter case"},
+        {L"FERROVANECLIENTPROBE.EXE", false, "other letter case"},
+        {L"FerrovaneClientProbe.EXE", false, "other case of the extension"},
+        {L"FerrovaneClientProbe", false, "without the extension"},
+        {L"FerrovaneClientProbe.exe ", false, "trailing blank"},
+        {L"dir\\FerrovaneClientProbe.exe", false, "'\\' directory part"},
+        {L"C:\\Program Files\\Ferrovane\\FerrovaneClientProbe.exe", false, "'\\' full path"},
+        {L"dir/FerrovaneClientProbe.exe", true, "'/' directory part stripped"},
+        {L"C:/Program Files/Ferrovane/FerrovaneClientProbe.exe", true, "'/' full path stripped"},
+        {L"FerrovaneClientProbe.exe/", false, "name ending in '/'"},
+        {L"", false, "empty name"},
     };
     for (const NameCase& c : cases) {
         const bool running = Win32::isProcessRunning(c.configuredName);
-        check(running == c.expected, std::string(c.why) + ": \"" + c.configuredName + "\" " +
-                                         (running ? "found" : "not found"));
+        check(running == c.expected, std::string(c.why) + ": \"" + narrow(c.configuredName) +
+                                         "\" " + (running ? "found" : "not found"));
     }
     check(!Win32::isProcessRunning(nullptr), "null name: not found");
 
     stopChild(child);
     check(!Win32::isProcessRunning(kClientName),
-          std::string(kClientName) + " not reported after the child ended");
+          narrow(kClientName) + " not reported after the child ended");
     ::DeleteFileW(clientPath.c_str());
+
+    // A name that only looks like the client's: a fullwidth capital F, which
+    // the ANSI code page turns into 'F' (or '?').
+    const std::wstring lookAlikePath = folderOf(self) + L"\uFF26"
+                                                        L"errovaneClientProbe.exe";
+    if (::CopyFileW(self.c_str(), lookAlikePath.c_str(), FALSE) &&
+        startChild(lookAlikePath, child)) {
+        ::Sleep(500);
+        check(!Win32::isProcessRunning(kClientName),
+              "a process named \"\\uFF26errovaneClientProbe.exe\" is not the client");
+        stopChild(child);
+    } else {
+        check(false, "start a copy named \"\\uFF26errovaneClientProbe.exe\"");
+    }
+    ::DeleteFileW(lookAlikePath.c_str());
 
     checkExtendedPaths();
     checkLinkEntries(folderOf(self));
     checkRestartRemoval(folderOf(self));
+    checkEntriesAndFolders(folderOf(self));
 
     checkEntryKinds();
     wchar_t temp[MAX_PATH + 1];

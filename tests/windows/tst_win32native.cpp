@@ -523,7 +523,7 @@ void checkHardLinkedReadOnly(const std::wstring& base)
 void checkRunningProgram(const std::wstring& base, const std::wstring& self)
 {
     const std::wstring top = base + L"walk-running";
-    const std::wstring exe = top + L"\\bin\\" + kClientNameW;
+    const std::wstring exe = top + L"\\bin\\" + kClientName;
     wipe(top);
     PROCESS_INFORMATION child;
     const bool started = makeEntry(top + L"\\", 0) && makeEntry(top + L"\\bin\\", 0) &&
@@ -541,7 +541,7 @@ void checkRunningProgram(const std::wstring& base, const std::wstring& self)
         Platform::Win32::removeFolderContents(top.c_str(), {});
     const std::vector<std::wstring> left = treeOf(top);
     stopChild(child);
-    const std::vector<std::wstring> expected{L"bin\\", std::wstring(L"bin\\") + kClientNameW};
+    const std::vector<std::wstring> expected{L"bin\\", std::wstring(L"bin\\") + kClientName};
     check(!removal.complete && left == expected && removal.inUse == std::vector<std::wstring>{exe},
           "running program: left " + joined(left) + ", in use " + joined(removal.inUse));
     wipe(top);

@@ -16,13 +16,17 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace Platform
@@ -253,11 +257,6 @@ bool sameMount(const MountOf& a, const MountOf& b)
     return a.valid && b.valid && a.byMountId == b.byMountId && a.id == b.id;
 }
 
-} // namespace
-
-namespace
-{
-
 // The walk holds at most this many folders open, the top one included, and
 // fewer once the system says descriptors ran out.
 constexpr std::size_t maxOpenLevels = 256;
@@ -321,13 +320,20 @@ struct LastEntries {
 // to its open parent. Going down, the oldest open folders are closed when
 // more than the window would be open; going back up to a closed one, it is
 // reopened through ".." of the folder below and must be the very folder
-// first opened (device and inode), or the walk stops there. Nothing on
-// another mount than the top folder's is entered.
+// first opened (device and inode), or the walk stops there, and every walk
+// sharing its stop flag with it. Nothing on another mount than the top
+// folder's is entered.
 class ContentsWalk
 {
 public:
-    ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last)
-        : m_mount(topMount), m_topPath(topPath), m_last(last)
+    // top: the top folder, which the walk owns from here on. With handOut,
+    // the top folder's own folders are not entered but listed there, for
+    // walkFolder() of this or another walk.
+    ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last,
+                 std::size_t window, std::atomic<bool>& stop,
+                 std::vector<std::string>* handOut = nullptr)
+        : m_mount(topMount), m_topPath(topPath), m_last(last), m_window(window), m_stop(stop),
+          m_handOut(handOut)
     {
         Level level;
         level.stream = top;
@@ -345,10 +351,27 @@ public:
     ContentsWalk(const ContentsWalk&) = delete;
     ContentsWalk& operator=(const ContentsWalk&) = delete;
 
-    // False when something stayed or the walk stopped.
-    bool run()
+    // The whole top folder.
+    void run() { walk(0); }
+
+    // One folder directly inside the top one, and the folder itself.
+    void walkFolder(const std::string& name)
     {
-        while (!m_stopped) {
+        enter(::dirfd(m_levels.front().stream), name.c_str());
+        walk(1);
+    }
+
+    // False when something stayed or a walk stopped.
+    bool complete() const { return m_complete && !m_stop.load(std::memory_order_relaxed); }
+
+    // Folders inside left alone as other file systems, by their full paths.
+    const QStringList& otherFileSystems() const { return m_otherFileSystems; }
+
+private:
+    // Until the folders deeper than floor are done.
+    void walk(std::size_t floor)
+    {
+        while (m_levels.size() > floor && !m_stop.load(std::memory_order_relaxed)) {
             Level& current = m_levels.back();
             errno = 0;
             const dirent* entry = ::readdir(current.stream);
@@ -374,45 +397,17 @@ public:
                 }
                 isFolder = S_ISDIR(status.st_mode);
             }
-            if (isFolder)
+            if (isFolder && m_handOut && m_levels.size() == 1)
+                m_handOut->emplace_back(name);
+            else if (isFolder)
                 enter(currentFd, name);
             else if (current.last && contains(*current.last, name))
                 continue; // removeLast: after the walk
             else if (!removeEntryAt(currentFd, name))
                 fail(name);
         }
-        return m_complete && !m_stopped;
     }
 
-    // After run(): removeLast's entries, when everything else went.
-    bool removeLast()
-    {
-        if (!m_complete || m_stopped || m_last.inOrder.empty())
-            return m_complete && !m_stopped;
-        const int topFd = ::dirfd(m_levels.front().stream);
-        std::map<std::string, int> folders; // -1: not there
-        for (const auto& [folder, name] : m_last.inOrder) {
-            int parent = topFd;
-            if (!folder.empty()) {
-                auto found = folders.find(folder);
-                if (found == folders.end())
-                    found = folders.emplace(folder, openSameMount(topFd, folder.c_str())).first;
-                parent = found->second;
-            }
-            if (parent >= 0)
-                m_complete = removeEntryAt(parent, name.c_str()) && m_complete;
-        }
-        for (const auto& [folder, fd] : folders) {
-            if (fd >= 0)
-                ::close(fd);
-            m_complete = removeEmptyFolderAt(topFd, folder.c_str()) && m_complete;
-        }
-        return m_complete;
-    }
-
-    const QStringList& otherFileSystems() const { return m_otherFileSystems; }
-
-private:
     struct Level {
         DIR* stream = nullptr; // null while closed to spare descriptors
         std::string name;      // in the level above
@@ -453,16 +448,6 @@ private:
                 return -1;
             m_window = openLevels() + 1;
         }
-    }
-
-    // A folder directly inside the top one, if on the same mount; else -1.
-    int openSameMount(int parent, const char* name)
-    {
-        const int fd = ::openat(parent, name, folderFlags);
-        if (fd < 0 || sameMount(mountOf(fd, "", AT_EMPTY_PATH), m_mount))
-            return fd;
-        ::close(fd);
-        return -1;
     }
 
     void enter(int currentFd, const char* name)
@@ -515,7 +500,8 @@ private:
     {
         const std::size_t current = m_levels.size() - 1;
         if (current - 1 < m_firstOpen && current - 1 > 0 && !reopenParent(current)) {
-            m_stopped = true;
+            m_complete = false;
+            m_stop = true;
             return;
         }
         ::closedir(m_levels[current].stream);
@@ -564,11 +550,59 @@ private:
     const LastEntries& m_last;
     std::vector<Level> m_levels;
     std::size_t m_firstOpen = 1; // the top and m_levels[m_firstOpen...] are open
-    std::size_t m_window = maxOpenLevels;
+    std::size_t m_window;
     bool m_complete = true;
-    bool m_stopped = false;
+    std::atomic<bool>& m_stop;
+    std::vector<std::string>* m_handOut;
     QStringList m_otherFileSystems;
 };
+
+// A folder directly inside the top one, if on the top folder's mount; else -1.
+int openSameMount(int top, const char* name, const MountOf& mount)
+{
+    const int fd = ::openat(top, name, folderFlags);
+    if (fd < 0 || sameMount(mountOf(fd, "", AT_EMPTY_PATH), mount))
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+// removeLast's entries, once everything else went.
+bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last)
+{
+    bool complete = true;
+    std::map<std::string, int> folders; // -1: not there
+    for (const auto& [folder, name] : last.inOrder) {
+        int parent = top;
+        if (!folder.empty()) {
+            auto found = folders.find(folder);
+            if (found == folders.end())
+                found = folders.emplace(folder, openSameMount(top, folder.c_str(), mount)).first;
+            parent = found->second;
+        }
+        if (parent >= 0)
+            complete = removeEntryAt(parent, name.c_str()) && complete;
+    }
+    for (const auto& [folder, fd] : folders) {
+        if (fd >= 0)
+            ::close(fd);
+        complete = removeEmptyFolderAt(top, folder.c_str()) && complete;
+    }
+    return complete;
+}
+
+// How many walks share a removal: one a processor, two to four of them, and
+// one alone on a single processor. UNINSTALLER_REMOVAL_WORKERS sets it (the
+// benchmark compares one and two).
+unsigned removalWorkers()
+{
+    bool set = false;
+    const int wanted = qEnvironmentVariableIntValue("UNINSTALLER_REMOVAL_WORKERS", &set);
+    if (set && wanted >= 1)
+        return unsigned(std::min(wanted, 4));
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors <= 1 ? 1 : std::min(processors, 4u);
+}
 
 } // namespace
 
@@ -599,10 +633,51 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
         return result;
     }
     const LastEntries last(removeLast);
-    ContentsWalk walk(top, mount, folder, last);
-    walk.run();
-    result.complete = walk.removeLast();
-    result.otherFileSystems = walk.otherFileSystems();
+    std::atomic<bool> stop{false};
+    const unsigned workers = removalWorkers();
+    std::vector<std::string> folders;
+    ContentsWalk topWalk(top, mount, folder, last, maxOpenLevels / workers, stop,
+                         workers > 1 ? &folders : nullptr);
+    topWalk.run();
+    // The top folder's folders, on several workers: each walk holds a
+    // descriptor of the top folder of its own and takes the next folder
+    // that none has taken.
+    std::vector<std::unique_ptr<ContentsWalk>> walks;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](ContentsWalk& walk) {
+        for (std::size_t i; (i = next++) < folders.size();)
+            walk.walkFolder(folders[i]);
+    };
+    std::vector<std::thread> threads;
+    for (unsigned w = 1; w < workers && w < folders.size(); ++w) {
+        const int topCopy = ::fcntl(::dirfd(top), F_DUPFD_CLOEXEC, 0);
+        DIR* stream = topCopy < 0 ? nullptr : ::fdopendir(topCopy);
+        if (!stream) {
+            if (topCopy >= 0)
+                ::close(topCopy);
+            break;
+        }
+        walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last,
+                                                       maxOpenLevels / workers, stop));
+        try {
+            threads.emplace_back(work, std::ref(*walks.back()));
+        } catch (const std::system_error&) {
+            break; // fewer workers, then
+        }
+    }
+    work(topWalk);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    result.complete = topWalk.complete();
+    result.otherFileSystems = topWalk.otherFileSystems();
+    for (const auto& walk : walks) {
+        result.complete = walk->complete() && result.complete;
+        result.otherFileSystems += walk->otherFileSystems();
+    }
+    result.otherFileSystems.sort();
+    if (result.complete)
+        result.complete = removeLastEntries(::dirfd(top), mount, last);
     return result;
 }
 

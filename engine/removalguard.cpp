@@ -252,6 +252,20 @@ QString clientInside(const QString& location, const QString& clientName)
 namespace
 {
 
+// A normalized folder, then each folder above it up to its root.
+QStringList selfAndAncestors(const QString& folder, const PathRules& rules)
+{
+    QStringList chain;
+    for (QString path = folder; !path.isEmpty();) {
+        chain << path;
+        if (isRootPath(path))
+            break;
+        const int slash = path.lastIndexOf(QLatin1Char('/'));
+        path = normalizedPath(slash <= 0 ? path.left(slash + 1) : path.left(slash), rules);
+    }
+    return chain;
+}
+
 // An absolute path with its deepest existing folder resolved through links
 // and the rest appended as written; empty for a relative path or when
 // nothing of it exists.
@@ -310,13 +324,8 @@ LocationFacts locationFacts(const QString& location, const QString& clientName)
         if (!resolvedOther.isEmpty())
             facts.otherEntries << resolvedOther;
     }
-    for (QString folder = normalizedPath(resolved, rules); !folder.isEmpty();) {
+    for (const QString& folder : selfAndAncestors(normalizedPath(resolved, rules), rules))
         facts.identities << Platform::fileIdentity(folder);
-        if (isRootPath(folder))
-            break;
-        const int slash = folder.lastIndexOf(QLatin1Char('/'));
-        folder = normalizedPath(slash <= 0 ? folder.left(slash + 1) : folder.left(slash), rules);
-    }
     return facts;
 }
 
@@ -393,14 +402,10 @@ ProtectedFolders protectedFolders()
     // Identities of what exists: each protected folder and every folder
     // above it, and the sealed ones.
     for (const QString& folder : result.folders) {
-        for (QString path = folder; !path.isEmpty();) {
+        for (const QString& path : selfAndAncestors(folder, rules)) {
             const Platform::FileIdentity identity = Platform::fileIdentity(path);
             if (identity.valid && !result.folderIds.contains(identity))
                 result.folderIds << identity;
-            if (isRootPath(path))
-                break;
-            const int slash = path.lastIndexOf(QLatin1Char('/'));
-            path = normalizedPath(slash <= 0 ? path.left(slash + 1) : path.left(slash), rules);
         }
     }
     for (const QString& folder : result.sealed) {

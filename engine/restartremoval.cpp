@@ -107,9 +107,7 @@ bool scheduleLeftOnRestart(const QString& top, const QStringList& inUse)
         return false;
     // Whatever else stays (no rights, ...) would keep the folder after the
     // restart as well: then nothing is handed on.
-    QStringList scheduled = inUseRestartOrder(top, inUse);
-    for (QString& path : scheduled)
-        path = QDir::cleanPath(path);
+    const QStringList scheduled = inUseRestartOrder(top, inUse); // clean paths
     for (const QString& left : restartRemovalOrder(top))
         if (!scheduled.contains(QDir::cleanPath(left), Platform::pathCaseSensitivity()))
             return false;

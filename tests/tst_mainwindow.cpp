@@ -337,20 +337,36 @@ void TestMainWindow::leftovers_data()
     QTest::newRow("shared folder")
         << QVector<LeftoverItem>{{a, false, R::Shared},
                                  {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
-        << QStringList{QStringLiteral("shared with another program"), a,
+        << QStringList{QStringLiteral("shared with another program"),
+                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane")),
+                       QStringLiteral("running the uninstaller again")}
+        << "HKEY";
+    // Several reasons take three lines, which fit under the button too.
+    QTest::newRow("several reasons")
+        << QVector<LeftoverItem>{{a, false, R::Shared},
+                                 {QStringLiteral("/programs/Ferrovane/data"), false,
+                                  R::OtherFileSystem},
+                                 {QStringLiteral("/menu/Ferrovane"), false, R::NotOnlyShortcuts},
+                                 {b, false, R::NotRemoved},
+                                 {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
+        << QStringList{QStringLiteral("shared with another program"),
+                       QStringLiteral("another disk"), QStringLiteral("Only the shortcuts"),
+                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane.lnk")),
                        QStringLiteral("running the uninstaller again")}
         << "HKEY";
     QTest::newRow("in use, removed at restart")
         << QVector<LeftoverItem>{{a, true, R::NotRemoved}}
-        << QStringList{QStringLiteral("Windows restarts"), a} << "could not";
+        << QStringList{QStringLiteral("Windows restarts"), QDir::toNativeSeparators(a)}
+        << "could not";
     // A long path keeps its last name whole; its folders give way.
     const QString deep = QStringLiteral("/programs/") +
                          QStringLiteral("very long folder name/").repeated(12) +
                          QStringLiteral("the file that stayed.dll");
     QTest::newRow("long path") << QVector<LeftoverItem>{{deep, false}}
-                               << QStringList{QStringLiteral("/the file that stayed.dll"),
-                                              QStringLiteral("/programs")}
-                               << deep;
+                               << QStringList{QDir::toNativeSeparators(
+                                                  QStringLiteral("/the file that stayed.dll")),
+                                              QDir::toNativeSeparators(QStringLiteral("/programs"))}
+                               << QDir::toNativeSeparators(deep);
     // Five are all named; from six on the rest are counted.
     QTest::newRow("five") << seven.mid(0, 5)
                           << QStringList{QStringLiteral("format1.dll"),

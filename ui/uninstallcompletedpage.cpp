@@ -17,6 +17,10 @@ namespace
 constexpr int kNamedPaths = 5;
 // Paths are shortened down to this width at most, however little room.
 constexpr int kMinPathWidth = 80;
+// While the note shows, the form's bottom margin shrinks to this, so that
+// three lines fit below the button whatever the system's font and its line
+// spacing (Windows' 11 px fonts need 15 px a line).
+constexpr int kNoteBottomMargin = 6;
 
 } // namespace
 
@@ -29,7 +33,8 @@ UnInstallCompletedPage::UnInstallCompletedPage(QWidget* parent)
 
     // A row of its own under the form's two, hidden (and so taking no room)
     // while there is nothing to report. It gets the height that the form
-    // leaves below the finish button, so that nothing is squeezed.
+    // leaves below the finish button and most of the bottom margin, so that
+    // nothing is squeezed.
     m_pLeftoverLabel = new QLabel(m_ui->m_pBottomWidget);
     m_pLeftoverLabel->setObjectName(QStringLiteral("m_pLeftoverLabel"));
     m_pLeftoverLabel->setAlignment(Qt::AlignCenter);
@@ -37,7 +42,8 @@ UnInstallCompletedPage::UnInstallCompletedPage(QWidget* parent)
     m_pLeftoverLabel->setStyleSheet(QStringLiteral("font-size: 11px; color: rgba(0,0,0,0.55);"));
     m_pLeftoverLabel->setAccessibleName(tr("Items not removed"));
     const QMargins margins = m_ui->gridLayout_3->contentsMargins();
-    const int iRoom = m_ui->m_pBottomWidget->minimumHeight() - margins.top() - margins.bottom() -
+    m_iFormBottomMargin = margins.bottom();
+    const int iRoom = m_ui->m_pBottomWidget->minimumHeight() - margins.top() - kNoteBottomMargin -
                       m_ui->m_pIconToolBtn->minimumHeight() -
                       m_ui->m_pCompletedBtn->minimumHeight() -
                       2 * m_ui->gridLayout_3->verticalSpacing();
@@ -83,6 +89,9 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
             : QString());
     m_pLeftoverLabel->setToolTip(all.join(QLatin1Char('\n')));
     m_pLeftoverLabel->setVisible(!leftovers.isEmpty());
+    QMargins margins = m_ui->gridLayout_3->contentsMargins();
+    margins.setBottom(leftovers.isEmpty() ? m_iFormBottomMargin : kNoteBottomMargin);
+    m_ui->gridLayout_3->setContentsMargins(margins);
 
     // Long paths are shortened in their folders until the text fits the label.
     m_pLeftoverLabel->ensurePolished();

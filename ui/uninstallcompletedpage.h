@@ -51,6 +51,7 @@ private:
 
     std::unique_ptr<Ui::UnInstallCompletedUI> m_ui;
     QLabel* m_pLeftoverLabel = nullptr;
+    int m_iFormBottomMargin = 0;
     QString m_strCompleted; // the form's headline for a complete removal
 };
 

@@ -86,9 +86,9 @@ for lang in en_US zh_CN; do
             record fail "$name ($lang): $verdict"
         fi
     done < <(sed -nE 's/^ *[0-9]+\/[0-9]+ Test +#[0-9]+: ([A-Za-z0-9_]+) \.+ *(\**[A-Za-z ]+[a-z]).*/\1 \2/p' "$log")
-    if grep -q '\*\*\*\|Not Run\|Exception' "$log"; then
+    if grep -aq '\*\*\*\|Not Run\|Exception' "$log"; then
         sed -n '/^The following tests FAILED/,$p' "$log"
-        grep -E '^(FAIL!|   Actual|   Expected|   Loc)' "$log" | head -n 40
+        grep -aE '^(FAIL!|   Actual|   Expected|   Loc)' "$log" | head -n 40
     fi
 done
 wineserver -w
@@ -171,7 +171,9 @@ registry_entry() { # add|remove
         "$wine" reg delete "$key" /f >/dev/null 2>&1
     fi
 }
-registry_has_entry() { "$wine" reg query "$key" >/dev/null 2>&1; }
+# The entry counts while its key holds a value: clearing it may leave the key
+# itself behind, empty, which is no entry to Windows or to the program.
+registry_has_entry() { "$wine" reg query "$key" 2>/dev/null | grep -q 'REG_'; }
 
 # A path as Windows shows it, for the report.
 shown() {

@@ -372,8 +372,10 @@ full_run() {
     if registry_has_entry; then
         echo "    entry $key: still there"
         ok=1
+    elif "$wine" reg query "$key" >/dev/null 2>&1; then
+        echo "    entry $key: cleared (its key stays, empty)"
     else
-        echo "    entry $key: cleared"
+        echo "    entry $key: removed"
     fi
     report || ok=1
     if [ "$dpi" != 96 ]; then

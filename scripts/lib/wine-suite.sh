@@ -254,11 +254,12 @@ start_program() { # LANG LOG: the uninstaller from its folder; sets pid
 }
 
 # note_shown SHOT WINDOW: whether the completion page shows its note of what
-# could not be removed, grey text in the white strip below the button.
+# could not be removed, grey text in the white strip below the button (left
+# of where the button sits when there is no note).
 note_shown() {
     local white
-    white=$(count_colour "$1" "$2" 24 472 696 16 '#FFFFFF') || return 0
-    [ "$white" -lt $((696 * 16 * 98 / 100)) ]
+    white=$(count_colour "$1" "$2" 24 442 560 42 '#FFFFFF') || return 0
+    [ "$white" -lt $((560 * 42 * 99 / 100)) ]
 }
 
 finish_wine() { timeout 60 wineserver -w || wineserver -k; }

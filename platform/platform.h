@@ -201,4 +201,13 @@ bool isMountPoint(const QString& path);
 // thing, or without the rights it needs (administrator on Windows).
 bool scheduleRemovalOnRestart(const QString& path);
 
+// --- threads -------------------------------------------------------------------
+
+// Lowers the calling thread's scheduling priority a step below normal, and
+// with it that of the threads it starts later (Linux: its nice value raised by
+// 5; Windows: below normal). A removal that keeps every processor busy then
+// leaves the window's thread and the display server the time they need.
+// False when the system refused.
+bool lowerThreadPriority();
+
 } // namespace Platform

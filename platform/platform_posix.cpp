@@ -12,7 +12,9 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -715,6 +717,17 @@ bool scheduleRemovalOnRestart(const QString& path)
 {
     Q_UNUSED(path) // files in use can be removed here
     return false;
+}
+
+bool lowerThreadPriority()
+{
+    // Linux keeps a nice value per thread, which the threads it starts inherit.
+    const auto thread = static_cast<id_t>(::syscall(SYS_gettid));
+    errno = 0;
+    const int nice = ::getpriority(PRIO_PROCESS, thread);
+    if (nice == -1 && errno != 0)
+        return false;
+    return ::setpriority(PRIO_PROCESS, thread, std::min(nice + 5, 19)) == 0;
 }
 
 } // namespace Platform

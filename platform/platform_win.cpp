@@ -184,6 +184,11 @@ bool scheduleRemovalOnRestart(const QString& path)
     return Win32::scheduleRemovalAtRestart(nativePath(path).c_str());
 }
 
+bool lowerThreadPriority()
+{
+    return Win32::lowerCurrentThreadPriority();
+}
+
 namespace
 {
 

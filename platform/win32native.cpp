@@ -814,6 +814,11 @@ bool isMountPoint(const wchar_t* path)
     return !a.valid || !b.valid || a.volume != b.volume;
 }
 
+bool lowerCurrentThreadPriority()
+{
+    return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL) != 0;
+}
+
 bool scheduleRemovalAtRestart(const wchar_t* path)
 {
     if (!path || !*path)

@@ -72,6 +72,9 @@ std::wstring finalPath(const wchar_t* path);
 // attributes cannot be read.
 bool scheduleRemovalAtRestart(const wchar_t* path);
 
+// The calling thread's priority set to below normal.
+bool lowerCurrentThreadPriority();
+
 // --- removal relative to open handles ---------------------------------------
 
 // What an entry is to the folder walk, from its attributes and reparse tag

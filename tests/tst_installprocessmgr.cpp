@@ -17,6 +17,8 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <algorithm>
+
 using appinstaller::UninstallRegistry;
 
 namespace
@@ -70,6 +72,7 @@ private slots:
     void runs_data();
     void runs();
     void refusedRemovalIsRecorded();
+    void removalRunsBelowTheWindow();
     void nothingElseGoes_data();
     void nothingElseGoes();
 };
@@ -356,6 +359,54 @@ void TestInstallProcessMgr::runs()
     if (nameCH == QLatin1String("Accessories"))
         QVERIFY(QFileInfo::exists(
             m_stage + QStringLiteral("/data/applications/Accessories/sub/Accessories.lnk")));
+}
+
+// The nice values of a process's threads (Linux), from /proc.
+static QList<int> threadNiceValues(qint64 pid)
+{
+    QList<int> values;
+    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat(tasks.filePath(task) + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // After the command's ") ", the nice value is the 17th field.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        values << fields.value(16).toInt();
+    }
+    return values;
+}
+
+// The removal thread runs below the thread that draws the window, so that a
+// removal on every processor leaves the window its time.
+void TestInstallProcessMgr::removalRunsBelowTheWindow()
+{
+    if (!QFileInfo::exists(QStringLiteral("/proc/self/task")))
+        QSKIP("reads thread priorities from /proc");
+    stage(QStringLiteral("%S/programs/Ferrovane"), QStringLiteral("Ferrovane"),
+          QStringLiteral("铁风帆"));
+    const QString hold = m_root + QStringLiteral("/hold");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("UNINSTALLER_TEST_HOLD"), hold);
+    process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(m_stage);
+    process.start(m_stage + QLatin1Char('/') + m_app + QStringLiteral("/uninstallrun"),
+                  QStringList());
+    QVERIFY(process.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(hold), 30000);
+    const QList<int> nice = threadNiceValues(process.processId());
+    QFile::remove(hold);
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitCode(), 0);
+    const int window = nice.value(0); // the main thread comes first
+    QStringList shown;
+    for (int value : nice)
+        shown << QString::number(value);
+    QVERIFY2(std::count(nice.begin(), nice.end(), qMin(window + 5, 19)) == 1,
+             qPrintable(QStringLiteral("nice values of the threads: ") + shown.join(QLatin1Char(' '))));
+    QVERIFY(!QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane")));
 }
 
 void TestInstallProcessMgr::refusedRemovalIsRecorded()

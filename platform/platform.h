@@ -203,9 +203,9 @@ bool scheduleRemovalOnRestart(const QString& path);
 
 // --- threads -------------------------------------------------------------------
 
-// Lowers the calling thread's scheduling priority a step below normal, and
-// with it that of the threads it starts later (Linux: its nice value raised by
-// 5; Windows: below normal). A removal that keeps every processor busy then
+// Lowers the calling thread's scheduling priority a step below normal (Linux:
+// its nice value raised by 5, which the threads it starts later inherit;
+// Windows: below normal, for this thread alone). A removal that keeps every processor busy then
 // leaves the window's thread and the display server the time they need.
 // False when the system refused.
 bool lowerThreadPriority();

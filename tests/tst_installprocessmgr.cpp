@@ -374,8 +374,11 @@ static QList<int> threadNiceValues(qint64 pid)
     names.move(main, 0);
     for (const QString& task : names) {
         QFile stat(tasks.filePath(task) + QStringLiteral("/stat"));
-        if (!stat.open(QIODevice::ReadOnly))
+        if (!stat.open(QIODevice::ReadOnly)) {
+            if (values.isEmpty())
+                return values; // not the main thread's, then
             continue;
+        }
         // After the command's ") ", the nice value is the 17th field.
         const QByteArray line = stat.readAll();
         const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
@@ -406,7 +409,10 @@ void TestInstallProcessMgr::removalRunsBelowTheWindow()
     QFile::remove(hold);
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitCode(), 0);
-    const int window = nice.value(0); // the main thread's
+    QVERIFY(!nice.isEmpty());
+    const int window = nice.first(); // the main thread's
+    if (window >= 19)
+        QSKIP("the tests run at the lowest priority already");
     QStringList shown;
     for (int value : nice)
         shown << QString::number(value);

@@ -95,10 +95,10 @@ wineserver -w
 
 # --- the real program ------------------------------------------------------------------
 
-guid='{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}'
+guid=$product_guid
 key="HKLM\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$guid"
-name_en=Ferrovane
-name_ch=铁风帆
+name_en=$product_name_en
+name_ch=$product_name_ch
 drive_c=$WINEPREFIX/drive_c
 app=$drive_c/FerrovaneUninstaller
 install=$drive_c/Program\ Files/$name_en
@@ -115,22 +115,7 @@ stage() {
     local name folder i
     rm -rf "$app" "$install" "$drive_c/Program Files/Other" "$desktop" "$public_desktop" \
         "$menu" "$common_menu"
-    cp -r "$build/bin" "$app" || return 1
-    cat >"$app/AppConfig.xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<AppConfig>
-    <GUID>$guid</GUID>
-    <SoftwareNameEN>$name_en</SoftwareNameEN>
-    <SoftwareNameCH>$name_ch</SoftwareNameCH>
-    <ProgramName>$name_en.exe</ProgramName>
-</AppConfig>
-XML
-    for folder in bin lib/plugins resources/images docs; do
-        mkdir -p "$install/$folder"
-        for i in $(seq 1 25); do
-            printf 'file %s/%s\n' "$folder" "$i" >"$install/$folder/file$i.dat"
-        done
-    done
+    stage_program_files "$app" "$build/bin" "$install" || return 1
     cp "$client" "$install/bin/$name_en.exe"
     mkdir -p "$desktop" "$public_desktop" "$menu" "$common_menu" "$drive_c/Program Files/Other"
     product_items=("$install")

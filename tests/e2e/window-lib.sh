@@ -9,6 +9,34 @@ im_convert() {
     "$tool" "$@"
 }
 
+# stage_program_files APP BINDIR INSTALL [FILES]: the uninstaller (a copy of
+# BINDIR in APP beside the product's AppConfig.xml) and the install folder
+# INSTALL, FILES files (25 by default) in each of its four folders. The
+# product's GUID and names are those of product_guid, product_name_en and
+# product_name_ch.
+product_guid='{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}'
+product_name_en=Ferrovane
+product_name_ch=铁风帆
+stage_program_files() {
+    local app=$1 bindir=$2 install=$3 files=${4:-25} folder i
+    cp -r "$bindir" "$app" || return 1
+    cat >"$app/AppConfig.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<AppConfig>
+    <GUID>$product_guid</GUID>
+    <SoftwareNameEN>$product_name_en</SoftwareNameEN>
+    <SoftwareNameCH>$product_name_ch</SoftwareNameCH>
+    <ProgramName>$product_name_en.exe</ProgramName>
+</AppConfig>
+XML
+    for folder in bin lib/plugins resources/images docs; do
+        mkdir -p "$install/$folder" || return 1
+        for i in $(seq 1 "$files"); do
+            printf 'file %s/%s\n' "$folder" "$i" >"$install/$folder/file$i.dat"
+        done
+    done
+}
+
 # stage_product ROOT BINDIR [MENU_FILES [FILES]]: under ROOT, the program (a
 # copy of BINDIR with the product's AppConfig.xml), the install folder (FILES
 # files in each of its four folders, 25 by default, and the client program
@@ -20,24 +48,9 @@ im_convert() {
 # the run must remove, one a line.
 stage_product() {
     local root=$1 bindir=$2 menu_files=${3:-0} files=${4:-25}
-    local guid='{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}' name_en=Ferrovane name_ch=铁风帆
-    local install=$root/programs/$name_en base windows entry desktop public menu folder i name
-    cp -r "$bindir" "$root/app" || return 1
-    cat >"$root/app/AppConfig.xml" <<XML
-<?xml version="1.0" encoding="UTF-8"?>
-<AppConfig>
-    <GUID>$guid</GUID>
-    <SoftwareNameEN>$name_en</SoftwareNameEN>
-    <SoftwareNameCH>$name_ch</SoftwareNameCH>
-    <ProgramName>Ferrovane.exe</ProgramName>
-</AppConfig>
-XML
-    for folder in bin lib/plugins resources/images docs; do
-        mkdir -p "$install/$folder" || return 1
-        for i in $(seq 1 "$files"); do
-            printf 'file %s/%s\n' "$folder" "$i" >"$install/$folder/file$i.dat"
-        done
-    done
+    local guid=$product_guid name_en=$product_name_en name_ch=$product_name_ch
+    local install=$root/programs/$name_en base windows entry desktop public menu i name
+    stage_program_files "$root/app" "$bindir" "$install" "$files" || return 1
     # The client program: what proves the folder is the product's.
     printf 'client\n' >"$install/bin/Ferrovane.exe" && chmod 755 "$install/bin/Ferrovane.exe" || return 1
     case "$(uname -m)" in

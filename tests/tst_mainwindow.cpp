@@ -501,6 +501,10 @@ void TestMainWindow::leftovers()
         for (const LeftoverItem& item : record)
             QVERIFY2(list.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(item.strPath)),
                      qPrintable(list));
+        if (qEnvironmentVariableIsSet("UNINSTALLER_NOTE_SHOTS") && fontScale > 1)
+            details->grab().save(
+                QStringLiteral("%1/%2-details.png")
+                    .arg(qEnvironmentVariable("UNINSTALLER_NOTE_SHOTS"), language));
         details->close();
     }
 }

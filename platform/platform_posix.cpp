@@ -110,7 +110,9 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
     if (QFileInfo(path).isSymLink()) {
         return keyThatIsNoEntry();
     }
-    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+    auto key = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    key->setIniCodec("UTF-8");
+    return key;
 }
 
 QString expandedRegistryString(const QString& value)
@@ -132,11 +134,16 @@ std::vector<UninstallEntry> uninstallEntries()
         const QFileInfoList files =
             QDir(folder).entryInfoList({QStringLiteral("*.ini")}, QDir::Files | QDir::Hidden);
         for (const QFileInfo& file : files) {
-            if (file.isSymLink())
-                continue;
-            const QSettings entry(file.filePath(), QSettings::IniFormat);
+            // Read only: an entry file that is a link tells where another
+            // product lives, and nothing is ever written through it.
+            QSettings entry(file.filePath(), QSettings::IniFormat);
+            entry.setIniCodec("UTF-8");
+            QStringList commands;
+            for (const char* name : {"UninstallString", "QuietUninstallString", "DisplayIcon"})
+                commands << entry.value(QLatin1String(name)).toString();
             entries.push_back({file.completeBaseName(),
-                               entry.value(QStringLiteral("InstallLocation")).toString()});
+                               entry.value(QStringLiteral("InstallLocation")).toString(),
+                               commands});
         }
     }
     return entries;
@@ -191,6 +198,11 @@ bool isLinkOrJunction(const QString& path)
 bool isLinkOrJunction(const QFileInfo& entry)
 {
     return entry.isSymLink();
+}
+
+bool isRemotePath(const QString& path)
+{
+    return path.startsWith(QLatin1String("//")) || path.startsWith(QLatin1String("\\\\"));
 }
 
 QString resolvedPath(const QString& path)

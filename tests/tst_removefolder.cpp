@@ -40,10 +40,10 @@ bool writeFile(const QString& path, const QByteArray& content = QByteArray("x"))
 const QString kClient = QStringLiteral("Ferrovane.exe");
 
 // A product-like tree: nested folders, small files, one read-only file, the
-// client program one folder below the top.
+// client program at the top.
 int makeProductTree(const QString& root, int folders, int filesPerFolder)
 {
-    int count = writeFile(root + QStringLiteral("/bin/") + kClient) ? 1 : 0;
+    int count = writeFile(root + QLatin1Char('/') + kClient) ? 1 : 0;
     for (int f = 0; f < folders; ++f) {
         const QString folder = root + QStringLiteral("/sub%1/level%2").arg(f % 7).arg(f);
         for (int i = 0; i < filesPerFolder; ++i)
@@ -138,7 +138,7 @@ private slots:
     void initTestCase();
     void init();
     void removesWholeTree();
-    void missingFolderCountsAsDone();
+    void missingFolderIsNotFound();
     void linkInsideIsRemovedNotFollowed();
     void locationThatIsALinkKeepsTarget();
     void guardedLocations_data();
@@ -180,11 +180,12 @@ void TestRemoveFolder::removesWholeTree()
     QVERIFY(!QFileInfo::exists(product));
 }
 
-void TestRemoveFolder::missingFolderCountsAsDone()
+void TestRemoveFolder::missingFolderIsNotFound()
 {
+    // Not there is not proof that it went.
     const QString product = m_root + QStringLiteral("/work/never-installed");
     QVERIFY(Engine::removeFolderTree(product));
-    QCOMPARE(removeInstallFolder(product), LocationVerdict::Remove);
+    QCOMPARE(removeInstallFolder(product), LocationVerdict::NotFound);
     // A file where the folder should be is no folder: left alone.
     QVERIFY(writeFile(product));
     QVERIFY(Engine::removeFolderTree(product));

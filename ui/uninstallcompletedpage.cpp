@@ -149,6 +149,12 @@ QString UnInstallCompletedPage::describe(int iReason, const QStringList& paths,
         return tr("Only the shortcuts were removed from %1: it holds other files.").arg(strList);
     case static_cast<int>(LeftoverReason::SharedFolder):
         return tr("Left because other programs share it: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotFound):
+        return paths.join(QString()).isEmpty()
+                   ? tr("The product's uninstall entry names no folder: its files were not "
+                        "found.")
+                   : tr("The product's files were not found where its uninstall entry says: %1.")
+                         .arg(strList);
     case static_cast<int>(LeftoverReason::EntryKept):
         return tr("The product stays listed as installed, so that running the uninstaller again "
                   "can finish.");

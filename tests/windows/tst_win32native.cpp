@@ -768,9 +768,9 @@ int main(int argc, char** argv)
 
     static const NameCase cases[] = {
         {L"FerrovaneClientProbe.exe", true, "exact name"},
-        {L"ferrovaneclientprobe.exe", false, "other letter case"},
-        {L"FERROVANECLIENTPROBE.EXE", false, "other letter case"},
-        {L"FerrovaneClientProbe.EXE", false, "other case of the extension"},
+        {L"ferrovaneclientprobe.exe", true, "other letter case"},
+        {L"FERROVANECLIENTPROBE.EXE", true, "other letter case"},
+        {L"FerrovaneClientProbe.EXE", true, "other case of the extension"},
         {L"FerrovaneClientProbe", false, "without the extension"},
         {L"FerrovaneClientProbe.exe ", false, "trailing blank"},
         {L"dir\\FerrovaneClientProbe.exe", false, "'\\' directory part"},

@@ -630,7 +630,7 @@ void TestInstallProcessMgr::nothingElseGoes()
              qPrintable(output.join(QLatin1Char('\n'))));
     for (const QString& path : kept)
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + path), qPrintable(path));
-    if (QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane/bin/Ferrovane.exe"))) {
+    if (QFileInfo::exists(m_stage + QLatin1Char('/') + m_client)) {
         QVERIFY2(UninstallRegistry::getInstance()->hasEntry(kGuid.toStdString()),
                  "the entry went while the install folder stayed");
         QVERIFY2(output.size() > 5, "the install folder stayed unreported");

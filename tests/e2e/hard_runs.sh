@@ -205,7 +205,7 @@ close)
     ;;
 client)
     # The client lives in the install folder; a copy of sleep stands in.
-    client=$install/bin/Ferrovane.exe
+    client=$install/Ferrovane.exe
     start
     pid=$started
     dialog=$(wait_for_window "$pid" 30) || fail "no confirmation"

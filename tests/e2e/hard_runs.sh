@@ -4,6 +4,9 @@
 #   kill    SIGKILL half-way through the removal, then a second run
 #   twice   two instances started together on the same installation
 #   close   the window's close button pressed during the removal
+#   closeleft  the same with a product shortcut that cannot be removed (a
+#           folder holding a file has its name): the status, 1, waits for
+#           the removal, and the entry stays for a later run
 #   client  the client program started while the confirmation is open
 # Every case but client ends with nothing of the product left, nothing else
 # touched; client with nothing touched at all. kill, twice and close start the
@@ -174,7 +177,13 @@ twice)
     check_end
     echo "twice: both completed with 0, nothing left"
     ;;
-close)
+close | closeleft)
+    if [ "$case_name" = closeleft ]; then
+        rm "${product[2]}" && mkdir "${product[2]}" && printf 'kept\n' >"${product[2]}/x" ||
+            fail "staging failed"
+        product=("${product[@]:0:2}" "${product[@]:3}")
+        before=$(snapshot)
+    fi
     # The worker holds at the start of the removal while the hold file exists
     # (UNINSTALLER_TEST_HOLD), so that the window is closed with all of the
     # removal still to do, however fast the removal is.
@@ -199,6 +208,13 @@ close)
     rm "$hold"
     wait_for_exit "$pid" 120
     status=$?
+    if [ "$case_name" = closeleft ]; then
+        [ "$status" -eq 1 ] || fail "ended with $status, expected 1"
+        [ ! -e "$install" ] || fail "the install folder stayed"
+        grep -q '^InstallLocation=' "$entry" || fail "the entry was cleared while a shortcut stayed"
+        echo "closeleft: the removal ended after the window closed; 1, the entry and the shortcut kept"
+        exit 0
+    fi
     [ "$status" -eq 0 ] || fail "ended with $status, expected 0"
     check_end
     echo "close: the removal completed after the window closed; the process ended with 0, nothing left"

@@ -335,6 +335,36 @@ struct MountPointReparseData {
     WCHAR pathBuffer[1];
 };
 
+// What the kernel reads and writes through these structures is laid out for
+// the pointer size of the calling process (a 32-bit program on 64-bit
+// Windows goes through WoW64, which translates them): the sizes and offsets
+// the documentation gives for each, checked in both builds.
+constexpr bool kWide = sizeof(void*) == 8;
+static_assert(sizeof(MountPointReparseData) == 20 &&
+                  offsetof(MountPointReparseData, pathBuffer) == 16,
+              "REPARSE_DATA_BUFFER's mount-point head");
+static_assert(sizeof(UNICODE_STRING) == (kWide ? 16 : 8) &&
+                  offsetof(UNICODE_STRING, Buffer) == (kWide ? 8 : 4),
+              "UNICODE_STRING");
+static_assert(sizeof(OBJECT_ATTRIBUTES) == (kWide ? 48 : 24) &&
+                  offsetof(OBJECT_ATTRIBUTES, RootDirectory) == (kWide ? 8 : 4) &&
+                  offsetof(OBJECT_ATTRIBUTES, ObjectName) == (kWide ? 16 : 8) &&
+                  offsetof(OBJECT_ATTRIBUTES, Attributes) == (kWide ? 24 : 12),
+              "OBJECT_ATTRIBUTES");
+static_assert(sizeof(IO_STATUS_BLOCK) == (kWide ? 16 : 8) &&
+                  offsetof(IO_STATUS_BLOCK, Information) == (kWide ? 8 : 4),
+              "IO_STATUS_BLOCK");
+static_assert(sizeof(FILE_DISPOSITION_INFO) == 1, "FILE_DISPOSITION_INFORMATION");
+static_assert(sizeof(FILE_DISPOSITION_INFO_EX) == 4, "FILE_DISPOSITION_INFORMATION_EX");
+static_assert(sizeof(FILE_ID_BOTH_DIR_INFO) == 112 &&
+                  offsetof(FILE_ID_BOTH_DIR_INFO, FileNameLength) == 60 &&
+                  offsetof(FILE_ID_BOTH_DIR_INFO, FileId) == 96 &&
+                  offsetof(FILE_ID_BOTH_DIR_INFO, FileName) == 104,
+              "FILE_ID_BOTH_DIR_INFO");
+static_assert(sizeof(FILE_ID_INFO) == 24 && sizeof(FILE_ATTRIBUTE_TAG_INFO) == 8 &&
+                  sizeof(FILE_BASIC_INFO) == 40 && sizeof(FILE_STANDARD_INFO) == 24,
+              "the FILE_*_INFO classes read by handle");
+
 class Handle
 {
 public:

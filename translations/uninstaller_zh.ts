@@ -165,6 +165,35 @@
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>本产品仍显示为已安装，再次运行卸载程序即可完成卸载。</translation>
     </message>
+    <message>
+        <source>Details</source>
+        <comment>opens the list of what stayed</comment>
+        <translation>详情</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more item(s) stayed.</source>
+        <translation>
+            <numerusform>另有 %n 项未删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) could not be removed.</source>
+        <translation>
+            <numerusform>%n 项未能删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) will be removed when Windows restarts.</source>
+        <translation>
+            <numerusform>%n 项将在 Windows 重启时删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s)</source>
+        <translation>
+            <numerusform>%n 项</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>
@@ -179,6 +208,25 @@
     <message>
         <source>OK</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>LeftoverDetailsUI</name>
+    <message>
+        <source>Items not removed</source>
+        <translation>未删除的项目</translation>
+    </message>
+    <message>
+        <source>These items of the product are still there:</source>
+        <translation>本产品的以下项目仍然存在：</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 </TS>

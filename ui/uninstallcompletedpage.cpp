@@ -218,7 +218,9 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
                                          const QFontMetrics& metrics, int iPathWidth,
                                          bool& bComplete) const
 {
-    if (group.iKey == static_cast<int>(LeftoverReason::EntryKept))
+    // These name no path: the entry, or a location that was blank.
+    if (group.iKey == static_cast<int>(LeftoverReason::EntryKept) ||
+        group.paths.join(QString()).isEmpty())
         return sentence(group.iKey, QString());
     QStringList named;
     for (const QString& path : group.paths.mid(0, iNames)) {
@@ -253,7 +255,7 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
     case static_cast<int>(LeftoverReason::SharedFolder):
         return tr("Left because other programs share it: %1.").arg(strList);
     case static_cast<int>(LeftoverReason::NotFound):
-        return paths.join(QString()).isEmpty()
+        return strList.isEmpty()
                    ? tr("The product's uninstall entry names no folder: its files were not "
                         "found.")
                    : tr("The product's files were not found where its uninstall entry says: %1.")

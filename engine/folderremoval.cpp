@@ -71,8 +71,7 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     }
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
-    result.contents =
-        Platform::removeFolderContents(path, clientInside(path, clientName), judged);
+    result.contents = Platform::removeFolderContents(path, clientInside(path, clientName), judged);
     result.removed = QDir().rmdir(path) || !Platform::entryExists(path);
     return result;
 }

@@ -137,10 +137,10 @@ void InstallProcessMgr::unInstall()
     if (!folder.removed) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart.
-        const bool bScheduled =
-            folder.verdict == Engine::LocationVerdict::Remove &&
-            folder.contents.otherFileSystems.isEmpty() &&
-            Engine::scheduleLeftOnRestart(Engine::removalPath(folder.folder), folder.contents.inUse);
+        const bool bScheduled = folder.verdict == Engine::LocationVerdict::Remove &&
+                                folder.contents.otherFileSystems.isEmpty() &&
+                                Engine::scheduleLeftOnRestart(Engine::removalPath(folder.folder),
+                                                              folder.contents.inUse);
         bFolderDone = bScheduled;
         noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict)});
         for (const QString& mount : folder.contents.otherFileSystems)

@@ -40,8 +40,7 @@ std::wstring longImageName(DWORD pid)
     if (!named)
         return std::wstring();
     std::wstring path(32768, L'\0');
-    const DWORD length =
-        ::GetLongPathNameW(image, &path[0], static_cast<DWORD>(path.size()));
+    const DWORD length = ::GetLongPathNameW(image, &path[0], static_cast<DWORD>(path.size()));
     path.resize(length > 0 && length < path.size() ? length : 0);
     const std::wstring::size_type slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
@@ -168,8 +167,8 @@ std::wstring stringValue(HKEY key, const wchar_t* name)
     // Room for a final NUL the value may lack.
     std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
     DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
-    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]),
-                           &bytes) != ERROR_SUCCESS)
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]), &bytes) !=
+        ERROR_SUCCESS)
         return std::wstring();
     value.resize(::wcsnlen(value.c_str(), value.size()));
     return value;

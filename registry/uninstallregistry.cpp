@@ -117,7 +117,8 @@ QString UninstallRegistry::commandFolder(const QString& command)
         }
     }
     program = Platform::expandedRegistryString(program.trimmed());
-    const int slash = std::max(program.lastIndexOf(QLatin1Char('\\')), program.lastIndexOf(QLatin1Char('/')));
+    const int slash =
+        std::max(program.lastIndexOf(QLatin1Char('\\')), program.lastIndexOf(QLatin1Char('/')));
     return slash > 0 ? program.left(slash) : QString();
 }
 
@@ -130,7 +131,8 @@ QStringList UninstallRegistry::otherProductFolders() const
         if (entry.name.compare(own, Qt::CaseInsensitive) == 0)
             continue;
         if (!entry.installLocation.isEmpty())
-            folders << QString::fromStdString(unquotedLocation(entry.installLocation.toStdString()));
+            folders << QString::fromStdString(
+                unquotedLocation(entry.installLocation.toStdString()));
         for (const QString& command : entry.commands) {
             const QString folder = commandFolder(command);
             if (!folder.isEmpty())

@@ -135,7 +135,8 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
         value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
         return QStringLiteral("[General]\n%1=\"%2\"\n").arg(name, value).toUtf8();
     };
-    QVERIFY(writeFile(entryFile(kGuid), entryText(QStringLiteral("InstallLocation"), expand(location))));
+    QVERIFY(writeFile(entryFile(kGuid),
+                      entryText(QStringLiteral("InstallLocation"), expand(location))));
     QString siblingFile = entryFile(QStringLiteral("{SIBLING}"));
     if (sibling.startsWith(QLatin1String("link:"))) {
         QVERIFY(QDir().mkpath(QFileInfo(siblingFile).path()));
@@ -144,9 +145,10 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
     } else if (sibling.startsWith(QLatin1String("bind:"))) {
         for (const char* folder : {"/bound", "/programs"})
             QVERIFY(QDir().mkpath(m_stage + QLatin1String(folder)));
-        m_bound = QProcess::execute(QStringLiteral("mount"),
-                                    {QStringLiteral("--bind"), m_stage + QStringLiteral("/programs"),
-                                     m_stage + QStringLiteral("/bound")}) == 0;
+        m_bound =
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("--bind"), m_stage + QStringLiteral("/programs"),
+                               m_stage + QStringLiteral("/bound")}) == 0;
         if (!m_bound)
             QSKIP("mounting is not allowed here");
     }
@@ -314,15 +316,16 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("already gone") << "%S/programs/Gone"
                                   << "铁风帆" << above << "" << shortcuts
                                   << QStringList{notFound, entry};
-    QTest::newRow("empty location") << ""
-                                    << "铁风帆" << above << "" << shortcuts
-                                    << QStringList{left(R::NotFound, ""), entry};
+    QTest::newRow("empty location")
+        << ""
+        << "铁风帆" << above << "" << shortcuts << QStringList{left(R::NotFound, ""), entry};
     QTest::newRow("final blank") << "%S/programs/Ferrovane "
                                  << "铁风帆" << above << "" << shortcuts
                                  << QStringList{left(R::NotFound, "programs/Ferrovane "), entry};
     QTest::newRow("network path") << "\\\\server\\share\\Ferrovane"
                                   << "铁风帆" << above << "" << shortcuts
-                                  << QStringList{left(R::NotFound, "\\\\server\\share\\Ferrovane"), entry};
+                                  << QStringList{left(R::NotFound, "\\\\server\\share\\Ferrovane"),
+                                                 entry};
     QTest::newRow("dot dot") << "%S/programs/Ferrovane/.."
                              << "铁风帆" << above << "" << shortcuts
                              << QStringList{left(R::NotFound, "programs"), entry};
@@ -458,12 +461,13 @@ void TestInstallProcessMgr::runs()
              left.contains(QString::number(int(appinstaller::LeftoverReason::EntryKept)) +
                            QStringLiteral(" entry")));
     // Whatever the case, nothing beside the product goes.
-    for (const char* kept : {"outside/sentinel", "data/sentinel", "home/Desktop/Other.lnk",
-                             "data/applications/Other/sub/Other.lnk",
-                             "data/applications/a/b/sentinel"})
+    for (const char* kept :
+         {"outside/sentinel", "data/sentinel", "home/Desktop/Other.lnk",
+          "data/applications/Other/sub/Other.lnk", "data/applications/a/b/sentinel"})
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + QLatin1String(kept)), kept);
     if (!m_app.startsWith(QLatin1String("programs/Ferrovane")))
-        QVERIFY(QFileInfo::exists(m_stage + QLatin1Char('/') + m_app + QStringLiteral("/AppConfig.xml")));
+        QVERIFY(QFileInfo::exists(m_stage + QLatin1Char('/') + m_app +
+                                  QStringLiteral("/AppConfig.xml")));
     QVERIFY(QFileInfo::exists(Platform::allUsersDesktop() + QStringLiteral("Other.lnk")));
     QVERIFY(
         QFileInfo::exists(Platform::allUsersStartMenu() + QStringLiteral("/Other/sub/Other.lnk")));

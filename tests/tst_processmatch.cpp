@@ -38,7 +38,8 @@ void TestProcessMatch::matchRule_data()
     QTest::newRow("other letter case") << "client.exe" << client << false << false;
     QTest::newRow("all capitals") << "CLIENT.EXE" << client << false << false;
     QTest::newRow("without extension") << "Client" << client << false << false;
-    QTest::newRow("slash directory part stripped") << "bin/x64/Client.exe" << client << true << false;
+    QTest::newRow("slash directory part stripped")
+        << "bin/x64/Client.exe" << client << true << false;
     QTest::newRow("backslash directory part kept") << "bin\\Client.exe" << client << false << false;
     QTest::newRow("backslash then slash") << "a\\b/Client.exe" << client << true << false;
     QTest::newRow("trailing slash names nothing") << "Client.exe/" << client << false << false;
@@ -53,8 +54,8 @@ void TestProcessMatch::matchRule_data()
     QTest::newRow("second process with own name counts")
         << "Self.exe" << QStringList{QStringLiteral("1:Self.exe"), QStringLiteral("2:Self.exe")}
         << true << false;
-    QTest::newRow("non-ASCII name")
-        << QStringLiteral("客户端.exe") << QStringList{QStringLiteral("5:客户端.exe")} << true << false;
+    QTest::newRow("non-ASCII name") << QStringLiteral("客户端.exe")
+                                    << QStringList{QStringLiteral("5:客户端.exe")} << true << false;
     QTest::newRow("look-alike letter is another name")
         << "Client.exe" << QStringList{QStringLiteral("5:\uFF23lient.exe")} << false << false;
     QTest::newRow("other letter case, ignoring case") << "client.EXE" << client << true << true;

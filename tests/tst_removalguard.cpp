@@ -470,13 +470,12 @@ void TestRemovalGuard::ownership_data()
         << "/opt/Ferrovane" << layout("bin", "uninstall") << LocationVerdict::Remove << "";
     QTest::newRow("client in bin, uninstaller elsewhere")
         << "/opt/Ferrovane" << layout("bin", nullptr) << LocationVerdict::NotOwned << "bin";
-    QTest::newRow("both in one folder inside")
-        << "/opt/Tools" << layout("Ferrovane", "Ferrovane") << LocationVerdict::NotOwned
-        << "Ferrovane";
+    QTest::newRow("both in one folder inside") << "/opt/Tools" << layout("Ferrovane", "Ferrovane")
+                                               << LocationVerdict::NotOwned << "Ferrovane";
     QTest::newRow("uninstaller alone one level below")
         << "/opt/Tools" << layout("", "uninst") << LocationVerdict::NotOwned << "";
-    QTest::newRow("clients in two folders") << "/opt/Tools" << layout("GameA,GameB", nullptr)
-                                            << LocationVerdict::NotOwned << "";
+    QTest::newRow("clients in two folders")
+        << "/opt/Tools" << layout("GameA,GameB", nullptr) << LocationVerdict::NotOwned << "";
     facts = layout("Ferrovane", "backup");
     facts.wholePlaces = QStringList{QStringLiteral("Ferrovane")};
     QTest::newRow("a whole installation inside, the uninstaller copied beside it")

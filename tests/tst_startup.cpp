@@ -33,7 +33,7 @@ public:
 
     QStringList texts;
     bool windowShown = false;
-    QString hold; // let go once the window has closed
+    QString hold;                            // let go once the window has closed
     std::function<void()> beforeFirstAnswer; // runs while the first dialog is open
 
 private:
@@ -175,10 +175,10 @@ void TestStartup::gates_data()
     const QString no = QStringLiteral("m_pCancelBtn");
     const QString yes = QStringLiteral("m_pConfirmBtn");
     // First: it also checks that the registry was never opened.
-    QTest::newRow("client running") << true << false << "@" << yes << QStringList{clientRunning}
-                                    << -1;
-    QTest::newRow("not installed") << false << false << "" << yes << QStringList{notInstalled}
-                                   << -1;
+    QTest::newRow("client running")
+        << true << false << "@" << yes << QStringList{clientRunning} << -1;
+    QTest::newRow("not installed")
+        << false << false << "" << yes << QStringList{notInstalled} << -1;
     QTest::newRow("declined") << false << false << "@" << no << QStringList{confirm} << -1;
     QTest::newRow("declined with Esc")
         << false << false << "@" << QStringLiteral("Escape") << QStringList{confirm} << -1;

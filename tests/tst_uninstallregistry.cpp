@@ -222,7 +222,8 @@ private slots:
                            {QStringLiteral("UninstallString=\"D:\\B B\\unins000.exe\" /SILENT"),
                             QStringLiteral("QuietUninstallString=D:\\B Q\\un.exe /S"),
                             QStringLiteral("DisplayIcon=D:\\B I\\b.exe,0")}));
-        QVERIFY(writeEntry(QStringLiteral("{C}"), {QStringLiteral("UninstallString=MsiExec.exe /X{C}")}));
+        QVERIFY(writeEntry(QStringLiteral("{C}"),
+                           {QStringLiteral("UninstallString=MsiExec.exe /X{C}")}));
         QFile linked(QDir::tempPath() + QStringLiteral("/linked.ini"));
         QVERIFY(linked.open(QIODevice::WriteOnly));
         linked.write(QStringLiteral("[General]\nInstallLocation=/opt/铁风帆\n").toUtf8());

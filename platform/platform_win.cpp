@@ -159,7 +159,8 @@ bool isRemotePath(const QString& path)
         return true;
     if (slashed.size() < 2 || slashed.at(1) != QLatin1Char(':'))
         return false;
-    return Win32::isRemoteDrive((slashed.left(2) + QLatin1Char('\\')).toStdWString().c_str());
+    const QString root = slashed.left(2) + QLatin1Char('\\');
+    return Win32::isRemoteDrive(root.toStdWString().c_str());
 }
 
 QString resolvedPath(const QString& path)

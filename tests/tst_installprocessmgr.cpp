@@ -268,8 +268,9 @@ void TestInstallProcessMgr::runs_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("nameCH");
     QTest::addColumn<QString>("sibling"); // another product's recorded location
-    // Files staged besides, and where the client and the uninstaller are
-    // when not in programs/Ferrovane and app: "client:PATH", "app:FOLDER".
+    // Files staged besides ("PATH->TARGET" a link), and where the client and
+    // the uninstaller are when not in programs/Ferrovane and app:
+    // "client:PATH", "app:FOLDER".
     QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
@@ -387,6 +388,10 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("no client program") << "%S/outside"
                                        << "铁风帆" << above << "" << shortcuts
                                        << QStringList{left(R::NotProducts, "outside"), entry};
+    QTest::newRow("a link named like the client")
+        << "%S/outside"
+        << "铁风帆" << above << "outside/Ferrovane.exe->programs/Ferrovane/Ferrovane.exe"
+        << shortcuts << QStringList{left(R::NotProducts, "outside"), entry};
     // Start-menu folders: only the product's own, only when they hold
     // nothing but shortcuts.
     QTest::newRow("shared start-menu name")
@@ -400,6 +405,11 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆" << above << "home/Desktop/Ferrovane.lnk/x"
         << (QStringList{all[0]} + all.mid(2))
         << QStringList{left(R::NotRemoved, "home/Desktop/Ferrovane.lnk"), entry};
+    QTest::newRow("start-menu folder with a link")
+        << install << "铁风帆" << above << "data/applications/铁风帆/sub/docs->outside"
+        << (QStringList(all.mid(0, 4))
+            << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
+        << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
     QTest::newRow("start-menu folder with a file")
         << install << "铁风帆" << above << "data/applications/铁风帆/notes.txt"
         << (QStringList(all.mid(0, 4))
@@ -430,10 +440,14 @@ void TestInstallProcessMgr::runs()
             files << item;
     }
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
-    for (const QString& file : files) {
+    for (QString& file : files) {
+        const QString target = file.section(QStringLiteral("->"), 1);
+        file = file.section(QStringLiteral("->"), 0, 0);
         // A shortcut's name may be taken by a folder that will not go.
         QFile::remove(QFileInfo(m_stage + QLatin1Char('/') + file).path());
-        QVERIFY(writeFile(m_stage + QLatin1Char('/') + file));
+        QVERIFY(target.isEmpty() ? writeFile(m_stage + QLatin1Char('/') + file)
+                                 : QFile::link(m_stage + QLatin1Char('/') + target,
+                                               m_stage + QLatin1Char('/') + file));
     }
     const QStringList output = run();
     const QStringList expected{QStringLiteral("progress 0 BeganToUnloadWkJrSaJaAq"),

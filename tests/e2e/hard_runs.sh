@@ -2,7 +2,7 @@
 # The built program in a real X server on a staged installation whose install
 # folder holds FILES more files, in runs that do not go as planned:
 #   kill    SIGKILL half-way through the removal, then a second run
-#   twice   two instances started together on the same installation
+#   twice   two instances on the same installation, their removals let go together
 #   close   the window's close button pressed during the removal
 #   closeleft  the same with a product shortcut that cannot be removed (a
 #           folder holding a file has its name): the status, 1, waits for
@@ -158,13 +158,17 @@ kill)
     echo "kill: the second run found the entry, completed with 0, nothing left"
     ;;
 twice)
-    # Both held at the start of the removal until both windows are up, then
-    # let go together: the two walks overlap from their first file.
+    # The second started once the first is confirmed: Qt gives a modal
+    # dialog the input focus when it maps, so a second confirmation mapping
+    # while the first is answered took the focus between the test's focus
+    # and its Return, and then took no Return at all while it had the focus.
+    # Both are held at the start of the removal until both windows are up,
+    # then let go together: the two walks overlap from their first file.
     UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold1 start
     first=$started
+    window1=$(confirm "$first") || fail "no main window from the first"
     UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold2 start
     second=$started
-    window1=$(confirm "$first") || fail "no main window from the first"
     window2=$(confirm "$second") || fail "no main window from the second"
     wait_for_hold "$first" "$TMPDIR/shots/hold1"
     wait_for_hold "$second" "$TMPDIR/shots/hold2"

@@ -38,6 +38,7 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict)
         return LeftoverReason::OtherFileSystem;
     case Engine::LocationVerdict::Empty:
     case Engine::LocationVerdict::Unusual:
+    case Engine::LocationVerdict::NotAbsolute:
     case Engine::LocationVerdict::NotFound:
         return LeftoverReason::NotFound;
     case Engine::LocationVerdict::Remove:

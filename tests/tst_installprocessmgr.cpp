@@ -335,7 +335,7 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("relative location")
         << "programs/Ferrovane"
         << "铁风帆" << above << "" << shortcuts
-        << QStringList{left(R::Refused, "programs/Ferrovane"), entry};
+        << QStringList{left(R::NotFound, "programs/Ferrovane"), entry};
     QTest::newRow("home") << "%S/home"
                           << "铁风帆" << above << "" << shortcuts
                           << QStringList{left(R::Refused, "home"), entry};

@@ -59,6 +59,9 @@ int runUninstaller()
     mainWindow.show();
     mainWindow.onUninstall();
     const int iResult = QApplication::exec();
+    // The window may close while the removal goes on: its record is
+    // complete only once the thread has ended.
+    mainWindow.waitForUninstall();
     // 1 when anything of the product is left that no restart will remove.
     return iResult != 0
                ? iResult

@@ -36,8 +36,12 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict)
         return LeftoverReason::Shared;
     case Engine::LocationVerdict::OtherFileSystem:
         return LeftoverReason::OtherFileSystem;
-    case Engine::LocationVerdict::Remove:
     case Engine::LocationVerdict::Empty:
+    case Engine::LocationVerdict::Unusual:
+    case Engine::LocationVerdict::NotAbsolute:
+    case Engine::LocationVerdict::NotFound:
+        return LeftoverReason::NotFound;
+    case Engine::LocationVerdict::Remove:
         return LeftoverReason::NotRemoved;
     default:
         return LeftoverReason::Refused;
@@ -93,13 +97,16 @@ bool holdsOnlyShortcuts(const QString& folder)
     });
 }
 
-// Removes the shortcuts inside folder (and its folders), nothing else.
-void removeShortcutsIn(const QString& folder)
+// Removes the shortcuts inside folder (and its folders), nothing else;
+// false when one stays.
+bool removeShortcutsIn(const QString& folder)
 {
     bool sawLink = false;
+    bool removed = true;
     for (const QFileInfo& file : filesBelow(folder, sawLink))
-        if (isShortcutFile(file.fileName()))
-            QFile::remove(file.filePath());
+        if (isShortcutFile(file.fileName()) && !QFile::remove(file.filePath()))
+            removed = false;
+    return removed;
 }
 
 } // namespace
@@ -131,24 +138,31 @@ void InstallProcessMgr::unInstall()
     if (!folder.removed) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart.
-        const bool bScheduled =
-            folder.verdict == Engine::LocationVerdict::Remove &&
-            folder.contents.otherFileSystems.isEmpty() &&
-            Engine::scheduleLeftOnRestart(Engine::removalPath(strLocation), folder.contents.inUse);
+        const bool bScheduled = folder.verdict == Engine::LocationVerdict::Remove &&
+                                folder.contents.otherFileSystems.isEmpty() &&
+                                Engine::scheduleLeftOnRestart(Engine::removalPath(folder.folder),
+                                                              folder.contents.inUse);
         bFolderDone = bScheduled;
-        noteLeftover({strLocation, bScheduled, reasonFor(folder.verdict)});
+        noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict)});
         for (const QString& mount : folder.contents.otherFileSystems)
             noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
     }
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
+    const int iBeforeShortcuts = leftovers().size();
     deleteShortcuts();
+    const QVector<LeftoverItem> items = leftovers();
+    const bool bShortcutsDone =
+        std::none_of(items.begin() + iBeforeShortcuts, items.end(), [](const LeftoverItem& item) {
+            return item.reason == LeftoverReason::NotRemoved;
+        });
 
     emit signalProcess(60, QObject::tr("ClearTheRegistryeuyqTkYHjj"));
     const UninstallRegistry* registry = UninstallRegistry::getInstance();
     const std::string guid = AppConfigManager::getInstance()->getGuid();
     const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
-    if (!bFolderDone)
+    // Kept while anything stays that a later run may remove.
+    if (!bFolderDone || !bShortcutsDone)
         noteLeftover({strEntry, false, LeftoverReason::EntryKept});
     else if (!registry->removeEntry(guid) || registry->hasEntry(guid))
         noteLeftover({strEntry, false, LeftoverReason::NotRemoved});
@@ -193,8 +207,8 @@ void InstallProcessMgr::deleteShortcuts()
             reason = LeftoverReason::NotOnlyShortcuts;
         if (reason == LeftoverReason::NotRemoved)
             Engine::removeFolderTree(folder);
-        else if (reason == LeftoverReason::NotOnlyShortcuts)
-            removeShortcutsIn(folder);
+        else if (reason == LeftoverReason::NotOnlyShortcuts && !removeShortcutsIn(folder))
+            reason = LeftoverReason::NotRemoved;
         if (stillThere(folder))
             noteLeftover({strPath, false, reason});
     }

@@ -138,6 +138,14 @@
         <translation>Left because it is not this product's folder: %1.</translation>
     </message>
     <message>
+        <source>The product's uninstall entry names no folder: its files were not found.</source>
+        <translation>The product's uninstall entry names no folder: its files were not found.</translation>
+    </message>
+    <message>
+        <source>The product's files were not found where its uninstall entry says: %1.</source>
+        <translation>The product's files were not found where its uninstall entry says: %1.</translation>
+    </message>
+    <message>
         <source>Left because it is shared with another program: %1.</source>
         <translation>Left because it is shared with another program: %1.</translation>
     </message>

@@ -138,6 +138,14 @@
         <translation>此文件夹不属于本产品，已保留：%1。</translation>
     </message>
     <message>
+        <source>The product's uninstall entry names no folder: its files were not found.</source>
+        <translation>本产品的卸载信息未指明文件夹，未找到其文件。</translation>
+    </message>
+    <message>
+        <source>The product's files were not found where its uninstall entry says: %1.</source>
+        <translation>未在卸载信息所指的位置找到本产品的文件：%1。</translation>
+    </message>
+    <message>
         <source>Left because it is shared with another program: %1.</source>
         <translation>此文件夹与其他程序共用，已保留：%1。</translation>
     </message>

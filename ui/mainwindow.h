@@ -28,6 +28,10 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // Returns once the removal, if one was started, has ended: the record of
+    // what it left is complete then, however the window was closed.
+    void waitForUninstall();
+
 public slots:
     // Shows the completion page.
     void onFinishedUnInstall();

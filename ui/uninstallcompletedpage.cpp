@@ -218,7 +218,9 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
                                          const QFontMetrics& metrics, int iPathWidth,
                                          bool& bComplete) const
 {
-    if (group.iKey == static_cast<int>(LeftoverReason::EntryKept))
+    // These name no path: the entry, or a location that was blank.
+    if (group.iKey == static_cast<int>(LeftoverReason::EntryKept) ||
+        group.paths.join(QString()).isEmpty())
         return sentence(group.iKey, QString());
     QStringList named;
     for (const QString& path : group.paths.mid(0, iNames)) {
@@ -252,6 +254,12 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
         return tr("Only the shortcuts were removed from %1: it holds other files.").arg(strList);
     case static_cast<int>(LeftoverReason::SharedFolder):
         return tr("Left because other programs share it: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotFound):
+        return strList.isEmpty()
+                   ? tr("The product's uninstall entry names no folder: its files were not "
+                        "found.")
+                   : tr("The product's files were not found where its uninstall entry says: %1.")
+                         .arg(strList);
     case static_cast<int>(LeftoverReason::EntryKept):
         return tr("The product stays listed as installed, so that running the uninstaller again "
                   "can finish.");

@@ -134,7 +134,7 @@ stage() {
     rm -rf "$app" "$install" "$drive_c/Program Files/Other" "$desktop" "$public_desktop" \
         "$menu" "$common_menu"
     stage_program_files "$app" "$build/bin" "$install" || return 1
-    cp "$client" "$install/bin/$name_en.exe"
+    cp "$client" "$install/$name_en.exe"
     mkdir -p "$desktop" "$public_desktop" "$menu" "$common_menu" "$drive_c/Program Files/Other"
     product_items=("$install")
     for name in "$name_en" "$name_ch"; do
@@ -285,7 +285,7 @@ refusal() {
         registry_entry remove
     else
         registry_entry add
-        (cd "$install/bin" && exec "$wine" "$install/bin/$name_en.exe" --wait-until-killed) \
+        (cd "$install" && exec "$wine" "$install/$name_en.exe" --wait-until-killed) \
             >/dev/null 2>&1 &
         client_pid=$!
         sleep 2

@@ -129,5 +129,13 @@ Identity fileIdentity(const wchar_t* path);
 // examined.
 bool isMountPoint(const wchar_t* path);
 
+// The calling thread's GetLastError(), and the system's words for an error
+// code (FormatMessageW, without the final line break).
+unsigned long lastError();
+std::wstring errorText(unsigned long error);
+
+// A message box with an information icon and one button, owned by no window.
+void showInformation(const std::wstring& title, const std::wstring& text);
+
 } // namespace Win32
 } // namespace Platform

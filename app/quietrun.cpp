@@ -87,14 +87,22 @@ int quietExitStatus(const QVector<LeftoverItem>& leftovers)
 
 QString openLog(const CommandLine& line, UninstallLog& log)
 {
-    QString error;
-    if (!line.logGiven)
-        return !line.quiet || log.openNew(QDir::tempPath(), &error) ? QString() : error;
-    const QString refusal = UninstallLog::refusal(
-        line.logPath, QString::fromStdString(UninstallRegistry::getInstance()->installLocation()));
+    if (!line.logGiven && !line.quiet)
+        return QString();
+    const QString location =
+        QString::fromStdString(UninstallRegistry::getInstance()->installLocation());
+    // The new log's own name is made when it is created: only its folder is
+    // judged before.
+    const QString refusal =
+        line.logGiven ? UninstallLog::refusal(line.logPath, location)
+                      : UninstallLog::insideRefusal(
+                            QDir::tempPath() + QLatin1String("/uninstaller.log"), location);
     if (!refusal.isEmpty())
         return refusal;
-    return log.open(line.logPath, &error) ? QString() : error;
+    QString error;
+    const bool opened =
+        line.logGiven ? log.open(line.logPath, &error) : log.openNew(QDir::tempPath(), &error);
+    return opened ? QString() : error;
 }
 
 void logRunStart(UninstallLog& log, bool quiet)

@@ -59,12 +59,18 @@ QString UninstallLog::refusal(const QString& path, const QString& installLocatio
     const QFileInfo info(absolute);
     if (info.exists() && !info.isFile())
         return QObject::tr("LogPathNotAFile").arg(QDir::toNativeSeparators(absolute));
+    return insideRefusal(absolute, installLocation);
+}
+
+QString UninstallLog::insideRefusal(const QString& path, const QString& installLocation)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
     const Engine::PathRules rules = Engine::hostPathRules();
     const QString location = Engine::normalizedPath(installLocation.trimmed(), rules);
     if (!Engine::isAbsoluteLocation(location, rules))
         return QString(); // nothing there is removed
     const QString resolvedLocation = Platform::resolvedPath(Engine::removalPath(location));
-    const QStringList folders{Engine::normalizedPath(info.absolutePath(), rules),
+    const QStringList folders{Engine::normalizedPath(QFileInfo(absolute).absolutePath(), rules),
                               Engine::normalizedPath(resolvedFolderOf(absolute), rules)};
     for (const QString& folder : folders) {
         if (Engine::isSameOrAncestor(location, folder, rules.caseSensitivity) ||
@@ -106,6 +112,12 @@ bool UninstallLog::openNew(const QString& folder, QString* error)
     const QString name = created.fileName();
     created.close();
     return open(name, error);
+}
+
+bool UninstallLog::isOpen() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_file.isOpen();
 }
 
 QString UninstallLog::path() const
@@ -188,8 +200,8 @@ QString UninstallLog::verdictText(Engine::LocationVerdict verdict)
 
 void UninstallLog::removalEvent(const RemovalEvent& event)
 {
-    if (path().isEmpty())
-        return; // not opened: nothing to look up for it
+    if (!isOpen())
+        return; // nothing to look up for a log that is not written
     const QString path = QDir::toNativeSeparators(event.path);
     switch (event.kind) {
     case RemovalEvent::Kind::Location:

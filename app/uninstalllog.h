@@ -22,6 +22,8 @@ public:
     // being removed; one that is a link or no plain file would write
     // where the path does not say.
     static QString refusal(const QString& path, const QString& installLocation);
+    // Only the last of those: path inside the install folder.
+    static QString insideRefusal(const QString& path, const QString& installLocation);
 
     // Opens path (refusal() passed) for appending; error gets the system's words.
     bool open(const QString& path, QString* error);
@@ -29,6 +31,7 @@ public:
     // that was there before.
     bool openNew(const QString& folder, QString* error);
 
+    bool isOpen() const;
     QString path() const;
     // False once a line could not be written.
     bool intact() const;

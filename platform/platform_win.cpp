@@ -234,6 +234,9 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     result.complete = removal.complete;
     result.otherFileSystems = qtPaths(removal.otherFileSystems);
     result.inUse = qtPaths(removal.inUse);
+    for (const auto& [path, error] : removal.failed)
+        result.failed.append(
+            {QDir::fromNativeSeparators(QString::fromStdWString(path)), static_cast<int>(error)});
     return result;
 }
 

@@ -433,8 +433,16 @@ private:
     Outcome remove(HANDLE handle);
     Outcome removeClassic(HANDLE handle);
     void leave(Outcome outcome, const std::wstring& name);
+    // Failed, noting why (a Win32 error code) for leave().
+    Outcome failed(unsigned long error)
+    {
+        m_error = error;
+        return Outcome::Failed;
+    }
+    Outcome failedWith(NTSTATUS status) { return failed(::RtlNtStatusToDosError(status)); }
 
     std::wstring m_top;
+    unsigned long m_error = 0; // why the last entry that failed did
     ContentsRemoval& m_result;
     std::vector<Level> m_levels;
     std::vector<unsigned char> m_buffer = std::vector<unsigned char>(64 * 1024);
@@ -488,6 +496,9 @@ void FolderWalk::leave(Outcome outcome, const std::wstring& name)
     m_levels.back().failed = true;
     if (outcome == Outcome::InUse)
         m_result.inUse.push_back(pathOf(name));
+    else if (m_result.failed.size() < kMaxFailedEntries)
+        m_result.failed.push_back({pathOf(name), m_error});
+    m_error = 0;
 }
 
 Outcome FolderWalk::removeClassic(HANDLE handle)
@@ -501,12 +512,12 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     if (status == kSharingViolation)
         return Outcome::InUse;
     if (status != kCannotDelete)
-        return Outcome::Failed;
+        return failedWith(status);
     // Refused either for the read-only attribute or because the file is
     // mapped (a running program or a loaded library).
     FILE_BASIC_INFO basic;
     if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
-        return Outcome::Failed;
+        return failed(::GetLastError());
     if (!(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
         return Outcome::InUse;
     // The attribute belongs to the file, not to this name of it: with a second
@@ -514,17 +525,18 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     FILE_STANDARD_INFO standard;
     if (!::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard) ||
         standard.NumberOfLinks != 1)
-        return Outcome::Failed;
+        return failedWith(status);
     Handle writable;
-    if (!NT_SUCCESS(openRelative(handle, std::wstring(), FILE_WRITE_ATTRIBUTES, 0, writable)))
-        return Outcome::Failed;
+    status = openRelative(handle, std::wstring(), FILE_WRITE_ATTRIBUTES, 0, writable);
+    if (!NT_SUCCESS(status))
+        return failedWith(status);
     FILE_BASIC_INFO cleared;
     std::memset(&cleared, 0, sizeof cleared); // times of zero stay as they are
     cleared.FileAttributes = basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     if (cleared.FileAttributes == 0)
         cleared.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     if (!::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared))
-        return Outcome::Failed;
+        return failed(::GetLastError());
     status = ::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
                                     kFileDispositionInformation);
     if (NT_SUCCESS(status))
@@ -532,7 +544,7 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     cleared.FileAttributes = basic.FileAttributes;
     ::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared);
     return status == kCannotDelete || status == kSharingViolation ? Outcome::InUse
-                                                                  : Outcome::Failed;
+                                                                  : failedWith(status);
 }
 
 Outcome FolderWalk::remove(HANDLE handle)
@@ -551,7 +563,7 @@ Outcome FolderWalk::remove(HANDLE handle)
             return Outcome::InUse;
         if (status != kNotImplemented && status != kInvalidInfoClass &&
             status != kInvalidParameter && status != kNotSupported)
-            return Outcome::Failed;
+            return failedWith(status);
         // Older systems and other file systems (FAT, some network shares).
         m_exRefused = true;
     }
@@ -575,7 +587,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
         return; // gone meanwhile
     EntryKind kind = EntryKind::File;
     if (!NT_SUCCESS(status) || !kindOf(handle.get(), kind))
-        return leave(status == kSharingViolation ? Outcome::InUse : Outcome::Failed, name);
+        return leave(status == kSharingViolation ? Outcome::InUse : failedWith(status), name);
 
     switch (kind) {
     case EntryKind::OtherVolume:
@@ -590,7 +602,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     }
 
     if (m_levels.size() >= static_cast<std::size_t>(kMaxOpenFolders))
-        return leave(Outcome::Failed, name);
+        return leave(failed(ERROR_FILENAME_EXCED_RANGE), name);
     // Opened again through its handle, now to be listed too: the same folder,
     // whatever its name leads to by now.
     Level level;
@@ -598,7 +610,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
                           FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | (deletable ? DELETE : 0),
                           FILE_DIRECTORY_FILE, level.handle);
     if (!NT_SUCCESS(status))
-        return leave(status == kSharingViolation ? Outcome::InUse : Outcome::Failed, name);
+        return leave(status == kSharingViolation ? Outcome::InUse : failedWith(status), name);
     handle.reset();
     level.name = name;
     level.removable = deletable;

@@ -5,7 +5,9 @@
 
 #include "processmatch.h"
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Platform
@@ -96,7 +98,11 @@ struct ContentsRemoval {
     bool complete = true;                       // everything inside went
     std::vector<std::wstring> otherFileSystems; // mounted volumes inside: left
     std::vector<std::wstring> inUse;            // held by a program: left
+    // The first entries the system refused otherwise, with the Win32 error
+    // code (an NTSTATUS turned into one), up to kMaxFailedEntries.
+    std::vector<std::pair<std::wstring, unsigned long>> failed;
 };
+constexpr std::size_t kMaxFailedEntries = 100;
 
 // Removes everything inside folder but folder itself (see
 // Platform::removeFolderContents). The folder is opened once by its path and

@@ -92,7 +92,12 @@ client)
     "$client" 600 &
     client_pid=$!
     trap 'kill $client_pid 2>/dev/null' EXIT
-    sleep 0.2
+    # Running as the client once the shell's child has become it.
+    for _ in $(seq 100); do
+        [[ "$(readlink "/proc/$client_pid/exe" 2>/dev/null)" == */Ferrovane.exe ]] && break
+        sleep 0.05
+    done
+    [[ "$(readlink "/proc/$client_pid/exe")" == */Ferrovane.exe ]] || fail "the client did not start"
     before=$(snapshot)
     run 82 /VERYSILENT
     untouched "client running"

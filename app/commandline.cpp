@@ -72,7 +72,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
             takeLog(argument.mid(5));
             break;
         case Switch::None:
-            fail(QObject::tr("CommandLineUnknownArgument").arg(argument));
+            // replace(), not arg(): before the translations are loaded the
+            // text is its key, which has no place for the argument.
+            fail(QObject::tr("CommandLineUnknownArgument").replace(QLatin1String("%1"), argument));
             break;
         }
     }

@@ -54,7 +54,9 @@ QString resolvedFolderOf(const QString& absolutePath)
 QString UninstallLog::refusal(const QString& path, const QString& installLocation)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    if (Platform::isLinkOrJunction(absolute))
+    // Windows' answer for a path that is not there is "a link" (failing
+    // closed): only an entry that exists is asked.
+    if (Platform::entryExists(absolute) && Platform::isLinkOrJunction(absolute))
         return QObject::tr("LogPathIsLink").arg(QDir::toNativeSeparators(absolute));
     const QFileInfo info(absolute);
     if (info.exists() && !info.isFile())

@@ -117,6 +117,9 @@ int runUninstaller(const CommandLine& line)
     mainWindow.show();
     mainWindow.onUninstall();
     const int iResult = QApplication::exec();
+    // The window may close while the removal goes on: its record is
+    // complete only once the thread has ended.
+    mainWindow.waitForUninstall();
     // 1 when anything of the product is left that no restart will remove.
     return finish(iResult != 0 ? iResult
                                : InstallProcessMgr::exitStatus(

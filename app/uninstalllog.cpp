@@ -166,8 +166,10 @@ QString UninstallLog::reasonText(LeftoverReason reason)
     case LeftoverReason::SharedFolder:
         return QStringLiteral("a start-menu folder that Windows or many programs share");
     case LeftoverReason::EntryKept:
-        return QStringLiteral("kept while the install folder stays, so that a later run can "
-                              "finish");
+        return QStringLiteral("kept while the install folder or a shortcut stays, so that a "
+                              "later run can finish");
+    case LeftoverReason::NotFound:
+        return QStringLiteral("the product's files are not where the entry says");
     }
     return QString();
 }
@@ -196,6 +198,8 @@ QString UninstallLog::verdictText(Engine::LocationVerdict verdict)
     case LocationVerdict::OtherFileSystem:
         return QStringLiteral("refused: a mount point, or on another file system than the "
                               "folder holding it");
+    case LocationVerdict::NotFound:
+        return QStringLiteral("refused: nothing there, or nothing that can be reached");
     }
     return QString();
 }
@@ -206,13 +210,19 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         return; // nothing to look up for a log that is not written
     const QString path = QDir::toNativeSeparators(event.path);
     switch (event.kind) {
-    case RemovalEvent::Kind::Location:
+    case RemovalEvent::Kind::Location: {
+        QMutexLocker lock(&m_mutex);
+        m_location = event.path;
+    }
         describeLocation(event.path);
         return;
     case RemovalEvent::Kind::Verdict: {
         QMutexLocker lock(&m_mutex);
         m_verdict = event.verdict;
     }
+        if (event.path != m_location)
+            write(QStringLiteral("judged instead of it: the uninstaller's own folder ") +
+                  QDir::toNativeSeparators(event.path));
         write(QStringLiteral("ownership of the install folder: ") + verdictText(event.verdict));
         if (event.verdict == Engine::LocationVerdict::Shared)
             describeSharing(event.path);
@@ -251,10 +261,11 @@ void UninstallLog::describeLocation(const QString& location)
     QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
     client.replace(QLatin1Char('\\'), QLatin1Char('/'));
     client = client.mid(client.lastIndexOf(QLatin1Char('/')) + 1);
-    const QString inside = Engine::clientInside(resolved, client);
-    write(inside.isEmpty()
-              ? QStringLiteral("client program %1: not in the install folder").arg(client)
-              : QStringLiteral("client program found: ") + QDir::toNativeSeparators(inside));
+    const QStringList inside = Engine::clientInside(resolved, client);
+    if (inside.isEmpty())
+        write(QStringLiteral("client program %1: not in the install folder").arg(client));
+    for (const QString& found : inside)
+        write(QStringLiteral("client program found: ") + QDir::toNativeSeparators(found));
 }
 
 void UninstallLog::describeSharing(const QString& location)

@@ -51,6 +51,7 @@ private:
     QFile m_file;
     bool m_intact = true;
     Engine::LocationVerdict m_verdict = Engine::LocationVerdict::Empty;
+    QString m_location; // as recorded
 };
 
 } // namespace appinstaller

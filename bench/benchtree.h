@@ -38,7 +38,7 @@ inline void makeTree(const std::string& root, int files)
     static const char content[] = "ferrovane payload\n";
     // The client program, as in a real installation: what proves the folder
     // is the product's.
-    const std::string client = root + "/top0/Ferrovane.exe";
+    const std::string client = root + "/Ferrovane.exe";
     const int clientFd = ::open(client.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
     if (clientFd >= 0)
         ::close(clientFd);

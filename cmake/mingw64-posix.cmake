@@ -3,19 +3,28 @@
 # both must share one libstdc++-6.dll) against the Qt kit scripts/windows-kit
 # makes:
 #   cmake -S . -B build-wine -DCMAKE_TOOLCHAIN_FILE=cmake/mingw64-posix.cmake
-# FERROVANE_QT_KIT picks another kit folder.
+# FERROVANE_QT_KIT picks another kit folder. cmake/mingw32-posix.cmake sets
+# FERROVANE_MINGW_ARCH to i686 first, for 32-bit Windows.
+if(NOT FERROVANE_MINGW_ARCH)
+    set(FERROVANE_MINGW_ARCH x86_64)
+endif()
+if(FERROVANE_MINGW_ARCH STREQUAL i686)
+    set(bits 32)
+else()
+    set(bits 64)
+endif()
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_SYSTEM_PROCESSOR ${FERROVANE_MINGW_ARCH})
 
-set(triple x86_64-w64-mingw32)
+set(triple ${FERROVANE_MINGW_ARCH}-w64-mingw32)
 set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
 if(NOT FERROVANE_QT_KIT)
-    set(FERROVANE_QT_KIT /opt/ferrovane-qt5-mingw64)
+    set(FERROVANE_QT_KIT /opt/ferrovane-qt5-mingw${bits})
 endif()
-set(FERROVANE_QT_KIT ${FERROVANE_QT_KIT} CACHE PATH "Qt 5.15 built for 64-bit Windows")
+set(FERROVANE_QT_KIT ${FERROVANE_QT_KIT} CACHE PATH "Qt 5.15 built for ${bits}-bit Windows")
 list(APPEND CMAKE_PREFIX_PATH ${FERROVANE_QT_KIT})
 # The kit has no lrelease: Debian's Linux one writes the same .qm files.
 if(NOT Qt5LinguistTools_DIR)

@@ -2,6 +2,7 @@
 
 #include "platform/platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -41,21 +42,26 @@ bool removeFolderTree(const QString& path)
     return QDir().rmdir(target) && contentsRemoved;
 }
 
-InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName)
+namespace
+{
+
+InstallFolderRemoval removeJudged(const QString& location, const QString& clientName,
+                                  bool mayDescend)
 {
     InstallFolderRemoval result;
+    result.folder = location;
     Platform::FileIdentity judged;
-    result.verdict = checkInstallLocation(location, clientName, &judged);
+    OwnershipProof proof;
+    result.verdict = checkInstallLocation(location, clientName, &judged, &proof);
     const QString path = withoutFinalSeparators(removalPath(location));
-    if (result.verdict != LocationVerdict::Remove) {
-        // Gone only when nothing was recorded, or nothing is there: a
-        // relative path would be looked up from the working folder.
-        const PathRules rules = hostPathRules();
-        result.removed = location.trimmed().isEmpty() ||
-                         (isAbsoluteLocation(normalizedPath(location, rules), rules) &&
-                          !Platform::entryExists(path));
+    if (result.verdict == LocationVerdict::NotOwned && mayDescend && !proof.subfolder.isEmpty()) {
+        // "Tools" named, the product in "Tools/Ferrovane": only that goes.
+        result.contents =
+            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false).contents;
         return result;
     }
+    if (result.verdict != LocationVerdict::Remove)
+        return result;
     if (Platform::isLinkOrJunction(path)) {
         // The entry names a link, not the product's folder: removing the
         // link would lose the folder, removing the folder is not what the
@@ -63,13 +69,32 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         result.verdict = LocationVerdict::NotOwned;
         return result;
     }
-    const QString client = clientInside(path, clientName);
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
-    result.contents = Platform::removeFolderContents(
-        path, client.isEmpty() ? QStringList() : QStringList{client}, judged);
+    result.contents = Platform::removeFolderContents(path, clientInside(path, clientName), judged);
     result.removed = QDir().rmdir(path) || !Platform::entryExists(path);
     return result;
+}
+
+} // namespace
+
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName)
+{
+    const InstallFolderRemoval result = removeJudged(location, clientName, true);
+    switch (result.verdict) {
+    case LocationVerdict::Empty:
+    case LocationVerdict::Unusual:
+    case LocationVerdict::NotAbsolute:
+    case LocationVerdict::NotFound:
+        break;
+    default:
+        return result;
+    }
+    const QString own =
+        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    if (own.isEmpty() || clientInside(own, clientName).isEmpty())
+        return result;
+    return removeJudged(own, clientName, false);
 }
 
 } // namespace Engine

@@ -22,13 +22,20 @@ bool removeFolderTree(const QString& path);
 // What became of the install folder.
 struct InstallFolderRemoval {
     LocationVerdict verdict = LocationVerdict::Empty;
+    QString folder;                   // the location, or the uninstaller's own folder
     Platform::FolderRemoval contents; // what the walk left, when it ran
-    bool removed = false;             // the folder is gone (or never was)
+    bool removed = false;             // the folder judged went
 };
 
 // checkInstallLocation(), then, when it allows it, the folder's contents
 // with the client program last (the proof a later run needs) and the folder
-// itself.
+// itself. A location one level above the product's folder (all the proof in
+// one folder inside) stays and counts as not the product's; that folder
+// alone goes, when it passes the same checks. A location that names no
+// folder there (blank, unusual, relative, missing or out of reach) is never
+// taken for removed: the uninstaller's own folder is the install folder
+// when it holds the client program (an installer puts the uninstaller
+// there, and a moved product is found where it is), else nothing goes.
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName);
 
 // path without its final separators, except the one of a root ("/", "C:/"):

@@ -37,8 +37,12 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict)
         return LeftoverReason::Shared;
     case Engine::LocationVerdict::OtherFileSystem:
         return LeftoverReason::OtherFileSystem;
-    case Engine::LocationVerdict::Remove:
     case Engine::LocationVerdict::Empty:
+    case Engine::LocationVerdict::Unusual:
+    case Engine::LocationVerdict::NotAbsolute:
+    case Engine::LocationVerdict::NotFound:
+        return LeftoverReason::NotFound;
+    case Engine::LocationVerdict::Remove:
         return LeftoverReason::NotRemoved;
     default:
         return LeftoverReason::Refused;
@@ -53,21 +57,24 @@ void reportKept(RemovalEvent::Item item, const QString& path, LeftoverReason rea
     reportRemoval(event);
 }
 
-// The guards' verdict on the install folder, and the folder when it went.
-void reportInstallFolder(const QString& location, const Engine::InstallFolderRemoval& folder)
+// The guards' verdict on the folder judged (the location, or the
+// uninstaller's own folder), and the folder when it went.
+void reportInstallFolder(const Engine::InstallFolderRemoval& folder)
 {
-    RemovalEvent verdict{RemovalEvent::Kind::Verdict, RemovalEvent::Item::InstallFolder, location};
+    RemovalEvent verdict{RemovalEvent::Kind::Verdict, RemovalEvent::Item::InstallFolder,
+                         folder.folder};
     verdict.verdict = folder.verdict;
     reportRemoval(verdict);
     if (folder.removed)
-        reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::InstallFolder, location});
+        reportRemoval(
+            {RemovalEvent::Kind::Removed, RemovalEvent::Item::InstallFolder, folder.folder});
 }
 
-// What stayed of an install folder the guards allowed, or the folder itself
-// when they refused it.
-void reportFolderLeft(const QString& location, const Engine::InstallFolderRemoval& folder,
-                      bool scheduled)
+// What stayed of a folder the guards allowed, or the folder itself when they
+// refused it.
+void reportFolderLeft(const Engine::InstallFolderRemoval& folder, bool scheduled)
 {
+    const QString& location = folder.folder;
     if (folder.verdict != Engine::LocationVerdict::Remove) {
         reportKept(RemovalEvent::Item::InstallFolder, location, reasonFor(folder.verdict));
         return;
@@ -137,13 +144,16 @@ bool holdsOnlyShortcuts(const QString& folder)
     });
 }
 
-// Removes the shortcuts inside folder (and its folders), nothing else.
-void removeShortcutsIn(const QString& folder)
+// Removes the shortcuts inside folder (and its folders), nothing else;
+// false when one stays.
+bool removeShortcutsIn(const QString& folder)
 {
     bool sawLink = false;
+    bool removed = true;
     for (const QFileInfo& file : filesBelow(folder, sawLink))
-        if (isShortcutFile(file.fileName()))
-            QFile::remove(file.filePath());
+        if (isShortcutFile(file.fileName()) && !QFile::remove(file.filePath()))
+            removed = false;
+    return removed;
 }
 
 } // namespace
@@ -173,29 +183,36 @@ void InstallProcessMgr::unInstall()
     const Engine::InstallFolderRemoval folder =
         Engine::removeInstallFolder(strLocation, clientFileName());
     bool bFolderDone = folder.removed;
-    reportInstallFolder(strLocation, folder);
+    reportInstallFolder(folder);
     if (!folder.removed) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart.
-        const bool bScheduled =
-            folder.verdict == Engine::LocationVerdict::Remove &&
-            folder.contents.otherFileSystems.isEmpty() &&
-            Engine::scheduleLeftOnRestart(Engine::removalPath(strLocation), folder.contents.inUse);
+        const bool bScheduled = folder.verdict == Engine::LocationVerdict::Remove &&
+                                folder.contents.otherFileSystems.isEmpty() &&
+                                Engine::scheduleLeftOnRestart(Engine::removalPath(folder.folder),
+                                                              folder.contents.inUse);
         bFolderDone = bScheduled;
-        noteLeftover({strLocation, bScheduled, reasonFor(folder.verdict)});
+        noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict)});
         for (const QString& mount : folder.contents.otherFileSystems)
             noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
-        reportFolderLeft(strLocation, folder, bScheduled);
+        reportFolderLeft(folder, bScheduled);
     }
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
+    const int iBeforeShortcuts = leftovers().size();
     deleteShortcuts();
+    const QVector<LeftoverItem> items = leftovers();
+    const bool bShortcutsDone =
+        std::none_of(items.begin() + iBeforeShortcuts, items.end(), [](const LeftoverItem& item) {
+            return item.reason == LeftoverReason::NotRemoved;
+        });
 
     emit signalProcess(60, QObject::tr("ClearTheRegistryeuyqTkYHjj"));
     const UninstallRegistry* registry = UninstallRegistry::getInstance();
     const std::string guid = AppConfigManager::getInstance()->getGuid();
     const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
-    if (!bFolderDone) {
+    // Kept while anything stays that a later run may remove.
+    if (!bFolderDone || !bShortcutsDone) {
         noteLeftover({strEntry, false, LeftoverReason::EntryKept});
         reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
     } else if (!registry->removeEntry(guid) || registry->hasEntry(guid)) {
@@ -250,10 +267,12 @@ void InstallProcessMgr::deleteShortcuts()
         else if (!Platform::isLinkOrJunction(folder) && !holdsOnlyShortcuts(folder))
             reason = LeftoverReason::NotOnlyShortcuts;
         int iError = 0;
-        if (reason == LeftoverReason::NotRemoved && !Engine::removeFolderTree(folder))
+        if (reason == LeftoverReason::NotRemoved && !Engine::removeFolderTree(folder)) {
             iError = Platform::lastSystemError();
-        else if (reason == LeftoverReason::NotOnlyShortcuts)
-            removeShortcutsIn(folder);
+        } else if (reason == LeftoverReason::NotOnlyShortcuts && !removeShortcutsIn(folder)) {
+            iError = Platform::lastSystemError();
+            reason = LeftoverReason::NotRemoved;
+        }
         if (stillThere(folder)) {
             noteLeftover({strPath, false, reason});
             reportKept(RemovalEvent::Item::StartMenuFolder, strPath, reason, iError);

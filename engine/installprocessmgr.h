@@ -23,7 +23,10 @@ enum class LeftoverReason {
     OtherFileSystem,  // another disk or file system mounted there
     NotOnlyShortcuts, // a start-menu folder holding more than the product's shortcuts
     SharedFolder,     // a start-menu folder Windows or many programs share
-    EntryKept,        // the uninstall entry, kept while the product's folder stays
+    EntryKept,        // the uninstall entry, kept while the product's folder or a
+                      // shortcut stays
+    NotFound,         // the product's files are not where the entry says: nothing
+                      // there, or no folder named
 };
 
 // Something a removal step set out to remove and that is still there after it.
@@ -46,7 +49,7 @@ public:
     // runs on the worker thread. The install folder goes only when it proves
     // to be the product's; the entry only once the folder is gone (or all of
     // what stays is scheduled for the next restart), so that a later run can
-    // finish the job.
+    // finish the job. Likewise while a shortcut of the product stays.
     void unInstall();
 
     // The desktop shortcuts and start-menu folders under both product names.

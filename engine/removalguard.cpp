@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -60,7 +61,7 @@ bool isAbsoluteLocation(const QString& normalized, const PathRules& rules)
     return normalized.startsWith(QLatin1Char('/'));
 }
 
-bool isUnusualSpelling(const QString& path)
+bool isUnusualSpelling(const QString& path, const PathRules& rules)
 {
     QString slashed = path;
     slashed.replace(QLatin1Char('\\'), QLatin1Char('/'));
@@ -70,16 +71,21 @@ bool isUnusualSpelling(const QString& path)
     // A ':' past the drive letter names a stream ("C:/Users::$INDEX_ALLOCATION").
     if (slashed.indexOf(QLatin1Char(':'), 2) >= 0)
         return true;
-    static const QRegularExpression shortName(QStringLiteral("~[0-9]"));
+    // "PROGRA~1", "FERROV~2.EXE": what may be another spelling of a longer
+    // name. A longer name with a '~' in it ("Ferrovane~2") is a name.
+    static const QRegularExpression shortName(
+        QStringLiteral("^(?=[^.]{1,8}(\\.|$))[^.]*~[0-9]+(\\.[^.]{0,3})?$"));
     const QStringList parts = slashed.split(QLatin1Char('/'), Qt::SkipEmptyParts);
     for (const QString& part : parts) {
-        if (part == QLatin1String(".") || part == QLatin1String(".."))
+        if (part == QLatin1String("."))
             continue;
+        // "Tools/Ferrovane/.." names Tools: never cleaned away.
+        if (part == QLatin1String(".."))
+            return true;
         // Windows drops a final dot or blank: "Users." is "Users".
         if (part.endsWith(QLatin1Char('.')) || part.endsWith(QLatin1Char(' ')))
             return true;
-        // "PROGRA~1" may be another spelling of "Program Files".
-        if (part.contains(shortName))
+        if (rules.windows && shortName.match(part).hasMatch())
             return true;
     }
     return false;
@@ -180,7 +186,7 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
 {
     if (written.trimmed().isEmpty())
         return LocationVerdict::Empty;
-    if (isUnusualSpelling(written))
+    if (isUnusualSpelling(written, rules))
         return LocationVerdict::Unusual;
     const QString normalized = normalizedPath(written, rules);
     // A relative path would be taken against the working directory, which
@@ -202,6 +208,35 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
     return LocationVerdict::Remove;
 }
 
+OwnershipProof ownershipProof(const LocationFacts& facts)
+{
+    OwnershipProof proof;
+    const bool programAtTop = facts.holdsProgram && facts.programPlace.isEmpty();
+    if (programAtTop || facts.clientPlaces.contains(QString())) {
+        proof.top = true;
+        return proof;
+    }
+    // "bin/Client.exe" beside "uninstall/": one installation in folders.
+    // A client folder that holds the uninstaller too is an installation
+    // of its own, and the location one level above it.
+    for (const QString& place : facts.clientPlaces) {
+        if (facts.holdsProgram && place != facts.programPlace &&
+            !facts.wholePlaces.contains(place)) {
+            proof.top = true;
+            return proof;
+        }
+    }
+    // All of it in one folder inside: that folder is the product's. The
+    // uninstaller alone proves no folder it was copied into.
+    QStringList places = facts.clientPlaces;
+    if (facts.holdsProgram)
+        places << facts.programPlace;
+    places.removeDuplicates();
+    if (places.size() == 1 && facts.clientPlaces.contains(places.first()))
+        proof.subfolder = places.first();
+    return proof;
+}
+
 LocationVerdict judgeOwnership(const QString& location, const LocationFacts& facts,
                                const ProtectedFolders& protectedFolders, const PathRules& rules)
 {
@@ -214,29 +249,39 @@ LocationVerdict judgeOwnership(const QString& location, const LocationFacts& fac
             return LocationVerdict::Protected;
     if (facts.mountPoint)
         return LocationVerdict::OtherFileSystem;
-    // Another product that lives in it; one above it is fine (a suite's
-    // folder may hold ours).
+    // Another product that lives in it, by its path or by what the folder
+    // is; one above it is fine (a suite's folder may hold ours).
     for (const QString& other : facts.otherEntries) {
         const QString normalized = normalizedPath(other, rules);
         if (isAbsoluteLocation(normalized, rules) &&
             isSameOrAncestor(location, normalized, rules.caseSensitivity))
             return LocationVerdict::Shared;
     }
-    if (!facts.holdsClient && !facts.holdsProgram)
+    if (!facts.identities.isEmpty() && facts.otherIds.contains(facts.identities.first()))
+        return LocationVerdict::Shared;
+    if (!ownershipProof(facts).top)
         return LocationVerdict::NotOwned;
     return LocationVerdict::Remove;
 }
 
-QString clientInside(const QString& location, const QString& clientName)
+namespace
 {
+
+bool isPlainFile(const QString& path)
+{
+    const QFileInfo entry(path);
+    return entry.isFile() && !Platform::isLinkOrJunction(path);
+}
+
+} // namespace
+
+QStringList clientInside(const QString& location, const QString& clientName)
+{
+    QStringList found;
     if (!isUsableProductName(clientName))
-        return QString();
-    const auto isPlainFile = [](const QString& path) {
-        const QFileInfo entry(path);
-        return entry.isFile() && !Platform::isLinkOrJunction(path);
-    };
+        return found;
     if (isPlainFile(location + QLatin1Char('/') + clientName))
-        return clientName;
+        found << clientName;
     const QFileInfoList folders =
         QDir(location).entryInfoList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& folder : folders) {
@@ -244,9 +289,9 @@ QString clientInside(const QString& location, const QString& clientName)
             continue;
         const QString relative = folder.fileName() + QLatin1Char('/') + clientName;
         if (isPlainFile(location + QLatin1Char('/') + relative))
-            return relative;
+            found << relative;
     }
-    return QString();
+    return found;
 }
 
 namespace
@@ -301,28 +346,52 @@ LocationFacts locationFacts(const QString& location, const QString& clientName)
     // A file, or nothing: nothing to prove.
     if (resolved.isEmpty() || !QFileInfo(resolved).isDir())
         return facts;
-    facts.holdsClient = !clientInside(resolved, clientName).isEmpty();
-    const QString programFolder =
-        QCoreApplication::instance()
-            ? Platform::resolvedPath(QCoreApplication::applicationDirPath())
-            : QString();
+    const bool app = QCoreApplication::instance() != nullptr;
+    const QString programFile =
+        app ? QFileInfo(QCoreApplication::applicationFilePath()).fileName() : QString();
+    for (const QString& client : clientInside(resolved, clientName)) {
+        const QString place = client.section(QLatin1Char('/'), 0, -2);
+        facts.clientPlaces << place;
+        if (!place.isEmpty() && !programFile.isEmpty() &&
+            isPlainFile(resolved + QLatin1Char('/') + place + QLatin1Char('/') + programFile))
+            facts.wholePlaces << place;
+    }
     // The uninstaller in the folder itself or one folder below, as the
     // client: not any folder above it, however high.
-    const QString own = normalizedPath(programFolder, rules);
+    const QString own = normalizedPath(
+        app ? Platform::resolvedPath(QCoreApplication::applicationDirPath()) : QString(), rules);
     const QString top = normalizedPath(resolved, rules);
-    facts.holdsProgram =
-        !own.isEmpty() && (own.compare(top, rules.caseSensitivity) == 0 ||
-                           normalizedPath(own.left(own.lastIndexOf(QLatin1Char('/'))), rules)
-                                   .compare(top, rules.caseSensitivity) == 0);
+    const int slash = own.lastIndexOf(QLatin1Char('/'));
+    if (!own.isEmpty() && own.compare(top, rules.caseSensitivity) == 0) {
+        facts.holdsProgram = true;
+    } else if (slash > 0 &&
+               normalizedPath(own.left(slash), rules).compare(top, rules.caseSensitivity) == 0) {
+        facts.holdsProgram = true;
+        facts.programPlace = own.mid(slash + 1);
+    }
     facts.mountPoint = Platform::isMountPoint(resolved);
-    // As recorded and as resolved: another product recorded through a link
-    // (or a short name) lives where its path leads, not where it reads.
+    // As recorded, as resolved, and by what each folder is: another product
+    // recorded through a link, a bind mount or a short name lives where its
+    // path leads. Network paths only as written: an offline server would
+    // keep the removal waiting.
+    QHash<QString, Platform::FileIdentity> known;
     for (const QString& other :
-         appinstaller::UninstallRegistry::getInstance()->otherInstallLocations()) {
+         appinstaller::UninstallRegistry::getInstance()->otherProductFolders()) {
         facts.otherEntries << other;
+        if (Platform::isRemotePath(other))
+            continue;
         const QString resolvedOther = resolvedThroughLinks(other, rules);
-        if (!resolvedOther.isEmpty())
-            facts.otherEntries << resolvedOther;
+        if (resolvedOther.isEmpty())
+            continue;
+        facts.otherEntries << resolvedOther;
+        for (const QString& folder :
+             selfAndAncestors(normalizedPath(resolvedOther, rules), rules)) {
+            auto identity = known.find(folder);
+            if (identity == known.end())
+                identity = known.insert(folder, Platform::fileIdentity(folder));
+            if (identity->valid && !facts.otherIds.contains(*identity))
+                facts.otherIds << *identity;
+        }
     }
     for (const QString& folder : selfAndAncestors(normalizedPath(resolved, rules), rules))
         facts.identities << Platform::fileIdentity(folder);
@@ -422,7 +491,7 @@ QString removalPath(const QString& location)
 }
 
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
-                                     Platform::FileIdentity* judged)
+                                     Platform::FileIdentity* judged, OwnershipProof* proof)
 {
     // Resolve what will really be removed, through every link on the way.
     const QString path = removalPath(location);
@@ -430,11 +499,16 @@ LocationVerdict checkInstallLocation(const QString& location, const QString& cli
     const PathRules rules = hostPathRules();
     const ProtectedFolders folders = protectedFolders();
     const LocationVerdict verdict = judgeInstallLocation(location, resolved, folders, rules);
-    if (verdict != LocationVerdict::Remove || resolved.isEmpty())
+    if (verdict != LocationVerdict::Remove)
         return verdict;
+    // Not there, or not to be reached: not proof that it went.
+    if (resolved.isEmpty())
+        return LocationVerdict::NotFound;
     const LocationFacts facts = locationFacts(path, clientName);
     if (judged && !facts.identities.isEmpty())
         *judged = facts.identities.first();
+    if (proof)
+        *proof = ownershipProof(facts);
     return judgeOwnership(normalizedPath(resolved, rules), facts, folders, rules);
 }
 

@@ -22,11 +22,12 @@ enum class LocationVerdict {
     Unusual,         // a spelling Windows reads otherwise than its text: a device or
                      // verbatim prefix, a network path, a stream, a short 8.3 name,
                      // a name ending in a dot or blank
-    NotOwned,        // neither the product's client program nor this uninstaller is
-                     // in it: nothing proves it is the product's folder
+    NotOwned,        // nothing proves it is the product's folder (see ownershipProof())
     Shared,          // another product's uninstall entry names it or a folder in it
     OtherFileSystem, // a mount point or a volume's root, or on another file
                      // system than the folder holding it
+    NotFound,        // nothing there, or nothing that can be reached: never taken
+                     // for a product already removed
 };
 
 // How paths are read: Windows' rules (drive letters, case-insensitive) or
@@ -54,13 +55,36 @@ struct ProtectedFolders {
 // What the file system and the registry say about an install location, for
 // judgeOwnership().
 struct LocationFacts {
-    bool holdsClient = false;  // the client program at its top level or one folder below
-    bool holdsProgram = false; // this uninstaller's own folder is it or one folder below
-    bool mountPoint = false;   // see Platform::isMountPoint()
-    QStringList otherEntries;  // the locations other uninstall entries record
+    // Where the client program lies as a plain file: "" for the top level,
+    // else the name of the folder directly inside that holds it.
+    QStringList clientPlaces;
+    // Those of clientPlaces' folders that hold a copy of this uninstaller
+    // too: a whole installation of their own.
+    QStringList wholePlaces;
+    // Where this uninstaller's own folder lies: the location itself ("") or
+    // a folder directly inside it; none when holdsProgram is false.
+    bool holdsProgram = false;
+    QString programPlace;
+    bool mountPoint = false;  // see Platform::isMountPoint()
+    QStringList otherEntries; // the folders other uninstall entries record
+    // What other products' folders are, whatever path names them: each
+    // that exists and every folder above it.
+    QVector<Platform::FileIdentity> otherIds;
     // The location itself, then each folder above it, as resolved.
     QVector<Platform::FileIdentity> identities;
 };
+
+// Which folder the facts prove to be the product's. The location itself
+// (top) when the client program lies at its top level, or the uninstaller
+// does, or both lie in it in different places (the client in "bin", the
+// uninstaller in "uninstall") and the client's folder is no whole
+// installation of its own. When all the proof lies in one folder directly
+// inside, that folder (subfolder) is the product's, not the location.
+struct OwnershipProof {
+    bool top = false;
+    QString subfolder;
+};
+OwnershipProof ownershipProof(const LocationFacts& facts);
 
 // "C:\\a\\..\\b\\" -> "C:/b": '/' separators, no "." or "..", no final '/'
 // except for a root. A leading "//" (a network path) stays under Windows' rules
@@ -73,8 +97,9 @@ bool isRootPath(const QString& normalized);
 // "C:/…" under Windows' rules, "/…" under POSIX ones.
 bool isAbsoluteLocation(const QString& normalized, const PathRules& rules);
 
-// See LocationVerdict::Unusual.
-bool isUnusualSpelling(const QString& path);
+// See LocationVerdict::Unusual. A ".." is unusual too: it names another
+// folder than the one written. Short 8.3 names exist under Windows' rules only.
+bool isUnusualSpelling(const QString& path, const PathRules& rules);
 
 // True when folder is candidate or lies inside it.
 bool isSameOrAncestor(const QString& candidate, const QString& folder, Qt::CaseSensitivity cs);
@@ -96,9 +121,9 @@ LocationVerdict judgeOwnership(const QString& location, const LocationFacts& fac
 // file name (AppConfig.xml's ProgramName, its last name only).
 LocationFacts locationFacts(const QString& location, const QString& clientName);
 
-// Where the client program lies inside location ("Client.exe" or
-// "bin/Client.exe", '/'-separated), first found; empty when it is not there.
-QString clientInside(const QString& location, const QString& clientName);
+// Where the client program lies inside location as a plain file, top level
+// first ("Client.exe", "bin/Client.exe", '/'-separated); empty when nowhere.
+QStringList clientInside(const QString& location, const QString& clientName);
 
 // The standard locations listed (Qt's lists) less those in the program's own
 // folder: Qt on Windows lists that folder, its "data" folder and one inside
@@ -117,9 +142,11 @@ QString removalPath(const QString& location);
 
 // judgeInstallLocation(), then judgeOwnership(), for this machine.
 // judged, when given, receives the identity of the folder judged (valid only
-// for Remove): what a removal must find when it opens the location.
+// for Remove): what a removal must find when it opens the location. proof,
+// when given, receives what proves which folder is the product's.
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
-                                     Platform::FileIdentity* judged = nullptr);
+                                     Platform::FileIdentity* judged = nullptr,
+                                     OwnershipProof* proof = nullptr);
 
 // A shortcut or start-menu name that stays a single entry in its folder and
 // that Windows would take as written: not empty, no separator, none of

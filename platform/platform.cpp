@@ -14,7 +14,7 @@ namespace Platform
 bool isProcessRunning(const QString& configuredName)
 {
     return matchesRunningProcess(runningProcesses(), nativeProcessName(configuredName),
-                                 currentProcessId());
+                                 currentProcessId(), pathCaseSensitivity() == Qt::CaseInsensitive);
 }
 
 std::string procExeName(const std::string& exeLinkTarget, const std::string& cmdline)

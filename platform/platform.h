@@ -55,16 +55,20 @@ int architectureFromCpuName(const QString& cpuArchitecture);
 // whose top-level values are the key's values and whose groups its subkeys.
 std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath);
 
-// One product's uninstall entry: its key's name and its InstallLocation as
-// recorded.
+// One product's uninstall entry: its key's name and the values that name its
+// folders, as recorded.
 struct UninstallEntry {
     QString name;
     QString installLocation;
+    // UninstallString, QuietUninstallString and DisplayIcon: command lines
+    // and an icon whose programs lie in the product's folders.
+    QStringList commands;
 };
 
 // Every uninstall entry the system has: on Windows the subkeys of the
 // Uninstall keys of HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER in both registry
-// views; on the stand-in every entry file (never through a link).
+// views, by their names as Windows keeps them; on the stand-in every entry
+// file, one that is a link read from where it leads.
 std::vector<UninstallEntry> uninstallEntries();
 
 // A registry string with its %VARIABLE%s expanded as Windows does for
@@ -131,6 +135,11 @@ QStringList userProfileParents();
 
 // Whether paths start with a drive letter ("C:/…") on this system.
 bool usesDrivePaths();
+
+// Whether path names a network location (\\server\share; on Windows also
+// a drive mapped to one): such a path is never looked up, lest an offline
+// server keep the removal waiting.
+bool isRemotePath(const QString& path);
 
 // Where path leads once every link (and on Windows junction and short name)
 // on the way is resolved; empty when it does not exist.

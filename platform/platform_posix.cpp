@@ -112,7 +112,9 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
     if (QFileInfo(path).isSymLink()) {
         return keyThatIsNoEntry();
     }
-    return std::make_unique<QSettings>(path, QSettings::IniFormat);
+    auto key = std::make_unique<QSettings>(path, QSettings::IniFormat);
+    key->setIniCodec("UTF-8");
+    return key;
 }
 
 QString expandedRegistryString(const QString& value)
@@ -134,11 +136,16 @@ std::vector<UninstallEntry> uninstallEntries()
         const QFileInfoList files =
             QDir(folder).entryInfoList({QStringLiteral("*.ini")}, QDir::Files | QDir::Hidden);
         for (const QFileInfo& file : files) {
-            if (file.isSymLink())
-                continue;
-            const QSettings entry(file.filePath(), QSettings::IniFormat);
+            // Read only: an entry file that is a link tells where another
+            // product lives, and nothing is ever written through it.
+            QSettings entry(file.filePath(), QSettings::IniFormat);
+            entry.setIniCodec("UTF-8");
+            QStringList commands;
+            for (const char* name : {"UninstallString", "QuietUninstallString", "DisplayIcon"})
+                commands << entry.value(QLatin1String(name)).toString();
             entries.push_back({file.completeBaseName(),
-                               entry.value(QStringLiteral("InstallLocation")).toString()});
+                               entry.value(QStringLiteral("InstallLocation")).toString(),
+                               commands});
         }
     }
     return entries;
@@ -193,6 +200,11 @@ bool isLinkOrJunction(const QString& path)
 bool isLinkOrJunction(const QFileInfo& entry)
 {
     return entry.isSymLink();
+}
+
+bool isRemotePath(const QString& path)
+{
+    return path.startsWith(QLatin1String("//")) || path.startsWith(QLatin1String("\\\\"));
 }
 
 QString resolvedPath(const QString& path)
@@ -617,6 +629,21 @@ unsigned removalWorkers()
     return processors <= 1 ? 1 : std::min(processors, 4u);
 }
 
+// How many more descriptors this process may open now.
+std::size_t spareDescriptors()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return maxOpenLevels;
+    std::size_t open = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(fds))
+            open += isDotOrDotDot(entry->d_name) ? 0 : 1;
+        ::closedir(fds);
+    }
+    return limit.rlim_cur > open ? std::size_t(limit.rlim_cur - open) : 0;
+}
+
 } // namespace
 
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
@@ -647,10 +674,15 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     }
     const LastEntries last(removeLast);
     std::atomic<bool> stop{false};
-    const unsigned workers = removalWorkers();
+    // The descriptors there are, shared out: a walk that ran out while
+    // another held the rest would leave what it could not open. Under a low
+    // limit, fewer workers, down to one.
+    const std::size_t spare = std::min(spareDescriptors(), maxOpenLevels);
+    const unsigned workers =
+        unsigned(std::max<std::size_t>(1, std::min<std::size_t>(removalWorkers(), spare / 4)));
+    const std::size_t window = std::max<std::size_t>(3, spare / workers);
     std::vector<std::string> folders;
-    ContentsWalk topWalk(top, mount, folder, last, maxOpenLevels / workers, stop,
-                         workers > 1 ? &folders : nullptr);
+    ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr);
     topWalk.run();
     // The top folder's folders, on several workers: each walk holds a
     // descriptor of the top folder of its own and takes the next folder
@@ -670,8 +702,7 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
                 ::close(topCopy);
             break;
         }
-        walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last,
-                                                       maxOpenLevels / workers, stop));
+        walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop));
         try {
             threads.emplace_back(work, std::ref(*walks.back()));
         } catch (const std::system_error&) {

@@ -48,18 +48,16 @@ QString expandedRegistryString(const QString& value)
 
 std::vector<UninstallEntry> uninstallEntries()
 {
+    // Not through QSettings: it swaps '/' and '\\' in key names, so an entry
+    // named with a '/' could not be read.
     std::vector<UninstallEntry> entries;
-    for (const char* hive : {"HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER"}) {
-        for (const QSettings::Format view :
-             {QSettings::Registry64Format, QSettings::Registry32Format}) {
-            QSettings key(
-                QLatin1String(hive) +
-                    QStringLiteral("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall"),
-                view);
-            for (const QString& name : key.childGroups())
-                entries.push_back(
-                    {name, key.value(name + QStringLiteral("/InstallLocation")).toString()});
-        }
+    for (const Win32::UninstallValues& values : Win32::uninstallEntries()) {
+        QStringList commands;
+        for (const std::wstring& command :
+             {values.uninstallString, values.quietUninstallString, values.displayIcon})
+            commands << QString::fromStdWString(command);
+        entries.push_back({QString::fromStdWString(values.name),
+                           QString::fromStdWString(values.installLocation), commands});
     }
     return entries;
 }
@@ -152,6 +150,17 @@ bool entryExists(const QString& path)
 bool removeLink(const QString& path)
 {
     return Win32::removeLinkEntry(nativePath(path).c_str());
+}
+
+bool isRemotePath(const QString& path)
+{
+    const QString slashed = QDir::fromNativeSeparators(path);
+    if (slashed.startsWith(QLatin1String("//")))
+        return true;
+    if (slashed.size() < 2 || slashed.at(1) != QLatin1Char(':'))
+        return false;
+    const QString root = slashed.left(2) + QLatin1Char('\\');
+    return Win32::isRemoteDrive(root.toStdWString().c_str());
 }
 
 QString resolvedPath(const QString& path)

@@ -29,9 +29,11 @@ struct ProcessRecord {
 // a '\' stays part of the name, so "dir\\client.exe" matches nothing.
 NativeName exeFileName(const NativeName& configuredName);
 
-// True when a process other than ownPid has exactly that executable file name:
-// unit for unit, so letter case and the extension count.
+// True when a process other than ownPid has that executable file name: unit
+// for unit, so the extension counts, and letter case too unless ignoreCase
+// (as Windows compares file names: ordinal, ignoring case).
 bool matchesRunningProcess(const std::vector<ProcessRecord>& processes,
-                           const NativeName& configuredName, unsigned long long ownPid);
+                           const NativeName& configuredName, unsigned long long ownPid,
+                           bool ignoreCase = false);
 
 } // namespace Platform

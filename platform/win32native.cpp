@@ -23,6 +23,31 @@ namespace Platform
 namespace Win32
 {
 
+namespace
+{
+
+// The file name of a process's image under its long name; empty when the
+// process cannot be asked.
+std::wstring longImageName(DWORD pid)
+{
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return std::wstring();
+    wchar_t image[32768];
+    DWORD size = 32768;
+    const bool named = ::QueryFullProcessImageNameW(process, 0, image, &size) != 0;
+    ::CloseHandle(process);
+    if (!named)
+        return std::wstring();
+    std::wstring path(32768, L'\0');
+    const DWORD length = ::GetLongPathNameW(image, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(length > 0 && length < path.size() ? length : 0);
+    const std::wstring::size_type slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
 std::vector<ProcessRecord> snapshotProcesses()
 {
     std::vector<ProcessRecord> processes;
@@ -37,9 +62,16 @@ std::vector<ProcessRecord> snapshotProcesses()
          more = ::Process32NextW(snapshot, &entry)) {
         // Never narrowed: the ANSI code page maps characters it lacks to
         // look-alikes or '?', and different names would compare equal.
-        const std::wstring name(entry.szExeFile, ::wcsnlen(entry.szExeFile, MAX_PATH));
+        std::wstring name(entry.szExeFile, ::wcsnlen(entry.szExeFile, MAX_PATH));
         if (name.empty())
             continue;
+        // Started by its short name ("FERROV~1.EXE"), a program is listed
+        // under it: its long name is what it is called.
+        if (name.find(L'~') != std::wstring::npos) {
+            const std::wstring longName = longImageName(entry.th32ProcessID);
+            if (!longName.empty())
+                name = longName;
+        }
         processes.push_back(ProcessRecord{entry.th32ProcessID, name});
     }
     ::CloseHandle(snapshot);
@@ -60,8 +92,9 @@ int nativeArchitecture()
 
 bool isProcessRunning(const wchar_t* configuredName)
 {
+    // Windows compares file names without letter case.
     return matchesRunningProcess(snapshotProcesses(), configuredName ? configuredName : L"",
-                                 currentProcessId());
+                                 currentProcessId(), true);
 }
 
 std::wstring extendedPath(const wchar_t* path)
@@ -118,6 +151,71 @@ bool isRegistryLink(const std::wstring& keyPath)
                       type == REG_LINK;
     ::RegCloseKey(key);
     return link;
+}
+
+namespace
+{
+
+// A string value as stored, without its final NULs.
+std::wstring stringValue(HKEY key, const wchar_t* name)
+{
+    DWORD type = 0;
+    DWORD size = 0;
+    if (::RegQueryValueExW(key, name, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ) || size == 0)
+        return std::wstring();
+    // Room for a final NUL the value may lack.
+    std::wstring value(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD bytes = static_cast<DWORD>(value.size() * sizeof(wchar_t));
+    if (::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value[0]), &bytes) !=
+        ERROR_SUCCESS)
+        return std::wstring();
+    value.resize(::wcsnlen(value.c_str(), value.size()));
+    return value;
+}
+
+} // namespace
+
+std::vector<UninstallValues> uninstallEntries()
+{
+    std::vector<UninstallValues> entries;
+    const wchar_t* const path = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
+        for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
+            HKEY uninstall = nullptr;
+            if (::RegOpenKeyExW(hive, path, 0, KEY_READ | view, &uninstall) != ERROR_SUCCESS)
+                continue;
+            for (DWORD index = 0;; ++index) {
+                // A key's name has at most 255 characters.
+                wchar_t name[256];
+                DWORD length = 256;
+                const LONG status = ::RegEnumKeyExW(uninstall, index, name, &length, nullptr,
+                                                    nullptr, nullptr, nullptr);
+                if (status == ERROR_NO_MORE_ITEMS)
+                    break;
+                HKEY entry = nullptr;
+                if (status != ERROR_SUCCESS ||
+                    ::RegOpenKeyExW(uninstall, name, 0, KEY_QUERY_VALUE | view, &entry) !=
+                        ERROR_SUCCESS)
+                    continue;
+                UninstallValues values;
+                values.name.assign(name, length);
+                values.installLocation = stringValue(entry, L"InstallLocation");
+                values.uninstallString = stringValue(entry, L"UninstallString");
+                values.quietUninstallString = stringValue(entry, L"QuietUninstallString");
+                values.displayIcon = stringValue(entry, L"DisplayIcon");
+                ::RegCloseKey(entry);
+                entries.push_back(values);
+            }
+            ::RegCloseKey(uninstall);
+        }
+    }
+    return entries;
+}
+
+bool isRemoteDrive(const wchar_t* root)
+{
+    return ::GetDriveTypeW(root) == DRIVE_REMOTE;
 }
 
 std::wstring expandEnvironmentStrings(const std::wstring& text)
@@ -235,6 +333,36 @@ struct MountPointReparseData {
     USHORT printNameLength;
     WCHAR pathBuffer[1];
 };
+
+// What the kernel reads and writes through these structures is laid out for
+// the pointer size of the calling process (a 32-bit program on 64-bit
+// Windows goes through WoW64, which translates them): the sizes and offsets
+// the documentation gives for each, checked in both builds.
+constexpr bool kWide = sizeof(void*) == 8;
+static_assert(sizeof(MountPointReparseData) == 20 &&
+                  offsetof(MountPointReparseData, pathBuffer) == 16,
+              "REPARSE_DATA_BUFFER's mount-point head");
+static_assert(sizeof(UNICODE_STRING) == (kWide ? 16 : 8) &&
+                  offsetof(UNICODE_STRING, Buffer) == (kWide ? 8 : 4),
+              "UNICODE_STRING");
+static_assert(sizeof(OBJECT_ATTRIBUTES) == (kWide ? 48 : 24) &&
+                  offsetof(OBJECT_ATTRIBUTES, RootDirectory) == (kWide ? 8 : 4) &&
+                  offsetof(OBJECT_ATTRIBUTES, ObjectName) == (kWide ? 16 : 8) &&
+                  offsetof(OBJECT_ATTRIBUTES, Attributes) == (kWide ? 24 : 12),
+              "OBJECT_ATTRIBUTES");
+static_assert(sizeof(IO_STATUS_BLOCK) == (kWide ? 16 : 8) &&
+                  offsetof(IO_STATUS_BLOCK, Information) == (kWide ? 8 : 4),
+              "IO_STATUS_BLOCK");
+static_assert(sizeof(FILE_DISPOSITION_INFO) == 1, "FILE_DISPOSITION_INFORMATION");
+static_assert(sizeof(FILE_DISPOSITION_INFO_EX) == 4, "FILE_DISPOSITION_INFORMATION_EX");
+static_assert(sizeof(FILE_ID_BOTH_DIR_INFO) == 112 &&
+                  offsetof(FILE_ID_BOTH_DIR_INFO, FileNameLength) == 60 &&
+                  offsetof(FILE_ID_BOTH_DIR_INFO, FileId) == 96 &&
+                  offsetof(FILE_ID_BOTH_DIR_INFO, FileName) == 104,
+              "FILE_ID_BOTH_DIR_INFO");
+static_assert(sizeof(FILE_ID_INFO) == 24 && sizeof(FILE_ATTRIBUTE_TAG_INFO) == 8 &&
+                  sizeof(FILE_BASIC_INFO) == 40 && sizeof(FILE_STANDARD_INFO) == 24,
+              "the FILE_*_INFO classes read by handle");
 
 class Handle
 {

@@ -44,6 +44,25 @@ bool isLinkEntry(const wchar_t* path);
 // it (REG_OPTION_OPEN_LINK). False when it does not exist.
 bool isRegistryLink(const std::wstring& keyPath);
 
+// One subkey of an Uninstall key: its name as Windows keeps it and the
+// values that name the product's folders (REG_SZ or REG_EXPAND_SZ, as
+// stored; empty when missing or of another type).
+struct UninstallValues {
+    std::wstring name;
+    std::wstring installLocation;
+    std::wstring uninstallString;
+    std::wstring quietUninstallString;
+    std::wstring displayIcon;
+};
+
+// Every subkey of SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall in
+// HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, in the 64-bit and the 32-bit
+// registry view, read only.
+std::vector<UninstallValues> uninstallEntries();
+
+// Whether the drive whose root is given ("Z:\\") is a network drive.
+bool isRemoteDrive(const wchar_t* root);
+
 // ExpandEnvironmentStringsW; the text unchanged when it fails.
 std::wstring expandEnvironmentStrings(const std::wstring& text);
 

@@ -3,10 +3,12 @@
 #include "config/appconfigmanager.h"
 #include "platform/platform.h"
 
+#include <QRegularExpression>
 #include <QSettings>
 #include <QStringList>
 #include <QVariant>
 
+#include <algorithm>
 #include <memory>
 
 namespace appinstaller
@@ -94,17 +96,51 @@ std::string UninstallRegistry::unquotedLocation(const std::string& value)
     return Platform::expandedRegistryString(QString::fromStdString(location)).toStdString();
 }
 
-QStringList UninstallRegistry::otherInstallLocations() const
+QString UninstallRegistry::commandFolder(const QString& command)
+{
+    QString program = command.trimmed();
+    if (program.startsWith(QLatin1Char('"'))) {
+        program = program.mid(1).section(QLatin1Char('"'), 0, 0);
+    } else {
+        // Unquoted, the program ends with its ".exe", else before an icon's
+        // index, else before the first switch.
+        static const QRegularExpression ends[] = {
+            QRegularExpression(QStringLiteral("(?<=\\.exe)(?=[\\s,]|$)"),
+                               QRegularExpression::CaseInsensitiveOption),
+            QRegularExpression(QStringLiteral(",")), QRegularExpression(QStringLiteral("\\s[/-]"))};
+        for (const QRegularExpression& end : ends) {
+            const QRegularExpressionMatch match = end.match(program);
+            if (match.hasMatch()) {
+                program.truncate(match.capturedStart());
+                break;
+            }
+        }
+    }
+    program = Platform::expandedRegistryString(program.trimmed());
+    const int slash =
+        std::max(program.lastIndexOf(QLatin1Char('\\')), program.lastIndexOf(QLatin1Char('/')));
+    return slash > 0 ? program.left(slash) : QString();
+}
+
+QStringList UninstallRegistry::otherProductFolders() const
 {
     const QString own = QString::fromStdString(configuredGuid());
-    QStringList locations;
+    QStringList folders;
     for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
         // Both registry views and HKEY_CURRENT_USER may list our own GUID.
-        if (entry.name.compare(own, Qt::CaseInsensitive) != 0 && !entry.installLocation.isEmpty())
-            locations << QString::fromStdString(
+        if (entry.name.compare(own, Qt::CaseInsensitive) == 0)
+            continue;
+        if (!entry.installLocation.isEmpty())
+            folders << QString::fromStdString(
                 unquotedLocation(entry.installLocation.toStdString()));
+        for (const QString& command : entry.commands) {
+            const QString folder = commandFolder(command);
+            if (!folder.isEmpty())
+                folders << folder;
+        }
     }
-    return locations;
+    folders.removeDuplicates();
+    return folders;
 }
 
 bool UninstallRegistry::removeEntry() const

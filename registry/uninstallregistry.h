@@ -32,14 +32,20 @@ public:
     bool removeEntry() const;
     bool removeEntry(const std::string& guid) const;
 
-    // The install locations every other product's uninstall entry records
-    // (entries named otherwise than the configured GUID), as written.
-    QStringList otherInstallLocations() const;
+    // The folders every other product's uninstall entry names (entries
+    // named otherwise than the configured GUID): its InstallLocation and the
+    // folders of the programs its UninstallString, QuietUninstallString and
+    // DisplayIcon name, as written.
+    QStringList otherProductFolders() const;
 
     // Pure parts, testable without Windows.
     // A recorded InstallLocation as a folder path: one pair of surrounding
     // double quotes dropped, environment variables expanded on Windows.
     static std::string unquotedLocation(const std::string& value);
+    // The folder of the program a command line or icon value names:
+    // "\"C:\\X\\un.exe\" /S" or "C:\\X Y\\un.exe /S" or "C:\\X\\app.exe,0" give
+    // "C:\\X"; empty when it names no folder ("MsiExec.exe /X{...}").
+    static QString commandFolder(const QString& command);
     static std::string uninstallKeyBaseFor(int iArchitecture);
     // A GUID that names one entry below the Uninstall key: not empty, not
     // "." or "..", no '\\' or '/'.

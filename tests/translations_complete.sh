@@ -20,7 +20,10 @@ def messages(path, finished_only):
         name = context.findtext('name')
         for message in context.iter('message'):
             translation = message.find('translation')
-            done = (translation is not None and (translation.text or '').strip()
+            # A plural text is finished when each of its forms is.
+            forms = [] if translation is None else (
+                [form.text for form in translation.iter('numerusform')] or [translation.text])
+            done = (translation is not None and all((form or '').strip() for form in forms)
                     and translation.get('type') not in ('unfinished', 'obsolete', 'vanished'))
             if not finished_only or done:
                 found.add((name, message.findtext('source')))

@@ -26,11 +26,11 @@ namespace
 
 const QString kGuid = QStringLiteral("{2B7E4C19-6A3D-4F80-91C5-D8E06B3A7F24}");
 
-bool writeFile(const QString& path)
+bool writeFile(const QString& path, const QByteArray& content = "x")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("x") == 1;
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
 QStringList utf8List(std::initializer_list<const char*> items)
@@ -57,6 +57,8 @@ class TestInstallProcessMgr : public QObject
     QString m_root;                        // the sandbox
     QString m_stage;                       // this case's installation, inside it
     QString m_app = QStringLiteral("app"); // where the uninstaller runs from, in the stage
+    QString m_client;                      // where the client program is, in the stage
+    bool m_bound = false;                  // stage/bound is a bind mount of stage/programs
 
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
     void stage(const QString& location, const QString& nameEN, const QString& nameCH,
@@ -66,6 +68,7 @@ class TestInstallProcessMgr : public QObject
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
     void shortcutPaths_data();
     void shortcutPaths();
     void restartOrder();
@@ -88,11 +91,18 @@ void TestInstallProcessMgr::init()
     // HOME, XDG_DATA_HOME and the stage all live in stage/, made afresh.
     m_stage = m_root + QStringLiteral("/stage");
     m_app = QStringLiteral("app");
+    m_client = QStringLiteral("programs/Ferrovane/Ferrovane.exe");
     QVERIFY(QDir(m_stage).removeRecursively());
     QVERIFY(QDir().mkpath(m_stage));
     qputenv("HOME", QFile::encodeName(m_stage + QStringLiteral("/home")));
     qputenv("XDG_DATA_HOME", QFile::encodeName(m_stage + QStringLiteral("/data")));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_stage + QStringLiteral("/config")));
+}
+
+void TestInstallProcessMgr::cleanup()
+{
+    if (std::exchange(m_bound, false))
+        QProcess::execute(QStringLiteral("umount"), {m_stage + QStringLiteral("/bound")});
 }
 
 // An installation of the product: the uninstaller with its AppConfig.xml,
@@ -116,18 +126,43 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
                      .toUtf8());
     config.close();
 
-    // A suite's entry above the install folder does not make it shared.
-    for (const QString& guid : {kGuid, QStringLiteral("{SIBLING}")}) {
-        QSettings entry(entryFile(guid), QSettings::IniFormat);
-        entry.setValue(QStringLiteral("InstallLocation"),
-                       expand(guid == kGuid ? location : sibling));
-        entry.sync();
-        QCOMPARE(entry.status(), QSettings::NoError);
+    // The entries as UTF-8 text. A suite's entry above the install folder
+    // does not make it shared. The sibling's is "Value=data" (else its
+    // InstallLocation), "link:" its file a link to one elsewhere, "bind:"
+    // recorded through a bind mount of programs at bound.
+    const auto entryText = [](const QString& name, QString value) {
+        value.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+        value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
+        return QStringLiteral("[General]\n%1=\"%2\"\n").arg(name, value).toUtf8();
+    };
+    QVERIFY(writeFile(entryFile(kGuid),
+                      entryText(QStringLiteral("InstallLocation"), expand(location))));
+    QString siblingFile = entryFile(QStringLiteral("{SIBLING}"));
+    if (sibling.startsWith(QLatin1String("link:"))) {
+        QVERIFY(QDir().mkpath(QFileInfo(siblingFile).path()));
+        QVERIFY(QFile::link(m_stage + QStringLiteral("/elsewhere.ini"), siblingFile));
+        siblingFile = m_stage + QStringLiteral("/elsewhere.ini");
+    } else if (sibling.startsWith(QLatin1String("bind:"))) {
+        for (const char* folder : {"/bound", "/programs"})
+            QVERIFY(QDir().mkpath(m_stage + QLatin1String(folder)));
+        m_bound =
+            QProcess::execute(QStringLiteral("mount"),
+                              {QStringLiteral("--bind"), m_stage + QStringLiteral("/programs"),
+                               m_stage + QStringLiteral("/bound")}) == 0;
+        if (!m_bound)
+            QSKIP("mounting is not allowed here");
     }
+    const QString spec = sibling.contains(QLatin1String(":%")) ? sibling.mid(5) : sibling;
+    const int equals = spec.startsWith(QLatin1Char('%')) ? -1 : spec.indexOf(QLatin1Char('='));
+    QVERIFY(writeFile(siblingFile,
+                      entryText(equals < 0 ? QStringLiteral("InstallLocation") : spec.left(equals),
+                                expand(spec.mid(equals + 1)))));
 
     const QString install = m_stage + QStringLiteral("/programs/Ferrovane");
-    for (const char* file : {"bin/Ferrovane.exe", "lib/a.dll", "lib/plugins/b.dll", ".hidden"})
+    for (const char* file : {"bin/a.exe", "lib/a.dll", "lib/plugins/b.dll", ".hidden"})
         QVERIFY(writeFile(install + QLatin1Char('/') + QLatin1String(file)));
+    if (!m_client.isEmpty())
+        QVERIFY(writeFile(m_stage + QLatin1Char('/') + m_client));
     QVERIFY(writeFile(m_stage + QStringLiteral("/outside/sentinel")));
     QVERIFY(
         QFile::link(m_stage + QStringLiteral("/outside"), install + QStringLiteral("/link-out")));
@@ -233,7 +268,10 @@ void TestInstallProcessMgr::runs_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("nameCH");
     QTest::addColumn<QString>("sibling"); // another product's recorded location
-    QTest::addColumn<QString>("extra");   // a file staged besides, "" for none
+    // Files staged besides ("PATH->TARGET" a link), and where the client and
+    // the uninstaller are when not in programs/Ferrovane and app:
+    // "client:PATH", "app:FOLDER".
+    QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
 
@@ -253,16 +291,51 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("the product") << install << "铁风帆" << above << "" << all << QStringList();
     QTest::newRow("equal names") << install << "Ferrovane" << above << ""
                                  << QStringList{all[0], all[1], all[3], all[5]} << QStringList();
+    // The layouts installers make, and the uninstaller in a product that
+    // was moved.
+    QTest::newRow("client in bin, uninstaller at the top")
+        << install << "铁风帆" << above
+        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane" << all
+        << QStringList();
+    QTest::newRow("client in bin, uninstaller in uninstall")
+        << install << "铁风帆" << above
+        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall" << all
+        << QStringList();
+    QTest::newRow("moved, the uninstaller inside")
+        << "%S/programs/Old"
+        << "铁风帆" << above << "app:programs/Ferrovane" << all << QStringList();
+    QTest::newRow("a folder named with UTF-8")
+        << "%S/programs/铁风帆"
+        << "铁风帆" << above << "client:programs/铁风帆/Ferrovane.exe"
+        << (QStringList(shortcuts) << QString::fromUtf8("programs/铁风帆")) << QStringList();
+    QTest::newRow("a name like a short name")
+        << "%S/programs/Ferrovane~2"
+        << "铁风帆" << above << "client:programs/Ferrovane~2/Ferrovane.exe"
+        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane~2")) << QStringList();
+    // Nothing where the entry says: never taken for gone.
+    const QString notFound = left(R::NotFound, "programs/Gone");
     QTest::newRow("already gone") << "%S/programs/Gone"
-                                  << "铁风帆" << above << "" << shortcuts << QStringList();
+                                  << "铁风帆" << above << "" << shortcuts
+                                  << QStringList{notFound, entry};
+    QTest::newRow("empty location")
+        << ""
+        << "铁风帆" << above << "" << shortcuts << QStringList{left(R::NotFound, ""), entry};
+    QTest::newRow("final blank") << "%S/programs/Ferrovane "
+                                 << "铁风帆" << above << "" << shortcuts
+                                 << QStringList{left(R::NotFound, "programs/Ferrovane "), entry};
+    QTest::newRow("network path") << "\\\\server\\share\\Ferrovane"
+                                  << "铁风帆" << above << "" << shortcuts
+                                  << QStringList{left(R::NotFound, "\\\\server\\share\\Ferrovane"),
+                                                 entry};
+    QTest::newRow("dot dot") << "%S/programs/Ferrovane/.."
+                             << "铁风帆" << above << "" << shortcuts
+                             << QStringList{left(R::NotFound, "programs"), entry};
     // Refused locations: nothing of them goes, the rest of the run does, and
     // the entry stays for a later run.
-    QTest::newRow("empty location") << ""
-                                    << "铁风帆" << above << "" << shortcuts << QStringList();
     QTest::newRow("relative location")
         << "programs/Ferrovane"
         << "铁风帆" << above << "" << shortcuts
-        << QStringList{left(R::Refused, "programs/Ferrovane"), entry};
+        << QStringList{left(R::NotFound, "programs/Ferrovane"), entry};
     QTest::newRow("home") << "%S/home"
                           << "铁风帆" << above << "" << shortcuts
                           << QStringList{left(R::Refused, "home"), entry};
@@ -272,11 +345,21 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("link to home") << "%S/home-link"
                                   << "铁风帆" << above << "" << shortcuts
                                   << QStringList{left(R::Refused, "home-link"), entry};
-    // Folders that do not prove to be the product's own.
+    // Folders that do not prove to be the product's own. One above the
+    // product's: only the product's goes.
     QTest::newRow("folder holding the product's")
         << above << "铁风帆"
         << ""
-        << "" << shortcuts << QStringList{left(R::NotProducts, "programs"), entry};
+        << "programs/notes.txt" << all << QStringList{left(R::NotProducts, "programs"), entry};
+    QTest::newRow("client in bin, uninstaller elsewhere")
+        << install << "铁风帆" << above << "client:programs/Ferrovane/bin/Ferrovane.exe"
+        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/bin"))
+        << QStringList{left(R::NotProducts, "programs/Ferrovane"), entry};
+    QTest::newRow("uninstaller copied among tools")
+        << above << "铁风帆"
+        << ""
+        << "client: app:programs/tools programs/notes.txt" << shortcuts
+        << QStringList{left(R::NotProducts, "programs"), entry};
     QTest::newRow("another product inside")
         << install << "铁风帆"
         << "%S/programs/Ferrovane/lib/Other"
@@ -284,9 +367,31 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("another product's same folder")
         << install << "铁风帆" << install << "" << shortcuts
         << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
+    // However the other product is registered.
+    const QString shared = left(R::Shared, "programs/Ferrovane");
+    QTest::newRow("another product inside, by its uninstall command")
+        << install << "铁风帆"
+        << "UninstallString=\"%S/programs/Ferrovane/lib/unins000.exe\" /SILENT"
+        << "" << shortcuts << QStringList{shared, entry};
+    QTest::newRow("another product inside, by its icon")
+        << install << "铁风帆"
+        << "DisplayIcon=%S/programs/Ferrovane/lib/b.exe,0"
+        << "" << shortcuts << QStringList{shared, entry};
+    QTest::newRow("another product inside, its entry a link")
+        << install << "铁风帆"
+        << "link:%S/programs/Ferrovane/lib"
+        << "" << shortcuts << QStringList{shared, entry};
+    QTest::newRow("another product inside, through a bind mount")
+        << install << "铁风帆"
+        << "bind:%S/bound/Ferrovane/lib"
+        << "" << shortcuts << QStringList{shared, entry};
     QTest::newRow("no client program") << "%S/outside"
                                        << "铁风帆" << above << "" << shortcuts
                                        << QStringList{left(R::NotProducts, "outside"), entry};
+    QTest::newRow("a link named like the client")
+        << "%S/outside"
+        << "铁风帆" << above << "outside/Ferrovane.exe->programs/Ferrovane/Ferrovane.exe"
+        << shortcuts << QStringList{left(R::NotProducts, "outside"), entry};
     // Start-menu folders: only the product's own, only when they hold
     // nothing but shortcuts.
     QTest::newRow("shared start-menu name")
@@ -296,6 +401,15 @@ void TestInstallProcessMgr::runs_data()
         << QStringList{left(R::SharedFolder, "data/applications/Accessories"),
                        left(R::SharedFolder, "data/appinstaller/windows/C/ProgramData/Microsoft/"
                                              "Windows/Start Menu/Programs/Accessories")};
+    QTest::newRow("a shortcut that stays")
+        << install << "铁风帆" << above << "home/Desktop/Ferrovane.lnk/x"
+        << (QStringList{all[0]} + all.mid(2))
+        << QStringList{left(R::NotRemoved, "home/Desktop/Ferrovane.lnk"), entry};
+    QTest::newRow("start-menu folder with a link")
+        << install << "铁风帆" << above << "data/applications/铁风帆/sub/docs->outside"
+        << (QStringList(all.mid(0, 4))
+            << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
+        << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
     QTest::newRow("start-menu folder with a file")
         << install << "铁风帆" << above << "data/applications/铁风帆/notes.txt"
         << (QStringList(all.mid(0, 4))
@@ -316,9 +430,25 @@ void TestInstallProcessMgr::runs()
     QFETCH(QStringList, gone);
     QFETCH(QStringList, left);
 
+    QStringList files;
+    for (const QString& item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (item.startsWith(QLatin1String("client:")))
+            m_client = item.mid(7);
+        else if (item.startsWith(QLatin1String("app:")))
+            m_app = item.mid(4);
+        else
+            files << item;
+    }
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
-    if (!extra.isEmpty())
-        QVERIFY(writeFile(m_stage + QLatin1Char('/') + extra));
+    for (QString& file : files) {
+        const QString target = file.section(QStringLiteral("->"), 1);
+        file = file.section(QStringLiteral("->"), 0, 0);
+        // A shortcut's name may be taken by a folder that will not go.
+        QFile::remove(QFileInfo(m_stage + QLatin1Char('/') + file).path());
+        QVERIFY(target.isEmpty() ? writeFile(m_stage + QLatin1Char('/') + file)
+                                 : QFile::link(m_stage + QLatin1Char('/') + target,
+                                               m_stage + QLatin1Char('/') + file));
+    }
     const QStringList output = run();
     const QStringList expected{QStringLiteral("progress 0 BeganToUnloadWkJrSaJaAq"),
                                QStringLiteral("progress 30 DeleteShortcutULXVgdVTs"),
@@ -345,16 +475,20 @@ void TestInstallProcessMgr::runs()
              left.contains(QString::number(int(appinstaller::LeftoverReason::EntryKept)) +
                            QStringLiteral(" entry")));
     // Whatever the case, nothing beside the product goes.
-    for (const char* kept : {"outside/sentinel", "data/sentinel", "home/Desktop/Other.lnk",
-                             "data/applications/Other/sub/Other.lnk",
-                             "data/applications/a/b/sentinel", "app/AppConfig.xml"})
+    for (const char* kept :
+         {"outside/sentinel", "data/sentinel", "home/Desktop/Other.lnk",
+          "data/applications/Other/sub/Other.lnk", "data/applications/a/b/sentinel"})
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + QLatin1String(kept)), kept);
+    if (!m_app.startsWith(QLatin1String("programs/Ferrovane")))
+        QVERIFY(QFileInfo::exists(m_stage + QLatin1Char('/') + m_app +
+                                  QStringLiteral("/AppConfig.xml")));
     QVERIFY(QFileInfo::exists(Platform::allUsersDesktop() + QStringLiteral("Other.lnk")));
     QVERIFY(
         QFileInfo::exists(Platform::allUsersStartMenu() + QStringLiteral("/Other/sub/Other.lnk")));
-    QVERIFY(UninstallRegistry::getInstance()->hasEntry("{SIBLING}"));
-    if (!extra.isEmpty())
-        QVERIFY(QFileInfo::exists(m_stage + QLatin1Char('/') + extra));
+    QFile siblingEntry(entryFile(QStringLiteral("{SIBLING}")));
+    QVERIFY(siblingEntry.open(QIODevice::ReadOnly) && siblingEntry.readAll().contains('='));
+    for (const QString& file : files)
+        QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + file), qPrintable(file));
     // A shared start-menu folder is not touched at all.
     if (nameCH == QLatin1String("Accessories"))
         QVERIFY(QFileInfo::exists(
@@ -514,7 +648,7 @@ void TestInstallProcessMgr::nothingElseGoes()
              qPrintable(output.join(QLatin1Char('\n'))));
     for (const QString& path : kept)
         QVERIFY2(QFileInfo::exists(m_stage + QLatin1Char('/') + path), qPrintable(path));
-    if (QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane/bin/Ferrovane.exe"))) {
+    if (QFileInfo::exists(m_stage + QLatin1Char('/') + m_client)) {
         QVERIFY2(UninstallRegistry::getInstance()->hasEntry(kGuid.toStdString()),
                  "the entry went while the install folder stayed");
         QVERIFY2(output.size() > 5, "the install folder stayed unreported");

@@ -13,20 +13,37 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QImageReader>
 #include <QLabel>
 #include <QLayout>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
+#include <QTranslator>
 #include <QtTest>
 
 #include <algorithm>
 #include <memory>
 
 using namespace appinstaller;
+
+namespace
+{
+// The component library's application-wide sheet, as the program loads it.
+QString librarySheet()
+{
+    QString sheet;
+    Ulmora::InitResource(QCoreApplication::applicationDirPath() +
+                             QStringLiteral("/../bin/rcc/guiresource.rcc"),
+                         sheet, false);
+    return sheet;
+}
+} // namespace
 
 Q_DECLARE_METATYPE(QVector<LeftoverItem>)
 
@@ -151,10 +168,8 @@ void TestMainWindow::buttonsUnderLibrarySheet()
 {
     QFETCH(QString, name);
     QFETCH(bool, fixed);
-    QString sheet;
-    QVERIFY(Ulmora::InitResource(QCoreApplication::applicationDirPath() +
-                                     QStringLiteral("/../bin/rcc/guiresource.rcc"),
-                                 sheet, false));
+    const QString sheet = librarySheet();
+    QVERIFY(!sheet.isEmpty());
     qApp->setStyleSheet(sheet);
     MainWindow window;
     window.show();
@@ -317,16 +332,19 @@ void TestMainWindow::leftovers_data()
     QTest::addColumn<QVector<LeftoverItem>>("record");
     QTest::addColumn<QStringList>("shown");
     QTest::addColumn<QString>("notShown");
+    QTest::addColumn<QString>("language"); // of the build's translations; none: the source texts
+    QTest::addColumn<qreal>("fontScale");  // of the system's font, as "Make text bigger" sets it
 
     const QString a = QStringLiteral("/programs/Ferrovane");
     const QString b = QStringLiteral("/desktop/Ferrovane.lnk");
-    QTest::newRow("empty") << QVector<LeftoverItem>{} << QStringList{} << "could not";
+    QTest::newRow("empty") << QVector<LeftoverItem>{} << QStringList{} << "could not" << QString()
+                           << 1.0;
     // The note shows paths as the system writes them.
     QTest::newRow("two paths") << QVector<LeftoverItem>{{a, false}, {b, false}}
                                << QStringList{QStringLiteral("could not be removed"),
                                               QDir::toNativeSeparators(a),
                                               QDir::toNativeSeparators(b)}
-                               << "Windows restarts";
+                               << "Windows restarts" << QString() << 1.0;
     // Long paths are shortened until everything fits below the button.
     QVector<LeftoverItem> seven;
     for (int i = 1; i <= 7; ++i)
@@ -338,26 +356,24 @@ void TestMainWindow::leftovers_data()
         << QVector<LeftoverItem>{{a, false, R::Shared},
                                  {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
         << QStringList{QStringLiteral("shared with another program"),
-                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane")),
-                       QStringLiteral("running the uninstaller again")}
-        << "HKEY";
-    // Several reasons take three lines, which fit under the button too.
+                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane"))}
+        << "HKEY" << QString() << 1.0;
+    // Several reasons: each sentence shown is whole, the first one at least.
+    const QVector<LeftoverItem> reasons{
+        {a, false, R::Shared},
+        {QStringLiteral("/programs/Ferrovane/data"), false, R::OtherFileSystem},
+        {QStringLiteral("/menu/Ferrovane"), false, R::NotOnlyShortcuts},
+        {b, false, R::NotRemoved},
+        {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}};
     QTest::newRow("several reasons")
-        << QVector<LeftoverItem>{{a, false, R::Shared},
-                                 {QStringLiteral("/programs/Ferrovane/data"), false,
-                                  R::OtherFileSystem},
-                                 {QStringLiteral("/menu/Ferrovane"), false, R::NotOnlyShortcuts},
-                                 {b, false, R::NotRemoved},
-                                 {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
+        << reasons
         << QStringList{QStringLiteral("shared with another program"),
-                       QStringLiteral("another disk"), QStringLiteral("Only the shortcuts"),
-                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane.lnk")),
-                       QStringLiteral("running the uninstaller again")}
-        << "HKEY";
+                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane"))}
+        << "HKEY" << QString() << 1.0;
     QTest::newRow("in use, removed at restart")
         << QVector<LeftoverItem>{{a, true, R::NotRemoved}}
         << QStringList{QStringLiteral("Windows restarts"), QDir::toNativeSeparators(a)}
-        << "could not";
+        << "could not" << QString() << 1.0;
     // A long path keeps its last name whole; its folders give way.
     const QString deep = QStringLiteral("/programs/") +
                          QStringLiteral("very long folder name/").repeated(12) +
@@ -366,20 +382,28 @@ void TestMainWindow::leftovers_data()
                                << QStringList{QDir::toNativeSeparators(
                                                   QStringLiteral("/the file that stayed.dll")),
                                               QDir::toNativeSeparators(QStringLiteral("/programs"))}
-                               << QDir::toNativeSeparators(deep);
+                               << QDir::toNativeSeparators(deep) << QString() << 1.0;
     // Five are all named; from six on the rest are counted.
     QTest::newRow("five") << seven.mid(0, 5)
                           << QStringList{QStringLiteral("format1.dll"),
                                          QStringLiteral("format5.dll")}
-                          << "more";
+                          << "more" << QString() << 1.0;
     QTest::newRow("six") << seven.mid(0, 6)
                          << QStringList{QStringLiteral("format5.dll"), QStringLiteral("and 1 more")}
-                         << "format6.dll";
+                         << "format6.dll" << QString() << 1.0;
     QTest::newRow("seven") << seven
                            << QStringList{QStringLiteral("format1.dll"),
                                           QStringLiteral("format5.dll"),
                                           QStringLiteral("and 2 more")}
-                           << "format6.dll";
+                           << "format6.dll" << QString() << 1.0;
+    // Whatever the language and the font, the note fits in whole lines and
+    // what it leaves out is a click away.
+    for (const char* language : {"en", "zh"})
+        for (const qreal scale : {1.0, 1.5})
+            for (const auto& [tag, record] :
+                 {std::make_pair("seven", seven), std::make_pair("several reasons", reasons)})
+                QTest::addRow("%s, %s, %gx", tag, language, scale)
+                    << record << QStringList{} << "HKEY" << QString::fromLatin1(language) << scale;
 }
 
 void TestMainWindow::leftovers()
@@ -387,6 +411,35 @@ void TestMainWindow::leftovers()
     QFETCH(QVector<LeftoverItem>, record);
     QFETCH(QStringList, shown);
     QFETCH(QString, notShown);
+    QFETCH(QString, language);
+    QFETCH(qreal, fontScale);
+
+    // The window is made anew under the row's language, font and the
+    // library's sheet, as the program makes it once these are set.
+    QTranslator translator;
+    if (!language.isEmpty()) {
+        QVERIFY(translator.load(QStringLiteral("uninstaller_") + language,
+                                QCoreApplication::applicationDirPath() +
+                                    QStringLiteral("/../bin/translations")));
+        qApp->installTranslator(&translator);
+        qApp->setStyleSheet(librarySheet());
+    }
+    const QFont systemFont = QApplication::font();
+    QFont font = systemFont;
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * fontScale);
+    else
+        font.setPixelSize(qRound(font.pixelSize() * fontScale));
+    QApplication::setFont(font);
+    const auto restore = qScopeGuard([&] {
+        QApplication::setFont(systemFont);
+        qApp->removeTranslator(&translator);
+        qApp->setStyleSheet(QString());
+    });
+    if (!language.isEmpty() || fontScale != 1.0) {
+        delete m_window;
+        init();
+    }
 
     m_window->onFinishedUnInstall(); // nothing ran: the engine's record is empty
     QCOMPARE(m_window->findChild<QStackedWidget*>()->currentWidget(), m_completed);
@@ -405,13 +458,56 @@ void TestMainWindow::leftovers()
     const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
     const bool incomplete = std::any_of(record.begin(), record.end(),
                                         [](const LeftoverItem& item) { return !item.bScheduled; });
-    QCOMPARE(headline->text(), QLatin1String(incomplete ? "Uninstall incomplete" : "Uninstalled"));
+    QCOMPARE(headline->text(),
+             incomplete ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
+                                                      "Uninstall incomplete")
+                        : QCoreApplication::translate("UnInstallCompletedUI", "Uninstalled"));
     if (record.isEmpty()) {
         QCOMPARE(button->geometry(), buttonBefore);
-    } else {
-        QCOMPARE(button->height(), 32);
-        QVERIFY(button->geometry().bottom() < label->geometry().top());
-        QVERIFY(label->heightForWidth(label->width()) <= label->height());
+        return;
+    }
+    QCOMPARE(button->height(), 32);
+    QVERIFY(button->geometry().bottom() < label->geometry().top());
+    // Whole lines: everything the note says fits its height.
+    QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
+    // UNINSTALLER_NOTE_SHOTS names a folder for pictures of the larger font.
+    if (qEnvironmentVariableIsSet("UNINSTALLER_NOTE_SHOTS") && fontScale > 1)
+        m_window->grab().save(QStringLiteral("%1/%2-%3-large.png")
+                                  .arg(qEnvironmentVariable("UNINSTALLER_NOTE_SHOTS"), language,
+                                       QString::fromLatin1(QTest::currentDataTag())
+                                           .section(QLatin1Char(','), 0, 0)
+                                           .replace(QLatin1Char(' '), QLatin1Char('-'))));
+
+    // Every path reaches a screen reader and the details in full; the note
+    // links to them whenever it leaves a path out or shortens it.
+    const QString description = label->accessibleDescription();
+    bool named = true;
+    for (const LeftoverItem& item : record) {
+        const QString path = QDir::toNativeSeparators(item.strPath);
+        // The kept entry is a sentence of its own, without its path.
+        const QString said =
+            item.reason != LeftoverReason::EntryKept
+                ? path
+                : QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
+                                              "The product stays listed as installed, so that "
+                                              "running the uninstaller again can finish.");
+        QVERIFY2(description.contains(said), qPrintable(description));
+        named = named && label->text().contains(said);
+    }
+    QCOMPARE(label->text().contains(QLatin1String("<a href")), !named);
+    if (!named) {
+        emit label->linkActivated(QStringLiteral("#details"));
+        auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
+        QVERIFY(details && details->isVisible());
+        const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
+        for (const LeftoverItem& item : record)
+            QVERIFY2(list.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(item.strPath)),
+                     qPrintable(list));
+        if (qEnvironmentVariableIsSet("UNINSTALLER_NOTE_SHOTS") && fontScale > 1)
+            details->grab().save(
+                QStringLiteral("%1/%2-details.png")
+                    .arg(qEnvironmentVariable("UNINSTALLER_NOTE_SHOTS"), language));
+        details->close();
     }
 }
 

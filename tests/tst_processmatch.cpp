@@ -31,32 +31,36 @@ void TestProcessMatch::matchRule_data()
     QTest::addColumn<QString>("configured");
     QTest::addColumn<QStringList>("running"); // "pid:name"
     QTest::addColumn<bool>("found");
+    QTest::addColumn<bool>("ignoreCase"); // as on Windows
 
     const QStringList client{QStringLiteral("10:Client.exe"), QStringLiteral("11:other.exe")};
-    QTest::newRow("exact name") << "Client.exe" << client << true;
-    QTest::newRow("other letter case") << "client.exe" << client << false;
-    QTest::newRow("all capitals") << "CLIENT.EXE" << client << false;
-    QTest::newRow("without extension") << "Client" << client << false;
-    QTest::newRow("slash directory part stripped") << "bin/x64/Client.exe" << client << true;
-    QTest::newRow("backslash directory part kept") << "bin\\Client.exe" << client << false;
-    QTest::newRow("backslash then slash") << "a\\b/Client.exe" << client << true;
-    QTest::newRow("trailing slash names nothing") << "Client.exe/" << client << false;
-    QTest::newRow("empty name") << "" << client << false;
+    QTest::newRow("exact name") << "Client.exe" << client << true << false;
+    QTest::newRow("other letter case") << "client.exe" << client << false << false;
+    QTest::newRow("all capitals") << "CLIENT.EXE" << client << false << false;
+    QTest::newRow("without extension") << "Client" << client << false << false;
+    QTest::newRow("slash directory part stripped")
+        << "bin/x64/Client.exe" << client << true << false;
+    QTest::newRow("backslash directory part kept") << "bin\\Client.exe" << client << false << false;
+    QTest::newRow("backslash then slash") << "a\\b/Client.exe" << client << true << false;
+    QTest::newRow("trailing slash names nothing") << "Client.exe/" << client << false << false;
+    QTest::newRow("empty name") << "" << client << false << false;
     QTest::newRow("empty name, nameless process")
-        << "" << QStringList{QStringLiteral("12:")} << false;
-    QTest::newRow("prefix is not enough") << "Client.ex" << client << false;
-    QTest::newRow("longer name is not enough") << "Client.exe2" << client << false;
+        << "" << QStringList{QStringLiteral("12:")} << false << false;
+    QTest::newRow("prefix is not enough") << "Client.ex" << client << false << false;
+    QTest::newRow("longer name is not enough") << "Client.exe2" << client << false << false;
     // The test passes its own pid as 1.
     QTest::newRow("own process skipped")
-        << "Self.exe" << QStringList{QStringLiteral("1:Self.exe")} << false;
+        << "Self.exe" << QStringList{QStringLiteral("1:Self.exe")} << false << false;
     QTest::newRow("second process with own name counts")
         << "Self.exe" << QStringList{QStringLiteral("1:Self.exe"), QStringLiteral("2:Self.exe")}
-        << true;
-    QTest::newRow("non-ASCII name")
-        << QStringLiteral("客户端.exe") << QStringList{QStringLiteral("5:客户端.exe")} << true;
+        << true << false;
+    QTest::newRow("non-ASCII name") << QStringLiteral("客户端.exe")
+                                    << QStringList{QStringLiteral("5:客户端.exe")} << true << false;
     QTest::newRow("look-alike letter is another name")
-        << "Client.exe" << QStringList{QStringLiteral("5:\uFF23lient.exe")} << false;
-    QTest::newRow("no processes") << "Client.exe" << QStringList() << false;
+        << "Client.exe" << QStringList{QStringLiteral("5:\uFF23lient.exe")} << false << false;
+    QTest::newRow("other letter case, ignoring case") << "client.EXE" << client << true << true;
+    QTest::newRow("other name, ignoring case") << "Client.ex" << client << false << true;
+    QTest::newRow("no processes") << "Client.exe" << QStringList() << false << false;
 }
 
 void TestProcessMatch::matchRule()
@@ -64,6 +68,7 @@ void TestProcessMatch::matchRule()
     QFETCH(QString, configured);
     QFETCH(QStringList, running);
     QFETCH(bool, found);
+    QFETCH(bool, ignoreCase);
 
     std::vector<ProcessRecord> processes;
     for (const QString& entry : running) {
@@ -71,7 +76,8 @@ void TestProcessMatch::matchRule()
         processes.push_back(ProcessRecord{entry.left(colon).toULongLong(),
                                           Platform::nativeProcessName(entry.mid(colon + 1))});
     }
-    QCOMPARE(Platform::matchesRunningProcess(processes, Platform::nativeProcessName(configured), 1),
+    QCOMPARE(Platform::matchesRunningProcess(processes, Platform::nativeProcessName(configured), 1,
+                                             ignoreCase),
              found);
 }
 

@@ -118,26 +118,34 @@ void TestRemovalGuard::unusualSpelling_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("unusual");
-    QTest::newRow("plain") << "C:\\Program Files\\Ferrovane" << false;
-    QTest::newRow("dots inside names") << "C:\\Apps\\Ferrovane.v2\\bin" << false;
-    QTest::newRow("dot dot component") << "C:\\Apps\\..\\Ferrovane" << false;
-    QTest::newRow("tilde without digit") << "/opt/~ferro" << false;
-    QTest::newRow("verbatim prefix") << "\\\\?\\C:\\Users" << true;
-    QTest::newRow("device prefix") << "\\\\.\\C:\\Users" << true;
-    QTest::newRow("network path") << "\\\\localhost\\C$\\Users" << true;
-    QTest::newRow("stream") << "C:\\Users::$INDEX_ALLOCATION" << true;
-    QTest::newRow("named stream") << "C:\\Apps\\x:stream" << true;
-    QTest::newRow("trailing dot") << "C:\\Users." << true;
-    QTest::newRow("trailing blank") << "C:\\Users \\bob" << true;
-    QTest::newRow("short name") << "C:\\PROGRA~1" << true;
-    QTest::newRow("short name deeper") << "C:\\Users\\bob\\DOCUME~1" << true;
+    QTest::addColumn<bool>("windows");
+    QTest::newRow("plain") << "C:\\Program Files\\Ferrovane" << false << true;
+    QTest::newRow("dots inside names") << "C:\\Apps\\Ferrovane.v2\\bin" << false << true;
+    QTest::newRow("dot dot component") << "C:\\Apps\\..\\Ferrovane" << true << true;
+    QTest::newRow("final dot dot") << "/opt/Tools/Ferrovane/.." << true << false;
+    QTest::newRow("short name, posix rules") << "/opt/PROGRA~1" << false << false;
+    QTest::newRow("longer name with a tilde") << "D:\\Games\\Ferrovane~2" << false << true;
+    QTest::newRow("short name with extension") << "C:\\FERROV~2.EXE" << true << true;
+    QTest::newRow("tilde without digit") << "/opt/~ferro" << false << true;
+    QTest::newRow("verbatim prefix") << "\\\\?\\C:\\Users" << true << true;
+    QTest::newRow("device prefix") << "\\\\.\\C:\\Users" << true << true;
+    QTest::newRow("network path") << "\\\\localhost\\C$\\Users" << true << true;
+    QTest::newRow("stream") << "C:\\Users::$INDEX_ALLOCATION" << true << true;
+    QTest::newRow("named stream") << "C:\\Apps\\x:stream" << true << true;
+    QTest::newRow("trailing dot") << "C:\\Users." << true << true;
+    QTest::newRow("trailing blank") << "C:\\Users \\bob" << true << true;
+    QTest::newRow("short name") << "C:\\PROGRA~1" << true << true;
+    QTest::newRow("short name deeper") << "C:\\Users\\bob\\DOCUME~1" << true << true;
 }
 
 void TestRemovalGuard::unusualSpelling()
 {
     QFETCH(QString, path);
     QFETCH(bool, unusual);
-    QCOMPARE(Engine::isUnusualSpelling(path), unusual);
+    QFETCH(bool, windows);
+    Engine::PathRules rules;
+    rules.windows = windows;
+    QCOMPARE(Engine::isUnusualSpelling(path, rules), unusual);
 }
 
 void TestRemovalGuard::installLocation_data()
@@ -161,11 +169,11 @@ void TestRemovalGuard::installLocation_data()
     QTest::newRow("dot") << "."
                          << "" << false << LocationVerdict::NotAbsolute;
     QTest::newRow("dot dot") << "../.."
-                             << "" << false << LocationVerdict::NotAbsolute;
+                             << "" << false << LocationVerdict::Unusual;
     QTest::newRow("root") << "/"
                           << "/" << false << LocationVerdict::Root;
     QTest::newRow("root through dot dot") << "/opt/.."
-                                          << "" << false << LocationVerdict::Root;
+                                          << "" << false << LocationVerdict::Unusual;
     QTest::newRow("home") << "/home/user"
                           << "" << false << LocationVerdict::Protected;
     QTest::newRow("home with final slash") << "/home/user/"
@@ -177,7 +185,7 @@ void TestRemovalGuard::installLocation_data()
     QTest::newRow("desktop") << "/home/user/Desktop"
                              << "" << false << LocationVerdict::Protected;
     QTest::newRow("ancestor of start menu") << "/home/user/.local/share/applications/.."
-                                            << "" << false << LocationVerdict::Protected;
+                                            << "" << false << LocationVerdict::Unusual;
     QTest::newRow("usr") << "/usr"
                          << "" << false << LocationVerdict::Protected;
     QTest::newRow("inside a sealed folder") << "/usr/lib/x"
@@ -430,38 +438,77 @@ void TestRemovalGuard::ownership_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<Engine::LocationFacts>("facts");
     QTest::addColumn<LocationVerdict>("verdict");
+    QTest::addColumn<QString>("subfolder"); // the product's folder inside, when one level too high
 
     const FileIdentity product{1, 10, true}, parent{1, 2, true}, home{1, 3, true},
         sealed{1, 4, true};
     Engine::LocationFacts owned;
-    owned.holdsClient = true;
+    owned.clientPlaces = QStringList{QString()};
     owned.identities = {product, parent};
-    QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove;
+    QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove << "";
     Engine::LocationFacts facts = owned;
-    facts.holdsClient = false;
+    facts.clientPlaces.clear();
     QTest::newRow("holds nothing of ours")
-        << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned;
+        << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned << "";
     facts.holdsProgram = true;
-    QTest::newRow("holds the uninstaller") << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
+    QTest::newRow("holds the uninstaller")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove << "";
+    // Where the client and the uninstaller lie: the layouts installers make,
+    // and a folder one level above the product's.
+    const auto layout = [&owned](const char* client, const char* program) {
+        Engine::LocationFacts facts = owned;
+        facts.clientPlaces = QString::fromUtf8(client).split(QLatin1Char(','));
+        if (!*client)
+            facts.clientPlaces.clear();
+        facts.holdsProgram = program != nullptr;
+        facts.programPlace = QString::fromUtf8(program);
+        return facts;
+    };
+    QTest::newRow("client in bin, uninstaller at the top")
+        << "/opt/Ferrovane" << layout("bin", "") << LocationVerdict::Remove << "";
+    QTest::newRow("client in bin, uninstaller in uninstall")
+        << "/opt/Ferrovane" << layout("bin", "uninstall") << LocationVerdict::Remove << "";
+    QTest::newRow("client in bin, uninstaller elsewhere")
+        << "/opt/Ferrovane" << layout("bin", nullptr) << LocationVerdict::NotOwned << "bin";
+    QTest::newRow("both in one folder inside") << "/opt/Tools" << layout("Ferrovane", "Ferrovane")
+                                               << LocationVerdict::NotOwned << "Ferrovane";
+    QTest::newRow("uninstaller alone one level below")
+        << "/opt/Tools" << layout("", "uninst") << LocationVerdict::NotOwned << "";
+    QTest::newRow("clients in two folders")
+        << "/opt/Tools" << layout("GameA,GameB", nullptr) << LocationVerdict::NotOwned << "";
+    facts = layout("Ferrovane", "backup");
+    facts.wholePlaces = QStringList{QStringLiteral("Ferrovane")};
+    QTest::newRow("a whole installation inside, the uninstaller copied beside it")
+        << "/opt/Tools" << facts << LocationVerdict::NotOwned << "";
     facts = owned;
     facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane/plugins/Other/")};
-    QTest::newRow("another product inside") << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
+    QTest::newRow("another product inside")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared << "";
     facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane")};
     QTest::newRow("another product's folder")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared << "";
     facts.otherEntries = QStringList{QStringLiteral("/opt"), QStringLiteral("/opt/Ferrovane2"),
                                      QStringLiteral("relative/Ferrovane")};
     QTest::newRow("a suite above, a neighbour")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove << "";
+    facts = owned;
+    facts.otherIds = {FileIdentity{1, 11, true}, product, parent};
+    QTest::newRow("another product inside, under another path")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared << "";
+    facts.otherIds = {parent};
+    QTest::newRow("a suite above, under another path")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove << "";
     facts = owned;
     facts.mountPoint = true;
-    QTest::newRow("a mount point") << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem;
+    QTest::newRow("a mount point")
+        << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem << "";
     facts = owned;
     facts.identities = {home, parent};
-    QTest::newRow("home under another path") << "/mnt/alias" << facts << LocationVerdict::Protected;
+    QTest::newRow("home under another path")
+        << "/mnt/alias" << facts << LocationVerdict::Protected << "";
     facts.identities = {product, sealed, parent};
     QTest::newRow("inside a sealed folder under another path")
-        << "/mnt/alias/Ferrovane" << facts << LocationVerdict::Protected;
+        << "/mnt/alias/Ferrovane" << facts << LocationVerdict::Protected << "";
 }
 
 void TestRemovalGuard::ownership()
@@ -469,10 +516,12 @@ void TestRemovalGuard::ownership()
     QFETCH(QString, location);
     QFETCH(Engine::LocationFacts, facts);
     QFETCH(LocationVerdict, verdict);
+    QFETCH(QString, subfolder);
     Engine::ProtectedFolders folders;
     folders.folderIds = {Platform::FileIdentity{1, 3, true}, Platform::FileIdentity{1, 1, true}};
     folders.sealedIds = {Platform::FileIdentity{1, 4, true}};
     QCOMPARE(Engine::judgeOwnership(location, facts, folders, Engine::PathRules()), verdict);
+    QCOMPARE(Engine::ownershipProof(facts).subfolder, subfolder);
 }
 
 void TestRemovalGuard::productName()

@@ -40,10 +40,10 @@ bool writeFile(const QString& path, const QByteArray& content = QByteArray("x"))
 const QString kClient = QStringLiteral("Ferrovane.exe");
 
 // A product-like tree: nested folders, small files, one read-only file, the
-// client program one folder below the top.
+// client program at the top.
 int makeProductTree(const QString& root, int folders, int filesPerFolder)
 {
-    int count = writeFile(root + QStringLiteral("/bin/") + kClient) ? 1 : 0;
+    int count = writeFile(root + QLatin1Char('/') + kClient) ? 1 : 0;
     for (int f = 0; f < folders; ++f) {
         const QString folder = root + QStringLiteral("/sub%1/level%2").arg(f % 7).arg(f);
         for (int i = 0; i < filesPerFolder; ++i)
@@ -138,7 +138,7 @@ private slots:
     void initTestCase();
     void init();
     void removesWholeTree();
-    void missingFolderCountsAsDone();
+    void missingFolderIsNotFound();
     void linkInsideIsRemovedNotFollowed();
     void locationThatIsALinkKeepsTarget();
     void guardedLocations_data();
@@ -166,6 +166,7 @@ void TestRemoveFolder::initTestCase()
 void TestRemoveFolder::init()
 {
     // Each case starts from an empty work folder inside the sandbox.
+    qunsetenv("UNINSTALLER_REMOVAL_WORKERS");
     QDir work(m_root + QStringLiteral("/work"));
     if (work.exists())
         QVERIFY(Engine::removeFolderTree(work.path()));
@@ -180,11 +181,12 @@ void TestRemoveFolder::removesWholeTree()
     QVERIFY(!QFileInfo::exists(product));
 }
 
-void TestRemoveFolder::missingFolderCountsAsDone()
+void TestRemoveFolder::missingFolderIsNotFound()
 {
+    // Not there is not proof that it went.
     const QString product = m_root + QStringLiteral("/work/never-installed");
     QVERIFY(Engine::removeFolderTree(product));
-    QCOMPARE(removeInstallFolder(product), LocationVerdict::Remove);
+    QCOMPARE(removeInstallFolder(product), LocationVerdict::NotFound);
     // A file where the folder should be is no folder: left alone.
     QVERIFY(writeFile(product));
     QVERIFY(Engine::removeFolderTree(product));
@@ -464,14 +466,17 @@ void TestRemoveFolder::deepTree_data()
     QTest::addColumn<int>("depth");
     QTest::addColumn<int>("spareDescriptors"); // beyond those open now; -1: no limit
     QTest::addColumn<int>("meddling");         // at level 30, once the walk removes there
+    QTest::addColumn<int>("chains"); // side by side, on as many workers; 1: the top folder itself
     // Its path is several times PATH_MAX long.
-    QTest::newRow("deeper than a descriptor a level") << 1500 << -1 << 0;
-    QTest::newRow("descriptors run out") << 40 << 4 << 0;
+    QTest::newRow("deeper than a descriptor a level") << 1500 << -1 << 0 << 1;
+    QTest::newRow("descriptors run out") << 40 << 4 << 0 << 1;
     // A folder listed there is replaced by a link to a folder outside.
-    QTest::newRow("folder swapped for a link, descriptors run out") << 40 << 4 << 1;
+    QTest::newRow("folder swapped for a link, descriptors run out") << 40 << 4 << 1 << 1;
     // The folder being walked is moved out: its parent, when the walk goes
     // back up, is another folder.
-    QTest::newRow("folder walked moved out, descriptors run out") << 40 << 4 << 2;
+    QTest::newRow("folder walked moved out, descriptors run out") << 40 << 4 << 2 << 1;
+    QTest::newRow("four workers") << 300 << -1 << 0 << 4;
+    QTest::newRow("two workers, descriptors run out") << 40 << 6 << 0 << 2;
 }
 
 void TestRemoveFolder::deepTree()
@@ -479,6 +484,7 @@ void TestRemoveFolder::deepTree()
     QFETCH(int, depth);
     QFETCH(int, spareDescriptors);
     QFETCH(int, meddling);
+    QFETCH(int, chains);
     // A hostile install folder can nest far deeper than any product does.
     // The removal runs on a worker thread, whose stack on Windows is 1 MiB:
     // its depth must not depend on the tree's, nor on how many folders the
@@ -486,7 +492,10 @@ void TestRemoveFolder::deepTree()
     const QString work = m_root + QStringLiteral("/work");
     const QString product = work + QStringLiteral("/Ferrovane");
     const QString outside = work + QStringLiteral("/outside");
-    QVERIFY(makeChain(product, depth, "folder"));
+    for (int chain = 0; chain < chains; ++chain)
+        QVERIFY(makeChain(chains == 1 ? product : product + QStringLiteral("/c%1").arg(chain),
+                          depth, "folder"));
+    qputenv("UNINSTALLER_REMOVAL_WORKERS", QByteArray::number(chains));
     QVERIFY(writeFile(outside + QStringLiteral("/sentinel")));
     DeletionWatch watch;
     std::function<bool()> meddle;

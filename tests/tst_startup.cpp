@@ -13,7 +13,9 @@
 #include <QSettings>
 #include <QtTest>
 
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <utility>
 
 using namespace appinstaller;
@@ -33,6 +35,7 @@ public:
 
     QStringList texts;
     bool windowShown = false;
+    QString hold;                            // let go once the window has closed
     std::function<void()> beforeFirstAnswer; // runs while the first dialog is open
 
 private:
@@ -42,6 +45,11 @@ private:
             if (qobject_cast<MainWindow*>(widget) && widget->isVisible()) {
                 windowShown = true;
                 widget->close(); // ends the event loop of an accepted run
+                // The removal goes on once the program waits for it.
+                std::thread([hold = hold] {
+                    while (!QFile::remove(hold))
+                        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+                }).detach();
             }
         }
         QWidget* dialog = QApplication::activeModalWidget();
@@ -89,7 +97,7 @@ private slots:
 
 private:
     void setClientRunning(bool running);
-    void setInstalled(bool installed);
+    void setInstalled(const QString& location);
     QString entryFile() const;
 
     QString m_clientPath;
@@ -133,21 +141,19 @@ void TestStartup::setClientRunning(bool running)
         [] { return Platform::isProcessRunning(QStringLiteral("ferrovane-test-client")); }));
 }
 
-void TestStartup::setInstalled(bool installed)
+void TestStartup::setInstalled(const QString& location)
 {
     QVERIFY(QDir().mkpath(m_installFolder));
     // The client program, as installed: what proves the folder is the product's.
-    QVERIFY(QDir().mkpath(m_installFolder + QLatin1String("/bin")));
-    QFile::remove(m_installFolder + QLatin1String("/bin/ferrovane-test-client"));
-    QVERIFY(
-        QFile::copy(m_clientPath, m_installFolder + QLatin1String("/bin/ferrovane-test-client")));
+    QFile::remove(m_installFolder + QLatin1String("/ferrovane-test-client"));
+    QVERIFY(QFile::copy(m_clientPath, m_installFolder + QLatin1String("/ferrovane-test-client")));
     QFile file(m_installFolder + QLatin1String("/client.dat"));
     QVERIFY(file.open(QIODevice::WriteOnly));
     QFile::remove(entryFile());
-    if (!installed)
+    if (location.isEmpty())
         return;
     QSettings entry(entryFile(), QSettings::IniFormat);
-    entry.setValue(QStringLiteral("InstallLocation"), m_installFolder);
+    entry.setValue(QStringLiteral("InstallLocation"), location);
     entry.setValue(QStringLiteral("DisplayName"), QStringLiteral("Ferrovane Test"));
     entry.sync();
     QCOMPARE(entry.status(), QSettings::NoError);
@@ -165,7 +171,7 @@ void TestStartup::gates_data()
 {
     QTest::addColumn<bool>("running"); // from the start, or started during the question
     QTest::addColumn<bool>("startedLater");
-    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("location"); // the entry's, "@" the install folder; "": no entry
     QTest::addColumn<QString>("answer");
     QTest::addColumn<QStringList>("texts");
     QTest::addColumn<int>("result");
@@ -174,18 +180,22 @@ void TestStartup::gates_data()
     const QString yes = QStringLiteral("m_pConfirmBtn");
     // First: it also checks that the registry was never opened.
     QTest::newRow("client running")
-        << true << false << true << yes << QStringList{clientRunning} << -1;
+        << true << false << "@" << yes << QStringList{clientRunning} << -1;
     QTest::newRow("not installed")
-        << false << false << false << yes << QStringList{notInstalled} << -1;
-    QTest::newRow("declined") << false << false << true << no << QStringList{confirm} << -1;
+        << false << false << "" << yes << QStringList{notInstalled} << -1;
+    QTest::newRow("declined") << false << false << "@" << no << QStringList{confirm} << -1;
     QTest::newRow("declined with Esc")
-        << false << false << true << QStringLiteral("Escape") << QStringList{confirm} << -1;
+        << false << false << "@" << QStringLiteral("Escape") << QStringList{confirm} << -1;
     QTest::newRow("dialog closed")
-        << false << false << true << QStringLiteral("m_pCloseBtn") << QStringList{confirm} << -1;
+        << false << false << "@" << QStringLiteral("m_pCloseBtn") << QStringList{confirm} << -1;
+    // Accepted: the window is closed while the removal is held at its
+    // start; the status tells what the removal did once it ended.
     QTest::newRow("accepted with Return")
-        << false << false << true << QStringLiteral("Return") << QStringList{confirm} << 0;
+        << false << false << "@" << QStringLiteral("Return") << QStringList{confirm} << 0;
+    QTest::newRow("accepted, nothing where the entry says")
+        << false << false << "@/missing" << QStringLiteral("Return") << QStringList{confirm} << 1;
     QTest::newRow("client started during the question")
-        << true << true << true << QStringLiteral("Return") << QStringList{confirm, clientRunning}
+        << true << true << "@" << QStringLiteral("Return") << QStringList{confirm, clientRunning}
         << -1;
 }
 
@@ -193,27 +203,30 @@ void TestStartup::gates()
 {
     QFETCH(bool, running);
     QFETCH(bool, startedLater);
-    QFETCH(bool, installed);
+    QFETCH(QString, location);
     QFETCH(QString, answer);
     QFETCH(QStringList, texts);
     QFETCH(int, result);
 
-    setInstalled(installed);
+    setInstalled(location.replace(QLatin1Char('@'), m_installFolder));
     setClientRunning(running && !startedLater);
 
+    const QString hold = QDir::tempPath() + QStringLiteral("/hold");
+    qputenv("UNINSTALLER_TEST_HOLD", QFile::encodeName(hold));
     DialogAnswerer answerer(answer);
+    answerer.hold = hold;
     if (startedLater)
         answerer.beforeFirstAnswer = [this] { setClientRunning(true); };
     QCOMPARE(runUninstaller(), result);
     QCOMPARE(answerer.texts, texts);
-    QCOMPARE(answerer.windowShown, result == 0);
+    QCOMPARE(answerer.windowShown, result >= 0);
     if (running && !startedLater)
         QVERIFY2(!UninstallRegistry::hasInstance(), "the registry was consulted");
     // Nothing of the product is touched unless the user accepted.
     const bool removed = result == 0;
     QCOMPARE(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")), !removed);
     QCOMPARE(UninstallRegistry::getInstance()->hasEntry(AppConfigManager::getInstance()->getGuid()),
-             installed && !removed);
+             !location.isEmpty() && !removed);
 }
 
 // A clicked run given switches: a log that cannot be is warned about and
@@ -256,7 +269,7 @@ void TestStartup::withArguments()
     QFETCH(int, result);
     QFETCH(QStringList, logged);
 
-    setInstalled(installed);
+    setInstalled(installed ? m_installFolder : QString());
     const QString logFile = QDir::temp().filePath(QStringLiteral("clicked.log"));
     QFile::remove(logFile);
     arguments.replaceInStrings(QStringLiteral("<install>"), m_installFolder);

@@ -213,12 +213,26 @@ private slots:
 
     void otherProductsLocations()
     {
-        // The configured GUID is empty here, so every entry is another's;
-        // a linked entry file is none.
+        // The configured GUID is empty here, so every entry is another's: the
+        // folders of its location and of the programs its values name,
+        // quoted or not, with arguments; an entry file that is a link is
+        // read where it leads; the stand-in's files are UTF-8.
         QVERIFY(writeEntry(QStringLiteral("{A}"), {QStringLiteral("InstallLocation=D:\\A")}));
-        QVERIFY(writeEntry(QStringLiteral("{B}"), {QStringLiteral("DisplayName=B")}));
-        QVERIFY(QFile::link(entryFile(QStringLiteral("{A}")), entryFile(QStringLiteral("{L}"))));
-        QCOMPARE(registry().otherInstallLocations(), QStringList{QStringLiteral("D:\\A")});
+        QVERIFY(writeEntry(QStringLiteral("{B}"),
+                           {QStringLiteral("UninstallString=\"D:\\B B\\unins000.exe\" /SILENT"),
+                            QStringLiteral("QuietUninstallString=D:\\B Q\\un.exe /S"),
+                            QStringLiteral("DisplayIcon=D:\\B I\\b.exe,0")}));
+        QVERIFY(writeEntry(QStringLiteral("{C}"),
+                           {QStringLiteral("UninstallString=MsiExec.exe /X{C}")}));
+        QFile linked(QDir::tempPath() + QStringLiteral("/linked.ini"));
+        QVERIFY(linked.open(QIODevice::WriteOnly));
+        linked.write(QStringLiteral("[General]\nInstallLocation=/opt/铁风帆\n").toUtf8());
+        linked.close();
+        QVERIFY(QFile::link(linked.fileName(), entryFile(QStringLiteral("{L}"))));
+        QCOMPARE(registry().otherProductFolders(),
+                 (QStringList{QStringLiteral("D:\\A"), QStringLiteral("D:\\B B"),
+                              QStringLiteral("D:\\B Q"), QStringLiteral("D:\\B I"),
+                              QStringLiteral("/opt/铁风帆")}));
     }
 
     void configuredGuidIsEmpty()

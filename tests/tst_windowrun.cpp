@@ -28,12 +28,14 @@ class TestWindowRun : public QObject
 
 private slots:
     void initTestCase() { REQUIRE_SANDBOX(); }
+    void completes_data();
     void completes();
     void closeWhileRunning();
 
 private:
-    // The install folder with iFiles files, named by the uninstall entry.
-    void stage(int iFiles)
+    // The install folder with iFiles files, named by the uninstall entry
+    // (the install folder unless strLocation is given).
+    void stage(int iFiles, const QString& strLocation = QString())
     {
         for (int i = 0; i < iFiles; ++i) {
             QVERIFY(QDir().mkpath(m_install + QStringLiteral("/d%1").arg(i / 100)));
@@ -45,8 +47,7 @@ private:
             QString::fromStdString(AppConfigManager::getInstance()->getProgramName())
                 .section(QLatin1Char('/'), -1);
         QVERIFY(!client.isEmpty());
-        QVERIFY(QDir().mkpath(m_install + QStringLiteral("/bin")));
-        QFile clientFile(m_install + QStringLiteral("/bin/") + client);
+        QFile clientFile(m_install + QLatin1Char('/') + client);
         QVERIFY(clientFile.open(QIODevice::WriteOnly));
         const std::string base =
             UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture());
@@ -55,17 +56,31 @@ private:
                 Platform::standinRoot(),
                 UninstallRegistry::entryKeyPath(base, AppConfigManager::getInstance()->getGuid())),
             QSettings::IniFormat);
-        entry.setValue(QStringLiteral("InstallLocation"), m_install);
+        entry.setValue(QStringLiteral("InstallLocation"),
+                       strLocation.isNull() ? m_install : strLocation);
     }
 
     const QString m_install = QDir::tempPath() + QStringLiteral("/programs/Ferrovane Test");
 };
 
 // From onUninstall() to the completion page, which comes once, after the
-// last report has been shown.
+// last report has been shown, and tells the outcome by its headline and icon.
+void TestWindowRun::completes_data()
+{
+    QTest::addColumn<QString>("location"); // "" for the install folder
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("removed") << "" << true;
+    QTest::newRow("nothing where the entry says")
+        << QDir::tempPath() + QStringLiteral("/programs/Moved") << false;
+    QTest::newRow("one level above the product's")
+        << QDir::tempPath() + QStringLiteral("/programs") << false;
+}
+
 void TestWindowRun::completes()
 {
-    stage(50);
+    QFETCH(QString, location);
+    QFETCH(bool, complete);
+    stage(50, location.isEmpty() ? QString() : location);
     MainWindow window;
     window.show();
     auto* page = window.findChild<InstallingPage*>();
@@ -81,9 +96,17 @@ void TestWindowRun::completes()
     QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QStackedWidget*>()->currentWidget(), completed,
                               30000);
     QCOMPARE(shownAtFinish, (QStringList{QStringLiteral("100%"), QStringLiteral("642")}));
-    QVERIFY(!completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"))->isVisible());
-    QVERIFY(!QFileInfo::exists(m_install));
-    QVERIFY(!UninstallRegistry::getInstance()->isInstalled());
+    QCOMPARE(completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"))->isVisible(),
+             !complete);
+    QCOMPARE(completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"))->text() ==
+                 QLatin1String("Uninstall incomplete"),
+             !complete);
+    QCOMPARE(completed->findChild<QWidget*>(QStringLiteral("m_pIconToolBtn"))
+                 ->styleSheet()
+                 .contains(QLatin1String("warning")),
+             !complete);
+    QCOMPARE(QFileInfo::exists(m_install), location.endsWith(QLatin1String("Moved")));
+    QCOMPARE(UninstallRegistry::getInstance()->isInstalled(), !complete);
 }
 
 // The title bar's close button while the thread runs: the window closes at

@@ -189,6 +189,14 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <translation>Left because it is not this product's folder: %1.</translation>
     </message>
     <message>
+        <source>The product's uninstall entry names no folder: its files were not found.</source>
+        <translation>The product's uninstall entry names no folder: its files were not found.</translation>
+    </message>
+    <message>
+        <source>The product's files were not found where its uninstall entry says: %1.</source>
+        <translation>The product's files were not found where its uninstall entry says: %1.</translation>
+    </message>
+    <message>
         <source>Left because it is shared with another program: %1.</source>
         <translation>Left because it is shared with another program: %1.</translation>
     </message>
@@ -208,6 +216,39 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>The product stays listed as installed, so that running the uninstaller again can finish.</translation>
     </message>
+    <message>
+        <source>Details</source>
+        <comment>opens the list of what stayed</comment>
+        <translation>Details</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more item(s) stayed.</source>
+        <translation>
+            <numerusform>%n more item stayed.</numerusform>
+            <numerusform>%n more items stayed.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) could not be removed.</source>
+        <translation>
+            <numerusform>%n item could not be removed.</numerusform>
+            <numerusform>%n items could not be removed.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) will be removed when Windows restarts.</source>
+        <translation>
+            <numerusform>%n item will be removed when Windows restarts.</numerusform>
+            <numerusform>%n items will be removed when Windows restarts.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s)</source>
+        <translation>
+            <numerusform>%n item</numerusform>
+            <numerusform>%n items</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>
@@ -222,6 +263,25 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>LeftoverDetailsUI</name>
+    <message>
+        <source>Items not removed</source>
+        <translation>Items not removed</translation>
+    </message>
+    <message>
+        <source>These items of the product are still there:</source>
+        <translation>These items of the product are still there:</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
     </message>
 </context>
 </TS>

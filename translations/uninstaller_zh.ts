@@ -189,6 +189,14 @@
         <translation>此文件夹不属于本产品，已保留：%1。</translation>
     </message>
     <message>
+        <source>The product's uninstall entry names no folder: its files were not found.</source>
+        <translation>本产品的卸载信息未指明文件夹，未找到其文件。</translation>
+    </message>
+    <message>
+        <source>The product's files were not found where its uninstall entry says: %1.</source>
+        <translation>未在卸载信息所指的位置找到本产品的文件：%1。</translation>
+    </message>
+    <message>
         <source>Left because it is shared with another program: %1.</source>
         <translation>此文件夹与其他程序共用，已保留：%1。</translation>
     </message>
@@ -208,6 +216,35 @@
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>本产品仍显示为已安装，再次运行卸载程序即可完成卸载。</translation>
     </message>
+    <message>
+        <source>Details</source>
+        <comment>opens the list of what stayed</comment>
+        <translation>详情</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more item(s) stayed.</source>
+        <translation>
+            <numerusform>另有 %n 项未删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) could not be removed.</source>
+        <translation>
+            <numerusform>%n 项未能删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) will be removed when Windows restarts.</source>
+        <translation>
+            <numerusform>%n 项将在 Windows 重启时删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s)</source>
+        <translation>
+            <numerusform>%n 项</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>
@@ -222,6 +259,25 @@
     <message>
         <source>OK</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>LeftoverDetailsUI</name>
+    <message>
+        <source>Items not removed</source>
+        <translation>未删除的项目</translation>
+    </message>
+    <message>
+        <source>These items of the product are still there:</source>
+        <translation>本产品的以下项目仍然存在：</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
     </message>
 </context>
 </TS>

@@ -33,6 +33,11 @@ InstallingPage::InstallingPage(QWidget* parent)
 
 InstallingPage::~InstallingPage()
 {
+    waitForUninstall();
+}
+
+void InstallingPage::waitForUninstall()
+{
     if (m_pUnInstallThread)
         m_pUnInstallThread->wait();
 }

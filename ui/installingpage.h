@@ -31,6 +31,8 @@ public:
     // Hides the cancel button and starts the removal on a worker thread.
     // Called once.
     void startUnInstall();
+    // Returns once the removal, if started, has ended.
+    void waitForUninstall();
 
 signals:
     void signalCancelInstall();

@@ -73,6 +73,11 @@ void MainWindow::onFinishedUnInstall()
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pUnInstallCompletedPage);
 }
 
+void MainWindow::waitForUninstall()
+{
+    m_pInstallingPage->waitForUninstall();
+}
+
 void MainWindow::onUninstall()
 {
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pInstallingPage);

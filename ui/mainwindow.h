@@ -32,6 +32,10 @@ public:
     // and never shown (a refused or declined run) never pays for it.
     void setVisible(bool visible) override;
 
+    // Returns once the removal, if one was started, has ended: the record of
+    // what it left is complete then, however the window was closed.
+    void waitForUninstall();
+
 public slots:
     // Shows the completion page.
     void onFinishedUnInstall();

@@ -1,10 +1,14 @@
 #include "uninstallcompletedpage.h"
 
+#include "ui_LeftoverDetailsUI.h"
 #include "ui_UnInstallCompletedUI.h"
 
+#include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
-#include <QPair>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
 
 #include <algorithm>
 
@@ -14,13 +18,14 @@ namespace appinstaller
 namespace
 {
 
+// At most this many paths of one reason are named; the rest are counted.
 constexpr int kNamedPaths = 5;
 // Paths are shortened down to this width at most, however little room.
 constexpr int kMinPathWidth = 80;
-// While the note shows, the form's bottom margin shrinks to this, so that
-// three lines fit below the button whatever the system's font and its line
-// spacing (Windows' 11 px fonts need 15 px a line).
+// While the note shows, the form's bottom margin shrinks to this, to leave
+// the note as many lines as can be had below the button.
 constexpr int kNoteBottomMargin = 6;
+const QString kDetailsLink = QStringLiteral("#details");
 
 } // namespace
 
@@ -39,7 +44,12 @@ UnInstallCompletedPage::UnInstallCompletedPage(QWidget* parent)
     m_pLeftoverLabel->setObjectName(QStringLiteral("m_pLeftoverLabel"));
     m_pLeftoverLabel->setAlignment(Qt::AlignCenter);
     m_pLeftoverLabel->setWordWrap(true);
-    m_pLeftoverLabel->setStyleSheet(QStringLiteral("font-size: 11px; color: rgba(0,0,0,0.55);"));
+    // The system's font and size: a user who made text bigger gets it here.
+    m_pLeftoverLabel->setStyleSheet(QStringLiteral("color: rgba(0,0,0,0.55);"));
+    m_pLeftoverLabel->setTextFormat(Qt::RichText);
+    m_pLeftoverLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                              Qt::LinksAccessibleByKeyboard);
+    connect(m_pLeftoverLabel, &QLabel::linkActivated, this, &UnInstallCompletedPage::showDetails);
     m_pLeftoverLabel->setAccessibleName(tr("Items not removed"));
     const QMargins margins = m_ui->gridLayout_3->contentsMargins();
     m_iFormBottomMargin = margins.bottom();
@@ -62,21 +72,20 @@ UnInstallCompletedPage::~UnInstallCompletedPage() = default;
 void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftovers)
 {
     // Grouped by why they stayed, in the order the reasons are first met.
-    QVector<QPair<int, QStringList>> groups;
+    m_groups.clear();
     bool bIncomplete = false;
     QStringList all;
     for (const LeftoverItem& item : leftovers) {
         bIncomplete = bIncomplete || !item.bScheduled;
         const int iKey = item.bScheduled ? -1 : static_cast<int>(item.reason);
-        auto group =
-            std::find_if(groups.begin(), groups.end(),
-                         [iKey](const QPair<int, QStringList>& g) { return g.first == iKey; });
-        if (group == groups.end()) {
-            groups.append({iKey, QStringList()});
-            group = groups.end() - 1;
+        auto group = std::find_if(m_groups.begin(), m_groups.end(),
+                                  [iKey](const Group& g) { return g.iKey == iKey; });
+        if (group == m_groups.end()) {
+            m_groups.append({iKey, QStringList()});
+            group = m_groups.end() - 1;
         }
         const QString strPath = QDir::toNativeSeparators(item.strPath);
-        group->second << strPath;
+        group->paths << strPath;
         all << strPath;
     }
     m_ui->m_pInstallInfoLabel->setText(bIncomplete ? tr("Uninstall incomplete") : m_strCompleted);
@@ -92,23 +101,103 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     QMargins margins = m_ui->gridLayout_3->contentsMargins();
     margins.setBottom(leftovers.isEmpty() ? m_iFormBottomMargin : kNoteBottomMargin);
     m_ui->gridLayout_3->setContentsMargins(margins);
+    if (leftovers.isEmpty()) {
+        m_pLeftoverLabel->clear();
+        return;
+    }
 
-    // Long paths are shortened in their folders until the text fits the label.
+    // Screen readers get every sentence with every path, whatever is shown.
     m_pLeftoverLabel->ensurePolished();
     const QFontMetrics metrics = m_pLeftoverLabel->fontMetrics();
-    const QRect box(QPoint(0, 0), m_pLeftoverLabel->size());
-    QString strText;
-    for (int iPathWidth = box.width();; iPathWidth = iPathWidth * 3 / 4) {
-        QStringList sentences;
-        for (const auto& group : groups)
-            sentences << describe(group.first, group.second, metrics, iPathWidth);
-        strText = sentences.join(QLatin1Char(' '));
-        if (iPathWidth <= kMinPathWidth ||
-            metrics.boundingRect(box, Qt::AlignCenter | Qt::TextWordWrap, strText).height() <=
-                box.height())
+    bool bComplete = true;
+    QStringList full;
+    for (const Group& group : m_groups)
+        full << describe(group, group.paths.size(), metrics, QWIDGETSIZE_MAX, bComplete);
+    m_pLeftoverLabel->setAccessibleDescription(full.join(QLatin1Char(' ')));
+
+    // The most that fits in whole lines, reason by reason in their order:
+    // each sentence with as many of its paths as fit, shortened in their
+    // folders before any is left out; a reason that no longer fits ends the
+    // note with a count of the rest. Whatever is not shown in full is a
+    // click away.
+    const QString strLink = QStringLiteral(" <a href=\"%1\">%2</a>")
+                                .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
+    QString strShown;
+    bool bShownComplete = true;
+    int iRest = leftovers.size(); // the items of the reasons after the last shown
+    const auto ending = [&](bool bComplete) {
+        QString strEnd;
+        if (iRest > 0)
+            strEnd = QLatin1Char(' ') + tr("%n more item(s) stayed.", "", iRest).toHtmlEscaped();
+        return bComplete && iRest == 0 ? strEnd : strEnd + strLink;
+    };
+    for (const Group& group : m_groups) {
+        iRest -= group.paths.size();
+        QString strNext;
+        for (int iNames = qMin(group.paths.size(), kNamedPaths); iNames >= 0 && strNext.isEmpty();
+             --iNames) {
+            for (int iPathWidth = m_pLeftoverLabel->width();; iPathWidth = iPathWidth * 3 / 4) {
+                bool bComplete = bShownComplete;
+                const QString strSentence =
+                    describe(group, iNames, metrics, iPathWidth, bComplete).toHtmlEscaped();
+                const QString strText =
+                    strShown.isEmpty() ? strSentence : strShown + QLatin1Char(' ') + strSentence;
+                if (fits(strText + ending(bComplete))) {
+                    strNext = strText;
+                    bShownComplete = bComplete;
+                    break;
+                }
+                if (iPathWidth <= kMinPathWidth)
+                    break;
+            }
+        }
+        if (strNext.isEmpty()) {
+            iRest += group.paths.size();
             break;
+        }
+        strShown = strNext;
     }
+    if (!strShown.isEmpty()) {
+        fits(strShown + ending(bShownComplete));
+        return;
+    }
+    // Too little room for even one reason: a count of everything.
+    const QString strCount =
+        bIncomplete ? tr("%n item(s) could not be removed.", "", leftovers.size())
+                    : tr("%n item(s) will be removed when Windows restarts.", "", leftovers.size());
+    if (!fits(strCount.toHtmlEscaped() + strLink))
+        fits(strLink.trimmed());
+}
+
+bool UnInstallCompletedPage::fits(const QString& strText) const
+{
     m_pLeftoverLabel->setText(strText);
+    return m_pLeftoverLabel->heightForWidth(m_pLeftoverLabel->width()) <=
+           m_pLeftoverLabel->height();
+}
+
+void UnInstallCompletedPage::showDetails()
+{
+    if (!m_pDetailsDialog) {
+        m_pDetailsDialog = new QDialog(this);
+        auto* form = new Ui::LeftoverDetailsUI;
+        form->setupUi(m_pDetailsDialog);
+        m_pDetailsDialog->setObjectName(QStringLiteral("m_pLeftoverDetails"));
+        connect(m_pDetailsDialog, &QObject::destroyed, [form] { delete form; });
+        connect(form->m_pCopyBtn, &QAbstractButton::clicked, form->m_pListEdit, [form] {
+            QGuiApplication::clipboard()->setText(form->m_pListEdit->toPlainText());
+        });
+    }
+    QStringList lines;
+    const QFontMetrics metrics = fontMetrics();
+    for (const Group& group : m_groups) {
+        bool bComplete = true;
+        if (!lines.isEmpty())
+            lines << QString();
+        lines << describe(group, 0, metrics, QWIDGETSIZE_MAX, bComplete) << group.paths;
+    }
+    m_pDetailsDialog->findChild<QPlainTextEdit*>()->setPlainText(lines.join(QLatin1Char('\n')));
+    m_pDetailsDialog->open();
 }
 
 QString UnInstallCompletedPage::shortened(const QString& path, const QFontMetrics& metrics,
@@ -125,16 +214,32 @@ QString UnInstallCompletedPage::shortened(const QString& path, const QFontMetric
     return metrics.elidedText(path.left(iSlash), Qt::ElideMiddle, iRoom) + strName;
 }
 
-QString UnInstallCompletedPage::describe(int iReason, const QStringList& paths,
-                                         const QFontMetrics& metrics, int iPathWidth) const
+QString UnInstallCompletedPage::describe(const Group& group, int iNames,
+                                         const QFontMetrics& metrics, int iPathWidth,
+                                         bool& bComplete) const
 {
+    // These name no path: the entry, or a location that was blank.
+    if (group.iKey == static_cast<int>(LeftoverReason::EntryKept) ||
+        group.paths.join(QString()).isEmpty())
+        return sentence(group.iKey, QString());
     QStringList named;
-    for (const QString& path : paths.mid(0, kNamedPaths))
+    for (const QString& path : group.paths.mid(0, iNames)) {
         named << shortened(path, metrics, qMax(iPathWidth, kMinPathWidth));
+        bComplete = bComplete && named.last() == path;
+    }
+    const int iRest = group.paths.size() - named.size();
+    bComplete = bComplete && iRest == 0;
     QString strList = named.join(tr(", ", "between the paths of a list"));
-    if (paths.size() > kNamedPaths)
-        strList = tr("%1 and %2 more").arg(strList, QString::number(paths.size() - kNamedPaths));
-    switch (iReason) {
+    if (named.isEmpty())
+        strList = tr("%n item(s)", "", iRest);
+    else if (iRest > 0)
+        strList = tr("%1 and %2 more").arg(strList, QString::number(iRest));
+    return sentence(group.iKey, strList);
+}
+
+QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
+{
+    switch (iKey) {
     case -1:
         return tr("Some items will be removed when Windows restarts: %1.").arg(strList);
     case static_cast<int>(LeftoverReason::Refused):
@@ -149,6 +254,12 @@ QString UnInstallCompletedPage::describe(int iReason, const QStringList& paths,
         return tr("Only the shortcuts were removed from %1: it holds other files.").arg(strList);
     case static_cast<int>(LeftoverReason::SharedFolder):
         return tr("Left because other programs share it: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotFound):
+        return strList.isEmpty()
+                   ? tr("The product's uninstall entry names no folder: its files were not "
+                        "found.")
+                   : tr("The product's files were not found where its uninstall entry says: %1.")
+                         .arg(strList);
     case static_cast<int>(LeftoverReason::EntryKept):
         return tr("The product stays listed as installed, so that running the uninstaller again "
                   "can finish.");

@@ -1,7 +1,7 @@
 #!/bin/bash
 # The part of scripts/test-windows that runs inside the sandbox (run-test.sh
 # --sandbox --root BUILD), under Xvfb:
-#   wine-suite.sh BUILD REPO
+#   wine-suite.sh BUILD REPO [ARCH]
 # Makes a Wine prefix in BUILD/run/wine (its drive Z: removed, D: mapping BUILD
 # alone, the user's shell folders real folders in the prefix), runs the
 # Windows test programs through CTest on two code pages, then the real
@@ -9,6 +9,7 @@
 set -u
 build=$1
 repo=$2
+arch=${3:-x86_64} # of the program; the prefix is 64-bit either way
 [ -n "${UNINSTALLER_TEST_SANDBOX:-}" ] || { echo "wine-suite.sh: refusing to run outside the sandbox"; exit 1; }
 . "$repo/tests/harness/x11.sh"
 . "$repo/tests/e2e/window-lib.sh"
@@ -55,6 +56,16 @@ if ! "$wine" wineboot -i >"$run/wine/wineboot.log" 2>&1; then
     record fail "wineboot"
     exit 1
 fi
+# The faces Windows' dialogs and Qt's default font ask for, mapped to sans
+# faces that scripts/install-deps brings: without it Wine falls back to
+# whatever fontconfig offers first, a different serif on different machines.
+substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+for face in "MS Shell Dlg" "MS Shell Dlg 2" Tahoma "Segoe UI" Arial "Microsoft Sans Serif"; do
+    "$wine" reg add "$substitutes" /v "$face" /d "DejaVu Sans" /f >/dev/null 2>&1
+done
+for face in SimSun NSimSun "Microsoft YaHei" "Microsoft YaHei UI" 宋体 微软雅黑; do
+    "$wine" reg add "$substitutes" /v "$face" /d "Noto Sans CJK SC" /f >/dev/null 2>&1
+done
 wineserver -w
 user=$(id -un)
 profile=$WINEPREFIX/drive_c/users/$user
@@ -76,7 +87,14 @@ for lang in en_US zh_CN; do
     echo
     echo "== CTest, LANG=$lang.UTF-8"
     log=$results/ctest-$lang.log
-    (cd "$build" && LANG=$lang.UTF-8 ctest --timeout 300 --output-on-failure) >"$log" 2>&1
+    # The window test draws the note with a larger font into D:\run\results.
+    (cd "$build" && LANG=$lang.UTF-8 UNINSTALLER_NOTE_SHOTS='D:\run\results' \
+        ctest --timeout 300 --output-on-failure) >"$log" 2>&1
+    for shot in en zh; do
+        [ -f "$results/$shot-several-reasons-large.png" ] &&
+            mv "$results/$shot-several-reasons-large.png" "$results/win-$shot-incomplete-large.png"
+        rm -f "$results/$shot"-*.png
+    done
     grep -E '^ *[0-9]+/[0-9]+ Test +#' "$log" | sed 's/^ *//'
     while read -r name verdict; do
         [ "$name" = test_folders ] && continue
@@ -116,7 +134,7 @@ stage() {
     rm -rf "$app" "$install" "$drive_c/Program Files/Other" "$desktop" "$public_desktop" \
         "$menu" "$common_menu"
     stage_program_files "$app" "$build/bin" "$install" || return 1
-    cp "$client" "$install/bin/$name_en.exe"
+    cp "$client" "$install/$name_en.exe"
     mkdir -p "$desktop" "$public_desktop" "$menu" "$common_menu" "$drive_c/Program Files/Other"
     product_items=("$install")
     for name in "$name_en" "$name_ch"; do
@@ -267,7 +285,7 @@ refusal() {
         registry_entry remove
     else
         registry_entry add
-        (cd "$install/bin" && exec "$wine" "$install/bin/$name_en.exe" --wait-until-killed) \
+        (cd "$install" && exec "$wine" "$install/$name_en.exe" --wait-until-killed) \
             >/dev/null 2>&1 &
         client_pid=$!
         sleep 2
@@ -291,7 +309,7 @@ refusal() {
         registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
     fi
     [ $ok -eq 0 ] && echo "    refused, nothing removed"
-    record_status $ok "uninstaller.exe refuses: $case (exit 255, nothing removed)"
+    record_status $ok "uninstaller.exe ($arch) refuses: $case (exit 255, nothing removed)"
 }
 
 # full_run LANG TAG DPI: confirmed, removed, completion page photographed and
@@ -369,7 +387,7 @@ full_run() {
         "$wine" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
         finish_wine
     fi
-    record_status $ok "uninstaller.exe full run, $tag ($lang, $dpi DPI): exit 0, product removed, sentinels kept"
+    record_status $ok "uninstaller.exe ($arch) full run, $tag ($lang, $dpi DPI): exit 0, product removed, sentinels kept"
 }
 
 # quiet_run CASE: uninstaller.exe /S with no window ever visible on the X

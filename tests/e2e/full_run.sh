@@ -4,8 +4,11 @@
 # completion page comes, a click on its button ends the program with 0, and
 # nothing of the product is left. With DPI, the display is scaled as a
 # desktop does it (Xft.dpi; 144 is 150 %) and the window must cover its 744 x
-# 504 logical pixels at that scale, unrounded.
-#   full_run.sh BINDIR en|zh [DPI]    (inside run-test.sh --sandbox, under xvfb-run)
+# 504 logical pixels at that scale, unrounded. With OUTCOME "above" the
+# entry names the folder holding the product's (only the product's goes),
+# with "missing" a folder that is not there (nothing goes): the page shows
+# its warning, the entry stays and the status is 1.
+#   full_run.sh BINDIR en|zh [DPI [OUTCOME]]    (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
 . "$here/../harness/x11.sh"
@@ -13,6 +16,7 @@ here=$(dirname "$0")
 bindir=$1
 lang=$2
 dpi=${3:-96}
+outcome=${4:-complete}
 size=$((744 * dpi / 96))x$((504 * dpi / 96))
 if [ "$dpi" != 96 ]; then
     xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi" ||
@@ -31,6 +35,20 @@ root=$TMPDIR/run
 mkdir -p "$root"
 mapfile -t product < <(stage_product "$root" "$bindir")
 [ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || { echo "staging failed"; exit 1; }
+expected=0 icon='#02BF0F'
+case "$outcome" in
+complete) ;;
+above | missing)
+    expected=1 icon='#FF952C'
+    location=$root/programs/Moved
+    if [ "$outcome" = above ]; then
+        location=$root/programs
+        printf 'notes\n' >"$root/programs/notes.txt"
+    fi
+    sed -i "s|^InstallLocation=.*|InstallLocation=$location|" "${product[1]}"
+    ;;
+*) echo "outcome complete, above or missing"; exit 2 ;;
+esac
 
 "$root/app/uninstaller" &
 pid=$!
@@ -41,10 +59,22 @@ name=$(xdotool getwindowname "$window")
 geometry=$(xdotool getwindowgeometry "$window" | grep -o 'Geometry: .*')
 [ "$geometry" = "Geometry: $size" ] || { echo "window $geometry, expected $size"; exit 1; }
 wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
+lower_area_has "$TMPDIR/completed.png" "$window" "$icon" 50 || { echo "no $icon icon on the page"; exit 1; }
 click_completion_button "$window"
 wait_for_exit "$pid" 30
 status=$?
-[ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
+[ "$status" -eq "$expected" ] || { echo "exit status $status, expected $expected"; exit 1; }
+if [ "$outcome" != complete ]; then
+    grep -q "^InstallLocation=$location\$" "${product[1]}" || { echo "the entry was cleared"; exit 1; }
+    if [ "$outcome" = above ]; then
+        [ -e "$root/programs/notes.txt" ] || { echo "the notes beside the product went"; exit 1; }
+        [ ! -e "${product[0]}" ] || { echo "the product's folder stayed"; exit 1; }
+    else
+        [ -e "${product[0]}/Ferrovane.exe" ] || { echo "the product went"; exit 1; }
+    fi
+    echo "$outcome: the warning shown, exit status 1, the entry kept"
+    exit 0
+fi
 # The uninstall entry's file may stay, emptied.
 for path in "${product[@]}"; do
     if [ -d "$path" ] || [ -s "$path" ]; then

@@ -2,8 +2,11 @@
 # The built program in a real X server on a staged installation whose install
 # folder holds FILES more files, in runs that do not go as planned:
 #   kill    SIGKILL half-way through the removal, then a second run
-#   twice   two instances started together on the same installation
+#   twice   two instances on the same installation, their removals let go together
 #   close   the window's close button pressed during the removal
+#   closeleft  the same with a product shortcut that cannot be removed (a
+#           folder holding a file has its name): the status, 1, waits for
+#           the removal, and the entry stays for a later run
 #   client  the client program started while the confirmation is open
 # Every case but client ends with nothing of the product left, nothing else
 # touched; client with nothing touched at all. kill, twice and close start the
@@ -155,13 +158,17 @@ kill)
     echo "kill: the second run found the entry, completed with 0, nothing left"
     ;;
 twice)
-    # Both held at the start of the removal until both windows are up, then
-    # let go together: the two walks overlap from their first file.
+    # The second started once the first is confirmed: Qt gives a modal
+    # dialog the input focus when it maps, so a second confirmation mapping
+    # while the first is answered took the focus between the test's focus
+    # and its Return, and then took no Return at all while it had the focus.
+    # Both are held at the start of the removal until both windows are up,
+    # then let go together: the two walks overlap from their first file.
     UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold1 start
     first=$started
+    window1=$(confirm "$first") || fail "no main window from the first"
     UNINSTALLER_TEST_HOLD=$TMPDIR/shots/hold2 start
     second=$started
-    window1=$(confirm "$first") || fail "no main window from the first"
     window2=$(confirm "$second") || fail "no main window from the second"
     wait_for_hold "$first" "$TMPDIR/shots/hold1"
     wait_for_hold "$second" "$TMPDIR/shots/hold2"
@@ -174,7 +181,13 @@ twice)
     check_end
     echo "twice: both completed with 0, nothing left"
     ;;
-close)
+close | closeleft)
+    if [ "$case_name" = closeleft ]; then
+        rm "${product[2]}" && mkdir "${product[2]}" && printf 'kept\n' >"${product[2]}/x" ||
+            fail "staging failed"
+        product=("${product[@]:0:2}" "${product[@]:3}")
+        before=$(snapshot)
+    fi
     # The worker holds at the start of the removal while the hold file exists
     # (UNINSTALLER_TEST_HOLD), so that the window is closed with all of the
     # removal still to do, however fast the removal is.
@@ -199,13 +212,20 @@ close)
     rm "$hold"
     wait_for_exit "$pid" 120
     status=$?
+    if [ "$case_name" = closeleft ]; then
+        [ "$status" -eq 1 ] || fail "ended with $status, expected 1"
+        [ ! -e "$install" ] || fail "the install folder stayed"
+        grep -q '^InstallLocation=' "$entry" || fail "the entry was cleared while a shortcut stayed"
+        echo "closeleft: the removal ended after the window closed; 1, the entry and the shortcut kept"
+        exit 0
+    fi
     [ "$status" -eq 0 ] || fail "ended with $status, expected 0"
     check_end
     echo "close: the removal completed after the window closed; the process ended with 0, nothing left"
     ;;
 client)
     # The client lives in the install folder; a copy of sleep stands in.
-    client=$install/bin/Ferrovane.exe
+    client=$install/Ferrovane.exe
     start
     pid=$started
     dialog=$(wait_for_window "$pid" 30) || fail "no confirmation"

@@ -73,7 +73,7 @@ full)
     grep -q 'removed uninstall entry: HKEY_LOCAL_MACHINE' "$log" || fail "the log does not say the entry went"
     grep -q 'ownership of the install folder: remove' "$log" || fail "no ownership verdict"
     grep -q "install location as recorded: \"$install\"" "$log" || fail "no recorded location"
-    grep -q 'client program found: bin/Ferrovane.exe' "$log" || fail "no proof of ownership"
+    grep -q 'client program found: .*Ferrovane.exe' "$log" || fail "no proof of ownership"
     grep -qF '"/S"' "$log" || fail "no command line"
     tail -n 1 "$log" | grep -q 'exit status 0: done' || fail "the exit status is not the last line"
     # A second run: nothing is installed any more; "/LOG file" and '-'.

@@ -40,7 +40,7 @@ XML
 # stage_product ROOT BINDIR [MENU_FILES [FILES]]: under ROOT, the program (a
 # copy of BINDIR with the product's AppConfig.xml), the install folder (FILES
 # files in each of its four folders, 25 by default, and the client program
-# bin/Ferrovane.exe), its uninstall
+# Ferrovane.exe at its top, as installers lay it out), its uninstall
 # entry in the registry stand-in, shortcuts under both names on both desktops
 # and start-menu folders under both names, the English one holding MENU_FILES
 # extra files (they make the shortcut step last, for a picture of it).
@@ -52,7 +52,7 @@ stage_product() {
     local install=$root/programs/$name_en base windows entry desktop public menu i name
     stage_program_files "$root/app" "$bindir" "$install" "$files" || return 1
     # The client program: what proves the folder is the product's.
-    printf 'client\n' >"$install/bin/Ferrovane.exe" && chmod 755 "$install/bin/Ferrovane.exe" || return 1
+    printf 'client\n' >"$install/Ferrovane.exe" && chmod 755 "$install/Ferrovane.exe" || return 1
     case "$(uname -m)" in
     x86_64 | ia64) base='SOFTWARE/Wow6432Node/Microsoft/Windows/CurrentVersion/Uninstall' ;;
     *) base='SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall' ;;

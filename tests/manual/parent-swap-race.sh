@@ -17,8 +17,8 @@ for i in $(seq 1 ${2:-40}); do
   cp "$B/tests/uninstallrun" "$S/app/"
   echo "<c><GUID>$GUID</GUID><SoftwareNameEN>Ferrovane</SoftwareNameEN><SoftwareNameCH>X</SoftwareNameCH><ProgramName>Ferrovane.exe</ProgramName></c>" > "$S/app/AppConfig.xml"
   printf '[General]\nInstallLocation=%s\n' "$S/apps/Ferrovane" > "$ENTRYDIR/$GUID.ini"
-  mkdir -p "$S/real/Ferrovane/bin" "$S/victim/Ferrovane"
-  echo x > "$S/real/Ferrovane/bin/Ferrovane.exe"; echo x > "$S/real/Ferrovane/data.dat"
+  mkdir -p "$S/real/Ferrovane" "$S/victim/Ferrovane"
+  echo x > "$S/real/Ferrovane/Ferrovane.exe"; echo x > "$S/real/Ferrovane/data.dat"
   for f in $(seq 1 20); do echo precious > "$S/victim/Ferrovane/precious$f"; done
   ln -s real "$S/apps"
   ( cd "$S"; while :; do ln -sfn victim apps.t; mv -T apps.t apps; ln -sfn real apps.t; mv -T apps.t apps; done ) &
@@ -26,6 +26,6 @@ for i in $(seq 1 ${2:-40}); do
   out=$("$S/app/uninstallrun" 2>&1)
   kill $racer; wait $racer 2>/dev/null
   n=$(ls "$S/victim/Ferrovane" 2>/dev/null | wc -l)
-  if [ "$n" -lt 20 ]; then hits=$((hits+1)); echo "run $i: victim lost $((20-n)) files; entry now: [$(cat $ENTRYDIR/*.ini 2>/dev/null | tr "\n" " ")]; product client still there: $([ -e $S/real/Ferrovane/bin/Ferrovane.exe ] && echo yes || echo no); record: $(echo "$out" | grep '^left' | tr '\n' ';')"; fi
+  if [ "$n" -lt 20 ]; then hits=$((hits+1)); echo "run $i: victim lost $((20-n)) files; entry now: [$(cat $ENTRYDIR/*.ini 2>/dev/null | tr "\n" " ")]; product client still there: $([ -e $S/real/Ferrovane/Ferrovane.exe ] && echo yes || echo no); record: $(echo "$out" | grep '^left' | tr '\n' ';')"; fi
 done
 echo "hits=$hits"

@@ -326,6 +326,42 @@ void checkRestartRemoval(const std::wstring& folder)
     ::RemoveDirectoryW(dir.c_str());
 }
 
+// Another product's entry named with a '/' (which Qt's registry settings
+// would swap for a separator) and with only its commands recorded: read
+// under its own name, with its values, an expandable one as stored.
+void checkUninstallEntries()
+{
+    const wchar_t uninstall[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    const std::wstring name = L"Probe/Product 1.0";
+    HKEY parent = nullptr;
+    HKEY entry = nullptr;
+    bool made = ::RegCreateKeyExW(HKEY_CURRENT_USER, uninstall, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                  nullptr, &parent, nullptr) == ERROR_SUCCESS &&
+                ::RegCreateKeyExW(parent, name.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                                  &entry, nullptr) == ERROR_SUCCESS;
+    const std::wstring command = L"\"C:\\Probe\\unins000.exe\" /SILENT";
+    const std::wstring icon = L"%SystemDrive%\\Probe\\probe.exe,0";
+    made = made &&
+           ::RegSetValueExW(entry, L"UninstallString", 0, REG_SZ,
+                            reinterpret_cast<const BYTE*>(command.c_str()),
+                            DWORD((command.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS &&
+           ::RegSetValueExW(entry, L"DisplayIcon", 0, REG_EXPAND_SZ,
+                            reinterpret_cast<const BYTE*>(icon.c_str()),
+                            DWORD((icon.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    check(made, "an uninstall entry named \"Probe/Product 1.0\" made");
+    bool found = false;
+    for (const Platform::Win32::UninstallValues& values : Platform::Win32::uninstallEntries())
+        found = found || (values.name == name && values.uninstallString == command &&
+                          values.displayIcon == icon && values.installLocation.empty());
+    check(found, "uninstallEntries() reads it under its own name, with its values");
+    if (entry)
+        ::RegCloseKey(entry);
+    if (parent) {
+        ::RegDeleteKeyW(parent, name.c_str());
+        ::RegCloseKey(parent);
+    }
+}
+
 // --- the folder walk ----------------------------------------------------------
 
 bool makeEntry(const std::wstring& path, DWORD attributes)
@@ -768,9 +804,9 @@ int main(int argc, char** argv)
 
     static const NameCase cases[] = {
         {L"FerrovaneClientProbe.exe", true, "exact name"},
-        {L"ferrovaneclientprobe.exe", false, "other letter case"},
-        {L"FERROVANECLIENTPROBE.EXE", false, "other letter case"},
-        {L"FerrovaneClientProbe.EXE", false, "other case of the extension"},
+        {L"ferrovaneclientprobe.exe", true, "other letter case"},
+        {L"FERROVANECLIENTPROBE.EXE", true, "other letter case"},
+        {L"FerrovaneClientProbe.EXE", true, "other case of the extension"},
         {L"FerrovaneClientProbe", false, "without the extension"},
         {L"FerrovaneClientProbe.exe ", false, "trailing blank"},
         {L"dir\\FerrovaneClientProbe.exe", false, "'\\' directory part"},
@@ -811,6 +847,7 @@ int main(int argc, char** argv)
     checkLinkEntries(folderOf(self));
     checkRestartRemoval(folderOf(self));
     checkEntriesAndFolders(folderOf(self));
+    checkUninstallEntries();
 
     checkEntryKinds();
     wchar_t temp[MAX_PATH + 1];

@@ -406,7 +406,8 @@ quiet_run() {
     arguments=(/S "/LOG=C:\\logs\\$name_ch.log")
     expected=0
     if [ "$case" = "client running" ]; then
-        (cd "$install/bin" && exec "$wine" "$install/bin/$name_en.exe" --wait-until-killed) \
+        [ -f "$install/$name_en.exe" ] || { record fail "quiet, $case: no client staged"; return; }
+        (cd "$install" && exec "$wine" "$install/$name_en.exe" --wait-until-killed) \
             >/dev/null 2>&1 &
         client_pid=$!
         sleep 2

@@ -3,10 +3,17 @@
 namespace appinstaller
 {
 
+struct CommandLine;
+
 // Everything main() does once the application object exists: the style
 // sheet, the window, then the three gates (client running, not installed,
 // not confirmed), each of which ends with a warning and -1. When all pass,
 // the window starts the removal and the event loop's result is returned.
+// With a command line: bad arguments end with a warning and
+// QuietExit::BadArguments; a /LOG that cannot be written is warned about and
+// the run goes on without it; the log records the gates, the removal and
+// the exit status.
 int runUninstaller();
+int runUninstaller(const CommandLine& line);
 
 } // namespace appinstaller

@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
 #include "removalguard.h"
+#include "removalreport.h"
 #include "restartremoval.h"
 #include "shortcuts.h"
 #include "testhold.h"
@@ -46,6 +47,52 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict)
     default:
         return LeftoverReason::Refused;
     }
+}
+
+void reportKept(RemovalEvent::Item item, const QString& path, LeftoverReason reason, int error = 0)
+{
+    RemovalEvent event{RemovalEvent::Kind::Kept, item, path};
+    event.reason = reason;
+    event.error = error;
+    reportRemoval(event);
+}
+
+// The guards' verdict on the folder judged (the location, or the
+// uninstaller's own folder), and the folder when it went.
+void reportInstallFolder(const Engine::InstallFolderRemoval& folder)
+{
+    RemovalEvent verdict{RemovalEvent::Kind::Verdict, RemovalEvent::Item::InstallFolder,
+                         folder.folder};
+    verdict.verdict = folder.verdict;
+    reportRemoval(verdict);
+    if (folder.removed)
+        reportRemoval(
+            {RemovalEvent::Kind::Removed, RemovalEvent::Item::InstallFolder, folder.folder});
+}
+
+// What stayed of a folder the guards allowed, or the folder itself when they
+// refused it.
+void reportFolderLeft(const Engine::InstallFolderRemoval& folder, bool scheduled)
+{
+    const QString& location = folder.folder;
+    if (folder.verdict != Engine::LocationVerdict::Remove) {
+        reportKept(RemovalEvent::Item::InstallFolder, location, reasonFor(folder.verdict));
+        return;
+    }
+    const QString top = Engine::removalPath(location);
+    if (scheduled) {
+        for (const QString& path : Engine::inUseRestartOrder(top, folder.contents.inUse))
+            reportRemoval({RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path});
+        return;
+    }
+    for (const Platform::FailedEntry& failed : folder.contents.failed)
+        reportKept(RemovalEvent::Item::InFolder, failed.path, LeftoverReason::NotRemoved,
+                   failed.error);
+    for (const QString& path : folder.contents.inUse)
+        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
+    for (const QString& mount : folder.contents.otherFileSystems)
+        reportKept(RemovalEvent::Item::InFolder, mount, LeftoverReason::OtherFileSystem);
+    reportKept(RemovalEvent::Item::InstallFolder, location, LeftoverReason::NotRemoved);
 }
 
 // The client program's file name as AppConfig.xml gives it, which may carry
@@ -124,6 +171,7 @@ void InstallProcessMgr::unInstall()
     // Read before anything goes, the entry that holds it above all.
     const QString strLocation =
         QString::fromStdString(UninstallRegistry::getInstance()->installLocation());
+    reportRemoval({RemovalEvent::Kind::Location, RemovalEvent::Item::InstallFolder, strLocation});
 
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
@@ -135,6 +183,7 @@ void InstallProcessMgr::unInstall()
     const Engine::InstallFolderRemoval folder =
         Engine::removeInstallFolder(strLocation, clientFileName());
     bool bFolderDone = folder.removed;
+    reportInstallFolder(folder);
     if (!folder.removed) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart.
@@ -146,6 +195,7 @@ void InstallProcessMgr::unInstall()
         noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict)});
         for (const QString& mount : folder.contents.otherFileSystems)
             noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
+        reportFolderLeft(folder, bScheduled);
     }
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
@@ -162,10 +212,15 @@ void InstallProcessMgr::unInstall()
     const std::string guid = AppConfigManager::getInstance()->getGuid();
     const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
     // Kept while anything stays that a later run may remove.
-    if (!bFolderDone || !bShortcutsDone)
+    if (!bFolderDone || !bShortcutsDone) {
         noteLeftover({strEntry, false, LeftoverReason::EntryKept});
-    else if (!registry->removeEntry(guid) || registry->hasEntry(guid))
+        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
+    } else if (!registry->removeEntry(guid) || registry->hasEntry(guid)) {
         noteLeftover({strEntry, false, LeftoverReason::NotRemoved});
+        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::NotRemoved);
+    } else {
+        reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Entry, strEntry});
+    }
 
     emit signalProcess(100, QObject::tr("Uninstalled"));
 }
@@ -189,9 +244,15 @@ void InstallProcessMgr::deleteShortcuts()
     for (const Engine::ShortcutTarget& target : targets) {
         const QString strPath = QDir::cleanPath(target.path);
         if (!target.folder) {
-            QFile::remove(target.path);
-            if (stillThere(target.path))
+            const bool bRemoved = QFile::remove(target.path);
+            const int iError = bRemoved ? 0 : Platform::lastSystemError();
+            if (stillThere(target.path)) {
                 noteLeftover({strPath, false, LeftoverReason::NotRemoved});
+                reportKept(RemovalEvent::Item::Shortcut, strPath, LeftoverReason::NotRemoved,
+                           iError);
+            } else if (bRemoved) {
+                reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Shortcut, strPath});
+            }
             continue;
         }
         const QString folder = Engine::withoutFinalSeparators(target.path);
@@ -205,12 +266,20 @@ void InstallProcessMgr::deleteShortcuts()
             reason = LeftoverReason::SharedFolder;
         else if (!Platform::isLinkOrJunction(folder) && !holdsOnlyShortcuts(folder))
             reason = LeftoverReason::NotOnlyShortcuts;
-        if (reason == LeftoverReason::NotRemoved)
-            Engine::removeFolderTree(folder);
-        else if (reason == LeftoverReason::NotOnlyShortcuts && !removeShortcutsIn(folder))
+        int iError = 0;
+        if (reason == LeftoverReason::NotRemoved && !Engine::removeFolderTree(folder)) {
+            iError = Platform::lastSystemError();
+        } else if (reason == LeftoverReason::NotOnlyShortcuts && !removeShortcutsIn(folder)) {
+            iError = Platform::lastSystemError();
             reason = LeftoverReason::NotRemoved;
-        if (stillThere(folder))
+        }
+        if (stillThere(folder)) {
             noteLeftover({strPath, false, reason});
+            reportKept(RemovalEvent::Item::StartMenuFolder, strPath, reason, iError);
+        } else {
+            reportRemoval(
+                {RemovalEvent::Kind::Removed, RemovalEvent::Item::StartMenuFolder, strPath});
+        }
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -173,13 +174,24 @@ struct FileIdentity {
     }
 };
 
+// An entry the system refused to remove, with the system's error code.
+struct FailedEntry {
+    QString path;
+    int error = 0;
+};
+
 // What removing a folder's contents left behind.
 struct FolderRemoval {
     bool complete = true;         // everything inside went, removeLast included
     QStringList otherFileSystems; // folders inside that are another file system
                                   // or volume (mount points): left, never entered
     QStringList inUse;            // entries a running program holds (Windows): left
+    // The first entries the system refused (up to maxFailedEntries), for the
+    // record; the folders left only because something in them stayed are
+    // not among them.
+    QVector<FailedEntry> failed;
 };
+constexpr int maxFailedEntries = 100;
 
 // Removes everything inside folder, depth first, but not folder itself, and
 // never leaves it: every entry is reached relative to its open parent
@@ -209,6 +221,20 @@ bool isMountPoint(const QString& path);
 // so what it holds is to be scheduled first. False where there is no such
 // thing, or without the rights it needs (administrator on Windows).
 bool scheduleRemovalOnRestart(const QString& path);
+
+// --- errors -------------------------------------------------------------------
+
+// The calling thread's last error code from the system (errno; Windows'
+// GetLastError()), read right after the call that failed.
+int lastSystemError();
+
+// The system's own words for an error code, in its language.
+QString systemErrorText(int error);
+
+// Shows a text to whoever started the program without any window of Qt's:
+// a message box on Windows, where a program with windows has no console;
+// standard output elsewhere.
+void showText(const QString& title, const QString& text);
 
 // --- threads -------------------------------------------------------------------
 

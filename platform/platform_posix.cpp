@@ -22,7 +22,9 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <set>
@@ -381,6 +383,9 @@ public:
     // Folders inside left alone as other file systems, by their full paths.
     const QStringList& otherFileSystems() const { return m_otherFileSystems; }
 
+    // What the system refused, by full path.
+    const QVector<FailedEntry>& failed() const { return m_failed; }
+
 private:
     // Until the folders deeper than floor are done.
     void walk(std::size_t floor)
@@ -432,11 +437,15 @@ private:
         const std::vector<std::string>* last = nullptr; // removeLast's names in it
     };
 
-    // What stayed in the current folder.
+    // What stayed in the current folder, with errno as the failed call set
+    // it; a folder that stayed for what it holds is not recorded again.
     void fail(const char* name)
     {
+        const int error = errno;
         m_complete = false;
         m_levels.back().failed.insert(name);
+        if (error != ENOTEMPTY && error != EEXIST && m_failed.size() < maxFailedEntries)
+            m_failed.push_back({pathOf(name), error});
     }
 
     std::size_t openLevels() const { return 1 + m_levels.size() - m_firstOpen; }
@@ -484,6 +493,7 @@ private:
             ::close(fd);
             if (mount.valid)
                 m_otherFileSystems << pathOf(name);
+            errno = EXDEV;
             fail(name);
             return;
         }
@@ -569,6 +579,7 @@ private:
     std::atomic<bool>& m_stop;
     std::vector<std::string>* m_handOut;
     QStringList m_otherFileSystems;
+    QVector<FailedEntry> m_failed;
 };
 
 // A folder directly inside the top one, if on the top folder's mount; else -1.
@@ -704,10 +715,13 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
 
     result.complete = topWalk.complete();
     result.otherFileSystems = topWalk.otherFileSystems();
+    result.failed = topWalk.failed();
     for (const auto& walk : walks) {
         result.complete = walk->complete() && result.complete;
         result.otherFileSystems += walk->otherFileSystems();
+        result.failed += walk->failed();
     }
+    result.failed.resize(std::min(result.failed.size(), maxFailedEntries));
     result.otherFileSystems.sort();
     if (result.complete)
         result.complete = removeLastEntries(::dirfd(top), mount, last);
@@ -742,6 +756,24 @@ bool isMountPoint(const QString& path)
     // A root is its own parent; a mount point lies on another mount than
     // the folder holding it.
     return root || !sameMount(self, parent);
+}
+
+int lastSystemError()
+{
+    return errno;
+}
+
+QString systemErrorText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+void showText(const QString& title, const QString& text)
+{
+    Q_UNUSED(title) // a terminal shows no title
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fputc('\n', stdout);
+    std::fflush(stdout);
 }
 
 bool scheduleRemovalOnRestart(const QString& path)

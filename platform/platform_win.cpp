@@ -193,6 +193,22 @@ bool scheduleRemovalOnRestart(const QString& path)
     return Win32::scheduleRemovalAtRestart(nativePath(path).c_str());
 }
 
+int lastSystemError()
+{
+    return static_cast<int>(Win32::lastError());
+}
+
+QString systemErrorText(int error)
+{
+    return QString::fromStdWString(Win32::errorText(static_cast<unsigned long>(error)));
+}
+
+void showText(const QString& title, const QString& text)
+{
+    // A program of the GUI subsystem has no console to write to.
+    Win32::showInformation(title.toStdWString(), text.toStdWString());
+}
+
 bool lowerThreadPriority()
 {
     return Win32::lowerCurrentThreadPriority();
@@ -227,6 +243,9 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     result.complete = removal.complete;
     result.otherFileSystems = qtPaths(removal.otherFileSystems);
     result.inUse = qtPaths(removal.inUse);
+    for (const auto& [path, error] : removal.failed)
+        result.failed.append(
+            {QDir::fromNativeSeparators(QString::fromStdWString(path)), static_cast<int>(error)});
     return result;
 }
 

@@ -561,8 +561,16 @@ private:
     Outcome remove(HANDLE handle);
     Outcome removeClassic(HANDLE handle);
     void leave(Outcome outcome, const std::wstring& name);
+    // Failed, noting why (a Win32 error code) for leave().
+    Outcome failed(unsigned long error)
+    {
+        m_error = error;
+        return Outcome::Failed;
+    }
+    Outcome failedWith(NTSTATUS status) { return failed(::RtlNtStatusToDosError(status)); }
 
     std::wstring m_top;
+    unsigned long m_error = 0; // why the last entry that failed did
     ContentsRemoval& m_result;
     std::vector<Level> m_levels;
     std::vector<unsigned char> m_buffer = std::vector<unsigned char>(64 * 1024);
@@ -616,6 +624,9 @@ void FolderWalk::leave(Outcome outcome, const std::wstring& name)
     m_levels.back().failed = true;
     if (outcome == Outcome::InUse)
         m_result.inUse.push_back(pathOf(name));
+    else if (m_result.failed.size() < kMaxFailedEntries)
+        m_result.failed.push_back({pathOf(name), m_error});
+    m_error = 0;
 }
 
 Outcome FolderWalk::removeClassic(HANDLE handle)
@@ -629,12 +640,12 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     if (status == kSharingViolation)
         return Outcome::InUse;
     if (status != kCannotDelete)
-        return Outcome::Failed;
+        return failedWith(status);
     // Refused either for the read-only attribute or because the file is
     // mapped (a running program or a loaded library).
     FILE_BASIC_INFO basic;
     if (!::GetFileInformationByHandleEx(handle, FileBasicInfo, &basic, sizeof basic))
-        return Outcome::Failed;
+        return failed(::GetLastError());
     if (!(basic.FileAttributes & FILE_ATTRIBUTE_READONLY))
         return Outcome::InUse;
     // The attribute belongs to the file, not to this name of it: with a second
@@ -642,17 +653,18 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     FILE_STANDARD_INFO standard;
     if (!::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard) ||
         standard.NumberOfLinks != 1)
-        return Outcome::Failed;
+        return failedWith(status);
     Handle writable;
-    if (!NT_SUCCESS(openRelative(handle, std::wstring(), FILE_WRITE_ATTRIBUTES, 0, writable)))
-        return Outcome::Failed;
+    status = openRelative(handle, std::wstring(), FILE_WRITE_ATTRIBUTES, 0, writable);
+    if (!NT_SUCCESS(status))
+        return failedWith(status);
     FILE_BASIC_INFO cleared;
     std::memset(&cleared, 0, sizeof cleared); // times of zero stay as they are
     cleared.FileAttributes = basic.FileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     if (cleared.FileAttributes == 0)
         cleared.FileAttributes = FILE_ATTRIBUTE_NORMAL;
     if (!::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared))
-        return Outcome::Failed;
+        return failed(::GetLastError());
     status = ::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
                                     kFileDispositionInformation);
     if (NT_SUCCESS(status))
@@ -660,7 +672,7 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     cleared.FileAttributes = basic.FileAttributes;
     ::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared);
     return status == kCannotDelete || status == kSharingViolation ? Outcome::InUse
-                                                                  : Outcome::Failed;
+                                                                  : failedWith(status);
 }
 
 Outcome FolderWalk::remove(HANDLE handle)
@@ -679,7 +691,7 @@ Outcome FolderWalk::remove(HANDLE handle)
             return Outcome::InUse;
         if (status != kNotImplemented && status != kInvalidInfoClass &&
             status != kInvalidParameter && status != kNotSupported)
-            return Outcome::Failed;
+            return failedWith(status);
         // Older systems and other file systems (FAT, some network shares).
         m_exRefused = true;
     }
@@ -703,7 +715,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
         return; // gone meanwhile
     EntryKind kind = EntryKind::File;
     if (!NT_SUCCESS(status) || !kindOf(handle.get(), kind))
-        return leave(status == kSharingViolation ? Outcome::InUse : Outcome::Failed, name);
+        return leave(status == kSharingViolation ? Outcome::InUse : failedWith(status), name);
 
     switch (kind) {
     case EntryKind::OtherVolume:
@@ -718,7 +730,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     }
 
     if (m_levels.size() >= static_cast<std::size_t>(kMaxOpenFolders))
-        return leave(Outcome::Failed, name);
+        return leave(failed(ERROR_FILENAME_EXCED_RANGE), name);
     // Opened again through its handle, now to be listed too: the same folder,
     // whatever its name leads to by now.
     Level level;
@@ -726,7 +738,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
                           FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | (deletable ? DELETE : 0),
                           FILE_DIRECTORY_FILE, level.handle);
     if (!NT_SUCCESS(status))
-        return leave(status == kSharingViolation ? Outcome::InUse : Outcome::Failed, name);
+        return leave(status == kSharingViolation ? Outcome::InUse : failedWith(status), name);
     handle.reset();
     level.name = name;
     level.removable = deletable;
@@ -959,6 +971,31 @@ bool scheduleRemovalAtRestart(const wchar_t* path)
         return false;
     // The plain path: Windows writes it into its list in its own form.
     return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+unsigned long lastError()
+{
+    return ::GetLastError();
+}
+
+std::wstring errorText(unsigned long error)
+{
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", length);
+    if (buffer)
+        ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return text;
+}
+
+void showInformation(const std::wstring& title, const std::wstring& text)
+{
+    ::MessageBoxW(nullptr, text.c_str(), title.c_str(),
+                  MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
 }
 
 } // namespace Win32

@@ -5,7 +5,9 @@
 
 #include "processmatch.h"
 
+#include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Platform
@@ -115,7 +117,11 @@ struct ContentsRemoval {
     bool complete = true;                       // everything inside went
     std::vector<std::wstring> otherFileSystems; // mounted volumes inside: left
     std::vector<std::wstring> inUse;            // held by a program: left
+    // The first entries the system refused otherwise, with the Win32 error
+    // code (an NTSTATUS turned into one), up to kMaxFailedEntries.
+    std::vector<std::pair<std::wstring, unsigned long>> failed;
 };
+constexpr std::size_t kMaxFailedEntries = 100;
 
 // Removes everything inside folder but folder itself (see
 // Platform::removeFolderContents). The folder is opened once by its path and
@@ -147,6 +153,14 @@ Identity fileIdentity(const wchar_t* path);
 // on another volume than its parent folder, and a path that cannot be
 // examined.
 bool isMountPoint(const wchar_t* path);
+
+// The calling thread's GetLastError(), and the system's words for an error
+// code (FormatMessageW, without the final line break).
+unsigned long lastError();
+std::wstring errorText(unsigned long error);
+
+// A message box with an information icon and one button, owned by no window.
+void showInformation(const std::wstring& title, const std::wstring& text);
 
 } // namespace Win32
 } // namespace Platform

@@ -1,3 +1,5 @@
+#include "app/commandline.h"
+#include "app/quietrun.h"
 #include "app/startup.h"
 #include "common/sandbox.h"
 #include "config/appconfigmanager.h"
@@ -89,6 +91,8 @@ private slots:
     void initTestCase();
     void gates_data();
     void gates();
+    void withArguments_data();
+    void withArguments();
     void cleanup();
 
 private:
@@ -223,6 +227,68 @@ void TestStartup::gates()
     QCOMPARE(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")), !removed);
     QCOMPARE(UninstallRegistry::getInstance()->hasEntry(AppConfigManager::getInstance()->getGuid()),
              !location.isEmpty() && !removed);
+}
+
+// A clicked run given switches: a log that cannot be is warned about and
+// the run goes on; one that can records the gates in order; a bad switch
+// ends the run before any gate.
+void TestStartup::withArguments_data()
+{
+    QTest::addColumn<QStringList>("arguments"); // "<install>", "<temp>": those folders
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QStringList>("texts");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("logged"); // what the log holds, in this order
+
+    const QString log = QStringLiteral("/LOG=<temp>/clicked.log");
+    QTest::newRow("log inside the install folder")
+        << QStringList{QStringLiteral("/LOG=<install>/bin/run.log")} << true
+        << QStringList{QStringLiteral("LogPathInsideInstallFolder"), confirm} << -1
+        << QStringList();
+    QTest::newRow("logged, declined")
+        << QStringList{log} << true << QStringList{confirm} << -1
+        << QStringList{QStringLiteral("clicked run"), QStringLiteral("is not running: passed"),
+                       QStringLiteral("gate installed: uninstall entry found: passed"),
+                       QStringLiteral("gate confirmation: declined"),
+                       QStringLiteral("exit status -1")};
+    QTest::newRow("logged, not installed")
+        << QStringList{QStringLiteral("/LOG"), QStringLiteral("<temp>/clicked.log")} << false
+        << QStringList{notInstalled} << -1
+        << QStringList{QStringLiteral("gate installed: no uninstall entry: refused"),
+                       QStringLiteral("exit status -1")};
+    QTest::newRow("bad switch") << QStringList{QStringLiteral("/Z")} << true
+                                << QStringList{QStringLiteral("CommandLineUnknownArgument")}
+                                << QuietExit::BadArguments << QStringList();
+}
+
+void TestStartup::withArguments()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, installed);
+    QFETCH(QStringList, texts);
+    QFETCH(int, result);
+    QFETCH(QStringList, logged);
+
+    setInstalled(installed ? m_installFolder : QString());
+    const QString logFile = QDir::temp().filePath(QStringLiteral("clicked.log"));
+    QFile::remove(logFile);
+    arguments.replaceInStrings(QStringLiteral("<install>"), m_installFolder);
+    arguments.replaceInStrings(QStringLiteral("<temp>"), QDir::tempPath());
+
+    // Declines the question, dismisses any warning.
+    DialogAnswerer answerer(QStringLiteral("m_pCancelBtn"));
+    QCOMPARE(runUninstaller(parseCommandLine(arguments)), result);
+    QCOMPARE(answerer.texts, texts);
+    QVERIFY(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")));
+    QVERIFY(!QFileInfo::exists(m_installFolder + QLatin1String("/bin/run.log")));
+    QFile file(logFile);
+    QCOMPARE(file.open(QIODevice::ReadOnly), !logged.isEmpty());
+    const QString text = QString::fromUtf8(file.readAll());
+    int at = 0;
+    for (const QString& line : logged) {
+        at = text.indexOf(line, at);
+        QVERIFY2(at >= 0, qPrintable(line + QLatin1String(" not in order in:\n") + text));
+    }
 }
 
 QTEST_MAIN(TestStartup)

@@ -31,6 +31,57 @@
         <source>Uninstalled</source>
         <translation>Uninstall complete</translation>
     </message>
+    <message>
+        <source>CommandLineUnknownArgument</source>
+        <translation>Unknown argument: %1. Run the uninstaller with /? for its switches.</translation>
+    </message>
+    <message>
+        <source>CommandLineLogWithoutFile</source>
+        <translation>/LOG needs a file name: /LOG=file or /LOG file.</translation>
+    </message>
+    <message>
+        <source>CommandLineLogTwice</source>
+        <translation>/LOG is given more than once.</translation>
+    </message>
+    <message>
+        <source>CommandLineUsageTitle</source>
+        <translation>Ferrovane Uninstaller</translation>
+    </message>
+    <message>
+        <source>CommandLineUsage</source>
+        <translation>Usage: uninstaller [/S | /quiet | /VERYSILENT] [/LOG=file] [/?]
+
+Without switches the uninstaller asks before it removes anything and shows its progress.
+
+/S, /quiet, /VERYSILENT  Uninstall without any question, window or message box.
+/LOG=file, /LOG file     Append a record of every decision to file (UTF-8). A quiet run without /LOG writes one to the temporary folder.
+/NORESTART               Accepted; the uninstaller never restarts the computer.
+/?, /help                Show this text.
+
+Switches may start with / or - and are read ignoring case.
+
+Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart; 1603 incomplete, something stays; 1605 not installed; 1618 Ferrovane is running, try again later; 1639 bad arguments or log.</translation>
+    </message>
+    <message>
+        <source>LogPathIsLink</source>
+        <translation>The log %1 is a link; the uninstaller writes no log through a link.</translation>
+    </message>
+    <message>
+        <source>LogPathNotAFile</source>
+        <translation>The log %1 is not a file.</translation>
+    </message>
+    <message>
+        <source>LogPathInsideInstallFolder</source>
+        <translation>The log %1 lies inside the install folder %2, which the uninstaller removes. Choose a log outside it.</translation>
+    </message>
+    <message>
+        <source>LogPathNotWritable</source>
+        <translation>The log %1 cannot be written: %2</translation>
+    </message>
+    <message>
+        <source>LogWriteFailed</source>
+        <translation>not every line could be written</translation>
+    </message>
 </context>
 <context>
     <name>appinstaller::InstallingPage</name>

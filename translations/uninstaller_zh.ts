@@ -31,6 +31,57 @@
         <source>Uninstalled</source>
         <translation>卸载完成</translation>
     </message>
+    <message>
+        <source>CommandLineUnknownArgument</source>
+        <translation>无法识别的参数：%1。使用 /? 运行卸载程序可查看其开关。</translation>
+    </message>
+    <message>
+        <source>CommandLineLogWithoutFile</source>
+        <translation>/LOG 需要文件名：/LOG=文件 或 /LOG 文件。</translation>
+    </message>
+    <message>
+        <source>CommandLineLogTwice</source>
+        <translation>/LOG 指定了不止一次。</translation>
+    </message>
+    <message>
+        <source>CommandLineUsageTitle</source>
+        <translation>Ferrovane 卸载程序</translation>
+    </message>
+    <message>
+        <source>CommandLineUsage</source>
+        <translation>用法：uninstaller [/S | /quiet | /VERYSILENT] [/LOG=文件] [/?]
+
+不带开关时，卸载程序在删除任何内容之前先询问，并显示进度。
+
+/S、/quiet、/VERYSILENT  卸载时不提问、不显示窗口和消息框。
+/LOG=文件、/LOG 文件      将每一项决定追加记录到该文件（UTF-8）。静默运行未指定 /LOG 时，记录写入临时文件夹。
+/NORESTART               可接受；卸载程序从不重新启动计算机。
+/?、/help                显示本说明。
+
+开关可以以 / 或 - 开头，不区分大小写。
+
+静默运行的退出状态：0 完成；3010 完成，其余部分在下次重新启动时删除；1603 未完成，有内容保留；1605 未安装；1618 Ferrovane 正在运行，请稍后再试；1639 参数或日志无效。</translation>
+    </message>
+    <message>
+        <source>LogPathIsLink</source>
+        <translation>日志 %1 是一个链接；卸载程序不通过链接写日志。</translation>
+    </message>
+    <message>
+        <source>LogPathNotAFile</source>
+        <translation>日志 %1 不是文件。</translation>
+    </message>
+    <message>
+        <source>LogPathInsideInstallFolder</source>
+        <translation>日志 %1 位于卸载程序要删除的安装文件夹 %2 中。请在该文件夹之外选择日志位置。</translation>
+    </message>
+    <message>
+        <source>LogPathNotWritable</source>
+        <translation>无法写入日志 %1：%2</translation>
+    </message>
+    <message>
+        <source>LogWriteFailed</source>
+        <translation>并非每一行都能写入</translation>
+    </message>
 </context>
 <context>
     <name>appinstaller::InstallingPage</name>

@@ -30,10 +30,6 @@ MainWindow::MainWindow(QWidget* parent)
         m_ui->m_pInstallStackedWidget->addWidget(m_pUnInstallCompletedPage);
     }
 
-    // Over the application-wide sheet: it styles this window and what is in it.
-    const QString strQssDir = QStringLiteral(":/Uninstall/Qss/");
-    setStyleSheet(Ulmora::CFile::ReadAll(QDir(strQssDir).entryList(QDir::Files), strQssDir));
-
     connect(m_pInstallingPage, &InstallingPage::signalunInstallFinished, this,
             &MainWindow::onFinishedUnInstall);
     connect(m_pInstallingPage, &InstallingPage::signalClose, this, &QWidget::close);
@@ -57,6 +53,18 @@ MainWindow::MainWindow(QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+void MainWindow::setVisible(bool visible)
+{
+    if (visible && !m_bStyled) {
+        m_bStyled = true;
+        // Over the application-wide sheet: it styles this window and what is
+        // in it, before it is polished, laid out and shown.
+        const QString strQssDir = QStringLiteral(":/Uninstall/Qss/");
+        setStyleSheet(Ulmora::CFile::ReadAll(QDir(strQssDir).entryList(QDir::Files), strQssDir));
+    }
+    QWidget::setVisible(visible);
+}
 
 void MainWindow::onFinishedUnInstall()
 {

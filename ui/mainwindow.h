@@ -28,6 +28,10 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
+    // The first show applies the window's style sheet first: a window built
+    // and never shown (a refused or declined run) never pays for it.
+    void setVisible(bool visible) override;
+
     // Returns once the removal, if one was started, has ended: the record of
     // what it left is complete then, however the window was closed.
     void waitForUninstall();
@@ -42,6 +46,7 @@ private:
     std::unique_ptr<Ui::MainWindowUI> m_ui;
     InstallingPage* m_pInstallingPage = nullptr;
     UnInstallCompletedPage* m_pUnInstallCompletedPage = nullptr;
+    bool m_bStyled = false;
 };
 
 } // namespace appinstaller

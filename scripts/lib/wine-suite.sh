@@ -390,8 +390,69 @@ full_run() {
     record_status $ok "uninstaller.exe ($arch) full run, $tag ($lang, $dpi DPI): exit 0, product removed, sentinels kept"
 }
 
+# quiet_run CASE: uninstaller.exe /S with no window ever visible on the X
+# server. "removes": with /LOG=C:\logs\铁风帆.log on an English code page,
+# exit 0, the product removed, the sentinels kept, the log naming what went.
+# "client running": exit 1618 (82 to the Unix launcher), nothing removed.
+quiet_run() {
+    local case=$1 status ok=0 client_pid= windows=0 log expected arguments
+    echo
+    echo "== uninstaller.exe /S: $case"
+    stage || { record fail "quiet, $case: staging"; return; }
+    registry_entry add
+    mkdir -p "$drive_c/logs"
+    log="$drive_c/logs/$name_ch.log"
+    rm -f "$log"
+    arguments=(/S "/LOG=C:\\logs\\$name_ch.log")
+    expected=0
+    if [ "$case" = "client running" ]; then
+        [ -f "$install/$name_en.exe" ] || { record fail "quiet, $case: no client staged"; return; }
+        (cd "$install" && exec "$wine" "$install/$name_en.exe" --wait-until-killed) \
+            >/dev/null 2>&1 &
+        client_pid=$!
+        sleep 2
+        expected=$((1618 % 256))
+    fi
+    [ -z "$(visible_windows)" ] || echo "    windows visible before the run: $(visible_windows | paste -sd' ' -)"
+    (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" "${arguments[@]}") \
+        >"$results/quiet-${case// /-}.log" 2>&1 &
+    pid=$!
+    while kill -0 "$pid" 2>/dev/null; do
+        [ -n "$(visible_windows)" ] && windows=$((windows + 1))
+        sleep 0.1
+    done
+    wait "$pid"
+    status=$?
+    echo "    exit status $status, expected $expected"
+    [ -z "$client_pid" ] || stop_windows_program "$client_pid" "$name_en.exe"
+    finish_wine
+    [ "$status" -eq "$expected" ] || ok=1
+    [ "$windows" -eq 0 ] || { echo "    a window was visible ($windows polls)"; ok=1; }
+    if [ -f "$log" ]; then
+        sed 's/^/    log: /' "$log"
+    else
+        echo "    no log at $(shown "$log")"
+        ok=1
+    fi
+    if [ "$case" = "client running" ]; then
+        untouched || ok=1
+        registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
+        grep -q 'gate client program: .* is running: refused' "$log" 2>/dev/null || ok=1
+        grep -q 'exit status 1618' "$log" 2>/dev/null || ok=1
+    else
+        report || ok=1
+        registry_has_entry && { echo "    the uninstall entry stayed"; ok=1; }
+        grep -qF "removed install folder: C:\\Program Files\\$name_en" "$log" 2>/dev/null ||
+            { echo "    the log does not name the install folder as removed"; ok=1; }
+        grep -q 'exit status 0: done' "$log" 2>/dev/null || ok=1
+    fi
+    record_status $ok "uninstaller.exe /S, $case: exit $expected, no window, log C:\\logs\\$name_ch.log"
+}
+
 refusal "not installed"
 refusal "client running"
+quiet_run "removes"
+quiet_run "client running"
 full_run en_US.UTF-8 en 96
 full_run zh_CN.UTF-8 zh 96
 full_run en_US.UTF-8 en-150 144

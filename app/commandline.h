@@ -1,0 +1,26 @@
+#pragma once
+
+// The program's switches. Without any, it runs as it always has: questions
+// and a window. Each switch starts with '/' or '-' and is read ignoring case.
+
+#include <QString>
+#include <QStringList>
+
+namespace appinstaller
+{
+
+struct CommandLine {
+    bool quiet = false;    // /S, /quiet, /VERYSILENT: no question, window or message box
+    bool help = false;     // /?, /help: the usage, and nothing else
+    bool logGiven = false; // /LOG=file or /LOG file
+    QString logPath;       // as given
+    QString error;         // what is wrong with the arguments, for the user; empty when nothing
+};
+
+// arguments: the command line without the program's own name.
+CommandLine parseCommandLine(const QStringList& arguments);
+
+// The usage text, translated.
+QString usageText();
+
+} // namespace appinstaller

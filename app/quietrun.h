@@ -1,0 +1,47 @@
+#pragma once
+
+// The runs without a window: the usage (/?), and the quiet uninstall for
+// deployment tools (/S), which asks nothing and shows nothing, tells its
+// outcome by its exit status and writes every decision to a log.
+
+#include "engine/installprocessmgr.h"
+
+#include <QString>
+#include <QVector>
+
+namespace appinstaller
+{
+
+struct CommandLine;
+class UninstallLog;
+
+// The quiet run's exit statuses, after Windows Installer's (msiexec) codes
+// that deployment tools already act on. On Linux a parent sees them modulo
+// 256 (194, 67, 82, 69 and 103).
+namespace QuietExit
+{
+constexpr int Done = 0;             // ERROR_SUCCESS
+constexpr int RestartNeeded = 3010; // ERROR_SUCCESS_REBOOT_REQUIRED: the rest goes at the restart
+constexpr int Incomplete = 1603;    // ERROR_INSTALL_FAILURE: something stays, the entry is kept
+constexpr int NotInstalled = 1605;  // ERROR_UNKNOWN_PRODUCT: nothing to do
+constexpr int ClientRunning = 1618; // ERROR_INSTALL_ALREADY_RUNNING: tools try again later
+constexpr int BadArguments = 1639;  // ERROR_INVALID_COMMAND_LINE: the switches or the log
+} // namespace QuietExit
+
+// Done, RestartNeeded or Incomplete for what a removal left.
+int quietExitStatus(const QVector<LeftoverItem>& leftovers);
+
+// Opens the log the command line asks for (refused inside the install
+// folder, as a link, where it cannot be written); in a quiet run without
+// /LOG a new one in the temporary folder. Returns why it could not, for the
+// user; empty when it is open or none was asked for.
+QString openLog(const CommandLine& line, UninstallLog& log);
+
+// The first lines of a run's log: version, command line, product, mode.
+void logRunStart(UninstallLog& log, bool quiet);
+
+// /? or a quiet run, once a QCoreApplication exists: reads the command line
+// from it and returns the exit status.
+int runWithoutWindow();
+
+} // namespace appinstaller

@@ -1,0 +1,297 @@
+#include "uninstalllog.h"
+
+#include "config/appconfigmanager.h"
+#include "engine/removalguard.h"
+#include "platform/platform.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QMutexLocker>
+#include <QTemporaryFile>
+
+namespace appinstaller
+{
+
+namespace
+{
+
+QString itemText(RemovalEvent::Item item)
+{
+    switch (item) {
+    case RemovalEvent::Item::InstallFolder:
+        return QStringLiteral("install folder");
+    case RemovalEvent::Item::InFolder:
+        return QStringLiteral("in the install folder");
+    case RemovalEvent::Item::Shortcut:
+        return QStringLiteral("shortcut");
+    case RemovalEvent::Item::StartMenuFolder:
+        return QStringLiteral("start-menu folder");
+    case RemovalEvent::Item::Entry:
+        return QStringLiteral("uninstall entry");
+    }
+    return QString();
+}
+
+QString errorText(int error)
+{
+    return error == 0 ? QString()
+                      : QStringLiteral(" (system error %1: %2)")
+                            .arg(error)
+                            .arg(Platform::systemErrorText(error));
+}
+
+// The folder that holds path, resolved through links where it exists.
+QString resolvedFolderOf(const QString& absolutePath)
+{
+    const QString folder = QFileInfo(absolutePath).absolutePath();
+    const QString resolved = Platform::resolvedPath(folder);
+    return resolved.isEmpty() ? folder : resolved;
+}
+
+} // namespace
+
+QString UninstallLog::refusal(const QString& path, const QString& installLocation)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    // Windows' answer for a path that is not there is "a link" (failing
+    // closed): only an entry that exists is asked.
+    if (Platform::entryExists(absolute) && Platform::isLinkOrJunction(absolute))
+        return QObject::tr("LogPathIsLink").arg(QDir::toNativeSeparators(absolute));
+    const QFileInfo info(absolute);
+    if (info.exists() && !info.isFile())
+        return QObject::tr("LogPathNotAFile").arg(QDir::toNativeSeparators(absolute));
+    return insideRefusal(absolute, installLocation);
+}
+
+QString UninstallLog::insideRefusal(const QString& path, const QString& installLocation)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const Engine::PathRules rules = Engine::hostPathRules();
+    const QString location = Engine::normalizedPath(installLocation.trimmed(), rules);
+    if (!Engine::isAbsoluteLocation(location, rules))
+        return QString(); // nothing there is removed
+    const QString resolvedLocation = Platform::resolvedPath(Engine::removalPath(location));
+    const QStringList folders{Engine::normalizedPath(QFileInfo(absolute).absolutePath(), rules),
+                              Engine::normalizedPath(resolvedFolderOf(absolute), rules)};
+    for (const QString& folder : folders) {
+        if (Engine::isSameOrAncestor(location, folder, rules.caseSensitivity) ||
+            (!resolvedLocation.isEmpty() &&
+             Engine::isSameOrAncestor(Engine::normalizedPath(resolvedLocation, rules), folder,
+                                      rules.caseSensitivity)))
+            return QObject::tr("LogPathInsideInstallFolder")
+                .arg(QDir::toNativeSeparators(absolute), QDir::toNativeSeparators(location));
+    }
+    return QString();
+}
+
+bool UninstallLog::open(const QString& path, QString* error)
+{
+    QMutexLocker lock(&m_mutex);
+    m_file.setFileName(QFileInfo(path).absoluteFilePath());
+    if (m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+        return true;
+    if (error)
+        *error = QObject::tr("LogPathNotWritable")
+                     .arg(QDir::toNativeSeparators(m_file.fileName()), m_file.errorString());
+    return false;
+}
+
+bool UninstallLog::openNew(const QString& folder, QString* error)
+{
+    QTemporaryFile created(
+        folder + QLatin1String("/uninstaller-") +
+        QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+        QLatin1String("-XXXXXX.log"));
+    created.setAutoRemove(false);
+    if (!created.open()) {
+        if (error)
+            *error =
+                QObject::tr("LogPathNotWritable")
+                    .arg(QDir::toNativeSeparators(created.fileTemplate()), created.errorString());
+        return false;
+    }
+    const QString name = created.fileName();
+    created.close();
+    return open(name, error);
+}
+
+bool UninstallLog::isOpen() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_file.isOpen();
+}
+
+QString UninstallLog::path() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_file.fileName();
+}
+
+bool UninstallLog::intact() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_intact;
+}
+
+void UninstallLog::write(const QString& text)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_file.isOpen())
+        return;
+    const QByteArray line = (QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) +
+                             QLatin1String("  ") + text + QLatin1Char('\n'))
+                                .toUtf8();
+    // Flushed line by line: a run that is killed keeps its record so far.
+    if (m_file.write(line) != line.size() || !m_file.flush())
+        m_intact = false;
+}
+
+QString UninstallLog::reasonText(LeftoverReason reason)
+{
+    switch (reason) {
+    case LeftoverReason::NotRemoved:
+        return QStringLiteral("the system refused to remove it");
+    case LeftoverReason::Refused:
+        return QStringLiteral("a folder the user or the system needs, or a location that names "
+                              "none safely");
+    case LeftoverReason::NotProducts:
+        return QStringLiteral("nothing in it proves it is the product's folder");
+    case LeftoverReason::Shared:
+        return QStringLiteral("another program's uninstall entry names it or a folder in it");
+    case LeftoverReason::OtherFileSystem:
+        return QStringLiteral("another disk or file system is mounted there");
+    case LeftoverReason::NotOnlyShortcuts:
+        return QStringLiteral("it holds more than the product's shortcuts");
+    case LeftoverReason::SharedFolder:
+        return QStringLiteral("a start-menu folder that Windows or many programs share");
+    case LeftoverReason::EntryKept:
+        return QStringLiteral("kept while the install folder or a shortcut stays, so that a "
+                              "later run can finish");
+    case LeftoverReason::NotFound:
+        return QStringLiteral("the product's files are not where the entry says");
+    }
+    return QString();
+}
+
+QString UninstallLog::verdictText(Engine::LocationVerdict verdict)
+{
+    using Engine::LocationVerdict;
+    switch (verdict) {
+    case LocationVerdict::Remove:
+        return QStringLiteral("remove: it proves to be the product's folder");
+    case LocationVerdict::Empty:
+        return QStringLiteral("nothing to remove: no location recorded");
+    case LocationVerdict::NotAbsolute:
+        return QStringLiteral("refused: not an absolute path");
+    case LocationVerdict::Root:
+        return QStringLiteral("refused: a file-system or drive root");
+    case LocationVerdict::Protected:
+        return QStringLiteral("refused: a folder the user or the system needs, or a parent of one");
+    case LocationVerdict::Unusual:
+        return QStringLiteral("refused: a spelling Windows reads otherwise than it is written");
+    case LocationVerdict::NotOwned:
+        return QStringLiteral("refused: neither the client program nor this uninstaller is in it");
+    case LocationVerdict::Shared:
+        return QStringLiteral("refused: another product's uninstall entry names it or a folder "
+                              "in it");
+    case LocationVerdict::OtherFileSystem:
+        return QStringLiteral("refused: a mount point, or on another file system than the "
+                              "folder holding it");
+    case LocationVerdict::NotFound:
+        return QStringLiteral("refused: nothing there, or nothing that can be reached");
+    }
+    return QString();
+}
+
+void UninstallLog::removalEvent(const RemovalEvent& event)
+{
+    if (!isOpen())
+        return; // nothing to look up for a log that is not written
+    const QString path = QDir::toNativeSeparators(event.path);
+    switch (event.kind) {
+    case RemovalEvent::Kind::Location: {
+        QMutexLocker lock(&m_mutex);
+        m_location = event.path;
+    }
+        describeLocation(event.path);
+        return;
+    case RemovalEvent::Kind::Verdict: {
+        QMutexLocker lock(&m_mutex);
+        m_verdict = event.verdict;
+    }
+        if (event.path != m_location)
+            write(QStringLiteral("judged instead of it: the uninstaller's own folder ") +
+                  QDir::toNativeSeparators(event.path));
+        write(QStringLiteral("ownership of the install folder: ") + verdictText(event.verdict));
+        if (event.verdict == Engine::LocationVerdict::Shared)
+            describeSharing(event.path);
+        return;
+    case RemovalEvent::Kind::Removed: {
+        QMutexLocker lock(&m_mutex);
+        const bool nothingThere = event.item == RemovalEvent::Item::InstallFolder &&
+                                  m_verdict != Engine::LocationVerdict::Remove;
+        lock.unlock();
+        write(nothingThere ? QStringLiteral("install folder: nothing there to remove")
+                           : QStringLiteral("removed %1: %2").arg(itemText(event.item), path));
+        return;
+    }
+    case RemovalEvent::Kind::Kept:
+        write(
+            QStringLiteral("kept %1: %2: %3%4")
+                .arg(itemText(event.item), path, reasonText(event.reason), errorText(event.error)));
+        return;
+    case RemovalEvent::Kind::Scheduled:
+        write(QStringLiteral("scheduled for removal at the next restart: ") + path);
+        return;
+    }
+}
+
+void UninstallLog::describeLocation(const QString& location)
+{
+    write(QStringLiteral("install location as recorded: \"%1\"").arg(location));
+    if (location.trimmed().isEmpty())
+        return;
+    const QString resolved = Platform::resolvedPath(Engine::removalPath(location));
+    if (resolved.isEmpty()) {
+        write(QStringLiteral("install location as resolved: nothing there"));
+        return;
+    }
+    write(QStringLiteral("install location as resolved: ") + QDir::toNativeSeparators(resolved));
+    QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
+    client.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    client = client.mid(client.lastIndexOf(QLatin1Char('/')) + 1);
+    const QStringList inside = Engine::clientInside(resolved, client);
+    if (inside.isEmpty())
+        write(QStringLiteral("client program %1: not in the install folder").arg(client));
+    for (const QString& found : inside)
+        write(QStringLiteral("client program found: ") + QDir::toNativeSeparators(found));
+}
+
+void UninstallLog::describeSharing(const QString& location)
+{
+    const Engine::PathRules rules = Engine::hostPathRules();
+    const QString own = QString::fromStdString(AppConfigManager::getInstance()->getGuid());
+    const QString resolved = Platform::resolvedPath(Engine::removalPath(location));
+    QStringList folders{Engine::normalizedPath(location, rules)};
+    if (!resolved.isEmpty())
+        folders << Engine::normalizedPath(resolved, rules);
+    for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
+        if (entry.name.compare(own, Qt::CaseInsensitive) == 0 || entry.installLocation.isEmpty())
+            continue;
+        const QString other = Engine::normalizedPath(entry.installLocation, rules);
+        const QString otherResolved = Platform::resolvedPath(Engine::removalPath(other));
+        for (const QString& folder : folders) {
+            if (Engine::isSameOrAncestor(folder, other, rules.caseSensitivity) ||
+                (!otherResolved.isEmpty() &&
+                 Engine::isSameOrAncestor(folder, Engine::normalizedPath(otherResolved, rules),
+                                          rules.caseSensitivity))) {
+                write(QStringLiteral("shared with the uninstall entry %1, which records %2")
+                          .arg(entry.name, QDir::toNativeSeparators(entry.installLocation)));
+                break;
+            }
+        }
+    }
+}
+
+} // namespace appinstaller

@@ -1,0 +1,157 @@
+#!/bin/bash
+# The built program run quietly (/S) with no display at all, as a deployment
+# tool starts it on a server, on a staged installation:
+#   full    removes everything, exit 0, the log names every item; a second
+#           run finds nothing installed (1605) and appends to the same log
+#   client  the client program runs: 1618, nothing touched; without /LOG the
+#           log goes to the temporary folder and ends with its own path
+#   shared  another product lives in the install folder: 1603, the folder and
+#           the entry stay, the log names the other product's entry
+#   badlog  a log in a read-only folder, inside the install folder, through a
+#           link, a bad switch: 1639 each, nothing touched; /? prints the usage
+# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103.
+#   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
+set -u
+here=$(dirname "$0")
+. "$here/window-lib.sh"
+case_name=$1
+bindir=$2
+[ -n "${UNINSTALLER_TEST_SANDBOX:-}" ] || { echo "refusing to remove anything outside the sandbox"; exit 1; }
+# No display and no platform plugin asked for: the quiet run needs neither.
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+export LANG=en_US.UTF-8
+
+fail() {
+    echo "$case_name: $*"
+    for log in "$TMPDIR"/logs/*.log "$TMPDIR"/uninstaller-*.log; do
+        [ -f "$log" ] && sed "s|^|$(basename "$log"): |" "$log" | tail -n 30
+    done
+    exit 1
+}
+
+root=$TMPDIR/run
+mkdir -p "$root" "$TMPDIR/logs"
+mapfile -t product < <(stage_product "$root" "$bindir")
+[ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || fail "staging failed"
+install=${product[0]}
+entry=${product[1]}
+program=$root/app/uninstaller
+
+# Every file with its size and time, the whole sandbox but the logs.
+snapshot() {
+    find "$UNINSTALLER_TEST_SANDBOX" -path "$TMPDIR/logs" -prune -o -name 'uninstaller-*.log' -prune \
+        -o \( -type d -printf 'd %p\n' \) -o -printf '%y %p %s %T@\n' | sort
+}
+untouched() { [ "$before" = "$(snapshot)" ] || fail "$1: touched: $(diff <(echo "$before") <(snapshot) | head -5)"; }
+# run EXPECTED ARGS...: the program in the background, as a tool waits for it.
+run() {
+    local expected=$1 status
+    shift
+    timeout 120 "$program" "$@" >"$TMPDIR/logs/out" 2>&1
+    status=$?
+    [ "$status" -eq "$expected" ] || fail "$* ended with $status, expected $expected: $(cat "$TMPDIR/logs/out")"
+}
+# Each line of a log begins with its time.
+timed() {
+    ! grep -vxF 'kept from before' "$1" | grep -vqE '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z  ' ||
+        fail "a line of $1 has no time"
+}
+
+case "$case_name" in
+full)
+    log=$TMPDIR/logs/uninstall.log
+    printf 'kept from before\n' >"$log"
+    run 0 /S "/LOG=$log"
+    for path in "${product[@]}"; do
+        { [ -d "$path" ] || [ -s "$path" ]; } && fail "still there: $path"
+    done
+    grep -qx 'kept from before' "$log" || fail "the log was overwritten"
+    for path in "${product[@]}"; do
+        [ "$path" = "$entry" ] && continue
+        grep '  removed ' "$log" | grep -qF ": $path" || fail "the log does not name $path as removed"
+    done
+    grep -q 'removed uninstall entry: HKEY_LOCAL_MACHINE' "$log" || fail "the log does not say the entry went"
+    grep -q 'ownership of the install folder: remove' "$log" || fail "no ownership verdict"
+    grep -q "install location as recorded: \"$install\"" "$log" || fail "no recorded location"
+    grep -q 'client program found: .*Ferrovane.exe' "$log" || fail "no proof of ownership"
+    grep -qF '"/S"' "$log" || fail "no command line"
+    tail -n 1 "$log" | grep -q 'exit status 0: done' || fail "the exit status is not the last line"
+    # A second run: nothing is installed any more; "/LOG file" and '-'.
+    before=$(snapshot)
+    run 69 -QUIET /LOG "$log"
+    untouched "second run"
+    [ "$(grep -c 'started, quiet run' "$log")" -eq 2 ] || fail "the second run did not append"
+    tail -n 2 "$log" | grep -q 'gate installed: no uninstall entry' || fail "the log does not name the gate"
+    tail -n 1 "$log" | grep -q 'exit status 1605' || fail "no exit status 1605"
+    timed "$log"
+    echo "full: removed, exit 0, every item logged; second run 1605 appended to the same log"
+    ;;
+client)
+    client=$install/bin/Ferrovane.exe
+    cp "$(command -v sleep)" "$client"
+    "$client" 600 &
+    client_pid=$!
+    trap 'kill $client_pid 2>/dev/null' EXIT
+    # Running as the client once the shell's child has become it.
+    for _ in $(seq 100); do
+        [[ "$(readlink "/proc/$client_pid/exe" 2>/dev/null)" == */Ferrovane.exe ]] && break
+        sleep 0.05
+    done
+    [[ "$(readlink "/proc/$client_pid/exe")" == */Ferrovane.exe ]] || fail "the client did not start"
+    before=$(snapshot)
+    run 82 /VERYSILENT
+    untouched "client running"
+    logs=("$TMPDIR"/uninstaller-*.log)
+    [ ${#logs[@]} -eq 1 ] && [ -f "${logs[0]}" ] || fail "no log in the temporary folder"
+    grep -q 'gate client program: Ferrovane.exe is running: refused' "${logs[0]}" || fail "the log does not name the gate"
+    tail -n 1 "${logs[0]}" | grep -qF "log: ${logs[0]}" || fail "the log's last line is not its path"
+    timed "${logs[0]}"
+    echo "client: 1618, nothing touched, the log in the temporary folder names the gate and itself"
+    ;;
+shared)
+    mapfile -t other < <(stage_shared_folder "$root" "$install")
+    log=$TMPDIR/logs/shared.log
+    run 67 /s "/log=$log"
+    [ -d "$install" ] && [ -f "${other[0]}" ] || fail "the shared folder or the other product's file went"
+    grep -q InstallLocation "$entry" || fail "the entry was cleared"
+    grep -q 'ownership of the install folder: refused: another product' "$log" || fail "no verdict"
+    grep -qF "shared with the uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}" "$log" ||
+        fail "the log does not name the other product's entry"
+    grep -q 'kept uninstall entry' "$log" || fail "the log does not say the entry stays"
+    tail -n 1 "$log" | grep -q 'exit status 1603' || fail "no exit status 1603"
+    echo "shared: 1603, folder and entry kept, the log names the other product's entry"
+    ;;
+badlog)
+    ro=$TMPDIR/readonly
+    mkdir -p "$ro"
+    if [ "$(id -u)" = 0 ]; then
+        mount --bind "$ro" "$ro" && mount -o remount,bind,ro "$ro" || fail "no read-only folder"
+    else
+        chmod 555 "$ro"
+    fi
+    ln -s "$TMPDIR/logs/target.log" "$TMPDIR/logs/link.log"
+    before=$(snapshot)
+    while IFS='|' read -r log reason; do
+        run 103 /S "/LOG=$log"
+        untouched "/LOG=$log"
+        grep -q "$reason" "$TMPDIR/logs/out" || fail "/LOG=$log: not '$reason': $(cat "$TMPDIR/logs/out")"
+    done <<ROWS
+$ro/run.log|cannot be written
+$install/run.log|inside the install folder
+$install/../Ferrovane/bin/run.log|inside the install folder
+$TMPDIR/logs/link.log|is a link
+$TMPDIR/logs|is not a file
+ROWS
+    for arguments in "/S /bogus" "/S /LOG" "/S /LOG= " "/S /LOG=a.log /LOG=b.log"; do
+        # shellcheck disable=SC2086
+        run 103 $arguments
+        untouched "$arguments"
+    done
+    [ ! -e "$TMPDIR/logs/target.log" ] || fail "written through a link"
+    run 0 /?
+    grep -q '/LOG=file' "$TMPDIR/logs/out" || fail "/? shows no usage"
+    untouched "/?"
+    echo "badlog: read-only, inside the install folder, a link, a folder, bad switches: 1639 each, nothing touched; /? usage"
+    ;;
+*) fail "unknown case" ;;
+esac

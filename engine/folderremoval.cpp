@@ -56,8 +56,10 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     const QString path = withoutFinalSeparators(removalPath(location));
     if (result.verdict == LocationVerdict::NotOwned && mayDescend && !proof.subfolder.isEmpty()) {
         // "Tools" named, the product in "Tools/Ferrovane": only that goes.
-        result.contents =
-            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false).contents;
+        const InstallFolderRemoval inside =
+            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false);
+        result.contents = inside.contents;
+        result.movedOut = inside.movedOut;
         return result;
     }
     if (result.verdict != LocationVerdict::Remove)
@@ -69,10 +71,24 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
         result.verdict = LocationVerdict::NotOwned;
         return result;
     }
+    // Windows keeps the working folder open: it must not be one to remove.
+    const QString cwd = QDir::currentPath();
+    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+    if (cwd.compare(path, cs) == 0 || cwd.startsWith(path + QLatin1Char('/'), cs))
+        QDir::setCurrent(QFileInfo(path).absolutePath());
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
-    result.contents = Platform::removeFolderContents(path, clientInside(path, clientName), judged);
-    result.removed = QDir().rmdir(path) || !Platform::entryExists(path);
+    const QStringList last = clientInside(path, clientName);
+    result.contents = Platform::removeFolderContents(path, last, judged);
+    if (!result.contents.inUse.isEmpty()) {
+        // Run from inside it: the program's own files wait for the restart
+        // elsewhere, and what they kept (their folders, the client) goes now.
+        result.movedOut =
+            moveOwnFilesOut(path, result.contents.inUse, Platform::loadedImageFiles());
+        if (!result.movedOut.moved.isEmpty())
+            result.contents = Platform::removeFolderContents(path, last, judged);
+    }
+    result.removed = Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;
 }
 

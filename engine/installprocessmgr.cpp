@@ -71,25 +71,26 @@ void reportInstallFolder(const Engine::InstallFolderRemoval& folder)
 }
 
 // What stayed of a folder the guards allowed, or the folder itself when they
-// refused it.
-void reportFolderLeft(const Engine::InstallFolderRemoval& folder, bool scheduled)
+// refused it; scheduled is what was handed on to the next restart, all of
+// what stayed when everything is set.
+void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringList& scheduled,
+                      bool everything)
 {
     const QString& location = folder.folder;
     if (folder.verdict != Engine::LocationVerdict::Remove) {
         reportKept(RemovalEvent::Item::InstallFolder, location, reasonFor(folder.verdict));
         return;
     }
-    const QString top = Engine::removalPath(location);
-    if (scheduled) {
-        for (const QString& path : Engine::inUseRestartOrder(top, folder.contents.inUse))
-            reportRemoval({RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path});
+    for (const QString& path : scheduled)
+        reportRemoval({RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path});
+    if (everything)
         return;
-    }
     for (const Platform::FailedEntry& failed : folder.contents.failed)
         reportKept(RemovalEvent::Item::InFolder, failed.path, LeftoverReason::NotRemoved,
                    failed.error);
     for (const QString& path : folder.contents.inUse)
-        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
+        if (!scheduled.contains(QDir::cleanPath(path), Platform::pathCaseSensitivity()))
+            reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
     for (const QString& mount : folder.contents.otherFileSystems)
         reportKept(RemovalEvent::Item::InFolder, mount, LeftoverReason::OtherFileSystem);
     reportKept(RemovalEvent::Item::InstallFolder, location, LeftoverReason::NotRemoved);
@@ -184,18 +185,34 @@ void InstallProcessMgr::unInstall()
         Engine::removeInstallFolder(strLocation, clientFileName());
     bool bFolderDone = folder.removed;
     reportInstallFolder(folder);
+    // The uninstaller's own files, moved out of the folder to wait for the
+    // restart where only administrators can write.
+    for (const QString& path : folder.movedOut.waiting)
+        reportRemoval({RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path});
+    for (const QString& path : folder.movedOut.stranded) {
+        noteLeftover({path, false, LeftoverReason::NotRemoved});
+        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
+    }
     if (!folder.removed) {
         // Only what is in use in a folder the guards allowed is handed on to
-        // the next restart.
-        const bool bScheduled = folder.verdict == Engine::LocationVerdict::Remove &&
-                                folder.contents.otherFileSystems.isEmpty() &&
-                                Engine::scheduleLeftOnRestart(Engine::removalPath(folder.folder),
-                                                              folder.contents.inUse);
+        // the next restart, one by one; the client program last, and only
+        // when nothing else stays.
+        bool bScheduled = false;
+        QStringList scheduled;
+        if (folder.verdict == Engine::LocationVerdict::Remove) {
+            const QString top = Engine::withoutFinalSeparators(Engine::removalPath(folder.folder));
+            QStringList last;
+            for (const QString& name : Engine::clientInside(top, clientFileName()))
+                last << top + QLatin1Char('/') + name;
+            scheduled =
+                Engine::scheduleLeftOnRestart(top, folder.contents.inUse, last, &bScheduled);
+            bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();
+        }
         bFolderDone = bScheduled;
         noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict)});
         for (const QString& mount : folder.contents.otherFileSystems)
             noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
-        reportFolderLeft(folder, bScheduled);
+        reportFolderLeft(folder, scheduled, bScheduled);
     }
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));

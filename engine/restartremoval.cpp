@@ -6,6 +6,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <utility>
 
 namespace Engine
 {
@@ -83,35 +84,103 @@ QStringList inUseRestartOrder(const QString& top, const QStringList& inUse)
     return order;
 }
 
-bool scheduleInUseOnRestart(const QString& top, const QStringList& inUse)
+namespace
 {
-    const QStringList order = inUseRestartOrder(top, inUse);
-    const QString root = cleanTop(top);
-    bool all = true;
-    for (const QString& path : order) {
-        // Each folder on the way down from top, and the entry, must be no
-        // link: checked now, as close to scheduling as it can be.
-        bool plain = !Platform::isLinkOrJunction(root);
-        for (int slash = path.indexOf(QLatin1Char('/'), root.size() + 1); plain && slash > 0;
-             slash = path.indexOf(QLatin1Char('/'), slash + 1))
-            plain = !Platform::isLinkOrJunction(path.left(slash));
-        plain = plain && !Platform::isLinkOrJunction(path);
-        all = plain && Platform::scheduleRemovalOnRestart(path) && all;
-    }
-    return all;
+
+// inUseRestartOrder(top, inUse + last) in two parts: what holds no entry
+// of last, then the entries of last and the folders holding them.
+std::pair<QStringList, QStringList> splitOrder(const QString& top, const QStringList& inUse,
+                                               const QStringList& last)
+{
+    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+    QStringList lastClean;
+    for (const QString& path : last)
+        lastClean << QDir::cleanPath(QDir::fromNativeSeparators(path));
+    const auto holdsLast = [&](const QString& path) {
+        const QString prefix = path + QLatin1Char('/');
+        for (const QString& entry : lastClean)
+            if (entry.compare(path, cs) == 0 || entry.startsWith(prefix, cs))
+                return true;
+        return false;
+    };
+    std::pair<QStringList, QStringList> parts;
+    for (const QString& path : inUseRestartOrder(top, inUse + last))
+        (holdsLast(path) ? parts.second : parts.first) << path;
+    return parts;
 }
 
-bool scheduleLeftOnRestart(const QString& top, const QStringList& inUse)
+// Each folder on the way down from root, and the entry, must be no link:
+// checked now, as close to scheduling as it can be.
+bool scheduleUnlinked(const QString& root, const QString& path)
 {
-    if (inUse.isEmpty())
-        return false;
-    // Whatever else stays (no rights, ...) would keep the folder after the
-    // restart as well: then nothing is handed on.
-    const QStringList scheduled = inUseRestartOrder(top, inUse); // clean paths
-    for (const QString& left : restartRemovalOrder(top))
-        if (!scheduled.contains(QDir::cleanPath(left), Platform::pathCaseSensitivity()))
-            return false;
-    return scheduleInUseOnRestart(top, inUse);
+    bool plain = !Platform::isLinkOrJunction(root);
+    for (int slash = path.indexOf(QLatin1Char('/'), root.size() + 1); plain && slash > 0;
+         slash = path.indexOf(QLatin1Char('/'), slash + 1))
+        plain = !Platform::isLinkOrJunction(path.left(slash));
+    return plain && !Platform::isLinkOrJunction(path) && Platform::scheduleRemovalOnRestart(path);
+}
+
+} // namespace
+
+QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
+                                  const QStringList& last, bool* everything)
+{
+    QStringList lastThere;
+    for (const QString& path : last)
+        if (Platform::entryExists(path))
+            lastThere << path;
+    const auto parts = splitOrder(top, inUse, lastThere); // clean paths
+    // All that is left of top, were it all handed on?
+    bool covered = !parts.first.isEmpty() || !parts.second.isEmpty();
+    for (const QString& left : restartRemovalOrder(top)) {
+        const QString path = QDir::cleanPath(left);
+        const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+        covered = covered && (parts.first.contains(path, cs) || parts.second.contains(path, cs));
+    }
+    const QString root = cleanTop(top);
+    QStringList scheduled;
+    bool all = true;
+    for (const QString& path : covered ? parts.first : inUseRestartOrder(top, inUse)) {
+        if (scheduleUnlinked(root, path))
+            scheduled << path;
+        else
+            all = false;
+    }
+    // The client goes last, and only when all else that stays goes with it
+    // at the restart: otherwise it stays as the proof a later run needs.
+    for (const QString& path : covered&& all ? parts.second : QStringList()) {
+        if (scheduleUnlinked(root, path))
+            scheduled << path;
+        else
+            all = false;
+    }
+    if (everything)
+        *everything = covered && all;
+    return scheduled;
+}
+
+MovedOut moveOwnFilesOut(const QString& top, const QStringList& inUse,
+                         const QVector<Platform::FileIdentity>& own)
+{
+    MovedOut result;
+    if (inUse.isEmpty() || own.isEmpty())
+        return result;
+    const QString holding = Platform::makeHoldingFolder(top);
+    if (holding.isEmpty())
+        return result;
+    for (const QString& path : inUse) {
+        const QString moved = Platform::moveIntoHolding(path, own, holding);
+        if (moved.isEmpty())
+            continue;
+        result.moved << path;
+        (Platform::scheduleRemovalOnRestart(moved) ? result.waiting : result.stranded) << moved;
+    }
+    // The folder after what it holds, or at once when nothing came.
+    if (result.moved.isEmpty())
+        Platform::removeEmptyFolder(holding);
+    else
+        (Platform::scheduleRemovalOnRestart(holding) ? result.waiting : result.stranded) << holding;
+    return result;
 }
 
 } // namespace Engine

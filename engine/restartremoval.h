@@ -6,6 +6,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
+
+#include "platform/platform.h"
 
 namespace Engine
 {
@@ -22,14 +25,32 @@ QStringList restartRemovalOrder(const QString& folder);
 // first, each once.
 QStringList inUseRestartOrder(const QString& top, const QStringList& inUse);
 
-// Schedules inUseRestartOrder(top, inUse), skipping any path reached through
-// a link or junction below top (or top itself being one): Windows would
-// follow it at start-up. True when every entry was accepted.
-bool scheduleInUseOnRestart(const QString& top, const QStringList& inUse);
+// After a removal of top's contents left the entries in inUse: schedules
+// each of them, and the folders holding them up to top, one by one for the
+// next restart, whatever else stays; the entries of last (full paths: the
+// client program) after them, but only when all that is left of top is then
+// scheduled, for otherwise they are the proof a later run needs. A path
+// reached through a link or junction below top, or top being one, is never
+// handed on: Windows would follow it at start-up. Returns what was
+// scheduled; everything (when set) tells whether all that is left of top
+// was.
+QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
+                                  const QStringList& last, bool* everything = nullptr);
 
-// After a removal of top's contents: true when all that is left of top is
-// what was left in use (and the folders holding it) and all of that was
-// scheduled for the next restart; nothing is scheduled otherwise.
-bool scheduleLeftOnRestart(const QString& top, const QStringList& inUse);
+// What moveOwnFilesOut() did.
+struct MovedOut {
+    QStringList moved;    // the entries of the walked folder that went
+    QStringList waiting;  // where they wait, and their holding folder, scheduled
+    QStringList stranded; // where they wait unscheduled (the system refused)
+};
+
+// Moves the entries of inUse that are the program's own files (own: its
+// executable and loaded libraries, which Windows will not delete while it
+// runs) out of top into a new holding folder on its volume that only
+// administrators and the system can write, and schedules them there for the
+// next restart, the holding folder after them. What another program holds,
+// or what is not the program's own, stays where it is.
+MovedOut moveOwnFilesOut(const QString& top, const QStringList& inUse,
+                         const QVector<Platform::FileIdentity>& own);
 
 } // namespace Engine

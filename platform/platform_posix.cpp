@@ -15,6 +15,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -778,8 +779,139 @@ void showText(const QString& title, const QString& text)
 
 bool scheduleRemovalOnRestart(const QString& path)
 {
-    Q_UNUSED(path) // files in use can be removed here
-    return false;
+    // Linux removes files in use at once; the stand-in keeps Windows' list
+    // so that what would be handed on shows, in order.
+    struct stat status;
+    if (path.isEmpty() || ::lstat(QFile::encodeName(path).constData(), &status) != 0 ||
+        S_ISLNK(status.st_mode))
+        return false;
+    const auto key = openRegistryKey(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager"));
+    QStringList pending = key->value(QStringLiteral("PendingFileRenameOperations")).toStringList();
+    pending << path << QString();
+    key->setValue(QStringLiteral("PendingFileRenameOperations"), pending);
+    key->sync();
+    return key->status() == QSettings::NoError;
+}
+
+QVector<FileIdentity> loadedImageFiles()
+{
+    // Every file this process maps: "address perms offset major:minor inode path".
+    QVector<FileIdentity> files;
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    if (!maps.open(QIODevice::ReadOnly))
+        return files;
+    for (const QByteArray& line : maps.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6)
+            continue;
+        const QList<QByteArray> device = fields.at(3).split(':');
+        bool inodeRead = false, majorRead = false, minorRead = false;
+        const quint64 inode = fields.at(4).toULongLong(&inodeRead);
+        if (device.size() != 2 || !inodeRead || inode == 0)
+            continue;
+        const unsigned major = device.at(0).toUInt(&majorRead, 16);
+        const unsigned minor = device.at(1).toUInt(&minorRead, 16);
+        FileIdentity identity{quint64(makedev(major, minor)), inode, majorRead && minorRead};
+        if (identity.valid && !files.contains(identity))
+            files.append(identity);
+    }
+    return files;
+}
+
+namespace
+{
+
+// The folder holding path, opened, and path's last name; -1 when it cannot
+// be opened.
+int openParent(const QString& path, QByteArray& name)
+{
+    const QString clean = QDir::cleanPath(path);
+    const int slash = clean.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0 || slash == clean.size() - 1)
+        return -1;
+    name = QFile::encodeName(clean.mid(slash + 1));
+    if (name == "." || name == "..")
+        return -1;
+    const QByteArray parent =
+        QFile::encodeName(slash == 0 ? QStringLiteral("/") : clean.left(slash));
+    return ::open(parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+} // namespace
+
+QString makeHoldingFolder(const QString& path)
+{
+    // Up to the root of path's mount, through "..", never by name.
+    int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return QString();
+    const MountOf mount = mountOf(fd, "", AT_EMPTY_PATH);
+    QString root = QDir::cleanPath(path);
+    while (root != QLatin1String("/")) {
+        const MountOf above = mountOf(fd, "..", 0);
+        if (!sameMount(above, mount))
+            break;
+        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (up < 0)
+            break;
+        ::close(fd);
+        fd = up;
+        root = QDir::cleanPath(root + QStringLiteral("/.."));
+    }
+    static std::atomic<unsigned> counter{0};
+    QString made;
+    for (int attempt = 0; attempt < 16 && made.isEmpty(); ++attempt) {
+        const QString name =
+            QStringLiteral(".uninstaller-pending.%1.%2").arg(::getpid()).arg(++counter);
+        // A new folder or none: an entry already there is never taken.
+        if (::mkdirat(fd, QFile::encodeName(name).constData(), 0700) == 0)
+            made = QDir::cleanPath(root + QLatin1Char('/') + name);
+        else if (errno != EEXIST)
+            break;
+    }
+    ::close(fd);
+    return made;
+}
+
+QString moveIntoHolding(const QString& path, const QVector<FileIdentity>& own,
+                        const QString& holding)
+{
+    QByteArray name;
+    const int parent = openParent(path, name);
+    if (parent < 0)
+        return QString();
+    struct stat status;
+    const bool ours = ::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      S_ISREG(status.st_mode) &&
+                      own.contains({quint64(status.st_dev), quint64(status.st_ino), true});
+    const int target = ours ? ::open(QFile::encodeName(holding).constData(), folderFlags) : -1;
+    static std::atomic<unsigned> counter{0};
+    const QString newName = QStringLiteral("%1.").arg(++counter) + QFile::decodeName(name);
+    const bool moved = target >= 0 && ::renameat(parent, name.constData(), target,
+                                                 QFile::encodeName(newName).constData()) == 0;
+    if (target >= 0)
+        ::close(target);
+    ::close(parent);
+    return moved ? QDir::cleanPath(holding) + QLatin1Char('/') + newName : QString();
+}
+
+bool removeEmptyFolder(const QString& path, const FileIdentity& expected)
+{
+    QByteArray name;
+    const int parent = openParent(path, name);
+    if (parent < 0)
+        return !entryExists(path);
+    struct stat status;
+    bool removed = false;
+    if (::fstatat(parent, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+        removed = errno == ENOENT;
+    else if (S_ISDIR(status.st_mode) &&
+             (!expected.valid || (quint64(status.st_dev) == expected.device &&
+                                  quint64(status.st_ino) == expected.file)))
+        removed = removeEmptyFolderAt(parent, name.constData());
+    ::close(parent);
+    return removed;
 }
 
 bool lowerThreadPriority()

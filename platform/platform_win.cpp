@@ -249,6 +249,49 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     return result;
 }
 
+namespace
+{
+
+Win32::Identity win32Identity(const FileIdentity& identity)
+{
+    Win32::Identity result;
+    result.volume = identity.device;
+    result.file = identity.file;
+    result.valid = identity.valid;
+    return result;
+}
+
+} // namespace
+
+QVector<FileIdentity> loadedImageFiles()
+{
+    QVector<FileIdentity> result;
+    for (const Win32::Identity& identity : Win32::loadedImageIdentities())
+        result.append({identity.volume, identity.file, identity.valid});
+    return result;
+}
+
+QString makeHoldingFolder(const QString& path)
+{
+    return QDir::fromNativeSeparators(
+        QString::fromStdWString(Win32::makeHoldingFolder(nativePath(path).c_str())));
+}
+
+QString moveIntoHolding(const QString& path, const QVector<FileIdentity>& own,
+                        const QString& holding)
+{
+    std::vector<Win32::Identity> identities;
+    for (const FileIdentity& identity : own)
+        identities.push_back(win32Identity(identity));
+    return QDir::fromNativeSeparators(QString::fromStdWString(
+        Win32::moveIntoHolding(nativePath(path).c_str(), identities, nativePath(holding).c_str())));
+}
+
+bool removeEmptyFolder(const QString& path, const FileIdentity& expected)
+{
+    return Win32::removeEmptyFolder(nativePath(path).c_str(), win32Identity(expected));
+}
+
 FileIdentity fileIdentity(const QString& path)
 {
     const Win32::Identity identity = Win32::fileIdentity(nativePath(path).c_str());

@@ -8,6 +8,7 @@
 // The FOLDERID_* values defined here rather than taken from libuuid.
 #include <initguid.h>
 #include <knownfolders.h>
+#include <sddl.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
 #include <winioctl.h>
@@ -16,6 +17,7 @@
 #include <cstddef>
 #include <cstring>
 
+#include <cstdio>
 #include <cwchar>
 
 namespace Platform
@@ -309,12 +311,14 @@ namespace
 constexpr NTSTATUS kSharingViolation = static_cast<NTSTATUS>(0xC0000043L);
 constexpr NTSTATUS kCannotDelete = static_cast<NTSTATUS>(0xC0000121L);
 constexpr NTSTATUS kDeletePending = static_cast<NTSTATUS>(0xC0000056L);
+constexpr NTSTATUS kDirectoryNotEmpty = static_cast<NTSTATUS>(0xC0000101L);
 constexpr NTSTATUS kNameNotFound = static_cast<NTSTATUS>(0xC0000034L);
 constexpr NTSTATUS kPathNotFound = static_cast<NTSTATUS>(0xC000003AL);
 constexpr NTSTATUS kNotImplemented = static_cast<NTSTATUS>(0xC0000002L);
 constexpr NTSTATUS kInvalidInfoClass = static_cast<NTSTATUS>(0xC0000003L);
 constexpr NTSTATUS kInvalidParameter = static_cast<NTSTATUS>(0xC000000DL);
 constexpr NTSTATUS kNotSupported = static_cast<NTSTATUS>(0xC00000BBL);
+constexpr auto kFileRenameInformation = static_cast<FILE_INFORMATION_CLASS>(10);
 constexpr auto kFileDispositionInformation = static_cast<FILE_INFORMATION_CLASS>(13);
 constexpr auto kFileDispositionInformationEx = static_cast<FILE_INFORMATION_CLASS>(64);
 constexpr ULONG kDispositionDelete = 0x1;
@@ -536,7 +540,10 @@ enum class Outcome { Removed, InUse, Failed };
 class FolderWalk
 {
 public:
-    FolderWalk(const std::wstring& top, ContentsRemoval& result) : m_top(top), m_result(result) {}
+    FolderWalk(const std::wstring& top, ContentsRemoval& result, unsigned& waited)
+        : m_top(top), m_result(result), m_waited(waited)
+    {
+    }
 
     // Removes what is inside the folder open in folder, which it hands back.
     // At the top level only the names in only are taken when only is set;
@@ -559,7 +566,9 @@ private:
     bool list(Level& level);
     void visit(const std::wstring& name, const Deferred* skip);
     Outcome remove(HANDLE handle);
+    Outcome removeOnce(HANDLE handle);
     Outcome removeClassic(HANDLE handle);
+    bool waitAgain(unsigned& waited);
     void leave(Outcome outcome, const std::wstring& name);
     // Failed, noting why (a Win32 error code) for leave().
     Outcome failed(unsigned long error)
@@ -575,6 +584,8 @@ private:
     std::vector<Level> m_levels;
     std::vector<unsigned char> m_buffer = std::vector<unsigned char>(64 * 1024);
     bool m_exRefused = false; // the file system has no FileDispositionInformationEx
+    NTSTATUS m_status = 0;    // of the last disposition asked for
+    unsigned& m_waited;       // by the whole walk, in milliseconds
 };
 
 std::wstring FolderWalk::pathOf(const std::wstring& name) const
@@ -635,7 +646,8 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
     IO_STATUS_BLOCK io;
     NTSTATUS status = ::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
                                              kFileDispositionInformation);
-    if (NT_SUCCESS(status))
+    m_status = status;
+    if (NT_SUCCESS(status) || status == kDeletePending)
         return Outcome::Removed;
     if (status == kSharingViolation)
         return Outcome::InUse;
@@ -667,7 +679,8 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
         return failed(::GetLastError());
     status = ::NtSetInformationFile(handle, &io, &disposition, sizeof disposition,
                                     kFileDispositionInformation);
-    if (NT_SUCCESS(status))
+    m_status = status;
+    if (NT_SUCCESS(status) || status == kDeletePending)
         return Outcome::Removed;
     cleared.FileAttributes = basic.FileAttributes;
     ::SetFileInformationByHandle(writable.get(), FileBasicInfo, &cleared, sizeof cleared);
@@ -675,7 +688,34 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
                                                                   : failedWith(status);
 }
 
+bool FolderWalk::waitAgain(unsigned& waited)
+{
+    constexpr unsigned step = 5;
+    if (waited >= kEntryWaitMs || m_waited >= kWalkWaitMs)
+        return false;
+    ::Sleep(step);
+    waited += step;
+    m_waited += step;
+    return true;
+}
+
 Outcome FolderWalk::remove(HANDLE handle)
+{
+    // Refused for a moment: another program (a scanner, an indexer) holds
+    // the entry without leave to delete, or a folder's last entries are
+    // still pending deletion. Tried again, briefly, before it counts.
+    unsigned waited = 0;
+    for (;;) {
+        m_status = 0;
+        const Outcome outcome = removeOnce(handle);
+        if (outcome == Outcome::Removed ||
+            (m_status != kSharingViolation && m_status != kDirectoryNotEmpty) || !waitAgain(waited))
+            return outcome;
+        m_error = 0;
+    }
+}
+
+Outcome FolderWalk::removeOnce(HANDLE handle)
 {
     if (!m_exRefused) {
         // POSIX semantics: the name goes at once, even while others hold the
@@ -685,7 +725,8 @@ Outcome FolderWalk::remove(HANDLE handle)
         IO_STATUS_BLOCK io;
         const NTSTATUS status = ::NtSetInformationFile(
             handle, &io, &disposition, sizeof disposition, kFileDispositionInformationEx);
-        if (NT_SUCCESS(status))
+        m_status = status;
+        if (NT_SUCCESS(status) || status == kDeletePending)
             return Outcome::Removed;
         if (status == kCannotDelete || status == kSharingViolation)
             return Outcome::InUse;
@@ -705,6 +746,8 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     bool deletable = true;
     NTSTATUS status =
         openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
+    for (unsigned waited = 0; status == kSharingViolation && waitAgain(waited);)
+        status = openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
     if (status == kSharingViolation) {
         // Held without leave to delete: it stays, but a folder can still be
         // emptied.
@@ -864,12 +907,13 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
         }
     }
     const Deferred deferred = deferredEntries(removeLast);
-    FolderWalk(top, result).run(handle, nullptr, &deferred);
+    unsigned waited = 0;
+    FolderWalk(top, result, waited).run(handle, nullptr, &deferred);
     if (result.complete && (!deferred.entries.empty() || !deferred.holders.empty())) {
         // Everything else went: now what was kept for last, whole.
         std::vector<std::wstring> names = deferred.entries;
         names.insert(names.end(), deferred.holders.begin(), deferred.holders.end());
-        FolderWalk(top, result).run(handle, &names, nullptr);
+        FolderWalk(top, result, waited).run(handle, &names, nullptr);
     }
     return result;
 }
@@ -969,8 +1013,196 @@ bool scheduleRemovalAtRestart(const wchar_t* path)
     const DWORD attributes = ::GetFileAttributesW(extended.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         return false;
-    // The plain path: Windows writes it into its list in its own form.
-    return ::MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+    // The path checked, in its "\\?\" form: the plain one would be cut at
+    // MAX_PATH and lose a final dot or blank.
+    return ::MoveFileExW(extended.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+std::vector<Identity> loadedImageIdentities()
+{
+    std::vector<Identity> identities;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ::GetCurrentProcessId());
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return identities;
+    MODULEENTRY32W entry;
+    entry.dwSize = sizeof entry;
+    std::wstring path(32768, L'\0');
+    for (BOOL more = ::Module32FirstW(snapshot, &entry); more;
+         more = ::Module32NextW(snapshot, &entry)) {
+        // By its handle: the snapshot's path is cut at MAX_PATH.
+        const DWORD length =
+            ::GetModuleFileNameW(entry.hModule, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0 || length >= path.size())
+            continue;
+        const Identity identity = fileIdentity(path.substr(0, length).c_str());
+        if (identity.valid)
+            identities.push_back(identity);
+    }
+    ::CloseHandle(snapshot);
+    return identities;
+}
+
+std::wstring makeHoldingFolder(const wchar_t* path)
+{
+    const std::wstring text = trimmed(path);
+    std::wstring volume(text.size() + 2, L'\0');
+    if (text.empty() ||
+        !::GetVolumePathNameW(text.c_str(), &volume[0], static_cast<DWORD>(volume.size())))
+        return std::wstring();
+    volume.resize(std::wcslen(volume.c_str()));
+    if (volume.empty() || volume.back() != L'\\')
+        volume += L'\\';
+    // Owner and administrators' rights only, none inherited from the root
+    // (where users may create folders): nobody else can write in it, rename
+    // it or remove it.
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr))
+        return std::wstring();
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+    std::wstring made;
+    for (unsigned attempt = 0; attempt < 16 && made.empty(); ++attempt) {
+        wchar_t name[64];
+        std::swprintf(name, 64, L"UninstallerPending.%lx.%llx", ::GetCurrentProcessId(),
+                      static_cast<unsigned long long>(::GetTickCount64()) + attempt);
+        const std::wstring folder = volume + name;
+        // A new folder or none: an entry already there under that name is
+        // never taken, whatever it is.
+        if (::CreateDirectoryW(extendedPath(folder.c_str()).c_str(), &attributes))
+            made = folder;
+        else if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            break;
+    }
+    ::LocalFree(descriptor);
+    return made;
+}
+
+namespace
+{
+
+// FILE_RENAME_INFORMATION, laid out for the caller's pointer size.
+struct RenameInformation {
+    BOOLEAN replaceIfExists;
+    HANDLE rootDirectory;
+    ULONG fileNameLength;
+    WCHAR fileName[1];
+};
+static_assert(offsetof(RenameInformation, rootDirectory) == (kWide ? 8 : 4) &&
+                  offsetof(RenameInformation, fileName) == (kWide ? 20 : 12),
+              "FILE_RENAME_INFORMATION");
+
+bool isOneOf(const Identity& identity, const std::vector<Identity>& identities)
+{
+    for (const Identity& candidate : identities) {
+        if (identity.valid && candidate.valid && candidate.volume == identity.volume &&
+            candidate.file == identity.file)
+            return true;
+    }
+    return false;
+}
+
+// The waits of removeEmptyFolder and the walk: a short sleep, until budget.
+bool waitedLongEnough(unsigned& waited, unsigned budget)
+{
+    if (waited >= budget)
+        return true;
+    ::Sleep(5);
+    waited += 5;
+    return false;
+}
+
+} // namespace
+
+std::wstring moveIntoHolding(const wchar_t* path, const std::vector<Identity>& own,
+                             const wchar_t* holding)
+{
+    const std::wstring text = trimmed(path);
+    const std::size_t separator = text.find_last_of(L"\\/");
+    const std::wstring folder = trimmed(holding);
+    if (separator == std::wstring::npos || folder.empty())
+        return std::wstring();
+    Handle handle(::CreateFileW(
+        extendedPath(text.c_str()).c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT,
+        nullptr));
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!handle.valid() || !attributeTag(handle.get(), info) ||
+        (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        !isOneOf(identityOf(handle.get()), own))
+        return std::wstring();
+    // A name of its own in the holding folder: two libraries of one name
+    // from different folders must not meet there.
+    static unsigned long counter = 0;
+    wchar_t prefix[32];
+    std::swprintf(prefix, 32, L"%lu.", ++counter);
+    const std::wstring target = folder + L"\\" + prefix + text.substr(separator + 1);
+    std::wstring nt = extendedPath(target.c_str());
+    if (nt.compare(0, 4, L"\\\\?\\") != 0)
+        return std::wstring();
+    nt[1] = L'?'; // \??\C:\…, the form NtSetInformationFile takes
+    std::vector<unsigned char> buffer(offsetof(RenameInformation, fileName) +
+                                      (nt.size() + 1) * sizeof(wchar_t));
+    RenameInformation head{};
+    head.replaceIfExists = FALSE;
+    head.rootDirectory = nullptr;
+    head.fileNameLength = static_cast<ULONG>(nt.size() * sizeof(wchar_t));
+    std::memcpy(buffer.data(), &head, offsetof(RenameInformation, fileName));
+    std::memcpy(buffer.data() + offsetof(RenameInformation, fileName), nt.c_str(),
+                nt.size() * sizeof(wchar_t));
+    IO_STATUS_BLOCK io;
+    const NTSTATUS status =
+        ::NtSetInformationFile(handle.get(), &io, buffer.data(), static_cast<ULONG>(buffer.size()),
+                               kFileRenameInformation);
+    return NT_SUCCESS(status) ? target : std::wstring();
+}
+
+bool removeEmptyFolder(const wchar_t* path, const Identity& expected)
+{
+    const std::wstring extended = extendedPath(trimmed(path).c_str());
+    if (extended.compare(0, 4, L"\\\\?\\") != 0)
+        return false;
+    Handle handle;
+    unsigned waited = 0;
+    for (;;) {
+        handle.reset(::CreateFileW(
+            extended.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        const DWORD error = handle.valid() ? 0 : ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+            error == ERROR_ACCESS_DENIED) // access denied: pending deletion itself
+            return !entryExists(path);
+        if (handle.valid() || error != ERROR_SHARING_VIOLATION ||
+            waitedLongEnough(waited, kFolderWaitMs))
+            break;
+    }
+    FILE_ATTRIBUTE_TAG_INFO info;
+    if (!handle.valid() || !attributeTag(handle.get(), info) ||
+        !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        (info.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return false;
+    if (expected.valid) {
+        const Identity opened = identityOf(handle.get());
+        if (!opened.valid || opened.volume != expected.volume || opened.file != expected.file)
+            return false;
+    }
+    for (;;) {
+        FILE_DISPOSITION_INFO_EX ex{kDispositionDelete | kDispositionPosixSemantics};
+        IO_STATUS_BLOCK io;
+        NTSTATUS status = ::NtSetInformationFile(handle.get(), &io, &ex, sizeof ex,
+                                                 kFileDispositionInformationEx);
+        if (!NT_SUCCESS(status) && status != kDirectoryNotEmpty && status != kSharingViolation &&
+            status != kDeletePending) {
+            FILE_DISPOSITION_INFO classic{TRUE};
+            status = ::NtSetInformationFile(handle.get(), &io, &classic, sizeof classic,
+                                            kFileDispositionInformation);
+        }
+        if (NT_SUCCESS(status) || status == kDeletePending)
+            return true;
+        // Entries pending deletion still count until their last handle closes.
+        if ((status != kDirectoryNotEmpty && status != kSharingViolation) ||
+            waitedLongEnough(waited, kFolderWaitMs))
+            return false;
+    }
 }
 
 unsigned long lastError()

@@ -85,7 +85,8 @@ bool removeLinkEntry(const wchar_t* path);
 // resolved ("C:\\…" or "\\\\server\\share\\…"); empty when it cannot be opened.
 std::wstring finalPath(const wchar_t* path);
 
-// MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT): Windows removes the
+// MoveFileExW(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) on the path's
+// "\\?\" form, the one checked (no MAX_PATH, a final dot or blank kept): Windows removes the
 // entry at the next restart, before anything can hold it open. A folder goes
 // only if it is empty by then. Needs administrator rights (the list lives in
 // HKEY_LOCAL_MACHINE). Refused for a reparse point (a link, junction or mount
@@ -148,6 +149,36 @@ constexpr int kMaxOpenFolders = 256;
 // The volume serial number and file id of what path leads to (links
 // followed); valid false when it cannot be opened.
 Identity fileIdentity(const wchar_t* path);
+
+// The identities of this process's program and of every library it loaded.
+std::vector<Identity> loadedImageIdentities();
+
+// A new folder at the root of the volume path lies on, whose protected DACL
+// lets only SYSTEM and Administrators in (as Windows Installer's Config.Msi):
+// no other user can plant a file there or swap it for a junction. Empty when
+// it cannot be made (not elevated, a read-only volume).
+std::wstring makeHoldingFolder(const wchar_t* path);
+
+// Renames the file at path into holding, through one handle opened without
+// following a reparse point, when that handle's identity is among own: a
+// running program or loaded library can be renamed within its volume though
+// not deleted. The new path, empty when not moved.
+std::wstring moveIntoHolding(const wchar_t* path, const std::vector<Identity>& own,
+                             const wchar_t* holding);
+
+// Removes the empty folder path through its own handle, when it is a folder,
+// no reparse point and, with expected valid, that one. A folder whose last
+// entries are only pending deletion, or one held for a moment without leave
+// to delete, is tried again for up to kFolderWaitMs. True when it went or
+// was not there.
+bool removeEmptyFolder(const wchar_t* path, const Identity& expected = Identity());
+
+// How long the walk waits for an entry refused for the moment (a sharing
+// violation, a folder whose entries are pending deletion) before taking it
+// as in use or not removable, and for all of them together.
+constexpr unsigned kEntryWaitMs = 50;
+constexpr unsigned kWalkWaitMs = 2000;
+constexpr unsigned kFolderWaitMs = 200;
 
 // True for a volume root, a folder a volume is mounted in, a path that lies
 // on another volume than its parent folder, and a path that cannot be

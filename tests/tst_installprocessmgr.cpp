@@ -72,6 +72,10 @@ private slots:
     void shortcutPaths_data();
     void shortcutPaths();
     void restartOrder();
+    void movedOut_data();
+    void movedOut();
+    void scheduledOneByOne_data();
+    void scheduledOneByOne();
     void runs_data();
     void runs();
     void refusedRemovalIsRecorded();
@@ -261,6 +265,158 @@ void TestInstallProcessMgr::restartOrder()
                    m_stage + QStringLiteral("/elsewhere/keep"), top + QStringLiteral("/a/b/")}))
         relative << QDir(m_stage).relativeFilePath(path);
     QCOMPARE(relative, utf8List({"t/a/b/f1", "t/a/b", "t/a", "t/f0", "t"}));
+}
+
+namespace
+{
+
+// The stand-in's list of what goes at the next restart, each path relative
+// to stage; a path in a holding folder as "H/name" (without the number that
+// keeps names apart there), the holding folder itself as "H".
+QStringList pendingRemovals(const QString& stage)
+{
+    const auto key = Platform::openRegistryKey(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Session Manager"));
+    const QStringList list =
+        key->value(QStringLiteral("PendingFileRenameOperations")).toStringList();
+    QStringList paths;
+    for (int i = 0; i < list.size(); i += 2) {
+        const QString& path = list.at(i);
+        const int holding = path.indexOf(QLatin1String("/.uninstaller-pending."));
+        if (holding < 0) {
+            paths << QDir(stage).relativeFilePath(path);
+            continue;
+        }
+        const int slash = path.indexOf(QLatin1Char('/'), holding + 1);
+        paths << (slash < 0
+                      ? QStringLiteral("H")
+                      : QStringLiteral("H/") + path.mid(path.indexOf(QLatin1Char('.'), slash) + 1));
+    }
+    return paths;
+}
+
+QStringList under(const QString& top, const QStringList& names)
+{
+    QStringList paths;
+    for (const QString& name : names)
+        paths << top + QLatin1Char('/') + name;
+    return paths;
+}
+
+} // namespace
+
+void TestInstallProcessMgr::movedOut_data()
+{
+    QTest::addColumn<QStringList>("tree");  // files in t, the client Ferrovane.exe among them
+    QTest::addColumn<QStringList>("inUse"); // as the walk would report them
+    QTest::addColumn<QStringList>("own");   // the program's own files
+    QTest::addColumn<QStringList>("pending");
+
+    const QStringList program =
+        utf8List({"uninstallrun", "libQt5Core.so.5", "platforms/libqxcb.so"});
+    QTest::newRow("run from the install folder")
+        << (program + utf8List({"Ferrovane.exe", "data/f"})) << program << program
+        << utf8List({"H/uninstallrun", "H/libQt5Core.so.5", "H/libqxcb.so", "H"});
+    const QStringList below = utf8List({"uninstall/uninstallrun", "uninstall/platforms/q.so"});
+    QTest::newRow("run from a folder below")
+        << (below + utf8List({"Ferrovane.exe"})) << below << below
+        << utf8List({"H/uninstallrun", "H/q.so", "H"});
+    QTest::newRow("held by another program: stays")
+        << utf8List({"Ferrovane.exe", "u", "held.log"}) << utf8List({"u", "held.log"})
+        << utf8List({"u"}) << utf8List({"H/u", "H"});
+    QTest::newRow("nothing of its own in use: no holding folder")
+        << utf8List({"Ferrovane.exe", "held.log"}) << utf8List({"held.log"}) << utf8List({"u"})
+        << QStringList();
+}
+
+// The program's own files in use move out of the folder to wait for the
+// restart in a folder of their own at the mount's root, only they wait, and
+// the walk after it leaves nothing of the folder.
+void TestInstallProcessMgr::movedOut()
+{
+    QFETCH(QStringList, tree);
+    QFETCH(QStringList, inUse);
+    QFETCH(QStringList, own);
+    QFETCH(QStringList, pending);
+    const QString top = m_stage + QStringLiteral("/t");
+    for (const QString& name : tree)
+        QVERIFY(writeFile(top + QLatin1Char('/') + name));
+    QVector<Platform::FileIdentity> identities;
+    for (const QString& name : own)
+        identities << Platform::fileIdentity(top + QLatin1Char('/') + name);
+    QVERIFY(Platform::loadedImageFiles().contains(
+        Platform::fileIdentity(QCoreApplication::applicationFilePath())));
+
+    const Engine::MovedOut moved = Engine::moveOwnFilesOut(top, under(top, inUse), identities);
+    const QStringList last{QStringLiteral("Ferrovane.exe")};
+    QVERIFY(Platform::removeFolderContents(top, last).complete);
+    QVERIFY(Platform::removeEmptyFolder(top));
+    QVERIFY(!Platform::entryExists(top));
+    QCOMPARE(pendingRemovals(m_stage), pending);
+    QVERIFY(moved.stranded.isEmpty());
+    if (!moved.waiting.isEmpty()) {
+        // Outside the stage, at the sandbox's root (its mount), only for root.
+        const QString holding = moved.waiting.last();
+        QCOMPARE(QFileInfo(holding).absolutePath(), m_root);
+        QCOMPARE(QFileInfo(holding).permissions() & 0x0077, QFileDevice::Permissions());
+        QVERIFY(QDir(holding).removeRecursively());
+    }
+    QCOMPARE(QDir(m_root).entryList({QStringLiteral(".uninstaller-pending.*")},
+                                    QDir::AllEntries | QDir::Hidden),
+             QStringList());
+}
+
+void TestInstallProcessMgr::scheduledOneByOne_data()
+{
+    QTest::addColumn<QStringList>("tree");  // files in t; "x->y" a link x to stage/y
+    QTest::addColumn<QStringList>("inUse"); // held by other programs
+    QTest::addColumn<QStringList>("last");  // the client program
+    QTest::addColumn<QStringList>("pending");
+    QTest::addColumn<bool>("everything");
+
+    QTest::newRow("a held file and its folders, the client last")
+        << utf8List({"log/held.log", "Ferrovane.exe"}) << utf8List({"log/held.log"})
+        << utf8List({"Ferrovane.exe"})
+        << utf8List({"t/log/held.log", "t/log", "t/Ferrovane.exe", "t"}) << true;
+    QTest::newRow("the client's folder after everything else")
+        << utf8List({"bin/Ferrovane.exe", "bin/x.dll", "a/held"})
+        << utf8List({"bin/x.dll", "a/held"}) << utf8List({"bin/Ferrovane.exe"})
+        << utf8List({"t/bin/x.dll", "t/a/held", "t/a", "t/bin/Ferrovane.exe", "t/bin", "t"})
+        << true;
+    QTest::newRow("something else stays: held files still go, the client stays")
+        << utf8List({"held", "other", "Ferrovane.exe"}) << utf8List({"held"})
+        << utf8List({"Ferrovane.exe"}) << utf8List({"t/held", "t"}) << false;
+    QTest::newRow("never through a link")
+        << utf8List({"lnk->elsewhere", "Ferrovane.exe"}) << utf8List({"lnk/f", "a"})
+        << utf8List({"Ferrovane.exe"}) << utf8List({"t/a"}) << false;
+}
+
+// What stays in use is handed on to the next restart entry by entry,
+// whatever else stays; the client goes last, and only when nothing else stays.
+void TestInstallProcessMgr::scheduledOneByOne()
+{
+    QFETCH(QStringList, tree);
+    QFETCH(QStringList, inUse);
+    QFETCH(QStringList, last);
+    QFETCH(QStringList, pending);
+    QFETCH(bool, everything);
+    const QString top = m_stage + QStringLiteral("/t");
+    QVERIFY(writeFile(m_stage + QStringLiteral("/elsewhere/f")) && QDir().mkpath(top));
+    for (const QString& entry : tree) {
+        const int arrow = entry.indexOf(QLatin1String("->"));
+        if (arrow < 0)
+            QVERIFY(writeFile(top + QLatin1Char('/') + entry));
+        else
+            QVERIFY(QFile::link(m_stage + QLatin1Char('/') + entry.mid(arrow + 2),
+                                top + QLatin1Char('/') + entry.left(arrow)));
+    }
+    for (const QString& entry : inUse)
+        if (!Platform::entryExists(top + QLatin1Char('/') + entry))
+            QVERIFY(writeFile(top + QLatin1Char('/') + entry));
+    bool all = !everything;
+    Engine::scheduleLeftOnRestart(top, under(top, inUse), under(top, last), &all);
+    QCOMPARE(pendingRemovals(m_stage), pending);
+    QCOMPARE(all, everything);
 }
 
 void TestInstallProcessMgr::runs_data()

@@ -305,6 +305,34 @@ bool removeEmptyFolderAt(int parent, const char* name)
     return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
 }
 
+// Test hook: what Windows would refuse to delete as in use. With
+// UNINSTALLER_TEST_IN_USE set, a ':'-separated list of files and "own" (the
+// files this process runs from), the walk leaves those and lists them in
+// FolderRemoval::inUse, so that what follows (moving out, scheduling) runs
+// here too. Files by mount device (major << 32 | minor) and inode.
+bool heldForTest(quint64 device, quint64 inode)
+{
+    static const std::set<std::pair<quint64, quint64>> held = [] {
+        std::set<std::pair<quint64, quint64>> files;
+        const auto add = [&files](const FileIdentity& identity) {
+            const auto dev = static_cast<dev_t>(identity.device);
+            if (identity.valid)
+                files.emplace(quint64(major(dev)) << 32 | minor(dev), identity.file);
+        };
+        for (const QString& item : qEnvironmentVariable("UNINSTALLER_TEST_IN_USE")
+                                       .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
+            if (item == QLatin1String("own")) {
+                for (const FileIdentity& identity : loadedImageFiles())
+                    add(identity);
+            } else {
+                add(fileIdentity(item));
+            }
+        }
+        return files;
+    }();
+    return !held.empty() && held.count({device, inode}) != 0;
+}
+
 bool contains(const std::vector<std::string>& names, const char* name)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -387,6 +415,9 @@ public:
     // What the system refused, by full path.
     const QVector<FailedEntry>& failed() const { return m_failed; }
 
+    // What was left in use, by full path.
+    const QStringList& inUse() const { return m_inUse; }
+
 private:
     // Until the folders deeper than floor are done.
     void walk(std::size_t floor)
@@ -423,6 +454,8 @@ private:
                 enter(currentFd, name);
             else if (current.last && contains(*current.last, name))
                 continue; // removeLast: after the walk
+            else if (heldForTest(m_mount.device, entry->d_ino))
+                hold(name);
             else if (!removeEntryAt(currentFd, name))
                 fail(name);
         }
@@ -447,6 +480,13 @@ private:
         m_levels.back().failed.insert(name);
         if (error != ENOTEMPTY && error != EEXIST && m_failed.size() < maxFailedEntries)
             m_failed.push_back({pathOf(name), error});
+    }
+
+    void hold(const char* name)
+    {
+        m_complete = false;
+        m_levels.back().failed.insert(name);
+        m_inUse << pathOf(name);
     }
 
     std::size_t openLevels() const { return 1 + m_levels.size() - m_firstOpen; }
@@ -581,6 +621,7 @@ private:
     std::vector<std::string>* m_handOut;
     QStringList m_otherFileSystems;
     QVector<FailedEntry> m_failed;
+    QStringList m_inUse;
 };
 
 // A folder directly inside the top one, if on the top folder's mount; else -1.
@@ -717,10 +758,12 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     result.complete = topWalk.complete();
     result.otherFileSystems = topWalk.otherFileSystems();
     result.failed = topWalk.failed();
+    result.inUse = topWalk.inUse();
     for (const auto& walk : walks) {
         result.complete = walk->complete() && result.complete;
         result.otherFileSystems += walk->otherFileSystems();
         result.failed += walk->failed();
+        result.inUse += walk->inUse();
     }
     result.failed.resize(std::min(result.failed.size(), maxFailedEntries));
     result.otherFileSystems.sort();

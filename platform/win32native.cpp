@@ -537,6 +537,8 @@ Deferred deferredEntries(const std::vector<std::wstring>& removeLast)
 
 enum class Outcome { Removed, InUse, Failed };
 
+Identity identityOf(HANDLE handle);
+
 class FolderWalk
 {
 public:
@@ -566,6 +568,7 @@ private:
     bool list(Level& level);
     void visit(const std::wstring& name, const Deferred* skip);
     Outcome remove(HANDLE handle);
+    Outcome removeFolder(Level& done);
     Outcome removeOnce(HANDLE handle);
     Outcome removeClassic(HANDLE handle);
     bool waitAgain(unsigned& waited);
@@ -715,6 +718,33 @@ Outcome FolderWalk::remove(HANDLE handle)
     }
 }
 
+// A folder goes as its last handle closes, and some systems (Wine) accept
+// the disposition of a folder that is not empty and then keep it: it counts
+// as removed only once its name is gone or pending deletion.
+Outcome FolderWalk::removeFolder(Level& done)
+{
+    const Identity identity = identityOf(done.handle.get());
+    unsigned waited = 0;
+    for (;;) {
+        const Outcome outcome = remove(done.handle.get());
+        done.handle.reset();
+        if (outcome != Outcome::Removed)
+            return outcome;
+        Handle again;
+        const NTSTATUS status =
+            openRelative(m_levels.back().handle.get(), done.name, DELETE | FILE_READ_ATTRIBUTES,
+                         FILE_DIRECTORY_FILE, again);
+        if (status == kNameNotFound || status == kPathNotFound || status == kDeletePending)
+            return Outcome::Removed;
+        const Identity found = NT_SUCCESS(status) ? identityOf(again.get()) : Identity();
+        if (!found.valid || found.volume != identity.volume || found.file != identity.file)
+            return failed(ERROR_DIR_NOT_EMPTY); // not the folder emptied: left alone
+        if (!waitAgain(waited))
+            return failed(ERROR_DIR_NOT_EMPTY);
+        done.handle = std::move(again);
+    }
+}
+
 Outcome FolderWalk::removeOnce(HANDLE handle)
 {
     if (!m_exRefused) {
@@ -840,7 +870,7 @@ void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, cons
                 m_result.inUse.push_back(pathOf(done.name));
             continue;
         }
-        leave(done.removable ? remove(done.handle.get()) : Outcome::InUse, done.name);
+        leave(done.removable ? removeFolder(done) : Outcome::InUse, done.name);
     }
 }
 
@@ -1196,10 +1226,24 @@ bool removeEmptyFolder(const wchar_t* path, const Identity& expected)
             status = ::NtSetInformationFile(handle.get(), &io, &classic, sizeof classic,
                                             kFileDispositionInformation);
         }
-        if (NT_SUCCESS(status) || status == kDeletePending)
+        if (status == kDeletePending)
             return true;
+        if (NT_SUCCESS(status)) {
+            // It goes as the handle closes; a system that accepted the
+            // disposition of a folder not empty (Wine) keeps it.
+            handle.reset();
+            handle.reset(::CreateFileW(
+                extended.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
+                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+            if (!handle.valid())
+                return !entryExists(path);
+            const Identity found = identityOf(handle.get());
+            if (expected.valid &&
+                (!found.valid || found.volume != expected.volume || found.file != expected.file))
+                return false;
+        }
         // Entries pending deletion still count until their last handle closes.
-        if ((status != kDirectoryNotEmpty && status != kSharingViolation) ||
+        if ((!NT_SUCCESS(status) && status != kDirectoryNotEmpty && status != kSharingViolation) ||
             waitedLongEnough(waited, kFolderWaitMs))
             return false;
     }

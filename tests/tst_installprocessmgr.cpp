@@ -105,6 +105,11 @@ void TestInstallProcessMgr::init()
 
 void TestInstallProcessMgr::cleanup()
 {
+    qunsetenv("UNINSTALLER_TEST_IN_USE");
+    // What runs moved out to wait for the restart, at the sandbox's root.
+    for (const QString& name : QDir(m_root).entryList({QStringLiteral(".uninstaller-pending.*")},
+                                                      QDir::Dirs | QDir::Hidden))
+        QDir(m_root + QLatin1Char('/') + name).removeRecursively();
     if (std::exchange(m_bound, false))
         QProcess::execute(QStringLiteral("umount"), {m_stage + QStringLiteral("/bound")});
 }
@@ -426,7 +431,9 @@ void TestInstallProcessMgr::runs_data()
     QTest::addColumn<QString>("sibling"); // another product's recorded location
     // Files staged besides ("PATH->TARGET" a link), and where the client and
     // the uninstaller are when not in programs/Ferrovane and app:
-    // "client:PATH", "app:FOLDER".
+    // "client:PATH", "app:FOLDER". "inuse:A:B" what the walk finds in use as
+    // Windows would ("own": the program's own files, else paths), and
+    // "pending:A,B" what must then wait for the restart (see pendingRemovals).
     QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
@@ -457,6 +464,24 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆" << above
         << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall" << all
         << QStringList();
+    // Run from inside the folder, its own files in use as on Windows: they
+    // wait for the restart outside it, and nothing of the folder stays.
+    QTest::newRow("uninstaller at the top, its files in use")
+        << install << "铁风帆" << above
+        << "app:programs/Ferrovane inuse:own pending:H/uninstallrun,H" << all << QStringList();
+    QTest::newRow("uninstaller in uninstall, its files in use")
+        << install << "铁风帆" << above
+        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall "
+           "inuse:own pending:H/uninstallrun,H"
+        << all << QStringList();
+    // What another program holds waits where it is, its folders and the
+    // client after it; the entry goes.
+    QTest::newRow("a file another program holds")
+        << install << "铁风帆" << above
+        << "inuse:programs/Ferrovane/lib/a.dll "
+           "pending:programs/Ferrovane/lib/a.dll,programs/Ferrovane/lib,"
+           "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane"
+        << shortcuts << QStringList{left(R::NotRemoved, "programs/Ferrovane")};
     QTest::newRow("moved, the uninstaller inside")
         << "%S/programs/Old"
         << "铁风帆" << above << "app:programs/Ferrovane" << all << QStringList();
@@ -587,14 +612,25 @@ void TestInstallProcessMgr::runs()
     QFETCH(QStringList, left);
 
     QStringList files;
+    QStringList inUse;
+    QStringList pending;
     for (const QString& item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         if (item.startsWith(QLatin1String("client:")))
             m_client = item.mid(7);
         else if (item.startsWith(QLatin1String("app:")))
             m_app = item.mid(4);
+        else if (item.startsWith(QLatin1String("inuse:")))
+            inUse = item.mid(6).split(QLatin1Char(':'));
+        else if (item.startsWith(QLatin1String("pending:")))
+            pending = item.mid(8).split(QLatin1Char(','));
         else
             files << item;
     }
+    for (QString& path : inUse)
+        if (path != QLatin1String("own"))
+            path = m_stage + QLatin1Char('/') + path;
+    if (!inUse.isEmpty())
+        qputenv("UNINSTALLER_TEST_IN_USE", QFile::encodeName(inUse.join(QLatin1Char(':'))));
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
     for (QString& file : files) {
         const QString target = file.section(QStringLiteral("->"), 1);
@@ -623,6 +659,7 @@ void TestInstallProcessMgr::runs()
                                         : QDir(m_stage).relativeFilePath(path));
     }
     QCOMPARE(record, left);
+    QCOMPARE(pendingRemovals(m_stage), pending);
 
     for (const QString& path : gone)
         QVERIFY2(!QFileInfo::exists(m_stage + QLatin1Char('/') + path), qPrintable(path));

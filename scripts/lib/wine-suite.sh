@@ -449,6 +449,117 @@ quiet_run() {
     record_status $ok "uninstaller.exe /S, $case: exit $expected, no window, log C:\\logs\\$name_ch.log"
 }
 
+# What Windows removes at its next start: PendingFileRenameOperations, one
+# source a line (each removal's empty target dropped).
+session_manager='HKLM\System\CurrentControlSet\Control\Session Manager'
+pending_removals() {
+    "$wine" reg query "$session_manager" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' |
+        sed -n 's/.*REG_MULTI_SZ *//p' | sed 's/\\0/\n/g' | sed '/^$/d'
+}
+clear_pending() {
+    "$wine" reg delete "$session_manager" /v PendingFileRenameOperations /f >/dev/null 2>&1
+}
+
+# inside_run LAYOUT: a full run, the uninstaller started from its folder by
+# a launcher that waits for it. "top": the uninstaller, its libraries and
+# plug-ins directly in the install folder; "below": in its uninstall folder;
+# "held": from its own folder while another process holds docs\file1.dat of
+# the install folder open without leave to delete. Exit 0 reaches the
+# launcher, the entry is cleared, every sentinel kept. "top", "below":
+# nothing of the install folder stays, and only the uninstaller's own files
+# wait for the restart, outside it. "held": that file, its folder and the
+# client after them (the client goes last) stay, scheduled for the restart,
+# and nothing else; the page says so.
+inside_run() {
+    local layout=$1 from=$app dialog window status ok=0 holder_pid= entry kept=() path left
+    local root_win='\??\C:\Program Files\'"$name_en"
+    echo
+    echo "== uninstaller.exe: run from inside the install folder, $layout"
+    stage || { record fail "inside, $layout: staging"; return; }
+    registry_entry add || { record fail "inside, $layout: registry entry"; return; }
+    clear_pending
+    case $layout in
+    top) from=$install ;;
+    below) from=$install/uninstall ;;
+    esac
+    if [ "$from" != "$app" ]; then
+        mkdir -p "$from" && cp -r "$app"/. "$from"/ && rm -rf "$app" ||
+            { record fail "inside, $layout: staging"; return; }
+        for path in "${sentinels[@]}"; do
+            [ "$path" = "$app/AppConfig.xml" ] || kept+=("$path")
+        done
+        sentinels=("${kept[@]}")
+    fi
+    if [ "$layout" = held ]; then
+        cp "$client" "$drive_c/holder.exe"
+        (cd "$drive_c" && exec "$wine" 'C:\holder.exe' --hold-until-killed \
+            "C:\\Program Files\\$name_en\\docs\\file1.dat") >/dev/null 2>&1 &
+        holder_pid=$!
+        sleep 2
+    fi
+    (cd "$from" && LANG=en_US.UTF-8 exec "$wine" "$from/uninstaller.exe") \
+        >"$results/inside-$layout.log" 2>&1 &
+    pid=$!
+    if ! dialog=$(program_window "$pid" 60); then
+        echo "    no confirmation appeared"
+        ok=1
+    else
+        answer_dialog "$pid" "$dialog" 1 || echo "    the confirmation did not go"
+        if window=$(program_window "$pid" 30 "$dialog") &&
+            wait_for_completion "$window" "$results/shot.png" "" 120; then
+            crop_window "$results/shot.png" "$window" "$results/inside-$layout-3-completed.png"
+            if note_shown "$results/shot.png" "$window"; then
+                echo "    the page notes what stays"
+                [ "$layout" = held ] || ok=1
+            else
+                [ "$layout" != held ] || { echo "    the page does not note the held file"; ok=1; }
+            fi
+            click_completion_button "$window"
+        else
+            echo "    no completion page"
+            ok=1
+        fi
+    fi
+    wait_for_exit "$pid" 60
+    status=$?
+    echo "    exit status $status"
+    [ "$status" -eq 0 ] || ok=1
+    [ -z "$holder_pid" ] || stop_windows_program "$holder_pid" holder.exe
+    finish_wine
+    if registry_has_entry; then
+        echo "    entry $key: still there"
+        ok=1
+    fi
+    echo "    PendingFileRenameOperations:"
+    pending_removals | sed 's/^/      /'
+    if [ "$layout" = held ]; then
+        left=$(cd "$install" 2>/dev/null && find . -mindepth 1 | sort | paste -sd' ' -)
+        echo "    left of the install folder: $left"
+        [ "$left" = "./$name_en.exe ./docs ./docs/file1.dat" ] || ok=1
+        [ "$(pending_removals | paste -sd'|' -)" = "$root_win\\docs\\file1.dat|$root_win\\docs|$root_win\\$name_en.exe|$root_win" ] ||
+            { echo "    expected that file, its folder, the client and the install folder"; ok=1; }
+        product_items=("${product_items[@]:1}")
+    else
+        [ -n "$(pending_removals)" ] || { echo "    nothing waits for the restart"; ok=1; }
+        while read -r entry; do
+            # \??\C:\UninstallerPending.<run>[\<n>.<name>]: the name one of the uninstaller's.
+            case $entry in
+            '\??\C:\UninstallerPending.'*\\*)
+                path=${entry##*\\}
+                [ -n "$(find "$build/bin" -name "${path#*.}" -print -quit)" ] ||
+                    { echo "    not the uninstaller's: $entry"; ok=1; } ;;
+            '\??\C:\UninstallerPending.'*) ;;
+            *) echo "    waits outside a holding folder: $entry"; ok=1 ;;
+            esac
+        done < <(pending_removals)
+    fi
+    report || ok=1
+    rm -rf "$drive_c"/UninstallerPending.* "$drive_c/holder.exe" "$install"
+    clear_pending
+    finish_wine
+    record_status $ok "uninstaller.exe ($arch) run from inside, $layout: exit 0, entry cleared, only what must wait scheduled"
+}
+
 refusal "not installed"
 refusal "client running"
 quiet_run "removes"
@@ -456,6 +567,9 @@ quiet_run "client running"
 full_run en_US.UTF-8 en 96
 full_run zh_CN.UTF-8 zh 96
 full_run en_US.UTF-8 en-150 144
+inside_run top
+inside_run below
+inside_run held
 
 echo
 echo "drives at the end: $(drives)"

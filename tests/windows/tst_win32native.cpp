@@ -13,6 +13,8 @@
 #endif
 #include <windows.h>
 
+#include <shellapi.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -283,6 +285,22 @@ bool pendingRemoval(const std::wstring& list, const std::wstring& path)
     return false;
 }
 
+// The list put back as it was before a test scheduled anything.
+void restorePending(bool hadList, const std::wstring& before)
+{
+    HKEY key;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) !=
+        ERROR_SUCCESS)
+        return;
+    if (hadList)
+        ::RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ,
+                         reinterpret_cast<const BYTE*>(before.data()),
+                         static_cast<DWORD>(before.size() * sizeof(wchar_t)));
+    else
+        ::RegDeleteValueW(key, kPendingValue);
+    ::RegCloseKey(key);
+}
+
 // A file and a folder scheduled for removal at the next restart show up in
 // the list; the list is put back as it was afterwards.
 void checkRestartRemoval(const std::wstring& folder)
@@ -311,17 +329,7 @@ void checkRestartRemoval(const std::wstring& folder)
     check(filePos != std::wstring::npos && dirPos != std::wstring::npos && filePos < dirPos,
           "in the order scheduled: the file before its folder");
 
-    HKEY key;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kSessionManager, 0, KEY_SET_VALUE, &key) ==
-        ERROR_SUCCESS) {
-        if (hadList)
-            ::RegSetValueExW(key, kPendingValue, 0, REG_MULTI_SZ,
-                             reinterpret_cast<const BYTE*>(before.data()),
-                             static_cast<DWORD>(before.size() * sizeof(wchar_t)));
-        else
-            ::RegDeleteValueW(key, kPendingValue);
-        ::RegCloseKey(key);
-    }
+    restorePending(hadList, before);
     ::DeleteFileW(file.c_str());
     ::RemoveDirectoryW(dir.c_str());
 }
@@ -449,7 +457,24 @@ struct WalkCase {
     std::vector<std::wstring> left;
     std::vector<std::wstring> inUse;
     bool complete;
+    // Held only this long (0: the whole walk), and with leave to delete, so
+    // that where the file system has no POSIX deletion it stays pending.
+    DWORD releaseMs = 0;
+    bool shareDelete = false;
 };
+
+struct Release {
+    HANDLE handle;
+    DWORD after;
+};
+
+DWORD WINAPI releaseLater(void* argument)
+{
+    const auto* release = static_cast<Release*>(argument);
+    ::Sleep(release->after);
+    ::CloseHandle(release->handle);
+    return 0;
+}
 
 void checkWalk(const std::wstring& base)
 {
@@ -490,6 +515,25 @@ void checkWalk(const std::wstring& base)
          {},
          {},
          true},
+        // Another program that holds an entry for a moment (a scanner) does
+        // not make it stay.
+        {"a file held for a moment goes",
+         {L"log\\", L"log\\busy.log", L"z.txt"},
+         {},
+         L"log\\busy.log",
+         {},
+         {},
+         true,
+         20},
+        {"a folder whose last file is pending deletion goes",
+         {L"log\\", L"log\\pending.log"},
+         {},
+         L"log\\pending.log",
+         {},
+         {},
+         true,
+         20,
+         true},
     };
     const std::wstring top = base + L"walk";
     for (const WalkCase& c : cases) {
@@ -507,16 +551,25 @@ void checkWalk(const std::wstring& base)
         HANDLE held = INVALID_HANDLE_VALUE;
         if (!c.held.empty())
             held = ::CreateFileW((top + L"\\" + c.held).c_str(), GENERIC_READ,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                     (c.shareDelete ? FILE_SHARE_DELETE : 0),
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
         if (!staged || (!c.held.empty() && held == INVALID_HANDLE_VALUE)) {
             check(false, std::string(c.what) + ": staged");
             continue;
         }
+        Release release{held, c.releaseMs};
+        HANDLE releaser = c.releaseMs && held != INVALID_HANDLE_VALUE
+                              ? ::CreateThread(nullptr, 0, releaseLater, &release, 0, nullptr)
+                              : nullptr;
         const Platform::Win32::ContentsRemoval removal =
             Platform::Win32::removeFolderContents(top.c_str(), c.removeLast);
-        if (held != INVALID_HANDLE_VALUE)
+        if (releaser) {
+            ::WaitForSingleObject(releaser, INFINITE);
+            ::CloseHandle(releaser);
+        } else if (held != INVALID_HANDLE_VALUE) {
             ::CloseHandle(held);
+        }
         std::vector<std::wstring> inUse;
         for (const std::wstring& entry : c.inUse)
             inUse.push_back(top + L"\\" + entry);
@@ -576,11 +629,64 @@ void checkRunningProgram(const std::wstring& base, const std::wstring& self)
     const Platform::Win32::ContentsRemoval removal =
         Platform::Win32::removeFolderContents(top.c_str(), {});
     const std::vector<std::wstring> left = treeOf(top);
-    stopChild(child);
     const std::vector<std::wstring> expected{L"bin\\", std::wstring(L"bin\\") + kClientName};
     check(!removal.complete && left == expected && removal.inUse == std::vector<std::wstring>{exe},
           "running program: left " + joined(left) + ", in use " + joined(removal.inUse));
+
+    // It can be renamed within its volume, though: into a holding folder at
+    // the volume's root, through a handle whose identity is one of own only.
+    using namespace Platform::Win32;
+    const std::wstring holding = makeHoldingFolder(top.c_str());
+    check(holding.size() > 3 && holding.compare(0, 3, top.substr(0, 3)) == 0 &&
+              holding.find(L'\\', 3) == std::wstring::npos,
+          "makeHoldingFolder() at the volume's root: " + narrow(holding));
+    const Identity identity = fileIdentity(exe.c_str());
+    check(moveIntoHolding(exe.c_str(), {}, holding.c_str()).empty() && exists(exe),
+          "moveIntoHolding() leaves a file that is none of own");
+    const std::wstring moved = moveIntoHolding(exe.c_str(), {identity}, holding.c_str());
+    const Platform::Win32::ContentsRemoval again = removeFolderContents(top.c_str(), {});
+    check(!moved.empty() && exists(moved) && !exists(exe) && again.complete && treeOf(top).empty(),
+          "running program moved out to " + narrow(moved) + ", the folder emptied after it");
+    stopChild(child);
+    if (!moved.empty())
+        ::DeleteFileW(moved.c_str());
+    check(!holding.empty() && removeEmptyFolder(holding.c_str()) && !exists(holding),
+          "removeEmptyFolder() removes the emptied holding folder");
     wipe(top);
+}
+
+// A file another program holds without leave to delete can be neither
+// removed nor renamed: it is scheduled where it is, by the path's "\\?\"
+// form, so a path longer than MAX_PATH is no obstacle.
+void checkHeldFileScheduled(const std::wstring& base)
+{
+    std::wstring before;
+    const bool hadList = readPending(before);
+    using namespace Platform::Win32;
+    std::wstring folder = base + L"held";
+    bool staged = ::CreateDirectoryW(extendedPath(folder.c_str()).c_str(), nullptr) != 0;
+    for (int i = 0; i < 12 && staged; ++i) {
+        folder += L"\\a-folder-of-a-path-longer-than-max-path";
+        staged = ::CreateDirectoryW(extendedPath(folder.c_str()).c_str(), nullptr) != 0;
+    }
+    const std::wstring file = folder + L"\\held.log";
+    staged = staged && makeEntry(extendedPath(file.c_str()), 0);
+    const HANDLE held = ::CreateFileW(extendedPath(file.c_str()).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    const Identity identity = fileIdentity(file.c_str());
+    const std::wstring holding = makeHoldingFolder(base.c_str());
+    check(staged && held != INVALID_HANDLE_VALUE && file.size() > MAX_PATH &&
+              moveIntoHolding(file.c_str(), {identity}, holding.c_str()).empty(),
+          "a file held without leave to delete cannot move out");
+    std::wstring after;
+    check(scheduleRemovalAtRestart(file.c_str()) && readPending(after) &&
+              pendingRemoval(after, file),
+          "scheduled in place by a path longer than MAX_PATH");
+    if (held != INVALID_HANDLE_VALUE)
+        ::CloseHandle(held);
+    restorePending(hadList, before);
+    removeEmptyFolder(holding.c_str());
+    wipe(extendedPath((base + L"held").c_str()));
 }
 
 struct DeepWalk {
@@ -754,6 +860,20 @@ int main(int argc, char** argv)
         ::Sleep(kChildLifetimeMs);
         return 0;
     }
+    // As another program might: one file held open without leave to delete
+    // (or rename) it, until killed.
+    if (argc > 2 && std::strcmp(argv[1], "--hold-until-killed") == 0) {
+        int count = 0;
+        wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+        const HANDLE held = count > 2 ? ::CreateFileW(arguments[2], GENERIC_READ, FILE_SHARE_READ,
+                                                      nullptr, OPEN_EXISTING, 0, nullptr)
+                                      : INVALID_HANDLE_VALUE;
+        ::LocalFree(arguments);
+        if (held == INVALID_HANDLE_VALUE)
+            return 1;
+        ::Sleep(10 * kChildLifetimeMs);
+        return 0;
+    }
 
     using namespace Platform;
     const std::wstring self = ownPath();
@@ -860,6 +980,7 @@ int main(int argc, char** argv)
         checkWalk(base);
         checkHardLinkedReadOnly(base);
         checkRunningProgram(base, self);
+        checkHeldFileScheduled(base);
         checkDeepTrees(base);
         checkRefusedTops(base);
         checkIdentityAndMounts(base);

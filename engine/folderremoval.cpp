@@ -50,10 +50,11 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
 {
     InstallFolderRemoval result;
     result.folder = location;
+    result.location = readInstallLocation(location);
     Platform::FileIdentity judged;
     OwnershipProof proof;
-    result.verdict = checkInstallLocation(location, clientName, &judged, &proof);
-    const QString path = withoutFinalSeparators(removalPath(location));
+    result.verdict = checkInstallLocation(result.location, clientName, &judged, &proof);
+    const QString& path = result.location.path;
     if (result.verdict == LocationVerdict::NotOwned && mayDescend && !proof.subfolder.isEmpty()) {
         // "Tools" named, the product in "Tools/Ferrovane": only that goes.
         const InstallFolderRemoval inside =

@@ -24,6 +24,7 @@ bool removeFolderTree(const QString& path);
 struct InstallFolderRemoval {
     LocationVerdict verdict = LocationVerdict::Empty;
     QString folder;                   // the location, or the uninstaller's own folder
+    InstallLocation location;         // the folder judged, read once
     Platform::FolderRemoval contents; // what the walk left, when it ran
     bool removed = false;             // the folder judged went
     // The uninstaller's own files that were in use in it (run from inside

@@ -200,7 +200,7 @@ void InstallProcessMgr::unInstall()
         bool bScheduled = false;
         QStringList scheduled;
         if (folder.verdict == Engine::LocationVerdict::Remove) {
-            const QString top = Engine::withoutFinalSeparators(Engine::removalPath(folder.folder));
+            const QString& top = folder.location.path;
             QStringList last;
             for (const QString& name : Engine::clientInside(top, clientFileName()))
                 last << top + QLatin1Char('/') + name;

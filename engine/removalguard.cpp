@@ -490,26 +490,41 @@ QString removalPath(const QString& location)
     return QDir::cleanPath(QDir::fromNativeSeparators(location));
 }
 
-LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
+InstallLocation readInstallLocation(const QString& recorded)
+{
+    InstallLocation location;
+    location.recorded = recorded;
+    location.path = removalPath(recorded);
+    location.resolved = Platform::resolvedPath(location.path);
+    location.normalized = normalizedPath(location.resolved, hostPathRules());
+    return location;
+}
+
+LocationVerdict checkInstallLocation(const InstallLocation& location, const QString& clientName,
                                      Platform::FileIdentity* judged, OwnershipProof* proof)
 {
-    // Resolve what will really be removed, through every link on the way.
-    const QString path = removalPath(location);
-    const QString resolved = Platform::resolvedPath(path);
+    // What will really be removed, resolved through every link on the way.
     const PathRules rules = hostPathRules();
     const ProtectedFolders folders = protectedFolders();
-    const LocationVerdict verdict = judgeInstallLocation(location, resolved, folders, rules);
+    const LocationVerdict verdict =
+        judgeInstallLocation(location.recorded, location.resolved, folders, rules);
     if (verdict != LocationVerdict::Remove)
         return verdict;
     // Not there, or not to be reached: not proof that it went.
-    if (resolved.isEmpty())
+    if (location.resolved.isEmpty())
         return LocationVerdict::NotFound;
-    const LocationFacts facts = locationFacts(path, clientName);
+    const LocationFacts facts = locationFacts(location.path, clientName);
     if (judged && !facts.identities.isEmpty())
         *judged = facts.identities.first();
     if (proof)
         *proof = ownershipProof(facts);
-    return judgeOwnership(normalizedPath(resolved, rules), facts, folders, rules);
+    return judgeOwnership(location.normalized, facts, folders, rules);
+}
+
+LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
+                                     Platform::FileIdentity* judged, OwnershipProof* proof)
+{
+    return checkInstallLocation(readInstallLocation(location), clientName, judged, proof);
 }
 
 bool isUsableProductName(const QString& name)

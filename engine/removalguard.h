@@ -140,10 +140,23 @@ ProtectedFolders protectedFolders();
 // of a name.
 QString removalPath(const QString& location);
 
+// The install location read once, in the forms the guard, the walk and the
+// record share.
+struct InstallLocation {
+    QString recorded;   // as the entry holds it: what is judged as written and reported
+    QString path;       // removalPath(recorded): what the file system is handed
+    QString resolved;   // path through every link; empty when nothing is there
+    QString normalized; // resolved, normalized: what is compared
+};
+InstallLocation readInstallLocation(const QString& recorded);
+
 // judgeInstallLocation(), then judgeOwnership(), for this machine.
 // judged, when given, receives the identity of the folder judged (valid only
 // for Remove): what a removal must find when it opens the location. proof,
 // when given, receives what proves which folder is the product's.
+LocationVerdict checkInstallLocation(const InstallLocation& location, const QString& clientName,
+                                     Platform::FileIdentity* judged = nullptr,
+                                     OwnershipProof* proof = nullptr);
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
                                      Platform::FileIdentity* judged = nullptr,
                                      OwnershipProof* proof = nullptr);

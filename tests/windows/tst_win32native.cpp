@@ -611,7 +611,8 @@ void checkHardLinkedReadOnly(const std::wstring& base)
 // folder holding it.
 void checkRunningProgram(const std::wstring& base, const std::wstring& self)
 {
-    const std::wstring top = base + L"walk-running";
+    // Blanks and a Chinese name, whatever the ANSI code page.
+    const std::wstring top = base + L"walk running \u94C1\u98CE\u5E06";
     const std::wstring exe = top + L"\\bin\\" + kClientName;
     wipe(top);
     PROCESS_INFORMATION child;

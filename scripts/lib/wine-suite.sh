@@ -461,15 +461,38 @@ pending_removals() {
     python3 - "$WINEPREFIX/system.reg" <<'PY'
 import re, sys
 text = open(sys.argv[1], encoding="utf-8", errors="replace").read()
-key = re.search(r"^\[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\][^\n]*\n(.*?)(?=^\[|\Z)",
-                text, re.S | re.M | re.I)
-value = key and re.search(r'^"PendingFileRenameOperations"=hex\(7\):((?:[0-9a-fA-F,]|\\\n)*)',
-                          key.group(1).replace("\\\n  ", "\\\n"), re.M)
-if value:
-    data = bytes(int(h, 16) for h in re.sub(r"[\\\s]", "", value.group(1)).split(",") if h)
-    for entry in data.decode("utf-16-le").split("\0"):
-        if entry:
-            print(entry)
+# CurrentControlSet is a link: the key is kept under ControlSet001.
+key = re.search(r"^\[System\\\\(?:CurrentControlSet|ControlSet\d+)\\\\Control\\\\Session Manager\][^\n]*\n((?:(?!^\[).*\n?)*)",
+                text, re.M | re.I)
+section = key.group(1).replace("\\\n  ", "") if key else ""
+entries = []
+text_value = re.search(r'^"PendingFileRenameOperations"=str\(7\):"((?:[^"\\]|\\.)*)"', section, re.M)
+hex_value = re.search(r'^"PendingFileRenameOperations"=hex\(7\):([0-9a-fA-F,]*)', section, re.M)
+if text_value:
+    # Wine's own form: \\ a backslash, \0 the end of a string, \xNNNN a character.
+    value, i = "", 0
+    raw = text_value.group(1)
+    while i < len(raw):
+        if raw[i] == "\\" and i + 1 < len(raw):
+            c = raw[i + 1]
+            if c == "0":
+                value += "\0"; i += 2
+            elif c == "x":
+                j = i + 2
+                while j < len(raw) and j < i + 6 and raw[j] in "0123456789abcdefABCDEF":
+                    j += 1
+                value += chr(int(raw[i + 2:j], 16)); i = j
+            else:
+                value += {"n": "\n", "r": "\r", "t": "\t"}.get(c, c); i += 2
+        else:
+            value += raw[i]; i += 1
+    entries = value.split("\0")
+elif hex_value:
+    data = bytes(int(h, 16) for h in hex_value.group(1).split(",") if h)
+    entries = data.decode("utf-16-le").split("\0")
+for entry in entries:
+    if entry:
+        print(entry)
 PY
 }
 clear_pending() {
@@ -546,7 +569,7 @@ inside_run() {
     echo "    PendingFileRenameOperations:"
     pending_removals | sed 's/^/      /'
     if [ "$layout" = held ]; then
-        left=$(cd "$install" 2>/dev/null && find . -mindepth 1 | sort | paste -sd' ' -)
+        left=$(cd "$install" 2>/dev/null && find . -mindepth 1 | LC_ALL=C sort | paste -sd' ' -)
         echo "    left of the install folder: $left"
         [ "$left" = "./$name_en.exe ./docs ./docs/file1.dat" ] || ok=1
         [ "$(pending_removals | paste -sd'|' -)" = "$root_win\\docs\\file1.dat|$root_win\\docs|$root_win\\$name_en.exe|$root_win" ] ||

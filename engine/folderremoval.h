@@ -35,13 +35,16 @@ struct InstallFolderRemoval {
 // checkInstallLocation(), then, when it allows it, the folder's contents
 // with the client program last (the proof a later run needs) and the folder
 // itself, through a handle of its own. When the uninstaller runs from inside
-// it, its own files in use are moved out first (moveOwnFilesOut()) and what
-// they kept goes in a second walk; the working folder moves out of it. A location one level above
-// the product's folder (all the proof in one folder inside) stays and counts as not the product's;
-// that folder alone goes, when it passes the same checks. A location that names no folder there
-// (blank, unusual, relative, missing or out of reach) is never taken for removed: the uninstaller's
-// own folder is the install folder when it holds the client program (an installer puts the
-// uninstaller there, and a moved product is found where it is), else nothing goes.
+// it, the working folder moves out of it, its own files in use move out to
+// wait for the restart (moveOwnFilesOut()) and what they kept goes in a
+// second walk. A location one level above the product's folder (all the
+// proof in one folder inside) stays and counts as not the product's; that
+// folder alone goes, when it passes the same checks. A location that names
+// no folder there (blank, unusual, relative, missing or out of reach) is
+// never taken for removed: the uninstaller's own folder is the install
+// folder when it holds the client program (an installer puts the
+// uninstaller there, and a moved product is found where it is), else
+// nothing goes.
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName);
 
 // path without its final separators, except the one of a root ("/", "C:/"):

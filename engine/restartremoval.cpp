@@ -148,7 +148,7 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     }
     // The client goes last, and only when all else that stays goes with it
     // at the restart: otherwise it stays as the proof a later run needs.
-    for (const QString& path : covered&& all ? parts.second : QStringList()) {
+    for (const QString& path : (covered && all) ? parts.second : QStringList()) {
         if (scheduleUnlinked(root, path))
             scheduled << path;
         else

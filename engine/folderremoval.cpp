@@ -42,6 +42,17 @@ bool removeFolderTree(const QString& path)
     return QDir().rmdir(target) && contentsRemoved;
 }
 
+QVector<Platform::FileIdentity> ownFilesInside(const QString& folder)
+{
+    QVector<Platform::FileIdentity> own;
+    const QString top = Platform::resolvedPath(folder);
+    for (const Platform::LoadedImage& image : Platform::loadedImages())
+        if (isSameOrAncestor(top, Platform::resolvedPath(image.path),
+                             Platform::pathCaseSensitivity()))
+            own << image.identity;
+    return own;
+}
+
 namespace
 {
 
@@ -81,11 +92,13 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     // lead to by now.
     const QStringList last = clientInside(path, clientName);
     result.contents = Platform::removeFolderContents(path, last, judged);
-    if (!result.contents.inUse.isEmpty()) {
+    if (!result.contents.inUse.isEmpty() && result.contents.failed.isEmpty() &&
+        result.contents.otherFileSystems.isEmpty()) {
         // Run from inside it: the program's own files wait for the restart
         // elsewhere, and what they kept (their folders, the client) goes now.
-        result.movedOut =
-            moveOwnFilesOut(path, result.contents.inUse, Platform::loadedImageFiles());
+        // Not when something else stays anyway: the entry is kept then, and
+        // the uninstaller it names must still be there for the next run.
+        result.movedOut = moveOwnFilesOut(path, result.contents.inUse, ownFilesInside(path));
         if (!result.movedOut.moved.isEmpty())
             result.contents = Platform::removeFolderContents(path, last, judged);
     }

@@ -47,6 +47,12 @@ struct InstallFolderRemoval {
 // nothing goes.
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName);
 
+// The program's own files (its executable and libraries) that it loaded from
+// inside folder, both taken where links lead: a library loaded from
+// elsewhere (a scanner's hook, an input method) is none of the product's,
+// even when a link inside the folder leads to it.
+QVector<Platform::FileIdentity> ownFilesInside(const QString& folder);
+
 // path without its final separators, except the one of a root ("/", "C:/"):
 // "link/" names the link's target, "C:" the drive's current folder.
 QString withoutFinalSeparators(const QString& path);

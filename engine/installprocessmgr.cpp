@@ -201,9 +201,27 @@ void InstallProcessMgr::unInstall()
         QStringList scheduled;
         if (folder.verdict == Engine::LocationVerdict::Remove) {
             const QString& top = folder.location.path;
+            // The client when it was left untried or in use; one the system
+            // refused stays, and so does the entry.
             QStringList last;
             for (const QString& name : Engine::clientInside(top, clientFileName()))
                 last << top + QLatin1Char('/') + name;
+            // The uninstaller's own files, when they stayed in it, go with the
+            // client: a kept entry must still name an uninstaller that is there.
+            const QVector<Platform::FileIdentity> own = Engine::ownFilesInside(top);
+            for (const QString& path : folder.contents.inUse)
+                if (own.contains(Platform::fileIdentity(path)))
+                    last << path;
+            for (const Platform::FailedEntry& failed : folder.contents.failed) {
+                const QString refused = QDir::cleanPath(QDir::fromNativeSeparators(failed.path));
+                last.erase(std::remove_if(last.begin(), last.end(),
+                                          [&refused](const QString& path) {
+                                              return QDir::cleanPath(path).compare(
+                                                         refused,
+                                                         Platform::pathCaseSensitivity()) == 0;
+                                          }),
+                           last.end());
+            }
             scheduled =
                 Engine::scheduleLeftOnRestart(top, folder.contents.inUse, last, &bScheduled);
             bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();

@@ -140,7 +140,8 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     const QString root = cleanTop(top);
     QStringList scheduled;
     bool all = true;
-    for (const QString& path : covered ? parts.first : inUseRestartOrder(top, inUse)) {
+    // parts.first holds neither the client nor a folder holding it.
+    for (const QString& path : parts.first) {
         if (scheduleUnlinked(root, path))
             scheduled << path;
         else

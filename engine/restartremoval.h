@@ -28,8 +28,9 @@ QStringList inUseRestartOrder(const QString& top, const QStringList& inUse);
 // After a removal of top's contents left the entries in inUse: schedules
 // each of them, and the folders holding them up to top, one by one for the
 // next restart, whatever else stays; the entries of last (full paths: the
-// client program) after them, but only when all that is left of top is then
-// scheduled, for otherwise they are the proof a later run needs. A path
+// client program, the uninstaller's own files) after them, but only when all
+// that is left of top is then scheduled, for otherwise they are the proof
+// and the uninstaller a later run needs. A path
 // reached through a link or junction below top, or top being one, is never
 // handed on: Windows would follow it at start-up. Returns what was
 // scheduled; everything (when set) tells whether all that is left of top

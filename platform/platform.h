@@ -227,6 +227,13 @@ bool scheduleRemovalOnRestart(const QString& path);
 // library it loaded (Windows refuses to delete them while it runs).
 QVector<FileIdentity> loadedImageFiles();
 
+// The same with the path each was loaded from ('/' separators).
+struct LoadedImage {
+    QString path;
+    FileIdentity identity;
+};
+QVector<LoadedImage> loadedImages();
+
 // Makes a folder for entries that wait for the next restart: new, at the root
 // of the volume (on Linux the mount) that path lies on, so outside any folder
 // the program removes, and writable only by administrators and the system

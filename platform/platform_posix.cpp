@@ -837,17 +837,19 @@ bool scheduleRemovalOnRestart(const QString& path)
     return key->status() == QSettings::NoError;
 }
 
-QVector<FileIdentity> loadedImageFiles()
+QVector<LoadedImage> loadedImages()
 {
     // Every file this process maps: "address perms offset major:minor inode path".
-    QVector<FileIdentity> files;
+    QVector<LoadedImage> images;
     QFile maps(QStringLiteral("/proc/self/maps"));
     if (!maps.open(QIODevice::ReadOnly))
-        return files;
+        return images;
     for (const QByteArray& line : maps.readAll().split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() < 6)
             continue;
+        // The path is the rest of the line: it may hold blanks.
+        const int pathStart = line.indexOf('/');
         const QList<QByteArray> device = fields.at(3).split(':');
         bool inodeRead = false, majorRead = false, minorRead = false;
         const quint64 inode = fields.at(4).toULongLong(&inodeRead);
@@ -855,10 +857,22 @@ QVector<FileIdentity> loadedImageFiles()
             continue;
         const unsigned major = device.at(0).toUInt(&majorRead, 16);
         const unsigned minor = device.at(1).toUInt(&minorRead, 16);
-        FileIdentity identity{quint64(makedev(major, minor)), inode, majorRead && minorRead};
-        if (identity.valid && !files.contains(identity))
-            files.append(identity);
+        const FileIdentity identity{quint64(makedev(major, minor)), inode,
+                                    majorRead && minorRead && pathStart >= 0};
+        const auto known = [&identity](const LoadedImage& image) {
+            return image.identity == identity;
+        };
+        if (identity.valid && std::none_of(images.cbegin(), images.cend(), known))
+            images.append({QFile::decodeName(line.mid(pathStart)), identity});
     }
+    return images;
+}
+
+QVector<FileIdentity> loadedImageFiles()
+{
+    QVector<FileIdentity> files;
+    for (const LoadedImage& image : loadedImages())
+        files.append(image.identity);
     return files;
 }
 

@@ -263,11 +263,20 @@ Win32::Identity win32Identity(const FileIdentity& identity)
 
 } // namespace
 
+QVector<LoadedImage> loadedImages()
+{
+    QVector<LoadedImage> result;
+    for (const Win32::LoadedImage& image : Win32::loadedImages())
+        result.append({QDir::fromNativeSeparators(QString::fromStdWString(image.path)),
+                       {image.identity.volume, image.identity.file, image.identity.valid}});
+    return result;
+}
+
 QVector<FileIdentity> loadedImageFiles()
 {
     QVector<FileIdentity> result;
-    for (const Win32::Identity& identity : Win32::loadedImageIdentities())
-        result.append({identity.volume, identity.file, identity.valid});
+    for (const LoadedImage& image : loadedImages())
+        result.append(image.identity);
     return result;
 }
 

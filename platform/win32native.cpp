@@ -14,6 +14,7 @@
 #include <winioctl.h>
 #include <winternl.h>
 
+#include <atomic>
 #include <cstddef>
 #include <cstring>
 
@@ -1048,12 +1049,12 @@ bool scheduleRemovalAtRestart(const wchar_t* path)
     return ::MoveFileExW(extended.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
-std::vector<Identity> loadedImageIdentities()
+std::vector<LoadedImage> loadedImages()
 {
-    std::vector<Identity> identities;
+    std::vector<LoadedImage> images;
     HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, ::GetCurrentProcessId());
     if (snapshot == INVALID_HANDLE_VALUE)
-        return identities;
+        return images;
     MODULEENTRY32W entry;
     entry.dwSize = sizeof entry;
     std::wstring path(32768, L'\0');
@@ -1064,12 +1065,13 @@ std::vector<Identity> loadedImageIdentities()
             ::GetModuleFileNameW(entry.hModule, &path[0], static_cast<DWORD>(path.size()));
         if (length == 0 || length >= path.size())
             continue;
-        const Identity identity = fileIdentity(path.substr(0, length).c_str());
+        const std::wstring loaded = path.substr(0, length);
+        const Identity identity = fileIdentity(loaded.c_str());
         if (identity.valid)
-            identities.push_back(identity);
+            images.push_back({loaded, identity});
     }
     ::CloseHandle(snapshot);
-    return identities;
+    return images;
 }
 
 std::wstring makeHoldingFolder(const wchar_t* path)
@@ -1087,7 +1089,7 @@ std::wstring makeHoldingFolder(const wchar_t* path)
     // it or remove it.
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(
-            L"D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr))
+            L"O:BAD:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)", SDDL_REVISION_1, &descriptor, nullptr))
         return std::wstring();
     SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
     std::wstring made;
@@ -1162,7 +1164,7 @@ std::wstring moveIntoHolding(const wchar_t* path, const std::vector<Identity>& o
         return std::wstring();
     // A name of its own in the holding folder: two libraries of one name
     // from different folders must not meet there.
-    static unsigned long counter = 0;
+    static std::atomic<unsigned long> counter{0};
     wchar_t prefix[32];
     std::swprintf(prefix, 32, L"%lu.", ++counter);
     const std::wstring target = folder + L"\\" + prefix + text.substr(separator + 1);

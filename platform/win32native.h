@@ -150,8 +150,13 @@ constexpr int kMaxOpenFolders = 256;
 // followed); valid false when it cannot be opened.
 Identity fileIdentity(const wchar_t* path);
 
-// The identities of this process's program and of every library it loaded.
-std::vector<Identity> loadedImageIdentities();
+// This process's program and every library it loaded: the path each was
+// loaded from, and its identity.
+struct LoadedImage {
+    std::wstring path;
+    Identity identity;
+};
+std::vector<LoadedImage> loadedImages();
 
 // A new folder at the root of the volume path lies on, whose protected DACL
 // lets only SYSTEM and Administrators in (as Windows Installer's Config.Msi):

@@ -59,6 +59,7 @@ class TestInstallProcessMgr : public QObject
     QString m_app = QStringLiteral("app"); // where the uninstaller runs from, in the stage
     QString m_client;                      // where the client program is, in the stage
     bool m_bound = false;                  // stage/bound is a bind mount of stage/programs
+    QStringList m_mounts;                  // further bind mounts, to undo
 
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
     void stage(const QString& location, const QString& nameEN, const QString& nameCH,
@@ -112,6 +113,8 @@ void TestInstallProcessMgr::cleanup()
         QDir(m_root + QLatin1Char('/') + name).removeRecursively();
     if (std::exchange(m_bound, false))
         QProcess::execute(QStringLiteral("umount"), {m_stage + QStringLiteral("/bound")});
+    for (const QString& mount : std::exchange(m_mounts, {}))
+        QProcess::execute(QStringLiteral("umount"), {mount});
 }
 
 // An installation of the product: the uninstaller with its AppConfig.xml,
@@ -390,7 +393,11 @@ void TestInstallProcessMgr::scheduledOneByOne_data()
         << true;
     QTest::newRow("something else stays: held files still go, the client stays")
         << utf8List({"held", "other", "Ferrovane.exe"}) << utf8List({"held"})
-        << utf8List({"Ferrovane.exe"}) << utf8List({"t/held", "t"}) << false;
+        << utf8List({"Ferrovane.exe"}) << utf8List({"t/held"}) << false;
+    QTest::newRow("the client in use too, something else stays: the client stays")
+        << utf8List({"held", "other", "bin/Ferrovane.exe"})
+        << utf8List({"held", "bin/Ferrovane.exe"}) << utf8List({"bin/Ferrovane.exe"})
+        << utf8List({"t/held"}) << false;
     QTest::newRow("never through a link")
         << utf8List({"lnk->elsewhere", "Ferrovane.exe"}) << utf8List({"lnk/f", "a"})
         << utf8List({"Ferrovane.exe"}) << utf8List({"t/a"}) << false;
@@ -474,6 +481,13 @@ void TestInstallProcessMgr::runs_data()
         << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall "
            "inuse:own pending:H/uninstallrun,H"
         << all << QStringList();
+    // Something else stays: the uninstaller stays where the kept entry
+    // names it, for the next run.
+    QTest::newRow("its files in use, another file system inside")
+        << install << "铁风帆" << above
+        << "app:programs/Ferrovane inuse:own mount:programs/Ferrovane/mnt" << shortcuts
+        << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
+                       left(R::OtherFileSystem, "programs/Ferrovane/mnt"), entry};
     // What another program holds waits where it is, its folders and the
     // client after it; the entry goes.
     QTest::newRow("a file another program holds")
@@ -614,6 +628,7 @@ void TestInstallProcessMgr::runs()
     QStringList files;
     QStringList inUse;
     QStringList pending;
+    QStringList mounts; // "mount:PATH": stage/elsewhere bound there
     for (const QString& item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         if (item.startsWith(QLatin1String("client:")))
             m_client = item.mid(7);
@@ -623,6 +638,8 @@ void TestInstallProcessMgr::runs()
             inUse = item.mid(6).split(QLatin1Char(':'));
         else if (item.startsWith(QLatin1String("pending:")))
             pending = item.mid(8).split(QLatin1Char(','));
+        else if (item.startsWith(QLatin1String("mount:")))
+            mounts << m_stage + QLatin1Char('/') + item.mid(6);
         else
             files << item;
     }
@@ -640,6 +657,14 @@ void TestInstallProcessMgr::runs()
         QVERIFY(target.isEmpty() ? writeFile(m_stage + QLatin1Char('/') + file)
                                  : QFile::link(m_stage + QLatin1Char('/') + target,
                                                m_stage + QLatin1Char('/') + file));
+    }
+    for (const QString& mount : mounts) {
+        QVERIFY(QDir().mkpath(mount) && QDir().mkpath(m_stage + QStringLiteral("/elsewhere")));
+        if (QProcess::execute(
+                QStringLiteral("mount"),
+                {QStringLiteral("--bind"), m_stage + QStringLiteral("/elsewhere"), mount}) != 0)
+            QSKIP("mounting is not allowed here");
+        m_mounts << mount;
     }
     const QStringList output = run();
     const QStringList expected{QStringLiteral("progress 0 BeganToUnloadWkJrSaJaAq"),

@@ -46,7 +46,7 @@ namespace
 {
 
 InstallFolderRemoval removeJudged(const QString& location, const QString& clientName,
-                                  bool mayDescend)
+                                  bool mayDescend, const InstallManifest* manifest)
 {
     InstallFolderRemoval result;
     result.folder = location;
@@ -57,7 +57,8 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     if (result.verdict == LocationVerdict::NotOwned && mayDescend && !proof.subfolder.isEmpty()) {
         // "Tools" named, the product in "Tools/Ferrovane": only that goes.
         result.contents =
-            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false).contents;
+            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false, manifest)
+                .contents;
         return result;
     }
     if (result.verdict != LocationVerdict::Remove)
@@ -71,16 +72,23 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     }
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
-    result.contents = Platform::removeFolderContents(path, clientInside(path, clientName), judged);
+    const QStringList last = clientInside(path, clientName);
+    if (manifest && manifest->used()) {
+        const ManifestFilter filter(*manifest, last);
+        result.contents = Platform::removeFolderContents(path, last, judged, &filter);
+    } else {
+        result.contents = Platform::removeFolderContents(path, last, judged);
+    }
     result.removed = QDir().rmdir(path) || !Platform::entryExists(path);
     return result;
 }
 
 } // namespace
 
-InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName)
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
+                                         const InstallManifest* manifest)
 {
-    const InstallFolderRemoval result = removeJudged(location, clientName, true);
+    const InstallFolderRemoval result = removeJudged(location, clientName, true, manifest);
     switch (result.verdict) {
     case LocationVerdict::Empty:
     case LocationVerdict::Unusual:
@@ -94,7 +102,7 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (own.isEmpty() || clientInside(own, clientName).isEmpty())
         return result;
-    return removeJudged(own, clientName, false);
+    return removeJudged(own, clientName, false, manifest);
 }
 
 } // namespace Engine

@@ -3,6 +3,7 @@
 // Removing a folder tree without following links, and the install folder
 // once the guards allow it.
 
+#include "installmanifest.h"
 #include "removalguard.h"
 
 #include <QString>
@@ -25,6 +26,15 @@ struct InstallFolderRemoval {
     QString folder;                   // the location, or the uninstaller's own folder
     Platform::FolderRemoval contents; // what the walk left, when it ran
     bool removed = false;             // the folder judged went
+
+    // Whether the product is gone: the folder, or with a manifest all but
+    // what it does not list (contents.kept), for which the folder stays.
+    bool productRemoved() const
+    {
+        return removed || (verdict == LocationVerdict::Remove && contents.complete &&
+                           !contents.kept.isEmpty() && contents.otherFileSystems.isEmpty() &&
+                           contents.inUse.isEmpty());
+    }
 };
 
 // checkInstallLocation(), then, when it allows it, the folder's contents
@@ -36,7 +46,11 @@ struct InstallFolderRemoval {
 // taken for removed: the uninstaller's own folder is the install folder
 // when it holds the client program (an installer puts the uninstaller
 // there, and a moved product is found where it is), else nothing goes.
-InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName);
+// With a manifest that is used, the guards run all the same and then only
+// what it lists goes from the folder judged, with the client program and
+// every folder left empty; the rest stays, in contents.kept.
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
+                                         const InstallManifest* manifest = nullptr);
 
 // path without its final separators, except the one of a root ("/", "C:/"):
 // "link/" names the link's target, "C:" the drive's current folder.

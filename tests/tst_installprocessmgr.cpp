@@ -270,7 +270,9 @@ void TestInstallProcessMgr::runs_data()
     QTest::addColumn<QString>("sibling"); // another product's recorded location
     // Files staged besides ("PATH->TARGET" a link), and where the client and
     // the uninstaller are when not in programs/Ferrovane and app:
-    // "client:PATH", "app:FOLDER".
+    // "client:PATH", "app:FOLDER"; an install manifest beside the
+    // uninstaller: "manifest:ours", "manifest:other" (another product's),
+    // "manifest:broken" (no UTF-8).
     QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
@@ -415,6 +417,24 @@ void TestInstallProcessMgr::runs_data()
         << (QStringList(all.mid(0, 4))
             << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
+    // With an install manifest only what it lists goes; the user's files
+    // stay, named, and the product counts as removed. One that cannot be
+    // used is said and changes nothing.
+    QTest::newRow("a manifest, the user's files inside")
+        << install << "铁风帆" << above
+        << "manifest:ours programs/Ferrovane/saves/slot1.sav programs/Ferrovane/notes.txt"
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
+            << QStringLiteral("programs/Ferrovane/Ferrovane.exe"))
+        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
+                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "notes.txt"),
+                       left(R::NotInstalled, "saves/slot1.sav")};
+    QTest::newRow("another product's manifest")
+        << install << "铁风帆" << above << "manifest:other" << all
+        << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt")};
+    QTest::newRow("a manifest that is no UTF-8")
+        << install << "铁风帆" << above << "manifest:broken" << all
+        << QStringList{left(R::ManifestNotUsed, "app/InstallManifest.txt")};
     // Unusable names: their shortcuts are left alone, not the folders above.
     for (const char* name : {"..", "a/b", "", "Startup.", "x:y", "*", "NUL"})
         QTest::newRow(qPrintable(QStringLiteral("name \"%1\"").arg(QLatin1String(name))))
@@ -431,8 +451,11 @@ void TestInstallProcessMgr::runs()
     QFETCH(QStringList, left);
 
     QStringList files;
+    QString manifest;
     for (const QString& item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (item.startsWith(QLatin1String("client:")))
+        if (item.startsWith(QLatin1String("manifest:")))
+            manifest = item.mid(9);
+        else if (item.startsWith(QLatin1String("client:")))
             m_client = item.mid(7);
         else if (item.startsWith(QLatin1String("app:")))
             m_app = item.mid(4);
@@ -440,6 +463,16 @@ void TestInstallProcessMgr::runs()
             files << item;
     }
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
+    if (!manifest.isEmpty()) {
+        QByteArray text = "FerrovaneInstallManifest 1\nProduct " + kGuid.toUtf8() +
+                          "\nFerrovane.exe\nbin\\a.exe\nlib/\n../outside/sentinel\n";
+        if (manifest == QLatin1String("other"))
+            text.replace("-D8E0", "-D8E1");
+        else if (manifest == QLatin1String("broken"))
+            text += "saves/\xFF\n";
+        QVERIFY(writeFile(
+            m_stage + QLatin1Char('/') + m_app + QStringLiteral("/InstallManifest.txt"), text));
+    }
     for (QString& file : files) {
         const QString target = file.section(QStringLiteral("->"), 1);
         file = file.section(QStringLiteral("->"), 0, 0);

@@ -20,20 +20,44 @@ bool isSeparator(QChar c)
 }
 
 // Names Windows keeps for devices, with or without an extension.
-bool isDeviceName(const QString& name)
+bool isDeviceName(const QStringRef& name)
 {
-    const QString base = name.left(name.indexOf(QLatin1Char('.'))).trimmed().toUpper();
-    static const QStringList devices{QStringLiteral("CON"), QStringLiteral("PRN"),
-                                     QStringLiteral("AUX"), QStringLiteral("NUL")};
-    if (devices.contains(base))
-        return true;
+    QStringRef base = name.left(name.indexOf(QLatin1Char('.')));
+    while (base.endsWith(QLatin1Char(' ')))
+        base.chop(1);
+    if (base.size() == 3) {
+        for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
+            if (base.compare(QLatin1String(device), Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
     return base.size() == 4 &&
-           (base.startsWith(QLatin1String("COM")) || base.startsWith(QLatin1String("LPT"))) &&
+           (base.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0 ||
+            base.left(3).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0) &&
            base.at(3) >= QLatin1Char('1') && base.at(3) <= QLatin1Char('9');
 }
 
-// The names of one line, or why it is refused; folder tells a final separator.
-bool splitEntry(const QString& line, QStringList& names, bool& folder, ManifestLineProblem& problem)
+bool isForbidden(QChar c)
+{
+    switch (c.unicode()) {
+    case '<':
+    case '>':
+    case ':':
+    case '"':
+    case '|':
+    case '?':
+    case '*':
+    case 0x7f:
+        return true;
+    default:
+        return c.unicode() < 0x20;
+    }
+}
+
+// The key of one line ('/' between its names, "." and empty names dropped),
+// or why it is refused; folder tells a final separator.
+bool entryKey(const QStringRef& line, QString& key, bool& folder, ManifestLineProblem& problem)
 {
     if (line.size() > kManifestMaxLineLength) {
         problem = ManifestLineProblem::TooLong;
@@ -45,18 +69,19 @@ bool splitEntry(const QString& line, QStringList& names, bool& folder, ManifestL
         return false;
     }
     for (const QChar c : line) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f || QStringLiteral("<>:\"|?*").contains(c)) {
+        if (isForbidden(c)) {
             problem = ManifestLineProblem::BadCharacter;
             return false;
         }
     }
     folder = isSeparator(line.back());
-    names.clear();
+    key.clear();
+    key.reserve(line.size());
     int start = 0;
     for (int i = 0; i <= line.size(); ++i) {
         if (i < line.size() && !isSeparator(line.at(i)))
             continue;
-        const QString name = line.mid(start, i - start);
+        const QStringRef name = line.mid(start, i - start);
         start = i + 1;
         if (name.isEmpty() || name == QLatin1String("."))
             continue;
@@ -70,9 +95,11 @@ bool splitEntry(const QString& line, QStringList& names, bool& folder, ManifestL
             problem = ManifestLineProblem::BadName;
             return false;
         }
-        names << name;
+        if (!key.isEmpty())
+            key += QLatin1Char('/');
+        key += name;
     }
-    if (names.isEmpty()) {
+    if (key.isEmpty()) {
         problem = ManifestLineProblem::InstallFolder;
         return false;
     }
@@ -125,6 +152,7 @@ InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid
 
     bool header = false;
     bool product = false;
+    QString key;
     const QVector<QStringRef> lines = text.splitRef(QLatin1Char('\n'));
     for (int i = 0; i < lines.size(); ++i) {
         QStringRef line = lines.at(i);
@@ -151,16 +179,13 @@ InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid
             product = true;
             continue;
         }
-        const QString entry = line.toString();
-        QStringList names;
         bool folder = false;
         ManifestLineProblem problem = ManifestLineProblem::Parent;
-        if (!splitEntry(entry, names, folder, problem)) {
-            refuse(manifest, i + 1, entry, problem);
+        if (!entryKey(line, key, folder, problem)) {
+            refuse(manifest, i + 1, line.toString(), problem);
             continue;
         }
-        (folder ? manifest.folders : manifest.files)
-            .insert(manifestKey(names.join(QLatin1Char('/')), paths));
+        (folder ? manifest.folders : manifest.files).insert(manifestKey(key, paths));
     }
     if (!product)
         return failed(ManifestState::NotManifest);

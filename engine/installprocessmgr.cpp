@@ -239,8 +239,15 @@ void InstallProcessMgr::unInstall()
         noteLeftover(
             {QDir(strTop).relativeFilePath(path), false, LeftoverReason::NotInstalled, strTop});
     }
-    if (bFolderDone && !folder.removed)
-        reportKept(RemovalEvent::Item::InstallFolder, folder.folder, LeftoverReason::NotInstalled);
+    if (bFolderDone && !folder.removed) {
+        RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder,
+                           manifest.path};
+        event.detail = QStringLiteral("everything it lists is gone; the install folder %1 stays "
+                                      "for the %2 entries it does not list")
+                           .arg(QDir::toNativeSeparators(strTop))
+                           .arg(folder.contents.kept.size());
+        reportRemoval(event);
+    }
     if (!bFolderDone) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart.

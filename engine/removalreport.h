@@ -24,8 +24,7 @@ struct RemovalEvent {
     enum class Item { InstallFolder, InFolder, Shortcut, StartMenuFolder, Entry };
 
     RemovalEvent() = default;
-    RemovalEvent(Kind what, Item which, const QString& where)
-        : kind(what), item(which), path(where)
+    RemovalEvent(Kind what, Item which, const QString& where) : kind(what), item(which), path(where)
     {
     }
 

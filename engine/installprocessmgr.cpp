@@ -107,7 +107,7 @@ Engine::InstallManifest readManifest()
     RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder, path};
     event.detail = Engine::manifestStateText(manifest.state);
     if (manifest.used())
-        event.detail += QStringLiteral(" (%1 files, %2 folders owned whole)")
+        event.detail += QStringLiteral(" (files: %1, folders owned whole: %2)")
                             .arg(manifest.files.size())
                             .arg(manifest.folders.size());
     reportRemoval(event);

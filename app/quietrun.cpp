@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace appinstaller
@@ -82,7 +83,10 @@ int quietExitStatus(const QVector<LeftoverItem>& leftovers)
 {
     if (InstallProcessMgr::exitStatus(leftovers) != 0)
         return QuietExit::Incomplete;
-    return leftovers.isEmpty() ? QuietExit::Done : QuietExit::RestartNeeded;
+    // The user's own files kept and the manifest's notes ask for nothing.
+    const bool scheduled = std::any_of(leftovers.begin(), leftovers.end(),
+                                       [](const LeftoverItem& item) { return item.bScheduled; });
+    return scheduled ? QuietExit::RestartNeeded : QuietExit::Done;
 }
 
 QString openLog(const CommandLine& line, UninstallLog& log)

@@ -170,6 +170,13 @@ QString UninstallLog::reasonText(LeftoverReason reason)
                               "later run can finish");
     case LeftoverReason::NotFound:
         return QStringLiteral("the product's files are not where the entry says");
+    case LeftoverReason::NotInstalled:
+        return QStringLiteral("not in the install manifest: not the product's");
+    case LeftoverReason::ManifestNotUsed:
+    case LeftoverReason::ManifestOtherProduct:
+        return QStringLiteral("the install manifest was not used");
+    case LeftoverReason::ManifestLineRefused:
+        return QStringLiteral("a line of the install manifest was refused");
     }
     return QString();
 }
@@ -243,6 +250,10 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         return;
     case RemovalEvent::Kind::Scheduled:
         write(QStringLiteral("scheduled for removal at the next restart: ") + path);
+        return;
+    case RemovalEvent::Kind::Manifest:
+    case RemovalEvent::Kind::ManifestLine:
+        write(QStringLiteral("install manifest %1: %2").arg(path, event.detail));
         return;
     }
 }

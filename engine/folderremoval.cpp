@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <memory>
+
 namespace Engine
 {
 
@@ -57,7 +59,7 @@ namespace
 {
 
 InstallFolderRemoval removeJudged(const QString& location, const QString& clientName,
-                                  bool mayDescend)
+                                  bool mayDescend, const InstallManifest* manifest)
 {
     InstallFolderRemoval result;
     result.folder = location;
@@ -69,7 +71,7 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     if (result.verdict == LocationVerdict::NotOwned && mayDescend && !proof.subfolder.isEmpty()) {
         // "Tools" named, the product in "Tools/Ferrovane": only that goes.
         const InstallFolderRemoval inside =
-            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false);
+            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false, manifest);
         result.contents = inside.contents;
         result.movedOut = inside.movedOut;
         return result;
@@ -91,7 +93,11 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
     const QStringList last = clientInside(path, clientName);
-    result.contents = Platform::removeFolderContents(path, last, judged);
+    // With a manifest, only what it lists goes, in both walks.
+    std::unique_ptr<ManifestFilter> filter;
+    if (manifest && manifest->used())
+        filter = std::make_unique<ManifestFilter>(*manifest, last);
+    result.contents = Platform::removeFolderContents(path, last, judged, filter.get());
     if (!result.contents.inUse.isEmpty() && result.contents.failed.isEmpty() &&
         result.contents.otherFileSystems.isEmpty()) {
         // Run from inside it: the program's own files wait for the restart
@@ -100,7 +106,7 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
         // the uninstaller it names must still be there for the next run.
         result.movedOut = moveOwnFilesOut(path, result.contents.inUse, ownFilesInside(path));
         if (!result.movedOut.moved.isEmpty())
-            result.contents = Platform::removeFolderContents(path, last, judged);
+            result.contents = Platform::removeFolderContents(path, last, judged, filter.get());
     }
     result.removed = Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;
@@ -108,9 +114,10 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
 
 } // namespace
 
-InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName)
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
+                                         const InstallManifest* manifest)
 {
-    const InstallFolderRemoval result = removeJudged(location, clientName, true);
+    const InstallFolderRemoval result = removeJudged(location, clientName, true, manifest);
     switch (result.verdict) {
     case LocationVerdict::Empty:
     case LocationVerdict::Unusual:
@@ -124,7 +131,7 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     if (own.isEmpty() || clientInside(own, clientName).isEmpty())
         return result;
-    return removeJudged(own, clientName, false);
+    return removeJudged(own, clientName, false, manifest);
 }
 
 } // namespace Engine

@@ -3,6 +3,7 @@
 // Removing a folder tree without following links, and the install folder
 // once the guards allow it.
 
+#include "installmanifest.h"
 #include "removalguard.h"
 #include "restartremoval.h"
 
@@ -30,6 +31,15 @@ struct InstallFolderRemoval {
     // The uninstaller's own files that were in use in it (run from inside
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
     MovedOut movedOut;
+
+    // Whether the product is gone: the folder, or with a manifest all but
+    // what it does not list (contents.kept), for which the folder stays.
+    bool productRemoved() const
+    {
+        return removed || (verdict == LocationVerdict::Remove && contents.complete &&
+                           !contents.kept.isEmpty() && contents.otherFileSystems.isEmpty() &&
+                           contents.inUse.isEmpty());
+    }
 };
 
 // checkInstallLocation(), then, when it allows it, the folder's contents
@@ -44,8 +54,11 @@ struct InstallFolderRemoval {
 // never taken for removed: the uninstaller's own folder is the install
 // folder when it holds the client program (an installer puts the
 // uninstaller there, and a moved product is found where it is), else
-// nothing goes.
-InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName);
+// nothing goes. With a manifest that is used, the guards run all the same
+// and then only what it lists goes from the folder judged, with the client
+// program and every folder left empty; the rest stays, in contents.kept.
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
+                                         const InstallManifest* manifest = nullptr);
 
 // The program's own files (its executable and libraries) that it loaded from
 // inside folder, both taken where links lead: a library loaded from

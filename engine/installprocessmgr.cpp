@@ -2,6 +2,7 @@
 
 #include "config/appconfigmanager.h"
 #include "folderremoval.h"
+#include "installmanifest.h"
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
 #include "removalguard.h"
@@ -12,6 +13,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMutexLocker>
 #include <QStandardPaths>
 
@@ -96,6 +98,35 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
     reportKept(RemovalEvent::Item::InstallFolder, location, LeftoverReason::NotRemoved);
 }
 
+// The install manifest beside the uninstaller, told to the record.
+Engine::InstallManifest readManifest()
+{
+    const QString path = QFileInfo(AppConfigManager::configFilePath()).absolutePath() +
+                         QLatin1Char('/') + QLatin1String(Engine::kManifestFileName);
+    const Engine::InstallManifest manifest = Engine::readInstallManifest(
+        path, QString::fromStdString(AppConfigManager::getInstance()->getGuid()));
+    RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder, path};
+    event.detail = Engine::manifestStateText(manifest.state);
+    if (manifest.used())
+        event.detail += QStringLiteral(" (files: %1, folders owned whole: %2)")
+                            .arg(manifest.files.size())
+                            .arg(manifest.folders.size());
+    reportRemoval(event);
+    event.kind = RemovalEvent::Kind::ManifestLine;
+    for (const Engine::RefusedLine& line : manifest.refused) {
+        event.detail = QStringLiteral("line %1 refused: \"%2\": %3")
+                           .arg(line.number)
+                           .arg(line.text, Engine::manifestProblemText(line.problem));
+        reportRemoval(event);
+    }
+    if (manifest.refusedCount > manifest.refused.size()) {
+        event.detail = QStringLiteral("%1 more lines refused")
+                           .arg(manifest.refusedCount - manifest.refused.size());
+        reportRemoval(event);
+    }
+    return manifest;
+}
+
 // The client program's file name as AppConfig.xml gives it, which may carry
 // a folder.
 QString clientFileName()
@@ -173,6 +204,22 @@ void InstallProcessMgr::unInstall()
     const QString strLocation =
         QString::fromStdString(UninstallRegistry::getInstance()->installLocation());
     reportRemoval({RemovalEvent::Kind::Location, RemovalEvent::Item::InstallFolder, strLocation});
+    // It narrows what goes from the install folder, never widens it.
+    const Engine::InstallManifest manifest = readManifest();
+    switch (manifest.state) {
+    case Engine::ManifestState::Absent:
+    case Engine::ManifestState::Used:
+        break;
+    case Engine::ManifestState::OtherProduct:
+        noteLeftover({manifest.path, false, LeftoverReason::ManifestOtherProduct});
+        break;
+    default:
+        noteLeftover({manifest.path, false, LeftoverReason::ManifestNotUsed});
+        break;
+    }
+    for (const Engine::RefusedLine& line : manifest.refused)
+        noteLeftover({QString::number(line.number), false, LeftoverReason::ManifestLineRefused,
+                      manifest.path});
 
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
@@ -182,8 +229,8 @@ void InstallProcessMgr::unInstall()
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
     const Engine::InstallFolderRemoval folder =
-        Engine::removeInstallFolder(strLocation, clientFileName());
-    bool bFolderDone = folder.removed;
+        Engine::removeInstallFolder(strLocation, clientFileName(), &manifest);
+    bool bFolderDone = folder.productRemoved();
     reportInstallFolder(folder);
     // The uninstaller's own files, moved out of the folder to wait for the
     // restart where only administrators can write.
@@ -193,7 +240,24 @@ void InstallProcessMgr::unInstall()
         noteLeftover({path, false, LeftoverReason::NotRemoved});
         reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
     }
-    if (!folder.removed) {
+    // What the manifest does not list: the user's, named so that they can
+    // decide.
+    const QString& strTop = folder.location.path;
+    for (const QString& path : folder.contents.kept) {
+        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotInstalled);
+        noteLeftover(
+            {QDir(strTop).relativeFilePath(path), false, LeftoverReason::NotInstalled, strTop});
+    }
+    if (bFolderDone && !folder.removed) {
+        RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder,
+                           manifest.path};
+        event.detail = QStringLiteral("everything it lists is gone; the install folder %1 stays "
+                                      "for the %2 entries it does not list")
+                           .arg(QDir::toNativeSeparators(strTop))
+                           .arg(folder.contents.kept.size());
+        reportRemoval(event);
+    }
+    if (!bFolderDone) {
         // Only what is in use in a folder the guards allowed is handed on to
         // the next restart, one by one; the client program last, and only
         // when nothing else stays.
@@ -222,8 +286,10 @@ void InstallProcessMgr::unInstall()
                                           }),
                            last.end());
             }
-            scheduled =
-                Engine::scheduleLeftOnRestart(top, folder.contents.inUse, last, &bScheduled);
+            // What the manifest does not list stays, and is no reason to
+            // keep the client.
+            scheduled = Engine::scheduleLeftOnRestart(top, folder.contents.inUse, last, &bScheduled,
+                                                      folder.contents.kept);
             bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();
         }
         bFolderDone = bScheduled;
@@ -327,9 +393,22 @@ QVector<LeftoverItem> InstallProcessMgr::leftovers() const
 int InstallProcessMgr::exitStatus(const QVector<LeftoverItem>& leftovers)
 {
     for (const LeftoverItem& item : leftovers)
-        if (!item.bScheduled)
+        if (!item.bScheduled && isLeftOver(item))
             return 1;
     return 0;
+}
+
+bool isLeftOver(const LeftoverItem& item)
+{
+    switch (item.reason) {
+    case LeftoverReason::NotInstalled:
+    case LeftoverReason::ManifestNotUsed:
+    case LeftoverReason::ManifestOtherProduct:
+    case LeftoverReason::ManifestLineRefused:
+        return false;
+    default:
+        return true;
+    }
 }
 
 void InstallProcessMgr::noteLeftover(const LeftoverItem& item)

@@ -27,14 +27,33 @@ enum class LeftoverReason {
                       // shortcut stays
     NotFound,         // the product's files are not where the entry says: nothing
                       // there, or no folder named
+    // Notes, not leftovers: with these alone the removal is complete.
+    NotInstalled,         // a file the install manifest does not list: the user's, kept
+    ManifestNotUsed,      // the install manifest could not be read whole: not used
+    ManifestOtherProduct, // the install manifest names another product: not used
+    ManifestLineRefused,  // a line of the install manifest that was not used
 };
 
 // Something a removal step set out to remove and that is still there after it.
 struct LeftoverItem {
+    LeftoverItem() = default;
+    LeftoverItem(const QString& path, bool scheduled = false,
+                 LeftoverReason why = LeftoverReason::NotRemoved, const QString& folder = QString())
+        : strPath(path), bScheduled(scheduled), reason(why), strFolder(folder)
+    {
+    }
+
     QString strPath;         // a file, a folder, or the registry key's full path
     bool bScheduled = false; // handed to Windows to remove at the next restart
     LeftoverReason reason = LeftoverReason::NotRemoved;
+    // NotInstalled: the folder strPath is relative to; ManifestLineRefused:
+    // the manifest, strPath being the line's number.
+    QString strFolder;
 };
+
+// Whether an item is something of the product that stayed, rather than a
+// note (the user's own files kept, the install manifest's troubles).
+bool isLeftOver(const LeftoverItem& item);
 
 class InstallProcessMgr : public QObject, public Base::CSingleton<InstallProcessMgr>
 {

@@ -13,13 +13,20 @@ namespace appinstaller
 
 struct RemovalEvent {
     enum class Kind {
-        Location,  // path: the install location as recorded, before anything goes
-        Verdict,   // path: that location; verdict: what the guards made of it
-        Removed,   // path: an item that went
-        Kept,      // path: an item that stayed; reason, error
-        Scheduled, // path: an item handed to the system to remove at the next restart
+        Location,     // path: the install location as recorded, before anything goes
+        Verdict,      // path: that location; verdict: what the guards made of it
+        Removed,      // path: an item that went
+        Kept,         // path: an item that stayed; reason, error
+        Scheduled,    // path: an item handed to the system to remove at the next restart
+        Manifest,     // path: the install manifest; detail: what became of it
+        ManifestLine, // path: the install manifest; detail: a line refused and why
     };
     enum class Item { InstallFolder, InFolder, Shortcut, StartMenuFolder, Entry };
+
+    RemovalEvent() = default;
+    RemovalEvent(Kind what, Item which, const QString& where) : kind(what), item(which), path(where)
+    {
+    }
 
     Kind kind = Kind::Removed;
     Item item = Item::InstallFolder;
@@ -27,6 +34,7 @@ struct RemovalEvent {
     Engine::LocationVerdict verdict = Engine::LocationVerdict::Empty;
     LeftoverReason reason = LeftoverReason::NotRemoved;
     int error = 0; // the system's error code (errno, Win32 error), 0 when none is known
+    QString detail;
 };
 
 class RemovalReport

@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 #include <algorithm>
 #include <utility>
@@ -123,8 +124,25 @@ bool scheduleUnlinked(const QString& root, const QString& path)
 } // namespace
 
 QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
-                                  const QStringList& last, bool* everything)
+                                  const QStringList& last, bool* everything,
+                                  const QStringList& kept)
 {
+    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+    const auto key = [cs](const QString& path) {
+        return cs == Qt::CaseInsensitive ? path.toCaseFolded() : path;
+    };
+    // The kept entries and every folder holding one, up to top.
+    QSet<QString> stay;
+    const QString root = cleanTop(top);
+    for (const QString& entry : kept) {
+        QString path = QDir::cleanPath(QDir::fromNativeSeparators(entry));
+        while (path.size() > root.size() && !stay.contains(key(path))) {
+            stay.insert(key(path));
+            path.truncate(path.lastIndexOf(QLatin1Char('/')));
+        }
+    }
+    if (!kept.isEmpty())
+        stay.insert(key(root));
     QStringList lastThere;
     for (const QString& path : last)
         if (Platform::entryExists(path))
@@ -134,10 +152,9 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     bool covered = !parts.first.isEmpty() || !parts.second.isEmpty();
     for (const QString& left : restartRemovalOrder(top)) {
         const QString path = QDir::cleanPath(left);
-        const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
-        covered = covered && (parts.first.contains(path, cs) || parts.second.contains(path, cs));
+        covered = covered && (parts.first.contains(path, cs) || parts.second.contains(path, cs) ||
+                              stay.contains(key(path)));
     }
-    const QString root = cleanTop(top);
     QStringList scheduled;
     bool all = true;
     // parts.first holds neither the client nor a folder holding it.

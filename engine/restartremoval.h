@@ -34,9 +34,11 @@ QStringList inUseRestartOrder(const QString& top, const QStringList& inUse);
 // reached through a link or junction below top, or top being one, is never
 // handed on: Windows would follow it at start-up. Returns what was
 // scheduled; everything (when set) tells whether all that is left of top
-// was.
+// was, but for kept: entries meant to stay (the user's, which the install
+// manifest does not list) and the folders holding them.
 QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
-                                  const QStringList& last, bool* everything = nullptr);
+                                  const QStringList& last, bool* everything = nullptr,
+                                  const QStringList& kept = {});
 
 // What moveOwnFilesOut() did.
 struct MovedOut {

@@ -174,6 +174,23 @@ struct FileIdentity {
     }
 };
 
+// Which entries of a folder's contents a removal takes, when not all of them
+// go. The walk asks about each entry it meets in a folder it decides in, by
+// the entry's path relative to the walked folder ('/' between the names);
+// several walks may ask at once. A link or junction is asked about as no
+// folder: it is removed as a link or kept, never entered.
+class EntryFilter
+{
+public:
+    enum class Decision {
+        Remove, // the entry goes; a folder with everything in it, asked no more
+        Keep,   // the entry stays, and so do the folders holding it
+        Enter,  // a folder: its entries are asked about, and it goes when left empty
+    };
+    virtual ~EntryFilter() = default;
+    virtual Decision decide(const QString& relativePath, bool isFolder) const = 0;
+};
+
 // An entry the system refused to remove, with the system's error code.
 struct FailedEntry {
     QString path;
@@ -190,6 +207,8 @@ struct FolderRemoval {
     // record; the folders left only because something in them stayed are
     // not among them.
     QVector<FailedEntry> failed;
+    // What the filter kept, by full path, sorted; not counted as incomplete.
+    QStringList kept;
 };
 constexpr int maxFailedEntries = 100;
 
@@ -204,8 +223,12 @@ constexpr int maxFailedEntries = 100;
 // them (with the folder holding them). A folder that is a link, or cannot be
 // opened, is left and counts as not removed; so is one that is not expected
 // (when valid): the folder judged may not be what the path leads to by now.
+// With a filter only what it lets go is removed (removeLast is not asked
+// about), and a folder entered on its word that still holds what it kept
+// stays without counting as a failure.
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast = {},
-                                   const FileIdentity& expected = FileIdentity());
+                                   const FileIdentity& expected = FileIdentity(),
+                                   const EntryFilter* filter = nullptr);
 
 // --- file identity and file systems ----------------------------------------
 

@@ -376,13 +376,14 @@ public:
     // walkFolder() of this or another walk.
     ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last,
                  std::size_t window, std::atomic<bool>& stop,
-                 std::vector<std::string>* handOut = nullptr)
+                 std::vector<std::string>* handOut = nullptr, const EntryFilter* filter = nullptr)
         : m_mount(topMount), m_topPath(topPath), m_last(last), m_window(window), m_stop(stop),
-          m_handOut(handOut)
+          m_handOut(handOut), m_filter(filter)
     {
         Level level;
         level.stream = top;
         level.last = last.top.empty() ? nullptr : &last.top;
+        level.decides = filter != nullptr;
         m_levels.push_back(std::move(level));
     }
 
@@ -402,7 +403,8 @@ public:
     // One folder directly inside the top one, and the folder itself.
     void walkFolder(const std::string& name)
     {
-        enter(::dirfd(m_levels.front().stream), name.c_str());
+        enter(::dirfd(m_levels.front().stream), name.c_str(),
+              decide(name.c_str(), true) == EntryFilter::Decision::Enter);
         walk(1);
     }
 
@@ -417,6 +419,8 @@ public:
 
     // What was left in use, by full path.
     const QStringList& inUse() const { return m_inUse; }
+    // What the filter kept, by full path.
+    const QStringList& kept() const { return m_kept; }
 
 private:
     // Until the folders deeper than floor are done.
@@ -448,12 +452,15 @@ private:
                 }
                 isFolder = S_ISDIR(status.st_mode);
             }
-            if (isFolder && m_handOut && m_levels.size() == 1)
+            if (!isFolder && current.last && contains(*current.last, name))
+                continue; // removeLast: after the walk
+            const EntryFilter::Decision decision = decide(name, isFolder);
+            if (decision == EntryFilter::Decision::Keep)
+                keep(name);
+            else if (isFolder && m_handOut && m_levels.size() == 1)
                 m_handOut->emplace_back(name);
             else if (isFolder)
-                enter(currentFd, name);
-            else if (current.last && contains(*current.last, name))
-                continue; // removeLast: after the walk
+                enter(currentFd, name, decision == EntryFilter::Decision::Enter);
             else if (heldForTest(m_mount.device, entry->d_ino))
                 hold(name);
             else if (!removeEntryAt(currentFd, name))
@@ -469,7 +476,31 @@ private:
         bool reread = false;                            // reopened, so listed from its start again
         std::set<std::string> failed;                   // what stayed here, not to be tried again
         const std::vector<std::string>* last = nullptr; // removeLast's names in it
+        bool decides = false;                           // the filter is asked about what it holds
+        bool holdsKept = false;                         // holds what the filter kept: stays
     };
+
+    // What the filter makes of an entry of the current folder; Remove where
+    // it is not asked.
+    EntryFilter::Decision decide(const char* name, bool isFolder) const
+    {
+        if (!m_filter || !m_levels.back().decides)
+            return EntryFilter::Decision::Remove;
+        std::string relative;
+        for (std::size_t i = 1; i < m_levels.size(); ++i)
+            relative.append(m_levels[i].name).push_back('/');
+        relative.append(name);
+        return m_filter->decide(QFile::decodeName(relative.c_str()), isFolder);
+    }
+
+    // An entry of the current folder the filter keeps: it and the folders
+    // holding it stay, and a folder listed again does not ask again.
+    void keep(const char* name)
+    {
+        m_levels.back().failed.insert(name);
+        m_levels.back().holdsKept = true;
+        m_kept << pathOf(name);
+    }
 
     // What stayed in the current folder, with errno as the failed call set
     // it; a folder that stayed for what it holds is not recorded again.
@@ -514,7 +545,7 @@ private:
         }
     }
 
-    void enter(int currentFd, const char* name)
+    void enter(int currentFd, const char* name, bool decides = false)
     {
         const int fd = openFolderAt(currentFd, name);
         if (fd < 0) {
@@ -549,6 +580,7 @@ private:
         level.name = name;
         level.device = mount.device;
         level.inode = mount.inode;
+        level.decides = decides;
         if (m_levels.size() == 1) {
             const auto found = m_last.inFolders.find(level.name);
             if (found != m_last.inFolders.end())
@@ -572,11 +604,17 @@ private:
         ::closedir(m_levels[current].stream);
         const std::string name = std::move(m_levels[current].name);
         const bool holdsLast = m_levels[current].last != nullptr;
+        const bool holdsKept = m_levels[current].holdsKept;
         m_levels.pop_back();
         if (m_firstOpen > m_levels.size() - 1)
             m_firstOpen = std::max<std::size_t>(1, m_levels.size() - 1);
-        if (!holdsLast && !removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str()))
+        if (holdsKept) {
+            m_levels.back().failed.insert(name);
+            m_levels.back().holdsKept = true;
+        } else if (!holdsLast &&
+                   !removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str())) {
             fail(name.c_str());
+        }
     }
 
     // The closed folder above the level current, through "..": only the one
@@ -619,9 +657,11 @@ private:
     bool m_complete = true;
     std::atomic<bool>& m_stop;
     std::vector<std::string>* m_handOut;
+    const EntryFilter* m_filter;
     QStringList m_otherFileSystems;
     QVector<FailedEntry> m_failed;
     QStringList m_inUse;
+    QStringList m_kept;
 };
 
 // A folder directly inside the top one, if on the top folder's mount; else -1.
@@ -634,8 +674,9 @@ int openSameMount(int top, const char* name, const MountOf& mount)
     return -1;
 }
 
-// removeLast's entries, once everything else went.
-bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last)
+// removeLast's entries, once everything else went; with a filter, a folder
+// holding them may also hold what it kept.
+bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last, bool filtered)
 {
     bool complete = true;
     std::map<std::string, int> folders; // -1: not there
@@ -653,7 +694,9 @@ bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last)
     for (const auto& [folder, fd] : folders) {
         if (fd >= 0)
             ::close(fd);
-        complete = removeEmptyFolderAt(top, folder.c_str()) && complete;
+        complete = (removeEmptyFolderAt(top, folder.c_str()) ||
+                    (filtered && (errno == ENOTEMPTY || errno == EEXIST))) &&
+                   complete;
     }
     return complete;
 }
@@ -689,7 +732,7 @@ std::size_t spareDescriptors()
 } // namespace
 
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
-                                   const FileIdentity& expected)
+                                   const FileIdentity& expected, const EntryFilter* filter)
 {
     // As rm does: every name is removed relative to its open folder, so the
     // system never looks the whole path up again for each file, and a
@@ -724,7 +767,8 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
         unsigned(std::max<std::size_t>(1, std::min<std::size_t>(removalWorkers(), spare / 4)));
     const std::size_t window = std::max<std::size_t>(3, spare / workers);
     std::vector<std::string> folders;
-    ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr);
+    ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr,
+                         filter);
     topWalk.run();
     // The top folder's folders, on several workers: each walk holds a
     // descriptor of the top folder of its own and takes the next folder
@@ -744,7 +788,8 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
                 ::close(topCopy);
             break;
         }
-        walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop));
+        walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop,
+                                                       nullptr, filter));
         try {
             threads.emplace_back(work, std::ref(*walks.back()));
         } catch (const std::system_error&) {
@@ -759,16 +804,19 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     result.otherFileSystems = topWalk.otherFileSystems();
     result.failed = topWalk.failed();
     result.inUse = topWalk.inUse();
+    result.kept = topWalk.kept();
     for (const auto& walk : walks) {
         result.complete = walk->complete() && result.complete;
         result.otherFileSystems += walk->otherFileSystems();
         result.failed += walk->failed();
         result.inUse += walk->inUse();
+        result.kept += walk->kept();
     }
     result.failed.resize(std::min(result.failed.size(), maxFailedEntries));
     result.otherFileSystems.sort();
+    result.kept.sort();
     if (result.complete)
-        result.complete = removeLastEntries(::dirfd(top), mount, last);
+        result.complete = removeLastEntries(::dirfd(top), mount, last, filter != nullptr);
     return result;
 }
 

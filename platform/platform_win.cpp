@@ -228,7 +228,7 @@ QStringList qtPaths(const std::vector<std::wstring>& paths)
 } // namespace
 
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
-                                   const FileIdentity& expected)
+                                   const FileIdentity& expected, const EntryFilter* filter)
 {
     std::vector<std::wstring> last;
     for (const QString& name : removeLast)
@@ -237,8 +237,23 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     identity.volume = expected.device;
     identity.file = expected.file;
     identity.valid = expected.valid;
+    Win32::EntryDecider decide;
+    if (filter) {
+        decide = [filter](const std::wstring& relative, bool isFolder) {
+            switch (filter->decide(QDir::fromNativeSeparators(QString::fromStdWString(relative)),
+                                   isFolder)) {
+            case EntryFilter::Decision::Keep:
+                return Win32::EntryDecision::Keep;
+            case EntryFilter::Decision::Enter:
+                return Win32::EntryDecision::Enter;
+            case EntryFilter::Decision::Remove:
+                break;
+            }
+            return Win32::EntryDecision::Remove;
+        };
+    }
     const Win32::ContentsRemoval removal =
-        Win32::removeFolderContents(nativePath(folder).c_str(), last, identity);
+        Win32::removeFolderContents(nativePath(folder).c_str(), last, identity, decide);
     FolderRemoval result;
     result.complete = removal.complete;
     result.otherFileSystems = qtPaths(removal.otherFileSystems);
@@ -246,6 +261,10 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     for (const auto& [path, error] : removal.failed)
         result.failed.append(
             {QDir::fromNativeSeparators(QString::fromStdWString(path)), static_cast<int>(error)});
+    // The second pass over what went last may meet a kept entry again.
+    result.kept = qtPaths(removal.kept);
+    result.kept.sort();
+    result.kept.removeDuplicates();
     return result;
 }
 

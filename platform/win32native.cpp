@@ -543,8 +543,9 @@ Identity identityOf(HANDLE handle);
 class FolderWalk
 {
 public:
-    FolderWalk(const std::wstring& top, ContentsRemoval& result, unsigned& waited)
-        : m_top(top), m_result(result), m_waited(waited)
+    FolderWalk(const std::wstring& top, ContentsRemoval& result, unsigned& waited,
+               const EntryDecider& decide = nullptr)
+        : m_top(top), m_result(result), m_decide(decide), m_waited(waited)
     {
     }
 
@@ -559,13 +560,16 @@ private:
         std::wstring name;               // empty for the top folder
         std::vector<std::wstring> names; // what is left to visit
         std::size_t next = 0;
-        bool removable = true; // a folder that may be removed once empty
-        bool keep = false;     // holds entries for later: left, not a failure
-        bool failed = false;   // something inside stayed
+        bool removable = true;  // a folder that may be removed once empty
+        bool keep = false;      // holds entries for later: left, not a failure
+        bool failed = false;    // something inside stayed
+        bool decides = false;   // the decider is asked about what it holds
+        bool holdsKept = false; // holds what the decider kept: stays
         const std::vector<std::wstring>* skip = nullptr;
     };
 
     std::wstring pathOf(const std::wstring& name) const;
+    EntryDecision decision(const std::wstring& name, bool isFolder) const;
     bool list(Level& level);
     void visit(const std::wstring& name, const Deferred* skip);
     Outcome remove(HANDLE handle);
@@ -585,6 +589,7 @@ private:
     std::wstring m_top;
     unsigned long m_error = 0; // why the last entry that failed did
     ContentsRemoval& m_result;
+    EntryDecider m_decide;
     std::vector<Level> m_levels;
     std::vector<unsigned char> m_buffer = std::vector<unsigned char>(64 * 1024);
     bool m_exRefused = false; // the file system has no FileDispositionInformationEx
@@ -607,6 +612,18 @@ std::wstring FolderWalk::pathOf(const std::wstring& name) const
     if (!name.empty())
         append(name);
     return path;
+}
+
+EntryDecision FolderWalk::decision(const std::wstring& name, bool isFolder) const
+{
+    if (!m_decide || !m_levels.back().decides)
+        return EntryDecision::Remove;
+    std::wstring relative;
+    for (const Level& level : m_levels) {
+        if (!level.name.empty())
+            relative.append(level.name).push_back(L'\\');
+    }
+    return m_decide(relative + name, isFolder);
 }
 
 bool FolderWalk::list(Level& level)
@@ -791,6 +808,14 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     if (!NT_SUCCESS(status) || !kindOf(handle.get(), kind))
         return leave(status == kSharingViolation ? Outcome::InUse : failedWith(status), name);
 
+    const EntryDecision decided = kind == EntryKind::OtherVolume
+                                      ? EntryDecision::Remove
+                                      : decision(name, kind == EntryKind::Folder);
+    if (decided == EntryDecision::Keep) {
+        parent.holdsKept = true;
+        m_result.kept.push_back(pathOf(name));
+        return;
+    }
     switch (kind) {
     case EntryKind::OtherVolume:
         m_result.otherFileSystems.push_back(pathOf(name));
@@ -816,6 +841,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     handle.reset();
     level.name = name;
     level.removable = deletable;
+    level.decides = decided == EntryDecision::Enter;
     if (skip && m_levels.size() == 1) {
         for (std::size_t i = 0; i < skip->holders.size(); ++i) {
             if (sameName(skip->holders[i], name)) {
@@ -834,6 +860,7 @@ void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, cons
     Level top;
     top.handle = std::move(folder);
     top.removable = false;
+    top.decides = static_cast<bool>(m_decide);
     top.skip = skip ? &skip->entries : nullptr;
     if (!list(top))
         m_result.complete = false;
@@ -865,6 +892,10 @@ void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, cons
         }
         if (done.keep && !done.failed)
             continue;
+        if (done.holdsKept && !done.failed) {
+            m_levels.back().holdsKept = true;
+            continue;
+        }
         if (done.failed) {
             m_levels.back().failed = true;
             if (!done.removable)
@@ -907,7 +938,7 @@ Identity identityOf(HANDLE handle);
 
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
-                                     const Identity& expected)
+                                     const Identity& expected, const EntryDecider& decide)
 {
     ContentsRemoval result;
     const std::wstring top = trimmed(folder);
@@ -939,12 +970,12 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
     }
     const Deferred deferred = deferredEntries(removeLast);
     unsigned waited = 0;
-    FolderWalk(top, result, waited).run(handle, nullptr, &deferred);
+    FolderWalk(top, result, waited, decide).run(handle, nullptr, &deferred);
     if (result.complete && (!deferred.entries.empty() || !deferred.holders.empty())) {
         // Everything else went: now what was kept for last, whole.
         std::vector<std::wstring> names = deferred.entries;
         names.insert(names.end(), deferred.holders.begin(), deferred.holders.end());
-        FolderWalk(top, result, waited).run(handle, &names, nullptr);
+        FolderWalk(top, result, waited, decide).run(handle, &names, nullptr);
     }
     return result;
 }

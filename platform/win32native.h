@@ -6,6 +6,7 @@
 #include "processmatch.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -121,7 +122,14 @@ struct ContentsRemoval {
     // The first entries the system refused otherwise, with the Win32 error
     // code (an NTSTATUS turned into one), up to kMaxFailedEntries.
     std::vector<std::pair<std::wstring, unsigned long>> failed;
+    std::vector<std::wstring> kept; // what the decider kept, by full path
 };
+
+// What becomes of an entry, asked by its path relative to the walked folder
+// ('\\' between the names) and whether it is a folder (a link or junction
+// is not): see Platform::EntryFilter.
+enum class EntryDecision { Remove, Keep, Enter };
+using EntryDecider = std::function<EntryDecision(const std::wstring& relative, bool isFolder)>;
 constexpr std::size_t kMaxFailedEntries = 100;
 
 // Removes everything inside folder but folder itself (see
@@ -134,6 +142,8 @@ constexpr std::size_t kMaxFailedEntries = 100;
 // one or two deep, separated by '\\'. Reported paths are folder, as given,
 // followed by '\\' and the names below it. With expected valid, the folder
 // opened must be that one (volume and file id), else nothing is touched.
+// With decide set, only what it lets go is removed (removeLast is not
+// asked about), and a folder still holding what it kept stays unreported.
 struct Identity {
     unsigned long long volume = 0;
     unsigned long long file = 0;
@@ -141,7 +151,8 @@ struct Identity {
 };
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
-                                     const Identity& expected = Identity());
+                                     const Identity& expected = Identity(),
+                                     const EntryDecider& decide = nullptr);
 
 // The deepest folders the walk keeps open at once; what lies deeper stays.
 constexpr int kMaxOpenFolders = 256;

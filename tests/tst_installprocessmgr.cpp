@@ -441,6 +441,8 @@ void TestInstallProcessMgr::runs_data()
     // "client:PATH", "app:FOLDER". "inuse:A:B" what the walk finds in use as
     // Windows would ("own": the program's own files, else paths), and
     // "pending:A,B" what must then wait for the restart (see pendingRemovals).
+    // An install manifest beside the uninstaller: "manifest:ours",
+    // "manifest:other" (another product's), "manifest:broken" (no UTF-8).
     QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
@@ -610,6 +612,24 @@ void TestInstallProcessMgr::runs_data()
         << (QStringList(all.mid(0, 4))
             << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
+    // With an install manifest only what it lists goes; the user's files
+    // stay, named, and the product counts as removed. One that cannot be
+    // used is said and changes nothing.
+    QTest::newRow("a manifest, the user's files inside")
+        << install << "铁风帆" << above
+        << "manifest:ours programs/Ferrovane/saves/slot1.sav programs/Ferrovane/notes.txt"
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
+            << QStringLiteral("programs/Ferrovane/Ferrovane.exe"))
+        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
+                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "notes.txt"),
+                       left(R::NotInstalled, "saves/slot1.sav")};
+    QTest::newRow("another product's manifest")
+        << install << "铁风帆" << above << "manifest:other" << all
+        << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt")};
+    QTest::newRow("a manifest that is no UTF-8")
+        << install << "铁风帆" << above << "manifest:broken" << all
+        << QStringList{left(R::ManifestNotUsed, "app/InstallManifest.txt")};
     // Unusable names: their shortcuts are left alone, not the folders above.
     for (const char* name : {"..", "a/b", "", "Startup.", "x:y", "*", "NUL"})
         QTest::newRow(qPrintable(QStringLiteral("name \"%1\"").arg(QLatin1String(name))))
@@ -629,8 +649,11 @@ void TestInstallProcessMgr::runs()
     QStringList inUse;
     QStringList pending;
     QStringList mounts; // "mount:PATH": stage/elsewhere bound there
+    QString manifest;
     for (const QString& item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        if (item.startsWith(QLatin1String("client:")))
+        if (item.startsWith(QLatin1String("manifest:")))
+            manifest = item.mid(9);
+        else if (item.startsWith(QLatin1String("client:")))
             m_client = item.mid(7);
         else if (item.startsWith(QLatin1String("app:")))
             m_app = item.mid(4);
@@ -649,6 +672,16 @@ void TestInstallProcessMgr::runs()
     if (!inUse.isEmpty())
         qputenv("UNINSTALLER_TEST_IN_USE", QFile::encodeName(inUse.join(QLatin1Char(':'))));
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
+    if (!manifest.isEmpty()) {
+        QByteArray text = "FerrovaneInstallManifest 1\nProduct " + kGuid.toUtf8() +
+                          "\nFerrovane.exe\nbin\\a.exe\nlib/\n../outside/sentinel\n";
+        if (manifest == QLatin1String("other"))
+            text.replace("-D8E0", "-D8E1");
+        else if (manifest == QLatin1String("broken"))
+            text += "saves/\xFF\n";
+        QVERIFY(writeFile(
+            m_stage + QLatin1Char('/') + m_app + QStringLiteral("/InstallManifest.txt"), text));
+    }
     for (QString& file : files) {
         const QString target = file.section(QStringLiteral("->"), 1);
         file = file.section(QStringLiteral("->"), 0, 0);

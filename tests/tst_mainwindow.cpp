@@ -396,6 +396,30 @@ void TestMainWindow::leftovers_data()
                                           QStringLiteral("format5.dll"),
                                           QStringLiteral("and 2 more")}
                            << "format6.dll" << QString() << 1.0;
+    // The user's own files, kept where an install manifest narrowed the
+    // removal, and a manifest that was not used: named, the removal complete.
+    const QString folder = QStringLiteral("/programs/Ferrovane");
+    const QVector<LeftoverItem> kept{
+        {QStringLiteral("saves/slot1.sav"), false, R::NotInstalled, folder},
+        {QStringLiteral("notes.txt"), false, R::NotInstalled, folder}};
+    QTest::newRow("the user's files kept")
+        << kept
+        << QStringList{QStringLiteral("Kept 2 files"), QStringLiteral("did not install, in"),
+                       QDir::toNativeSeparators(folder),
+                       QDir::toNativeSeparators(QStringLiteral("saves/slot1.sav")),
+                       QStringLiteral("notes.txt")}
+        << "could not" << QStringLiteral("en") << 1.0;
+    QTest::newRow("manifest not used, a line refused")
+        << QVector<LeftoverItem>{{QStringLiteral("/app/InstallManifest.txt"), false,
+                                  R::ManifestNotUsed},
+                                 {QStringLiteral("7"), false, R::ManifestLineRefused,
+                                  QStringLiteral("/app/InstallManifest.txt")}}
+        << QStringList{QStringLiteral("could not be read and was not used"),
+                       QStringLiteral("not used: 7.")}
+        << "incomplete" << QString() << 1.0;
+    QTest::newRow("the user's files kept, zh")
+        << kept << QStringList{QString::fromUtf8("已保留 2 个")} << "HKEY" << QStringLiteral("zh")
+        << 1.0;
     // Whatever the language and the font, the note fits in whole lines and
     // what it leaves out is a click away.
     for (const char* language : {"en", "zh"})
@@ -456,8 +480,9 @@ void TestMainWindow::leftovers()
     QVERIFY2(!label->text().contains(notShown), qPrintable(label->text()));
     // The headline: complete unless something stays that no restart removes.
     const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
-    const bool incomplete = std::any_of(record.begin(), record.end(),
-                                        [](const LeftoverItem& item) { return !item.bScheduled; });
+    const bool incomplete = std::any_of(record.begin(), record.end(), [](const LeftoverItem& item) {
+        return !item.bScheduled && appinstaller::isLeftOver(item);
+    });
     QCOMPARE(headline->text(),
              incomplete ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
                                                       "Uninstall incomplete")

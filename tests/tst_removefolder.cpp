@@ -2,9 +2,11 @@
 
 #include "common/sandbox.h"
 #include "engine/folderremoval.h"
+#include "engine/installmanifest.h"
 #include "platform/platform.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -155,6 +157,8 @@ private slots:
     void otherFileSystemIsLeft();
     void removeLastGoesLast_data();
     void removeLastGoesLast();
+    void manifestNarrowsRemoval_data();
+    void manifestNarrowsRemoval();
 };
 
 void TestRemoveFolder::initTestCase()
@@ -643,6 +647,68 @@ void TestRemoveFolder::removeLastGoesLast()
     lastDeleted.sort();
     QCOMPARE(lastDeleted.join(QLatin1Char(' ')),
              QStringLiteral("bin/Client.exe top/Client.exe top/bin/"));
+}
+
+void TestRemoveFolder::manifestNarrowsRemoval_data()
+{
+    QTest::addColumn<int>("workers");
+    QTest::addColumn<bool>("folded"); // names compared as Windows does
+    QTest::newRow("one walk") << 1 << false;
+    QTest::newRow("four walks") << 4 << false;
+    QTest::newRow("four walks, manifest in capitals, folded") << 4 << true;
+}
+
+void TestRemoveFolder::manifestNarrowsRemoval()
+{
+    QFETCH(int, workers);
+    QFETCH(bool, folded);
+    qputenv("UNINSTALLER_REMOVAL_WORKERS", QByteArray::number(workers));
+    const QString product = m_root + QStringLiteral("/work/Ferrovane");
+    const QString outside = m_root + QStringLiteral("/work/elsewhere");
+    for (const char* file : {"Ferrovane.exe", "bin/Client.exe", "bin/a.dll", "bin/user.ini",
+                             "logs/run.log", "logs/deep/crash.dmp", "saves/slot1.sav", "notes.txt",
+                             "data/maps/a.map", "plugins/b.dll", "plugins/extra.dll"})
+        QVERIFY(writeFile(product + QLatin1Char('/') + QLatin1String(file)));
+    for (int i = 0; i < 20; ++i)
+        QVERIFY(writeFile(product + QStringLiteral("/data/f%1").arg(i)));
+    QVERIFY(QDir().mkpath(product + QStringLiteral("/saves/auto")));
+    QVERIFY(writeFile(outside + QStringLiteral("/keep.txt")));
+    // The user moved the cache elsewhere and linked it: the link is not
+    // what was installed.
+    QVERIFY(QFile::link(outside, product + QStringLiteral("/cache")));
+
+    QByteArray listed = "Ferrovane.exe\nbin\\a.dll\nlogs/\ncache/\ndata/maps/a.map\nplugins/b.dll\n"
+                        "../work/elsewhere/keep.txt\n";
+    for (int i = 0; i < 20; ++i)
+        listed += "data/f" + QByteArray::number(i) + '\n';
+    const Qt::CaseSensitivity paths = folded ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const Engine::InstallManifest manifest = Engine::parseInstallManifest(
+        "FerrovaneInstallManifest 1\nProduct {X}\n" + (folded ? listed.toUpper() : listed),
+        QStringLiteral("{x}"), paths);
+    QCOMPARE(manifest.refusedCount, 1);
+    const QStringList last{QStringLiteral("bin/Client.exe")};
+    const Engine::ManifestFilter filter(manifest, last, paths);
+    const Platform::FolderRemoval removal =
+        Platform::removeFolderContents(product, last, Platform::fileIdentity(product), &filter);
+
+    QVERIFY(removal.complete);
+    QVERIFY(removal.failed.isEmpty());
+    QStringList kept;
+    for (const char* entry :
+         {"bin/user.ini", "cache", "notes.txt", "plugins/extra.dll", "saves/slot1.sav"})
+        kept << product + QLatin1Char('/') + QLatin1String(entry);
+    QCOMPARE(removal.kept, kept);
+    QStringList left;
+    QDirIterator it(product, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        left << QDir(product).relativeFilePath(it.next());
+    left.sort();
+    QCOMPARE(left.join(QLatin1Char(' ')),
+             QStringLiteral("bin bin/user.ini cache notes.txt plugins plugins/extra.dll saves "
+                            "saves/slot1.sav"));
+    QVERIFY(QFileInfo(product + QStringLiteral("/cache")).isSymLink());
+    QVERIFY(QFileInfo::exists(outside + QStringLiteral("/keep.txt")));
 }
 
 QTEST_GUILESS_MAIN(TestRemoveFolder)

@@ -216,6 +216,25 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>The product stays listed as installed, so that running the uninstaller again can finish.</translation>
     </message>
+    <message numerus="yes">
+        <source>Kept %n file(s) %1 did not install, in %2: %3.</source>
+        <translation>
+            <numerusform>Kept %n file %1 did not install, in %2: %3.</numerusform>
+            <numerusform>Kept %n files %1 did not install, in %2: %3.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Lines of %1 not used: %2.</source>
+        <translation>Lines of %1 not used: %2.</translation>
+    </message>
+    <message>
+        <source>The list of installed files could not be read and was not used: %1.</source>
+        <translation>The list of installed files could not be read and was not used: %1.</translation>
+    </message>
+    <message>
+        <source>The list of installed files names another product and was not used: %1.</source>
+        <translation>The list of installed files names another product and was not used: %1.</translation>
+    </message>
     <message>
         <source>Details</source>
         <comment>opens the list of what stayed</comment>
@@ -240,6 +259,13 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <translation>
             <numerusform>%n item will be removed when Windows restarts.</numerusform>
             <numerusform>%n items will be removed when Windows restarts.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) kept.</source>
+        <translation>
+            <numerusform>%n item kept.</numerusform>
+            <numerusform>%n items kept.</numerusform>
         </translation>
     </message>
     <message numerus="yes">

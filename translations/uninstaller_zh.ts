@@ -216,6 +216,24 @@
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>本产品仍显示为已安装，再次运行卸载程序即可完成卸载。</translation>
     </message>
+    <message numerus="yes">
+        <source>Kept %n file(s) %1 did not install, in %2: %3.</source>
+        <translation>
+            <numerusform>已保留 %n 个并非%1安装的文件，位于 %2：%3。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Lines of %1 not used: %2.</source>
+        <translation>%1 中未采用的行：%2。</translation>
+    </message>
+    <message>
+        <source>The list of installed files could not be read and was not used: %1.</source>
+        <translation>无法读取安装文件清单，未使用：%1。</translation>
+    </message>
+    <message>
+        <source>The list of installed files names another product and was not used: %1.</source>
+        <translation>安装文件清单属于其他产品，未使用：%1。</translation>
+    </message>
     <message>
         <source>Details</source>
         <comment>opens the list of what stayed</comment>
@@ -237,6 +255,12 @@
         <source>%n item(s) will be removed when Windows restarts.</source>
         <translation>
             <numerusform>%n 项将在 Windows 重启时删除。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) kept.</source>
+        <translation>
+            <numerusform>已保留 %n 项。</numerusform>
         </translation>
     </message>
     <message numerus="yes">

@@ -3,11 +3,14 @@
 #include "ui_LeftoverDetailsUI.h"
 #include "ui_UnInstallCompletedUI.h"
 
+#include "config/appconfigmanager.h"
+
 #include <QClipboard>
 #include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPlainTextEdit>
 
 #include <algorithm>
@@ -74,14 +77,18 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     // Grouped by why they stayed, in the order the reasons are first met.
     m_groups.clear();
     bool bIncomplete = false;
+    bool bScheduled = false;
     QStringList all;
     for (const LeftoverItem& item : leftovers) {
-        bIncomplete = bIncomplete || !item.bScheduled;
+        // The user's own files kept and the notes on the install manifest
+        // leave the removal complete.
+        bIncomplete = bIncomplete || (!item.bScheduled && isLeftOver(item));
+        bScheduled = bScheduled || item.bScheduled;
         const int iKey = item.bScheduled ? -1 : static_cast<int>(item.reason);
         auto group = std::find_if(m_groups.begin(), m_groups.end(),
                                   [iKey](const Group& g) { return g.iKey == iKey; });
         if (group == m_groups.end()) {
-            m_groups.append({iKey, QStringList()});
+            m_groups.append({iKey, QStringList(), QDir::toNativeSeparators(item.strFolder)});
             group = m_groups.end() - 1;
         }
         const QString strPath = QDir::toNativeSeparators(item.strPath);
@@ -163,8 +170,9 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     }
     // Too little room for even one reason: a count of everything.
     const QString strCount =
-        bIncomplete ? tr("%n item(s) could not be removed.", "", leftovers.size())
-                    : tr("%n item(s) will be removed when Windows restarts.", "", leftovers.size());
+        bIncomplete  ? tr("%n item(s) could not be removed.", "", leftovers.size())
+        : bScheduled ? tr("%n item(s) will be removed when Windows restarts.", "", leftovers.size())
+                     : tr("%n item(s) kept.", "", leftovers.size());
     if (!fits(strCount.toHtmlEscaped() + strLink))
         fits(strLink.trimmed());
 }
@@ -234,6 +242,20 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
         strList = tr("%n item(s)", "", iRest);
     else if (iRest > 0)
         strList = tr("%1 and %2 more").arg(strList, QString::number(iRest));
+    if (group.iKey == static_cast<int>(LeftoverReason::NotInstalled)) {
+        // Named as the user knows the product, in the page's language.
+        const AppConfigManager* config = AppConfigManager::getInstance();
+        const QString strProduct = QLocale().language() == QLocale::English
+                                       ? QString::fromStdString(config->getSoftwareNameEN())
+                                       : config->getSoftwareNameCHText();
+        const QString strFolder = shortened(group.folder, metrics, qMax(iPathWidth, kMinPathWidth));
+        bComplete = bComplete && strFolder == group.folder;
+        return tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
+            .arg(strProduct, strFolder, strList);
+    }
+    if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused))
+        return tr("Lines of %1 not used: %2.")
+            .arg(shortened(group.folder, metrics, qMax(iPathWidth, kMinPathWidth)), strList);
     return sentence(group.iKey, strList);
 }
 
@@ -263,6 +285,12 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
     case static_cast<int>(LeftoverReason::EntryKept):
         return tr("The product stays listed as installed, so that running the uninstaller again "
                   "can finish.");
+    case static_cast<int>(LeftoverReason::ManifestNotUsed):
+        return tr("The list of installed files could not be read and was not used: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::ManifestOtherProduct):
+        return tr("The list of installed files names another product and was not used: %1.")
+            .arg(strList);
     default:
         return tr("Some items could not be removed: %1.").arg(strList);
     }

@@ -51,6 +51,7 @@ private:
     struct Group {
         int iKey;
         QStringList paths; // as the system writes them
+        QString folder;    // what the paths are relative to, for some reasons
     };
 
     // The sentence for one group, naming its first iNames paths (at most a

@@ -7,7 +7,10 @@
 # 504 logical pixels at that scale, unrounded. With OUTCOME "above" the
 # entry names the folder holding the product's (only the product's goes),
 # with "missing" a folder that is not there (nothing goes): the page shows
-# its warning, the entry stays and the status is 1.
+# its warning, the entry stays and the status is 1. With "manifest" an
+# install manifest lies beside the uninstaller and the user's files in the
+# install folder: they stay with their folders, the rest goes, the entry is
+# cleared, the page shows success and the status is 0.
 #   full_run.sh BINDIR en|zh [DPI [OUTCOME]]    (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
@@ -47,7 +50,11 @@ above | missing)
     fi
     sed -i "s|^InstallLocation=.*|InstallLocation=$location|" "${product[1]}"
     ;;
-*) echo "outcome complete, above or missing"; exit 2 ;;
+manifest)
+    mapfile -t mine < <(stage_manifest "$root/app" "${product[0]}")
+    [ ${#mine[@]} -eq 2 ] || { echo "no manifest staged"; exit 1; }
+    ;;
+*) echo "outcome complete, above, missing or manifest"; exit 2 ;;
 esac
 
 "$root/app/uninstaller" &
@@ -64,6 +71,16 @@ click_completion_button "$window"
 wait_for_exit "$pid" 30
 status=$?
 [ "$status" -eq "$expected" ] || { echo "exit status $status, expected $expected"; exit 1; }
+if [ "$outcome" = manifest ]; then
+    for path in "${mine[@]}"; do [ -f "$path" ] || { echo "the user's file went: $path"; exit 1; }; done
+    left=$(cd "${product[0]}" && find . -mindepth 1 | sort | tr '\n' ' ')
+    [ "$left" = "./My notes.txt ./saves ./saves/slot1.sav " ] || { echo "left: $left"; exit 1; }
+    for path in "${product[@]:1}"; do
+        if [ -d "$path" ] || [ -s "$path" ]; then echo "still there: $path"; exit 1; fi
+    done
+    echo "manifest: the product removed, the user's files kept, the entry cleared, exit status 0"
+    exit 0
+fi
 if [ "$outcome" != complete ]; then
     grep -q "^InstallLocation=$location\$" "${product[1]}" || { echo "the entry was cleared"; exit 1; }
     if [ "$outcome" = above ]; then

@@ -9,6 +9,10 @@
 #           the entry stay, the log names the other product's entry
 #   badlog  a log in a read-only folder, inside the install folder, through a
 #           link, a bad switch: 1639 each, nothing touched; /? prints the usage
+#   manifest  an install manifest beside the uninstaller and the user's files
+#           in the install folder: 0, only what it lists goes, the rest is logged
+#   hostile a manifest with lines that lead outside and a link in place of a
+#           listed folder: 0, nothing outside touched; one of 50 MB: not used
 # On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103.
 #   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
 set -u
@@ -152,6 +156,60 @@ ROWS
     grep -q '/LOG=file' "$TMPDIR/logs/out" || fail "/? shows no usage"
     untouched "/?"
     echo "badlog: read-only, inside the install folder, a link, a folder, bad switches: 1639 each, nothing touched; /? usage"
+    ;;
+manifest)
+    mapfile -t mine < <(stage_manifest "$root/app" "$install")
+    [ ${#mine[@]} -eq 2 ] || fail "no manifest staged"
+    log=$TMPDIR/logs/manifest.log
+    run 0 /S "/LOG=$log"
+    for path in "${mine[@]}"; do
+        [ -f "$path" ] || fail "the user's file went: $path"
+        grep -qF "kept in the install folder: $path: not in the install manifest" "$log" ||
+            fail "the log does not name $path as kept"
+    done
+    for path in "${product[@]:1}"; do
+        { [ -d "$path" ] || [ -s "$path" ]; } && fail "still there: $path"
+    done
+    left=$(cd "$install" && find . -mindepth 1 | sort | tr '\n' ' ')
+    [ "$left" = "./My notes.txt ./saves ./saves/slot1.sav " ] || fail "left in the install folder: $left"
+    grep -q 'install manifest .*InstallManifest.txt: used' "$log" || fail "the log does not say the manifest was used"
+    grep -q 'removed uninstall entry' "$log" || fail "the entry was kept"
+    tail -n 1 "$log" | grep -q 'exit status 0: done' || fail "not done"
+    timed "$log"
+    echo "manifest: exit 0, the listed files and logs/ gone, the user's two files and their folders kept and logged, the entry cleared"
+    ;;
+hostile)
+    # Lines that lead out of the folder or name what no file may hold, and a
+    # link the user put where the manifest lists a folder.
+    mapfile -t mine < <(stage_manifest "$root/app" "$install")
+    mkdir -p "$root/outside/cache" && printf 'keep\n' >"$root/outside/keep.txt" &&
+        printf 'keep\n' >"$root/outside/cache/keep.txt" && ln -s "$root/outside/cache" "$install/cache" ||
+        fail "no sentinels"
+    hostile=('../outside/keep.txt' "$root/outside/keep.txt" 'bin/../../outside/keep.txt'
+        'C:\Windows\win.ini' '\\server\share\x' 'bin/*.dat' 'CON' 'a:b')
+    printf '%s\n' 'cache/' "${hostile[@]}" >>"$root/app/InstallManifest.txt"
+    log=$TMPDIR/logs/hostile.log
+    run 0 /S "/LOG=$log"
+    [ -f "$root/outside/keep.txt" ] && [ -f "$root/outside/cache/keep.txt" ] || fail "removed outside the install folder"
+    [ -L "$install/cache" ] || fail "the link went"
+    for path in "${mine[@]}"; do [ -f "$path" ] || fail "the user's file went: $path"; done
+    [ "$(grep -c 'install manifest .*: line [0-9]* refused' "$log")" -eq ${#hostile[@]} ] ||
+        fail "not every hostile line is in the log"
+    grep -qF "kept in the install folder: $install/cache: not in the install manifest" "$log" ||
+        fail "the link is not named as kept"
+    # Too large to read: no manifest, the removal as without one.
+    root=$TMPDIR/run2
+    mkdir -p "$root"
+    mapfile -t product < <(stage_product "$root" "$bindir")
+    install=${product[0]}
+    program=$root/app/uninstaller
+    stage_manifest "$root/app" "$install" >/dev/null || fail "no manifest staged"
+    truncate -s 50M "$root/app/InstallManifest.txt"
+    log=$TMPDIR/logs/large.log
+    run 0 /S "/LOG=$log"
+    [ ! -e "$install" ] || fail "without a usable manifest the folder is removed whole"
+    grep -q 'install manifest .*: not used: larger than' "$log" || fail "the log does not say the manifest was not used"
+    echo "hostile: ${#hostile[@]} lines refused and logged, nothing outside touched, the link kept; a 50 MB manifest not used"
     ;;
 *) fail "unknown case" ;;
 esac

@@ -100,6 +100,24 @@ stage_shared_folder() {
     printf '%s\n' "$other/saves/slot1.sav" "$entry"
 }
 
+# stage_manifest APP INSTALL: the install manifest of the staged product, as
+# its packaging writes it with scripts/make-manifest (logs/ owned whole), in
+# APP beside the uninstaller; then what comes after the install: files the
+# product writes into logs/, and the user's own, a save in saves/ and notes at
+# the top. Prints the user's files, which must stay, one a line.
+stage_manifest() {
+    local app=$1 install=$2 lib
+    lib=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+    "$lib/scripts/make-manifest" --guid "$product_guid" --owned logs \
+        --output "$app/InstallManifest.txt" "$install" 2>/dev/null || return 1
+    mkdir -p "$install/logs/crash" "$install/saves" || return 1
+    printf 'a log\n' >"$install/logs/run.log"
+    printf 'a dump\n' >"$install/logs/crash/dump.dmp"
+    printf 'a saved game\n' >"$install/saves/slot1.sav"
+    printf 'my notes\n' >"$install/My notes.txt"
+    printf '%s\n' "$install/My notes.txt" "$install/saves/slot1.sav"
+}
+
 # window_box WINDOW: prints "X Y SCALE", the window's place on the screen and
 # its size over the designed 744 x 504 (2 with QT_SCALE_FACTOR=2).
 window_box() {

@@ -1,0 +1,233 @@
+// The install manifest as read: what makes a file no manifest, which lines
+// are refused and why, and what its filter lets the walk remove. Nothing is
+// removed here.
+
+#include "engine/installmanifest.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using Engine::ManifestLineProblem;
+using Engine::ManifestState;
+using Decision = Platform::EntryFilter::Decision;
+Q_DECLARE_METATYPE(ManifestState)
+Q_DECLARE_METATYPE(ManifestLineProblem)
+Q_DECLARE_METATYPE(Decision)
+Q_DECLARE_METATYPE(Qt::CaseSensitivity)
+
+namespace
+{
+
+const QString kGuid = QStringLiteral("{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}");
+const QByteArray kHead =
+    "FerrovaneInstallManifest 1\nProduct {8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}\n";
+
+} // namespace
+
+class TestInstallManifest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void wholeFile_data();
+    void wholeFile();
+    void lines_data();
+    void lines();
+    void filter_data();
+    void filter();
+    void limits_data();
+    void limits();
+};
+
+void TestInstallManifest::wholeFile_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<ManifestState>("state");
+    const QByteArray body = "# what goes\n\nFerrovane.exe\nlogs/\n";
+    QTest::newRow("used") << kHead + body << ManifestState::Used;
+    QTest::newRow("BOM and CRLF") << QByteArray("\xEF\xBB\xBF" + kHead + body).replace("\n", "\r\n")
+                                  << ManifestState::Used;
+    QTest::newRow("GUID in other case")
+        << QByteArray(kHead).replace("8E4B6C1A", "8e4b6c1a") + body << ManifestState::Used;
+    QTest::newRow("comment before product")
+        << QByteArray(kHead).replace("\nProduct", "\n# x\nProduct") + body << ManifestState::Used;
+    QTest::newRow("empty file") << QByteArray() << ManifestState::NotManifest;
+    QTest::newRow("no header") << body << ManifestState::NotManifest;
+    QTest::newRow("other version")
+        << QByteArray(kHead).replace(" 1\n", " 2\n") + body << ManifestState::NotManifest;
+    QTest::newRow("path before product")
+        << QByteArray("FerrovaneInstallManifest 1\nFerrovane.exe\n") << ManifestState::NotManifest;
+    QTest::newRow("another product")
+        << QByteArray(kHead).replace("B0A2", "B0A3") + body << ManifestState::OtherProduct;
+    QTest::newRow("invalid UTF-8") << kHead + "saves\xFF.sav\n" + body << ManifestState::NotUtf8;
+    QTest::newRow("overlong slash") << kHead + "a\xC0\xAF..\n" + body << ManifestState::NotUtf8;
+    QTest::newRow("cut in a character") << kHead + body + "\xE9\x93" << ManifestState::NotUtf8;
+    QTest::newRow("NUL byte") << kHead + QByteArray("a\0b\n", 4) + body << ManifestState::NotUtf8;
+    QTest::newRow("nothing usable") << kHead + "../up\n/abs\n" << ManifestState::NoEntries;
+    QTest::newRow("Chinese names") << kHead + "存档/说明.txt\n" << ManifestState::Used;
+}
+
+void TestInstallManifest::wholeFile()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(ManifestState, state);
+    const Engine::InstallManifest manifest = Engine::parseInstallManifest(data, kGuid);
+    QCOMPARE(manifest.state, state);
+    // A file that is not used lists nothing to remove.
+    if (state != ManifestState::Used)
+        QVERIFY(manifest.files.isEmpty() && manifest.folders.isEmpty());
+}
+
+void TestInstallManifest::lines_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("file");   // the key listed as a file, or
+    QTest::addColumn<QString>("folder"); // as a folder owned whole, or
+    QTest::addColumn<int>("problem");    // the refusal (-1: none)
+    const auto listed = [](const char* name, const char* line, const char* file,
+                           const char* folder = "") {
+        QTest::newRow(name) << QString::fromUtf8(line) << QString::fromUtf8(file)
+                            << QString::fromUtf8(folder) << -1;
+    };
+    const auto refused = [](const char* name, const QString& line, ManifestLineProblem problem) {
+        QTest::newRow(name) << line << QString() << QString() << int(problem);
+    };
+    listed("plain", "bin/a.dll", "bin/a.dll");
+    listed("backslashes", "bin\\plugins\\b.dll", "bin/plugins/b.dll");
+    listed("dots and doubled separators", "./bin//./a.dll", "bin/a.dll");
+    listed("owned folder", "logs/", "", "logs");
+    listed("owned folder, backslash", "cache\\shaders\\", "", "cache/shaders");
+    listed("hash behind ./", "./#notes", "#notes");
+    listed("spaces inside", "My Maps/a b.map", "My Maps/a b.map");
+    refused("parent", QStringLiteral("../outside.txt"), ManifestLineProblem::Parent);
+    refused("parent inside", QStringLiteral("bin/../../x"), ManifestLineProblem::Parent);
+    refused("parent backslash", QStringLiteral("bin\\..\\..\\x"), ManifestLineProblem::Parent);
+    refused("absolute", QStringLiteral("/etc/passwd"), ManifestLineProblem::Absolute);
+    refused("root backslash", QStringLiteral("\\Windows\\x"), ManifestLineProblem::Absolute);
+    refused("UNC", QStringLiteral("\\\\server\\share\\x"), ManifestLineProblem::Absolute);
+    refused("drive", QStringLiteral("C:\\Windows\\x"), ManifestLineProblem::Absolute);
+    refused("drive relative", QStringLiteral("C:x"), ManifestLineProblem::Absolute);
+    refused("stream", QStringLiteral("a.txt:stream"), ManifestLineProblem::BadCharacter);
+    refused("wildcard", QStringLiteral("bin/*.dll"), ManifestLineProblem::BadCharacter);
+    refused("tab", QStringLiteral("a\tb"), ManifestLineProblem::BadCharacter);
+    refused("quote", QStringLiteral("a\"b"), ManifestLineProblem::BadCharacter);
+    refused("device", QStringLiteral("bin/CON"), ManifestLineProblem::BadName);
+    refused("device with extension", QStringLiteral("nul.txt"), ManifestLineProblem::BadName);
+    refused("port", QStringLiteral("com1"), ManifestLineProblem::BadName);
+    refused("final dot", QStringLiteral("readme."), ManifestLineProblem::BadName);
+    refused("final space", QStringLiteral("bin /a"), ManifestLineProblem::BadName);
+    refused("install folder", QStringLiteral("./"), ManifestLineProblem::InstallFolder);
+    refused("too long", QString(5000, QLatin1Char('a')), ManifestLineProblem::TooLong);
+}
+
+void TestInstallManifest::lines()
+{
+    QFETCH(QString, line);
+    QFETCH(QString, file);
+    QFETCH(QString, folder);
+    QFETCH(int, problem);
+    const Engine::InstallManifest manifest = Engine::parseInstallManifest(
+        kHead + "keep.me\n" + line.toUtf8() + '\n', kGuid, Qt::CaseSensitive);
+    QCOMPARE(manifest.state, ManifestState::Used);
+    QSet<QString> files{QStringLiteral("keep.me")};
+    if (!file.isEmpty())
+        files.insert(file);
+    QCOMPARE(manifest.files, files);
+    QCOMPARE(manifest.folders, folder.isEmpty() ? QSet<QString>() : QSet<QString>{folder});
+    QCOMPARE(manifest.refusedCount, problem < 0 ? 0 : 1);
+    if (problem >= 0) {
+        QCOMPARE(int(manifest.refused.value(0).problem), problem);
+        QCOMPARE(manifest.refused.value(0).number, 4);
+    }
+}
+
+void TestInstallManifest::filter_data()
+{
+    QTest::addColumn<Qt::CaseSensitivity>("paths");
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<bool>("isFolder");
+    QTest::addColumn<Decision>("decision");
+    const Qt::CaseSensitivity exact = Qt::CaseSensitive;
+    const Qt::CaseSensitivity folded = Qt::CaseInsensitive;
+    QTest::newRow("listed file") << exact << "bin/a.dll" << false << Decision::Remove;
+    QTest::newRow("other case, Linux") << exact << "BIN/A.dll" << false << Decision::Keep;
+    QTest::newRow("other case, Windows") << folded << "BIN/A.dll" << false << Decision::Remove;
+    QTest::newRow("the user's save") << exact << "saves/slot1.sav" << false << Decision::Keep;
+    QTest::newRow("owned folder") << exact << "logs" << true << Decision::Remove;
+    QTest::newRow("link in place of owned folder") << exact << "logs" << false << Decision::Keep;
+    QTest::newRow("folder not owned") << exact << "bin" << true << Decision::Enter;
+    QTest::newRow("listed file now a folder") << exact << "bin/a.dll" << true << Decision::Enter;
+    QTest::newRow("client program") << exact << "bin/Ferrovane.exe" << false << Decision::Remove;
+    QTest::newRow("prefix of a listed file") << exact << "bin/a" << false << Decision::Keep;
+}
+
+void TestInstallManifest::filter()
+{
+    QFETCH(Qt::CaseSensitivity, paths);
+    QFETCH(QString, entry);
+    QFETCH(bool, isFolder);
+    QFETCH(Decision, decision);
+    const Engine::InstallManifest manifest =
+        Engine::parseInstallManifest(kHead + "bin/a.dll\nlogs/\n", kGuid, paths);
+    const Engine::ManifestFilter filter(manifest, {QStringLiteral("bin/Ferrovane.exe")}, paths);
+    QCOMPARE(filter.decide(entry, isFolder), decision);
+}
+
+void TestInstallManifest::limits_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<ManifestState>("state");
+    QTest::addColumn<int>("refusedCount");
+    QTest::newRow("50 MB") << "large" << ManifestState::TooLarge << 0;
+    QTest::newRow("a million lines") << "lines" << ManifestState::TooManyLines << 0;
+    QTest::newRow("100,000 entries") << "entries" << ManifestState::Used << 0;
+    QTest::newRow("250 lines refused") << "refused" << ManifestState::Used << 250;
+    QTest::newRow("a folder by that name") << "folder" << ManifestState::Unreadable << 0;
+    QTest::newRow("a pipe by that name, no writer") << "pipe" << ManifestState::Unreadable << 0;
+    QTest::newRow("none there") << "none" << ManifestState::Absent << 0;
+}
+
+void TestInstallManifest::limits()
+{
+    QFETCH(QString, kind);
+    QFETCH(ManifestState, state);
+    QFETCH(int, refusedCount);
+    const QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString path = folder.filePath(QLatin1String(Engine::kManifestFileName));
+    QFile file(path);
+    if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("pipe")) {
+        // Opening it would wait for a writer that never comes.
+        if (QProcess::execute(QStringLiteral("mkfifo"), {path}) != 0)
+            QSKIP("no mkfifo here");
+    } else if (kind != QLatin1String("none")) {
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(kHead + "Ferrovane.exe\n");
+        if (kind == QLatin1String("large")) {
+            QVERIFY(file.resize(50 * 1024 * 1024)); // the rest zeros, never read
+        } else if (kind == QLatin1String("lines")) {
+            file.write(QByteArray("a\n").repeated(1000000));
+        } else if (kind == QLatin1String("entries")) {
+            QByteArray lines;
+            for (int i = 0; i < 100000; ++i)
+                lines += "data/f" + QByteArray::number(i) + ".dat\n";
+            file.write(lines);
+        } else {
+            file.write(QByteArray("../x\n").repeated(refusedCount));
+        }
+        file.close();
+    }
+    const Engine::InstallManifest manifest = Engine::readInstallManifest(path, kGuid);
+    QCOMPARE(manifest.state, state);
+    QCOMPARE(manifest.path, path);
+    QCOMPARE(manifest.refusedCount, refusedCount);
+    QCOMPARE(manifest.refused.size(), qMin(refusedCount, Engine::kManifestListedRefusals));
+    if (kind == QLatin1String("entries"))
+        QCOMPARE(manifest.files.size(), 100001);
+}
+
+QTEST_GUILESS_MAIN(TestInstallManifest)
+#include "tst_installmanifest.moc"

@@ -125,7 +125,16 @@ void refuse(InstallManifest& manifest, int number, const QString& line, Manifest
 
 QString manifestKey(const QString& relative, Qt::CaseSensitivity paths)
 {
-    return paths == Qt::CaseInsensitive ? relative.toCaseFolded() : relative;
+    if (paths == Qt::CaseSensitive)
+        return relative;
+    // As Windows compares names: each UTF-16 unit by its simple upper case
+    // (the file system's upcase table), never folded: folding takes the
+    // Kelvin sign for "k", which Windows keeps apart.
+    QString key = relative;
+    for (QChar& c : key)
+        if (!c.isSurrogate())
+            c = c.toUpper();
+    return key;
 }
 
 InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid,

@@ -578,6 +578,10 @@ private:
     Outcome removeClassic(HANDLE handle);
     bool waitAgain(unsigned& waited);
     void leave(Outcome outcome, const std::wstring& name);
+    // Where the filter decides: whether an entry that cannot be opened for
+    // removal is one it keeps anyway (recorded so); such an entry is no
+    // failure and is not waited for.
+    bool keptAnyway(const std::wstring& name);
     // Failed, noting why (a Win32 error code) for leave().
     Outcome failed(unsigned long error)
     {
@@ -647,6 +651,28 @@ bool FolderWalk::list(Level& level)
             offset += entry->NextEntryOffset;
         }
     }
+}
+
+bool FolderWalk::keptAnyway(const std::wstring& name)
+{
+    Level& parent = m_levels.back();
+    if (!m_decide || !parent.decides)
+        return false;
+    Handle handle;
+    EntryKind kind = EntryKind::File;
+    bool keep = false;
+    if (NT_SUCCESS(openRelative(parent.handle.get(), name, FILE_READ_ATTRIBUTES, 0, handle)) &&
+        kindOf(handle.get(), kind))
+        keep = kind != EntryKind::OtherVolume &&
+               decision(name, kind == EntryKind::Folder) == EntryDecision::Keep;
+    else // of a kind not known: kept only as either
+        keep = decision(name, false) == EntryDecision::Keep &&
+               decision(name, true) == EntryDecision::Keep;
+    if (keep) {
+        parent.holdsKept = true;
+        m_result.kept.push_back(pathOf(name));
+    }
+    return keep;
 }
 
 void FolderWalk::leave(Outcome outcome, const std::wstring& name)
@@ -794,6 +820,8 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     bool deletable = true;
     NTSTATUS status =
         openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
+    if (status == kSharingViolation && keptAnyway(name))
+        return; // the user's, held open: nothing to wait for
     for (unsigned waited = 0; status == kSharingViolation && waitAgain(waited);)
         status = openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
     if (status == kSharingViolation) {
@@ -805,8 +833,11 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     if (status == kNameNotFound || status == kPathNotFound || status == kDeletePending)
         return; // gone meanwhile
     EntryKind kind = EntryKind::File;
-    if (!NT_SUCCESS(status) || !kindOf(handle.get(), kind))
+    if (!NT_SUCCESS(status) || !kindOf(handle.get(), kind)) {
+        if (keptAnyway(name))
+            return;
         return leave(status == kSharingViolation ? Outcome::InUse : failedWith(status), name);
+    }
 
     const EntryDecision decided = kind == EntryKind::OtherVolume
                                       ? EntryDecision::Remove

@@ -153,6 +153,11 @@ void TestInstallManifest::filter_data()
     QTest::newRow("listed file") << exact << "bin/a.dll" << false << Decision::Remove;
     QTest::newRow("other case, Linux") << exact << "BIN/A.dll" << false << Decision::Keep;
     QTest::newRow("other case, Windows") << folded << "BIN/A.dll" << false << Decision::Remove;
+    QTest::newRow("upper case, Windows") << folded << "BIN/KEY.TXT" << false << Decision::Remove;
+    // Windows keeps the Kelvin sign apart from "k" (its upcase table has no
+    // entry for either), though case folding makes them one.
+    QTest::newRow("Kelvin sign, Windows")
+        << folded << QString::fromUtf8("bin/\u212Aey.txt") << false << Decision::Keep;
     QTest::newRow("the user's save") << exact << "saves/slot1.sav" << false << Decision::Keep;
     QTest::newRow("owned folder") << exact << "logs" << true << Decision::Remove;
     QTest::newRow("link in place of owned folder") << exact << "logs" << false << Decision::Keep;
@@ -169,7 +174,7 @@ void TestInstallManifest::filter()
     QFETCH(bool, isFolder);
     QFETCH(Decision, decision);
     const Engine::InstallManifest manifest =
-        Engine::parseInstallManifest(kHead + "bin/a.dll\nlogs/\n", kGuid, paths);
+        Engine::parseInstallManifest(kHead + "bin/a.dll\nbin/key.txt\nlogs/\n", kGuid, paths);
     const Engine::ManifestFilter filter(manifest, {QStringLiteral("bin/Ferrovane.exe")}, paths);
     QCOMPARE(filter.decide(entry, isFolder), decision);
 }

@@ -461,6 +461,9 @@ struct WalkCase {
     // that where the file system has no POSIX deletion it stays pending.
     DWORD releaseMs = 0;
     bool shareDelete = false;
+    // With these set, a decider keeps them, enters every folder and lets
+    // every other entry go, as an install manifest does.
+    std::vector<std::wstring> keep;
 };
 
 struct Release {
@@ -534,7 +537,19 @@ void checkWalk(const std::wstring& base)
          true,
          20,
          true},
-    };
+        // The user's file, held without leave to delete the whole walk: kept
+        // at once, neither in use nor waited for; its folder stays with it.
+        {"a held file a decider keeps", {
+                                            L"u\", L" u\notes.txt ", L" a.dll "},
+                                            {},
+                                            L"u\notes.txt",
+                                            {L"u\", L" u\notes.txt "},
+                                             {},
+                                             true,
+                                             0,
+                                             false,
+                                             {L"u\notes.txt"}},
+                                        };
     const std::wstring top = base + L"walk";
     for (const WalkCase& c : cases) {
         wipe(top);
@@ -562,8 +577,18 @@ void checkWalk(const std::wstring& base)
         HANDLE releaser = c.releaseMs && held != INVALID_HANDLE_VALUE
                               ? ::CreateThread(nullptr, 0, releaseLater, &release, 0, nullptr)
                               : nullptr;
-        const Platform::Win32::ContentsRemoval removal =
-            Platform::Win32::removeFolderContents(top.c_str(), c.removeLast);
+        Platform::Win32::EntryDecider decide;
+        if (!c.keep.empty())
+            decide = [&c](const std::wstring& relative, bool isFolder) {
+                for (const std::wstring& kept : c.keep)
+                    if (kept == relative)
+                        return Platform::Win32::EntryDecision::Keep;
+                return isFolder ? Platform::Win32::EntryDecision::Enter
+                                : Platform::Win32::EntryDecision::Remove;
+            };
+        const Platform::Win32::ContentsRemoval removal = Platform::Win32::removeFolderContents(
+            top.c_str(), c.removeLast, Platform::Win32::Identity(), decide);
+
         if (releaser) {
             ::WaitForSingleObject(releaser, INFINITE);
             ::CloseHandle(releaser);
@@ -573,9 +598,12 @@ void checkWalk(const std::wstring& base)
         std::vector<std::wstring> inUse;
         for (const std::wstring& entry : c.inUse)
             inUse.push_back(top + L"\\" + entry);
+        std::vector<std::wstring> kept;
+        for (const std::wstring& entry : c.keep)
+            kept.push_back(top + L"\\" + entry);
         const std::vector<std::wstring> left = treeOf(top);
         check(removal.complete == c.complete && left == c.left && removal.inUse == inUse &&
-                  removal.otherFileSystems.empty() && exists(top),
+                  removal.kept == kept && removal.otherFileSystems.empty() && exists(top),
               std::string(c.what) + ": complete " + (removal.complete ? "yes" : "no") + ", left " +
                   joined(left) + ", in use " + joined(removal.inUse));
     }

@@ -624,6 +624,18 @@ void TestInstallProcessMgr::runs_data()
         << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
                        left(R::NotInstalled, "link-out"), left(R::NotInstalled, "notes.txt"),
                        left(R::NotInstalled, "saves/slot1.sav")};
+    // Run from inside, its own files in use: they wait for the restart
+    // outside, and the walk after the move keeps to the manifest too.
+    QTest::newRow("a manifest, run from inside, its files in use")
+        << install << "铁风帆" << above
+        << "app:programs/Ferrovane manifest:inside inuse:own pending:H/uninstallrun,H "
+           "programs/Ferrovane/saves/slot1.sav"
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
+            << QStringLiteral("programs/Ferrovane/Ferrovane.exe")
+            << QStringLiteral("programs/Ferrovane/uninstallrun"))
+        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
+                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "saves/slot1.sav")};
     QTest::newRow("another product's manifest")
         << install << "铁风帆" << above << "manifest:other" << all
         << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt")};
@@ -679,6 +691,8 @@ void TestInstallProcessMgr::runs()
             text.replace("-D8E0", "-D8E1");
         else if (manifest == QLatin1String("broken"))
             text += "saves/\xFF\n";
+        else if (manifest == QLatin1String("inside"))
+            text += "uninstallrun\nAppConfig.xml\nInstallManifest.txt\n";
         QVERIFY(writeFile(
             m_stage + QLatin1Char('/') + m_app + QStringLiteral("/InstallManifest.txt"), text));
     }

@@ -636,6 +636,18 @@ void TestInstallProcessMgr::runs_data()
             << QStringLiteral("programs/Ferrovane/uninstallrun"))
         << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
                        left(R::NotInstalled, "link-out"), left(R::NotInstalled, "saves/slot1.sav")};
+    // What another program holds waits for the restart; the user's files
+    // are no reason to keep the client: it is scheduled after it.
+    QTest::newRow("a manifest, a listed file another program holds")
+        << install << "铁风帆" << above
+        << "manifest:ours inuse:programs/Ferrovane/lib/a.dll "
+           "pending:programs/Ferrovane/lib/a.dll,programs/Ferrovane/lib,"
+           "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane "
+           "programs/Ferrovane/saves/slot1.sav"
+        << QStringList(shortcuts)
+        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
+                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "saves/slot1.sav"),
+                       left(R::NotRemoved, "programs/Ferrovane")};
     QTest::newRow("another product's manifest")
         << install << "铁风帆" << above << "manifest:other" << all
         << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt")};

@@ -539,17 +539,17 @@ void checkWalk(const std::wstring& base)
          true},
         // The user's file, held without leave to delete the whole walk: kept
         // at once, neither in use nor waited for; its folder stays with it.
-        {"a held file a decider keeps", {
-                                            L"u\", L" u\notes.txt ", L" a.dll "},
-                                            {},
-                                            L"u\notes.txt",
-                                            {L"u\", L" u\notes.txt "},
-                                             {},
-                                             true,
-                                             0,
-                                             false,
-                                             {L"u\notes.txt"}},
-                                        };
+        {"a held file a decider keeps",
+         {L"u\\", L"u\\notes.txt", L"a.dll"},
+         {},
+         L"u\\notes.txt",
+         {L"u\\", L"u\\notes.txt"},
+         {},
+         true,
+         0,
+         false,
+         {L"u\\notes.txt"}},
+    };
     const std::wstring top = base + L"walk";
     for (const WalkCase& c : cases) {
         wipe(top);

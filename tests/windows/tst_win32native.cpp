@@ -463,7 +463,7 @@ struct WalkCase {
     bool shareDelete = false;
     // With these set, a decider keeps them, enters every folder and lets
     // every other entry go, as an install manifest does.
-    std::vector<std::wstring> keep;
+    std::vector<std::wstring> keep = {};
 };
 
 struct Release {

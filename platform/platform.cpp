@@ -33,6 +33,14 @@ std::string procExeName(const std::string& exeLinkTarget, const std::string& cmd
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+QVector<FileIdentity> loadedImageFiles()
+{
+    QVector<FileIdentity> files;
+    for (const LoadedImage& image : loadedImages())
+        files.append(image.identity);
+    return files;
+}
+
 int architectureFromCpuName(const QString& cpuArchitecture)
 {
     if (cpuArchitecture == QLatin1String("x86_64"))

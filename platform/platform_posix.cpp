@@ -916,14 +916,6 @@ QVector<LoadedImage> loadedImages()
     return images;
 }
 
-QVector<FileIdentity> loadedImageFiles()
-{
-    QVector<FileIdentity> files;
-    for (const LoadedImage& image : loadedImages())
-        files.append(image.identity);
-    return files;
-}
-
 namespace
 {
 

@@ -291,14 +291,6 @@ QVector<LoadedImage> loadedImages()
     return result;
 }
 
-QVector<FileIdentity> loadedImageFiles()
-{
-    QVector<FileIdentity> result;
-    for (const LoadedImage& image : loadedImages())
-        result.append(image.identity);
-    return result;
-}
-
 QString makeHoldingFolder(const QString& path)
 {
     return QDir::fromNativeSeparators(

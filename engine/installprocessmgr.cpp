@@ -264,15 +264,14 @@ void InstallProcessMgr::unInstall()
         bool bScheduled = false;
         QStringList scheduled;
         if (folder.verdict == Engine::LocationVerdict::Remove) {
-            const QString& top = folder.location.path;
             // The client when it was left untried or in use; one the system
             // refused stays, and so does the entry.
             QStringList last;
-            for (const QString& name : Engine::clientInside(top, clientFileName()))
-                last << top + QLatin1Char('/') + name;
+            for (const QString& name : Engine::clientInside(strTop, clientFileName()))
+                last << strTop + QLatin1Char('/') + name;
             // The uninstaller's own files, when they stayed in it, go with the
             // client: a kept entry must still name an uninstaller that is there.
-            const QVector<Platform::FileIdentity> own = Engine::ownFilesInside(top);
+            const QVector<Platform::FileIdentity> own = Engine::ownFilesInside(strTop);
             for (const QString& path : folder.contents.inUse)
                 if (own.contains(Platform::fileIdentity(path)))
                     last << path;
@@ -288,8 +287,8 @@ void InstallProcessMgr::unInstall()
             }
             // What the manifest does not list stays, and is no reason to
             // keep the client.
-            scheduled = Engine::scheduleLeftOnRestart(top, folder.contents.inUse, last, &bScheduled,
-                                                      folder.contents.kept);
+            scheduled = Engine::scheduleLeftOnRestart(strTop, folder.contents.inUse, last,
+                                                      &bScheduled, folder.contents.kept);
             bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();
         }
         bFolderDone = bScheduled;

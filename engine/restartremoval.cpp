@@ -88,25 +88,42 @@ QStringList inUseRestartOrder(const QString& top, const QStringList& inUse)
 namespace
 {
 
+// A clean path as a set of them holds it: compared as this system compares
+// paths.
+QString pathKey(const QString& path)
+{
+    return Platform::pathCaseSensitivity() == Qt::CaseInsensitive ? path.toCaseFolded() : path;
+}
+
+// The keys of the entries inside top and of every folder holding one, top
+// included when any is inside.
+QSet<QString> entriesAndHolders(const QString& top, const QStringList& entries)
+{
+    const QString root = cleanTop(top);
+    const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    QSet<QString> keys;
+    for (const QString& entry : entries) {
+        QString path = QDir::cleanPath(QDir::fromNativeSeparators(entry));
+        if (!path.startsWith(prefix, Platform::pathCaseSensitivity()))
+            continue;
+        while (path.size() > root.size() && !keys.contains(pathKey(path))) {
+            keys.insert(pathKey(path));
+            path.truncate(path.lastIndexOf(QLatin1Char('/')));
+        }
+        keys.insert(pathKey(root));
+    }
+    return keys;
+}
+
 // inUseRestartOrder(top, inUse + last) in two parts: what holds no entry
 // of last, then the entries of last and the folders holding them.
 std::pair<QStringList, QStringList> splitOrder(const QString& top, const QStringList& inUse,
                                                const QStringList& last)
 {
-    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
-    QStringList lastClean;
-    for (const QString& path : last)
-        lastClean << QDir::cleanPath(QDir::fromNativeSeparators(path));
-    const auto holdsLast = [&](const QString& path) {
-        const QString prefix = path + QLatin1Char('/');
-        for (const QString& entry : lastClean)
-            if (entry.compare(path, cs) == 0 || entry.startsWith(prefix, cs))
-                return true;
-        return false;
-    };
+    const QSet<QString> holdLast = entriesAndHolders(top, last);
     std::pair<QStringList, QStringList> parts;
     for (const QString& path : inUseRestartOrder(top, inUse + last))
-        (holdsLast(path) ? parts.second : parts.first) << path;
+        (holdLast.contains(pathKey(path)) ? parts.second : parts.first) << path;
     return parts;
 }
 
@@ -128,21 +145,7 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
                                   const QStringList& kept)
 {
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
-    const auto key = [cs](const QString& path) {
-        return cs == Qt::CaseInsensitive ? path.toCaseFolded() : path;
-    };
-    // The kept entries and every folder holding one, up to top.
-    QSet<QString> stay;
-    const QString root = cleanTop(top);
-    for (const QString& entry : kept) {
-        QString path = QDir::cleanPath(QDir::fromNativeSeparators(entry));
-        while (path.size() > root.size() && !stay.contains(key(path))) {
-            stay.insert(key(path));
-            path.truncate(path.lastIndexOf(QLatin1Char('/')));
-        }
-    }
-    if (!kept.isEmpty())
-        stay.insert(key(root));
+    const QSet<QString> stay = entriesAndHolders(top, kept);
     QStringList lastThere;
     for (const QString& path : last)
         if (Platform::entryExists(path))
@@ -153,8 +156,9 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     for (const QString& left : restartRemovalOrder(top)) {
         const QString path = QDir::cleanPath(left);
         covered = covered && (parts.first.contains(path, cs) || parts.second.contains(path, cs) ||
-                              stay.contains(key(path)));
+                              stay.contains(pathKey(path)));
     }
+    const QString root = cleanTop(top);
     QStringList scheduled;
     bool all = true;
     // parts.first holds neither the client nor a folder holding it.

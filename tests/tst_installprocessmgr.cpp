@@ -164,11 +164,11 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
         if (!m_bound)
             QSKIP("mounting is not allowed here");
     }
-    const QString spec = sibling.contains(QLatin1String(":%")) ? sibling.mid(5) : sibling;
-    const int equals = spec.startsWith(QLatin1Char('%')) ? -1 : spec.indexOf(QLatin1Char('='));
+    const QString value = sibling.contains(QLatin1String(":%")) ? sibling.mid(5) : sibling;
+    const int equals = value.startsWith(QLatin1Char('%')) ? -1 : value.indexOf(QLatin1Char('='));
     QVERIFY(writeFile(siblingFile,
-                      entryText(equals < 0 ? QStringLiteral("InstallLocation") : spec.left(equals),
-                                expand(spec.mid(equals + 1)))));
+                      entryText(equals < 0 ? QStringLiteral("InstallLocation") : value.left(equals),
+                                expand(value.mid(equals + 1)))));
 
     const QString install = m_stage + QStringLiteral("/programs/Ferrovane");
     for (const char* file : {"bin/a.exe", "lib/a.dll", "lib/plugins/b.dll", ".hidden"})

@@ -166,17 +166,20 @@ QString UninstallLog::reasonText(LeftoverReason reason)
     case LeftoverReason::SharedFolder:
         return QStringLiteral("a start-menu folder that Windows or many programs share");
     case LeftoverReason::EntryKept:
-        return QStringLiteral("kept while the install folder or a shortcut stays, so that a "
-                              "later run can finish");
+        return QStringLiteral("kept while anything of the product stays");
     case LeftoverReason::NotFound:
         return QStringLiteral("the product's files are not where the entry says");
     case LeftoverReason::NotInstalled:
         return QStringLiteral("not in the install manifest: not the product's");
     case LeftoverReason::ManifestNotUsed:
     case LeftoverReason::ManifestOtherProduct:
-        return QStringLiteral("the install manifest was not used");
+        return QStringLiteral("the install manifest cannot be trusted: nothing of the install "
+                              "folder goes");
     case LeftoverReason::ManifestLineRefused:
-        return QStringLiteral("a line of the install manifest was refused");
+        return QStringLiteral("a line of the install manifest cannot be used");
+    case LeftoverReason::Lookalike:
+        return QStringLiteral("it holds the client program and looks like the product's folder, "
+                              "but the uninstall entry does not record it: never removed");
     }
     return QString();
 }
@@ -198,7 +201,8 @@ QString UninstallLog::verdictText(Engine::LocationVerdict verdict)
     case LocationVerdict::Unusual:
         return QStringLiteral("refused: a spelling Windows reads otherwise than it is written");
     case LocationVerdict::NotOwned:
-        return QStringLiteral("refused: neither the client program nor this uninstaller is in it");
+        return QStringLiteral("not proved: the client program is not at its top, nor is this "
+                              "uninstaller as the uninstall entry names it");
     case LocationVerdict::Shared:
         return QStringLiteral("refused: another product's uninstall entry names it or a folder "
                               "in it");
@@ -221,15 +225,12 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         QMutexLocker lock(&m_mutex);
         m_location = event.path;
     }
-        describeLocation(event.path);
+        describeLocation(event.path, event.detail);
         return;
     case RemovalEvent::Kind::Verdict: {
         QMutexLocker lock(&m_mutex);
         m_verdict = event.verdict;
     }
-        if (event.path != m_location)
-            write(QStringLiteral("judged instead of it: the uninstaller's own folder ") +
-                  QDir::toNativeSeparators(event.path));
         write(QStringLiteral("ownership of the install folder: ") + verdictText(event.verdict));
         if (event.verdict == Engine::LocationVerdict::Shared)
             describeSharing(event.path);
@@ -258,9 +259,9 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
     }
 }
 
-void UninstallLog::describeLocation(const QString& location)
+void UninstallLog::describeLocation(const QString& location, const QString& source)
 {
-    write(QStringLiteral("install location as recorded: \"%1\"").arg(location));
+    write(QStringLiteral("install location as recorded: \"%1\" (%2)").arg(location, source));
     if (location.trimmed().isEmpty())
         return;
     const QString resolved = Platform::resolvedPath(Engine::removalPath(location));

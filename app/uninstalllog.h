@@ -44,7 +44,7 @@ public:
     static QString verdictText(Engine::LocationVerdict verdict);
 
 private:
-    void describeLocation(const QString& location);
+    void describeLocation(const QString& location, const QString& source);
     void describeSharing(const QString& location);
 
     mutable QMutex m_mutex;

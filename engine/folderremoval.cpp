@@ -1,5 +1,6 @@
 #include "folderremoval.h"
 
+#include "config/appconfigmanager.h"
 #include "platform/platform.h"
 
 #include <QCoreApplication>
@@ -55,34 +56,80 @@ QVector<Platform::FileIdentity> ownFilesInside(const QString& folder)
     return own;
 }
 
+QStringList ownFilesRelative(const QString& folder, const QStringList& extra)
+{
+    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
+    const QString top = Platform::resolvedPath(folder);
+    if (top.isEmpty() || !QCoreApplication::instance())
+        return QStringList();
+    QStringList files = extra;
+    files << QCoreApplication::applicationFilePath();
+    for (const Platform::LoadedImage& image : Platform::loadedImages())
+        files << image.path;
+    const QString own = QCoreApplication::applicationDirPath();
+    const QDir translations(own + QStringLiteral("/translations"));
+    for (const QString& name :
+         translations.entryList({QStringLiteral("uninstaller_*.qm")}, QDir::Files))
+        files << translations.filePath(name);
+    files << own + QStringLiteral("/rcc/guiresource.rcc");
+    QStringList relative;
+    for (const QString& file : files) {
+        const QFileInfo info(file);
+        // The folder holding it taken where links lead, the name as it is.
+        const QString holder = Platform::resolvedPath(info.absolutePath());
+        if (holder.isEmpty() || !info.exists() || !isSameOrAncestor(top, holder, cs))
+            continue;
+        const QString path = QDir(top).relativeFilePath(holder + QLatin1Char('/') + info.fileName());
+        if (!path.startsWith(QLatin1String("../")) && !relative.contains(path, cs))
+            relative << path;
+    }
+    return relative;
+}
+
 namespace
 {
 
-InstallFolderRemoval removeJudged(const QString& location, const QString& clientName,
-                                  bool mayDescend, const InstallManifest* manifest)
+// The client programs that go last: at the top, and with a manifest those
+// it lists one folder down; never a copy of it the manifest does not list.
+QStringList clientsToRemoveLast(const QString& path, const QString& clientName,
+                                const InstallManifest* manifest)
+{
+    const QStringList inside = clientInside(path, clientName);
+    if (!manifest || !manifest->used())
+        return inside;
+    QStringList last;
+    for (const QString& client : inside) {
+        const QString key = manifestKey(client, Platform::pathCaseSensitivity());
+        if (!client.contains(QLatin1Char('/')) || manifest->files.contains(key))
+            last << client;
+    }
+    return last;
+}
+
+} // namespace
+
+InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
+                                         const InstallManifest* manifest, bool uninstallerNamed)
 {
     InstallFolderRemoval result;
     result.folder = location;
     result.location = readInstallLocation(location);
     Platform::FileIdentity judged;
-    OwnershipProof proof;
-    result.verdict = checkInstallLocation(result.location, clientName, &judged, &proof);
+    LocationFacts facts;
+    result.verdict =
+        checkInstallLocation(result.location, clientName, uninstallerNamed, &judged, &facts);
+    result.lookalikes = facts.lookalikes;
+    const bool listed = manifest && manifest->used();
+    result.listedOnly = result.verdict == LocationVerdict::NotOwned && listed && judged.valid;
+    if (!result.walked())
+        return result;
     const QString& path = result.location.path;
-    if (result.verdict == LocationVerdict::NotOwned && mayDescend && !proof.subfolder.isEmpty()) {
-        // "Tools" named, the product in "Tools/Ferrovane": only that goes.
-        const InstallFolderRemoval inside =
-            removeJudged(path + QLatin1Char('/') + proof.subfolder, clientName, false, manifest);
-        result.contents = inside.contents;
-        result.movedOut = inside.movedOut;
-        return result;
-    }
-    if (result.verdict != LocationVerdict::Remove)
-        return result;
     if (Platform::isLinkOrJunction(path)) {
         // The entry names a link, not the product's folder: removing the
         // link would lose the folder, removing the folder is not what the
         // entry says. Both stay, and so does the entry.
         result.verdict = LocationVerdict::NotOwned;
+        result.listedOnly = false;
         return result;
     }
     // Windows keeps the working folder open: it must not be one to remove.
@@ -92,11 +139,16 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
         QDir::setCurrent(QFileInfo(path).absolutePath());
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
-    const QStringList last = clientInside(path, clientName);
-    // With a manifest, only what it lists goes, in both walks.
+    const QStringList last = clientsToRemoveLast(path, clientName, manifest);
+    // With a manifest, only what it lists goes, in both walks, and the
+    // uninstaller's own files with it.
     std::unique_ptr<ManifestFilter> filter;
-    if (manifest && manifest->used())
-        filter = std::make_unique<ManifestFilter>(*manifest, last);
+    if (listed) {
+        const QStringList own =
+            ownFilesRelative(
+                path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
+        filter = std::make_unique<ManifestFilter>(*manifest, last + own);
+    }
     result.contents = Platform::removeFolderContents(path, last, judged, filter.get());
     if (!result.contents.inUse.isEmpty() && result.contents.failed.isEmpty() &&
         result.contents.otherFileSystems.isEmpty()) {
@@ -110,28 +162,6 @@ InstallFolderRemoval removeJudged(const QString& location, const QString& client
     }
     result.removed = Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;
-}
-
-} // namespace
-
-InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
-                                         const InstallManifest* manifest)
-{
-    const InstallFolderRemoval result = removeJudged(location, clientName, true, manifest);
-    switch (result.verdict) {
-    case LocationVerdict::Empty:
-    case LocationVerdict::Unusual:
-    case LocationVerdict::NotAbsolute:
-    case LocationVerdict::NotFound:
-        break;
-    default:
-        return result;
-    }
-    const QString own =
-        QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
-    if (own.isEmpty() || clientInside(own, clientName).isEmpty())
-        return result;
-    return removeJudged(own, clientName, false, manifest);
 }
 
 } // namespace Engine

@@ -24,21 +24,30 @@ bool removeFolderTree(const QString& path);
 // What became of the install folder.
 struct InstallFolderRemoval {
     LocationVerdict verdict = LocationVerdict::Empty;
-    QString folder;                   // the location, or the uninstaller's own folder
+    QString folder;                   // the location judged, as recorded
     InstallLocation location;         // the folder judged, read once
     Platform::FolderRemoval contents; // what the walk left, when it ran
     bool removed = false;             // the folder judged went
+    // The folder did not prove to be the product's, and a usable manifest
+    // said what in it is: only that went.
+    bool listedOnly = false;
+    // Folders inside that hold the client program, when the location did
+    // not prove to be the product's: named for the user, never removed.
+    QStringList lookalikes;
     // The uninstaller's own files that were in use in it (run from inside
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
     MovedOut movedOut;
 
-    // Whether the product is gone: the folder, or with a manifest all but
-    // what it does not list (contents.kept), for which the folder stays.
+    // Whether the walk ran in the folder: the guards allowed it whole, or a
+    // manifest said what in it is the product's.
+    bool walked() const { return verdict == LocationVerdict::Remove || listedOnly; }
+
+    // Whether the product is gone: the folder, or with a manifest all it
+    // lists, the folder staying for what it does not list (contents.kept).
     bool productRemoved() const
     {
-        return removed || (verdict == LocationVerdict::Remove && contents.complete &&
-                           !contents.kept.isEmpty() && contents.otherFileSystems.isEmpty() &&
-                           contents.inUse.isEmpty());
+        return removed || (walked() && contents.complete && !contents.kept.isEmpty() &&
+                           contents.otherFileSystems.isEmpty() && contents.inUse.isEmpty());
     }
 };
 
@@ -47,18 +56,24 @@ struct InstallFolderRemoval {
 // itself, through a handle of its own. When the uninstaller runs from inside
 // it, the working folder moves out of it, its own files in use move out to
 // wait for the restart (moveOwnFilesOut()) and what they kept goes in a
-// second walk. A location one level above the product's folder (all the
-// proof in one folder inside) stays and counts as not the product's; that
-// folder alone goes, when it passes the same checks. A location that names
-// no folder there (blank, unusual, relative, missing or out of reach) is
-// never taken for removed: the uninstaller's own folder is the install
-// folder when it holds the client program (an installer puts the
-// uninstaller there, and a moved product is found where it is), else
-// nothing goes. With a manifest that is used, the guards run all the same
-// and then only what it lists goes from the folder judged, with the client
-// program and every folder left empty; the rest stays, in contents.kept.
+// second walk. The location is what the entry records (see
+// recordedInstallFolder()); nothing else is ever tried in its place.
+// uninstallerNamed: the entry's uninstall command names the running
+// uninstaller, which then proves the folder it lies at the top of.
+// With a manifest that is used, the guards run all the same and then only
+// what it lists goes, with the uninstaller's own files, the client program
+// at the top and every folder left empty; the rest stays, in contents.kept.
+// Such a manifest also decides in a folder that does not prove to be the
+// product's (NotOwned): what it lists goes there, nothing else.
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
-                                         const InstallManifest* manifest = nullptr);
+                                         const InstallManifest* manifest = nullptr,
+                                         bool uninstallerNamed = false);
+
+// The uninstaller's own files inside folder, relative to it ('/' between
+// names): the program and the libraries it loaded from there, its
+// translations and resources, and whichever of extra (its configuration,
+// the manifest) lie inside.
+QStringList ownFilesRelative(const QString& folder, const QStringList& extra);
 
 // The program's own files (its executable and libraries) that it loaded from
 // inside folder, both taken where links lead: a library loaded from

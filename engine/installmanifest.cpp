@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
+#include <QThread>
 
 namespace Engine
 {
@@ -121,6 +122,39 @@ void refuse(InstallManifest& manifest, int number, const QString& line, Manifest
     manifest.refused.append({number, shown, problem});
 }
 
+// The text of the file: UTF-8, or UTF-8 or UTF-16 (either order) after a
+// byte-order mark; false when the bytes are not such text.
+bool decode(const QByteArray& data, QString& text)
+{
+    const char* name = "UTF-8";
+    int skip = 0;
+    if (data.startsWith("\xEF\xBB\xBF")) {
+        skip = 3;
+    } else if (data.startsWith("\xFF\xFE")) {
+        name = "UTF-16LE";
+        skip = 2;
+    } else if (data.startsWith("\xFE\xFF")) {
+        name = "UTF-16BE";
+        skip = 2;
+    }
+    if (skip == 2 && data.size() % 2 != 0)
+        return false;
+    QTextCodec::ConverterState decoding(QTextCodec::ConvertInvalidToNull);
+    text = QTextCodec::codecForName(name)->toUnicode(data.constData() + skip, data.size() - skip,
+                                                     &decoding);
+    return decoding.invalidChars == 0 && decoding.remainingChars == 0 &&
+           !text.contains(QChar(0));
+}
+
+// "{8E4B…}", "8e4b…" and " {8E4B…} " are one GUID.
+QString bareGuid(QString guid)
+{
+    guid = guid.trimmed();
+    if (guid.startsWith(QLatin1Char('{')) && guid.endsWith(QLatin1Char('}')))
+        guid = guid.mid(1, guid.size() - 2).trimmed();
+    return guid.toUpper();
+}
+
 } // namespace
 
 QString manifestKey(const QString& relative, Qt::CaseSensitivity paths)
@@ -151,13 +185,11 @@ InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid
     };
     if (data.size() > kManifestMaxBytes)
         return failed(ManifestState::TooLarge);
-    if (data.count('\n') >= kManifestMaxLines)
-        return failed(ManifestState::TooManyLines);
-    QTextCodec::ConverterState decoding(QTextCodec::ConvertInvalidToNull);
-    const QString text =
-        QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &decoding);
-    if (decoding.invalidChars > 0 || decoding.remainingChars > 0 || data.contains('\0'))
+    QString text;
+    if (!decode(data, text))
         return failed(ManifestState::NotUtf8);
+    if (text.count(QLatin1Char('\n')) >= kManifestMaxLines)
+        return failed(ManifestState::TooManyLines);
 
     bool header = false;
     bool product = false;
@@ -167,23 +199,19 @@ InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid
         QStringRef line = lines.at(i);
         if (line.endsWith(QLatin1Char('\r')))
             line.chop(1);
-        if (i == 0 && line.startsWith(QChar(0xFEFF)))
-            line = line.mid(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
         if (!header) {
             if (line != kHeader)
                 return failed(ManifestState::NotManifest);
             header = true;
             continue;
         }
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
         if (!product) {
             if (!line.startsWith(kProductKey))
                 return failed(ManifestState::NotManifest);
-            if (line.mid(kProductKey.size())
-                        .trimmed()
-                        .compare(guid.trimmed(), Qt::CaseInsensitive) != 0 ||
-                guid.trimmed().isEmpty())
+            if (bareGuid(line.mid(kProductKey.size()).toString()) != bareGuid(guid) ||
+                bareGuid(guid).isEmpty())
                 return failed(ManifestState::OtherProduct);
             product = true;
             continue;
@@ -198,12 +226,13 @@ InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid
     }
     if (!product)
         return failed(ManifestState::NotManifest);
-    if (manifest.files.isEmpty() && manifest.folders.isEmpty()) {
-        // Nothing to remove would leave the product and still clear its
-        // entry: without a usable line the list is no list.
+    if (manifest.refusedCount > 0 || (manifest.files.isEmpty() && manifest.folders.isEmpty())) {
+        // A list with a line it cannot keep is not the installer's whole
+        // record, and an empty one would leave the product and still clear
+        // its entry: neither tells the product's files from the user's.
         const QVector<RefusedLine> refused = manifest.refused;
         const int count = manifest.refusedCount;
-        failed(ManifestState::NoEntries);
+        failed(count > 0 ? ManifestState::LineRefused : ManifestState::NoEntries);
         manifest.refused = refused;
         manifest.refusedCount = count;
         return manifest;
@@ -222,17 +251,32 @@ InstallManifest readInstallManifest(const QString& path, const QString& guid,
         return manifest;
     }
     // A plain file only: a pipe or device would keep the read waiting.
-    QFile file(path);
-    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
-        manifest.state = ManifestState::Unreadable;
-    } else if (file.size() > kManifestMaxBytes) {
-        manifest.state = ManifestState::TooLarge;
-    } else {
-        const QByteArray data = file.read(kManifestMaxBytes + 1);
-        if (file.error() != QFileDevice::NoError)
+    // Another program may hold it a moment (a scanner, an indexer).
+    constexpr int kTries = 10;
+    constexpr int kPauseMs = 100;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        if (attempt > 0)
+            QThread::msleep(kPauseMs);
+        QFile file(path);
+        if (!QFileInfo(path).isFile()) {
             manifest.state = ManifestState::Unreadable;
-        else
-            manifest = parseInstallManifest(data, guid, paths);
+            break;
+        }
+        if (!file.open(QIODevice::ReadOnly)) {
+            manifest.state = ManifestState::Unreadable;
+            continue;
+        }
+        if (file.size() > kManifestMaxBytes) {
+            manifest.state = ManifestState::TooLarge;
+            break;
+        }
+        const QByteArray data = file.read(kManifestMaxBytes + 1);
+        if (file.error() != QFileDevice::NoError) {
+            manifest.state = ManifestState::Unreadable;
+            continue;
+        }
+        manifest = parseInstallManifest(data, guid, paths);
+        break;
     }
     manifest.path = path;
     return manifest;
@@ -246,19 +290,22 @@ QString manifestStateText(ManifestState state)
     case ManifestState::Used:
         return QStringLiteral("used: only what it lists goes, with the folders left empty");
     case ManifestState::Unreadable:
-        return QStringLiteral("not used: it cannot be read");
+        return QStringLiteral("cannot be trusted: it cannot be read");
     case ManifestState::TooLarge:
-        return QStringLiteral("not used: larger than %1 bytes").arg(kManifestMaxBytes);
+        return QStringLiteral("cannot be trusted: larger than %1 bytes").arg(kManifestMaxBytes);
     case ManifestState::TooManyLines:
-        return QStringLiteral("not used: more than %1 lines").arg(kManifestMaxLines);
+        return QStringLiteral("cannot be trusted: more than %1 lines").arg(kManifestMaxLines);
     case ManifestState::NotUtf8:
-        return QStringLiteral("not used: not UTF-8 text");
+        return QStringLiteral("cannot be trusted: not UTF-8 or UTF-16 text");
     case ManifestState::NotManifest:
-        return QStringLiteral("not used: no \"%1\" header followed by a Product line").arg(kHeader);
+        return QStringLiteral("cannot be trusted: no \"%1\" header followed by a Product line")
+            .arg(kHeader);
     case ManifestState::OtherProduct:
-        return QStringLiteral("not used: it names another product");
+        return QStringLiteral("cannot be trusted: it names another product");
     case ManifestState::NoEntries:
-        return QStringLiteral("not used: it lists nothing that can be used");
+        return QStringLiteral("cannot be trusted: it lists nothing");
+    case ManifestState::LineRefused:
+        return QStringLiteral("cannot be trusted: a line of it cannot be used");
     }
     return QString();
 }

@@ -12,10 +12,13 @@
 //   logs/
 //
 // Paths are relative to the install folder, with '/' or '\' between names;
-// a final separator marks a folder owned whole (everything in it goes). A
-// line that could reach outside the folder or names what no file name may
-// hold is refused on its own; a file that cannot be read whole, is not
-// UTF-8, is too large, has another header or lists nothing is no manifest.
+// a final separator marks a folder owned whole (everything in it goes).
+// UTF-8, or UTF-8 or UTF-16 with a byte-order mark; CRLF or LF; comments and
+// blank lines anywhere; the GUID with or without braces, in any case.
+// A manifest is used whole or not at all: one line that could reach outside
+// the folder or names what no file name may hold, a file that cannot be read
+// whole, is too large, has another header or lists nothing, and it cannot be
+// trusted; then nothing of the install folder is removed.
 
 #include "platform/platform.h"
 
@@ -42,7 +45,8 @@ enum class ManifestState {
     NotUtf8,      // bytes that are no UTF-8
     NotManifest,  // no "FerrovaneInstallManifest 1" header with a product line
     OtherProduct, // the header names another product's GUID
-    NoEntries,    // no line it lists could be used
+    NoEntries,    // it lists nothing
+    LineRefused,  // a line of it cannot be used (see refused)
 };
 
 enum class ManifestLineProblem {
@@ -70,9 +74,14 @@ struct InstallManifest {
     int refusedCount = 0;         // all of them
 
     bool used() const { return state == ManifestState::Used; }
+    // Absent or used: anything else means the install folder cannot be
+    // told apart from the user's files, and nothing of it goes.
+    bool trusted() const { return state == ManifestState::Absent || used(); }
 };
 
-// The manifest beside the uninstaller, for the product with this GUID.
+// The manifest beside the uninstaller, for the product with this GUID. A
+// file that is there but cannot be opened or read (another program holds
+// it) is tried again a few times over about a second.
 InstallManifest readInstallManifest(const QString& path, const QString& guid,
                                     Qt::CaseSensitivity paths = Platform::pathCaseSensitivity());
 // The same from the file's bytes.

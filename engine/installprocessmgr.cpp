@@ -2,6 +2,7 @@
 
 #include "config/appconfigmanager.h"
 #include "folderremoval.h"
+#include "installfolder.h"
 #include "installmanifest.h"
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
@@ -11,6 +12,7 @@
 #include "shortcuts.h"
 #include "testhold.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,8 +32,12 @@ bool stillThere(const QString& path)
     return Platform::entryExists(path);
 }
 
-LeftoverReason reasonFor(Engine::LocationVerdict verdict)
+LeftoverReason reasonFor(Engine::LocationVerdict verdict, bool listedOnly)
 {
+    // With a manifest in a folder not proved, what stays is what the system
+    // refused of what it lists.
+    if (listedOnly)
+        return LeftoverReason::NotRemoved;
     switch (verdict) {
     case Engine::LocationVerdict::NotOwned:
         return LeftoverReason::NotProducts;
@@ -79,8 +85,9 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
                       bool everything)
 {
     const QString& location = folder.folder;
-    if (folder.verdict != Engine::LocationVerdict::Remove) {
-        reportKept(RemovalEvent::Item::InstallFolder, location, reasonFor(folder.verdict));
+    if (!folder.walked()) {
+        reportKept(RemovalEvent::Item::InstallFolder, location,
+                   reasonFor(folder.verdict, folder.listedOnly));
         return;
     }
     for (const QString& path : scheduled)
@@ -105,6 +112,7 @@ Engine::InstallManifest readManifest()
                          QLatin1Char('/') + QLatin1String(Engine::kManifestFileName);
     const Engine::InstallManifest manifest = Engine::readInstallManifest(
         path, QString::fromStdString(AppConfigManager::getInstance()->getGuid()));
+    // Reported whole here; the removal step names it on the page.
     RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder, path};
     event.detail = Engine::manifestStateText(manifest.state);
     if (manifest.used())
@@ -201,35 +209,71 @@ void InstallProcessMgr::unInstall()
         m_leftovers.clear();
     }
     // Read before anything goes, the entry that holds it above all.
-    const QString strLocation =
-        QString::fromStdString(UninstallRegistry::getInstance()->installLocation());
-    reportRemoval({RemovalEvent::Kind::Location, RemovalEvent::Item::InstallFolder, strLocation});
-    // It narrows what goes from the install folder, never widens it.
+    const UninstallRegistry* registry = UninstallRegistry::getInstance();
+    const EntryRecord entry = registry->entryRecord();
+    const Engine::RecordedFolder recorded = Engine::recordedInstallFolder(entry, clientFileName());
+    const QString strLocation = recorded.location;
+    RemovalEvent located{RemovalEvent::Kind::Location, RemovalEvent::Item::InstallFolder,
+                         strLocation};
+    located.detail = Engine::folderSourceText(recorded.source);
+    reportRemoval(located);
+    // It narrows what goes from the install folder, never widens it; one
+    // that cannot be trusted keeps all of it.
     const Engine::InstallManifest manifest = readManifest();
-    switch (manifest.state) {
-    case Engine::ManifestState::Absent:
-    case Engine::ManifestState::Used:
-        break;
-    case Engine::ManifestState::OtherProduct:
-        noteLeftover({manifest.path, false, LeftoverReason::ManifestOtherProduct});
-        break;
-    default:
-        noteLeftover({manifest.path, false, LeftoverReason::ManifestNotUsed});
-        break;
-    }
-    for (const Engine::RefusedLine& line : manifest.refused)
-        noteLeftover({QString::number(line.number), false, LeftoverReason::ManifestLineRefused,
-                      manifest.path});
 
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
     // The real-window tests close the window here, with all still to do.
     Engine::holdForTest();
+    const bool bFolderDone = removeFolderStep(recorded, manifest, entry);
+
+    emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
+    // While the product's folder stays, so do its shortcuts: it stays usable.
+    if (bFolderDone)
+        deleteShortcuts();
+
+    emit signalProcess(60, QObject::tr("ClearTheRegistryeuyqTkYHjj"));
+    const std::string guid = AppConfigManager::getInstance()->getGuid();
+    const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
+    // Kept while anything of the product stays: the log, the page and the
+    // exit status all read the same leftovers.
+    if (exitStatus(leftovers()) != 0) {
+        noteLeftover({strEntry, false, LeftoverReason::EntryKept});
+        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
+    } else if (!registry->removeEntry(guid) || registry->hasEntry(guid)) {
+        noteLeftover({strEntry, false, LeftoverReason::NotRemoved});
+        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::NotRemoved);
+    } else {
+        reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Entry, strEntry});
+    }
+
+    emit signalProcess(100, QObject::tr("Uninstalled"));
+}
+
+bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
+                                         const Engine::InstallManifest& manifest,
+                                         const EntryRecord& entry)
+{
+    const QString& strLocation = recorded.location;
+    if (!manifest.trusted()) {
+        // Nothing tells the product's files from the user's: all stays.
+        noteLeftover({manifest.path, false,
+                      manifest.state == Engine::ManifestState::OtherProduct
+                          ? LeftoverReason::ManifestOtherProduct
+                          : LeftoverReason::ManifestNotUsed});
+        for (const Engine::RefusedLine& line : manifest.refused)
+            noteLeftover({QString::number(line.number), false,
+                          LeftoverReason::ManifestLineRefused, manifest.path});
+        reportKept(RemovalEvent::Item::InstallFolder, strLocation,
+                   LeftoverReason::ManifestNotUsed);
+        return false;
+    }
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
     const Engine::InstallFolderRemoval folder =
-        Engine::removeInstallFolder(strLocation, clientFileName(), &manifest);
+        Engine::removeInstallFolder(strLocation, clientFileName(), &manifest,
+                                    Engine::entryNamesRunningUninstaller(entry));
     bool bFolderDone = folder.productRemoved();
     reportInstallFolder(folder);
     // The uninstaller's own files, moved out of the folder to wait for the
@@ -257,72 +301,71 @@ void InstallProcessMgr::unInstall()
                            .arg(folder.contents.kept.size());
         reportRemoval(event);
     }
-    if (!bFolderDone) {
-        // Only what is in use in a folder the guards allowed is handed on to
-        // the next restart, one by one; the client program last, and only
-        // when nothing else stays.
-        bool bScheduled = false;
-        QStringList scheduled;
-        if (folder.verdict == Engine::LocationVerdict::Remove) {
-            // The client when it was left untried or in use; one the system
-            // refused stays, and so does the entry.
-            QStringList last;
-            for (const QString& name : Engine::clientInside(strTop, clientFileName()))
+    if (bFolderDone)
+        return true;
+    // Only what is in use in a folder the guards allowed is handed on to
+    // the next restart, one by one; the client program last, and only when
+    // nothing else stays.
+    bool bScheduled = false;
+    QStringList scheduled;
+    if (folder.walked()) {
+        // The client when it was left untried or in use; one the system
+        // refused stays, and so does the entry.
+        QStringList last;
+        for (const QString& name : Engine::clientInside(strTop, clientFileName()))
+            if (!name.contains(QLatin1Char('/')) || folder.verdict == Engine::LocationVerdict::Remove)
                 last << strTop + QLatin1Char('/') + name;
-            // The uninstaller's own files, when they stayed in it, go with the
-            // client: a kept entry must still name an uninstaller that is there.
-            const QVector<Platform::FileIdentity> own = Engine::ownFilesInside(strTop);
-            for (const QString& path : folder.contents.inUse)
-                if (own.contains(Platform::fileIdentity(path)))
-                    last << path;
-            for (const Platform::FailedEntry& failed : folder.contents.failed) {
-                const QString refused = QDir::cleanPath(QDir::fromNativeSeparators(failed.path));
-                last.erase(std::remove_if(last.begin(), last.end(),
-                                          [&refused](const QString& path) {
-                                              return QDir::cleanPath(path).compare(
-                                                         refused,
-                                                         Platform::pathCaseSensitivity()) == 0;
-                                          }),
-                           last.end());
-            }
-            // What the manifest does not list stays, and is no reason to
-            // keep the client.
-            scheduled = Engine::scheduleLeftOnRestart(strTop, folder.contents.inUse, last,
-                                                      &bScheduled, folder.contents.kept);
-            bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();
+        // The uninstaller's own files, when they stayed in it, go with the
+        // client: a kept entry must still name an uninstaller that is there.
+        const QVector<Platform::FileIdentity> own = Engine::ownFilesInside(strTop);
+        for (const QString& path : folder.contents.inUse)
+            if (own.contains(Platform::fileIdentity(path)))
+                last << path;
+        for (const Platform::FailedEntry& failed : folder.contents.failed) {
+            const QString refused = QDir::cleanPath(QDir::fromNativeSeparators(failed.path));
+            last.erase(std::remove_if(last.begin(), last.end(),
+                                      [&refused](const QString& path) {
+                                          return QDir::cleanPath(path).compare(
+                                                     refused, Platform::pathCaseSensitivity()) == 0;
+                                      }),
+                       last.end());
         }
-        bFolderDone = bScheduled;
-        noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict)});
-        for (const QString& mount : folder.contents.otherFileSystems)
-            noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
-        reportFolderLeft(folder, scheduled, bScheduled);
+        // What the manifest does not list stays, and is no reason to keep
+        // the client.
+        scheduled = Engine::scheduleLeftOnRestart(strTop, folder.contents.inUse, last, &bScheduled,
+                                                  folder.contents.kept);
+        bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();
     }
+    noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)});
+    for (const QString& mount : folder.contents.otherFileSystems)
+        noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
+    reportFolderLeft(folder, scheduled, bScheduled);
+    if (!bScheduled)
+        noteLookalikes(folder);
+    return bScheduled;
+}
 
-    emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
-    const int iBeforeShortcuts = leftovers().size();
-    deleteShortcuts();
-    const QVector<LeftoverItem> items = leftovers();
-    const bool bShortcutsDone =
-        std::none_of(items.begin() + iBeforeShortcuts, items.end(), [](const LeftoverItem& item) {
-            return item.reason == LeftoverReason::NotRemoved;
-        });
-
-    emit signalProcess(60, QObject::tr("ClearTheRegistryeuyqTkYHjj"));
-    const UninstallRegistry* registry = UninstallRegistry::getInstance();
-    const std::string guid = AppConfigManager::getInstance()->getGuid();
-    const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
-    // Kept while anything stays that a later run may remove.
-    if (!bFolderDone || !bShortcutsDone) {
-        noteLeftover({strEntry, false, LeftoverReason::EntryKept});
-        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
-    } else if (!registry->removeEntry(guid) || registry->hasEntry(guid)) {
-        noteLeftover({strEntry, false, LeftoverReason::NotRemoved});
-        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::NotRemoved);
-    } else {
-        reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Entry, strEntry});
+// Where the product seems to be when the entry's folder does not prove to
+// be it: a folder inside holding the client, or this uninstaller's own
+// folder holding it at its top. Named so that the user can act; never
+// removed.
+void InstallProcessMgr::noteLookalikes(const Engine::InstallFolderRemoval& folder)
+{
+    QStringList places = folder.lookalikes;
+    if (QCoreApplication::instance()) {
+        const QString own = QCoreApplication::applicationDirPath();
+        const QString resolvedOwn = Platform::resolvedPath(own);
+        if (Engine::clientInside(own, clientFileName()).contains(clientFileName()) &&
+            (folder.location.resolved.isEmpty() ||
+             Platform::fileIdentity(resolvedOwn) !=
+                 Platform::fileIdentity(folder.location.resolved)))
+            places << own;
     }
-
-    emit signalProcess(100, QObject::tr("Uninstalled"));
+    for (const QString& place : places) {
+        noteLeftover({QDir::cleanPath(place), false, LeftoverReason::Lookalike, folder.folder});
+        reportKept(RemovalEvent::Item::InstallFolder, QDir::cleanPath(place),
+                   LeftoverReason::Lookalike);
+    }
 }
 
 void InstallProcessMgr::deleteShortcuts()
@@ -401,13 +444,20 @@ bool isLeftOver(const LeftoverItem& item)
 {
     switch (item.reason) {
     case LeftoverReason::NotInstalled:
-    case LeftoverReason::ManifestNotUsed:
-    case LeftoverReason::ManifestOtherProduct:
-    case LeftoverReason::ManifestLineRefused:
+    case LeftoverReason::NotOnlyShortcuts:
+    case LeftoverReason::Lookalike:
         return false;
     default:
         return true;
     }
+}
+
+bool laterRunMayFinish(const QVector<LeftoverItem>& leftovers)
+{
+    return std::all_of(leftovers.begin(), leftovers.end(), [](const LeftoverItem& item) {
+        return !isLeftOver(item) || item.reason == LeftoverReason::NotRemoved ||
+               item.reason == LeftoverReason::EntryKept;
+    });
 }
 
 void InstallProcessMgr::noteLeftover(const LeftoverItem& item)

@@ -4,11 +4,19 @@
 // step through signalProcess.
 
 #include "config/singleton.h"
+#include "registry/uninstallregistry.h"
 
 #include <QMutex>
 #include <QObject>
 #include <QString>
 #include <QVector>
+
+namespace Engine
+{
+struct InstallFolderRemoval;
+struct InstallManifest;
+struct RecordedFolder;
+} // namespace Engine
 
 namespace appinstaller
 {
@@ -27,11 +35,15 @@ enum class LeftoverReason {
                       // shortcut stays
     NotFound,         // the product's files are not where the entry says: nothing
                       // there, or no folder named
+    // The install manifest cannot be trusted: nothing of the install
+    // folder goes, nor anything else.
+    ManifestNotUsed,      // it cannot be read whole, or is no manifest
+    ManifestOtherProduct, // it names another product
+    ManifestLineRefused,  // a line of it that cannot be used
     // Notes, not leftovers: with these alone the removal is complete.
-    NotInstalled,         // a file the install manifest does not list: the user's, kept
-    ManifestNotUsed,      // the install manifest could not be read whole: not used
-    ManifestOtherProduct, // the install manifest names another product: not used
-    ManifestLineRefused,  // a line of the install manifest that was not used
+    NotInstalled, // a file the install manifest does not list: the user's, kept
+    Lookalike,    // a folder that looks like the product's where the entry's does not
+                  // prove to be it: named for the user, never removed
 };
 
 // Something a removal step set out to remove and that is still there after it.
@@ -47,13 +59,22 @@ struct LeftoverItem {
     bool bScheduled = false; // handed to Windows to remove at the next restart
     LeftoverReason reason = LeftoverReason::NotRemoved;
     // NotInstalled: the folder strPath is relative to; ManifestLineRefused:
-    // the manifest, strPath being the line's number.
+    // the manifest, strPath being the line's number; Lookalike: the folder
+    // the entry records.
     QString strFolder;
 };
 
-// Whether an item is something of the product that stayed, rather than a
-// note (the user's own files kept, the install manifest's troubles).
+// Whether an item is something of the product that stayed (or stays for a
+// reason), rather than a note: the user's own files kept, a start-menu
+// folder kept for the user's files in it once the shortcuts went, a folder
+// that looks like the product's.
 bool isLeftOver(const LeftoverItem& item);
+
+// Whether running the uninstaller again may finish what this run left: only
+// what the system refused (in use, no rights) may go another time; a folder
+// refused or not proved, another product inside, another disk, an untrusted
+// manifest stay until someone changes them.
+bool laterRunMayFinish(const QVector<LeftoverItem>& leftovers);
 
 class InstallProcessMgr : public QObject, public Base::CSingleton<InstallProcessMgr>
 {
@@ -63,12 +84,13 @@ class InstallProcessMgr : public QObject, public Base::CSingleton<InstallProcess
 public:
     ~InstallProcessMgr() override;
 
-    // Reads the install location, then: 0 % and the install folder, 30 % and
-    // the shortcuts, 60 % and the uninstall entry, 100 %. Never stops early;
-    // runs on the worker thread. The install folder goes only when it proves
-    // to be the product's; the entry only once the folder is gone (or all of
-    // what stays is scheduled for the next restart), so that a later run can
-    // finish the job. Likewise while a shortcut of the product stays.
+    // Reads where the entry records the product, then: 0 % and the install
+    // folder, 30 % and the shortcuts, 60 % and the uninstall entry, 100 %.
+    // Never stops early; runs on the worker thread. The install folder goes
+    // only when it proves to be the product's (or a trusted manifest says
+    // what in it is); the shortcuts only once it went, so that a product
+    // kept whole stays usable; the entry only when nothing of the product
+    // stays (or all of what stays is scheduled for the next restart).
     void unInstall();
 
     // The desktop shortcuts and start-menu folders under both product names.
@@ -88,6 +110,12 @@ signals:
 private:
     InstallProcessMgr();
     void noteLeftover(const LeftoverItem& item);
+    // The install folder, or what a trusted manifest lists of it; whether
+    // the product's folder is done (gone, or all that stays of it
+    // scheduled for the next restart).
+    bool removeFolderStep(const Engine::RecordedFolder& recorded,
+                          const Engine::InstallManifest& manifest, const EntryRecord& entry);
+    void noteLookalikes(const Engine::InstallFolderRemoval& folder);
 
     mutable QMutex m_leftoversMutex;
     QVector<LeftoverItem> m_leftovers;

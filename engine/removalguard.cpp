@@ -208,33 +208,9 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
     return LocationVerdict::Remove;
 }
 
-OwnershipProof ownershipProof(const LocationFacts& facts)
+bool provesOwnership(const LocationFacts& facts)
 {
-    OwnershipProof proof;
-    const bool programAtTop = facts.holdsProgram && facts.programPlace.isEmpty();
-    if (programAtTop || facts.clientPlaces.contains(QString())) {
-        proof.top = true;
-        return proof;
-    }
-    // "bin/Client.exe" beside "uninstall/": one installation in folders.
-    // A client folder that holds the uninstaller too is an installation
-    // of its own, and the location one level above it.
-    for (const QString& place : facts.clientPlaces) {
-        if (facts.holdsProgram && place != facts.programPlace &&
-            !facts.wholePlaces.contains(place)) {
-            proof.top = true;
-            return proof;
-        }
-    }
-    // All of it in one folder inside: that folder is the product's. The
-    // uninstaller alone proves no folder it was copied into.
-    QStringList places = facts.clientPlaces;
-    if (facts.holdsProgram)
-        places << facts.programPlace;
-    places.removeDuplicates();
-    if (places.size() == 1 && facts.clientPlaces.contains(places.first()))
-        proof.subfolder = places.first();
-    return proof;
+    return facts.clientAtTop || facts.uninstallerAtTop;
 }
 
 LocationVerdict judgeOwnership(const QString& location, const LocationFacts& facts,
@@ -259,7 +235,7 @@ LocationVerdict judgeOwnership(const QString& location, const LocationFacts& fac
     }
     if (!facts.identities.isEmpty() && facts.otherIds.contains(facts.identities.first()))
         return LocationVerdict::Shared;
-    if (!ownershipProof(facts).top)
+    if (!provesOwnership(facts))
         return LocationVerdict::NotOwned;
     return LocationVerdict::Remove;
 }
@@ -338,7 +314,8 @@ QString resolvedThroughLinks(const QString& path, const PathRules& rules)
 
 } // namespace
 
-LocationFacts locationFacts(const QString& location, const QString& clientName)
+LocationFacts locationFacts(const QString& location, const QString& clientName,
+                            bool uninstallerNamed)
 {
     const PathRules rules = hostPathRules();
     LocationFacts facts;
@@ -346,28 +323,19 @@ LocationFacts locationFacts(const QString& location, const QString& clientName)
     // A file, or nothing: nothing to prove.
     if (resolved.isEmpty() || !QFileInfo(resolved).isDir())
         return facts;
-    const bool app = QCoreApplication::instance() != nullptr;
-    const QString programFile =
-        app ? QFileInfo(QCoreApplication::applicationFilePath()).fileName() : QString();
     for (const QString& client : clientInside(resolved, clientName)) {
         const QString place = client.section(QLatin1Char('/'), 0, -2);
-        facts.clientPlaces << place;
-        if (!place.isEmpty() && !programFile.isEmpty() &&
-            isPlainFile(resolved + QLatin1Char('/') + place + QLatin1Char('/') + programFile))
-            facts.wholePlaces << place;
+        if (place.isEmpty())
+            facts.clientAtTop = true;
+        else
+            facts.lookalikes << QDir(location).filePath(place);
     }
-    // The uninstaller in the folder itself or one folder below, as the
-    // client: not any folder above it, however high.
-    const QString own = normalizedPath(
-        app ? Platform::resolvedPath(QCoreApplication::applicationDirPath()) : QString(), rules);
-    const QString top = normalizedPath(resolved, rules);
-    const int slash = own.lastIndexOf(QLatin1Char('/'));
-    if (!own.isEmpty() && own.compare(top, rules.caseSensitivity) == 0) {
-        facts.holdsProgram = true;
-    } else if (slash > 0 &&
-               normalizedPath(own.left(slash), rules).compare(top, rules.caseSensitivity) == 0) {
-        facts.holdsProgram = true;
-        facts.programPlace = own.mid(slash + 1);
+    // The uninstaller proves the folder it lies in, and only when the entry
+    // names it: a copy beside other tools is no installer's record.
+    if (uninstallerNamed && QCoreApplication::instance()) {
+        const QString own = Platform::resolvedPath(QCoreApplication::applicationDirPath());
+        facts.uninstallerAtTop = !own.isEmpty() && Platform::fileIdentity(own) ==
+                                                       Platform::fileIdentity(resolved);
     }
     facts.mountPoint = Platform::isMountPoint(resolved);
     // As recorded, as resolved, and by what each folder is: another product
@@ -501,7 +469,8 @@ InstallLocation readInstallLocation(const QString& recorded)
 }
 
 LocationVerdict checkInstallLocation(const InstallLocation& location, const QString& clientName,
-                                     Platform::FileIdentity* judged, OwnershipProof* proof)
+                                     bool uninstallerNamed, Platform::FileIdentity* judged,
+                                     LocationFacts* factsOut)
 {
     // What will really be removed, resolved through every link on the way.
     const PathRules rules = hostPathRules();
@@ -513,18 +482,18 @@ LocationVerdict checkInstallLocation(const InstallLocation& location, const QStr
     // Not there, or not to be reached: not proof that it went.
     if (location.resolved.isEmpty())
         return LocationVerdict::NotFound;
-    const LocationFacts facts = locationFacts(location.path, clientName);
+    const LocationFacts facts = locationFacts(location.path, clientName, uninstallerNamed);
     if (judged && !facts.identities.isEmpty())
         *judged = facts.identities.first();
-    if (proof)
-        *proof = ownershipProof(facts);
+    if (factsOut)
+        *factsOut = facts;
     return judgeOwnership(location.normalized, facts, folders, rules);
 }
 
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
-                                     Platform::FileIdentity* judged, OwnershipProof* proof)
+                                     bool uninstallerNamed)
 {
-    return checkInstallLocation(readInstallLocation(location), clientName, judged, proof);
+    return checkInstallLocation(readInstallLocation(location), clientName, uninstallerNamed);
 }
 
 bool isUsableProductName(const QString& name)

@@ -55,16 +55,15 @@ struct ProtectedFolders {
 // What the file system and the registry say about an install location, for
 // judgeOwnership().
 struct LocationFacts {
-    // Where the client program lies as a plain file: "" for the top level,
-    // else the name of the folder directly inside that holds it.
-    QStringList clientPlaces;
-    // Those of clientPlaces' folders that hold a copy of this uninstaller
-    // too: a whole installation of their own.
-    QStringList wholePlaces;
-    // Where this uninstaller's own folder lies: the location itself ("") or
-    // a folder directly inside it; none when holdsProgram is false.
-    bool holdsProgram = false;
-    QString programPlace;
+    // The client program lies at its top as a plain file.
+    bool clientAtTop = false;
+    // The running uninstaller lies at its top, and the entry's uninstall
+    // command names it (the same file, by identity).
+    bool uninstallerAtTop = false;
+    // Folders directly inside that hold the client program: what looks like
+    // the product's folder when the location does not prove to be it. They
+    // prove nothing (a copy can lie anywhere); they are named for the user.
+    QStringList lookalikes;
     bool mountPoint = false;  // see Platform::isMountPoint()
     QStringList otherEntries; // the folders other uninstall entries record
     // What other products' folders are, whatever path names them: each
@@ -74,17 +73,10 @@ struct LocationFacts {
     QVector<Platform::FileIdentity> identities;
 };
 
-// Which folder the facts prove to be the product's. The location itself
-// (top) when the client program lies at its top level, or the uninstaller
-// does, or both lie in it in different places (the client in "bin", the
-// uninstaller in "uninstall") and the client's folder is no whole
-// installation of its own. When all the proof lies in one folder directly
-// inside, that folder (subfolder) is the product's, not the location.
-struct OwnershipProof {
-    bool top = false;
-    QString subfolder;
-};
-OwnershipProof ownershipProof(const LocationFacts& facts);
+// Whether the facts prove the location to be the product's folder: the
+// client program at its top, or the running uninstaller that the entry names.
+// Files found further down prove nothing, not even the folder holding them.
+bool provesOwnership(const LocationFacts& facts);
 
 // "C:\\a\\..\\b\\" -> "C:/b": '/' separators, no "." or "..", no final '/'
 // except for a root. A leading "//" (a network path) stays under Windows' rules
@@ -118,8 +110,11 @@ LocationVerdict judgeOwnership(const QString& location, const LocationFacts& fac
                                const ProtectedFolders& protectedFolders, const PathRules& rules);
 
 // The facts of location on this machine; clientName is the client program's
-// file name (AppConfig.xml's ProgramName, its last name only).
-LocationFacts locationFacts(const QString& location, const QString& clientName);
+// file name (AppConfig.xml's ProgramName, its last name only);
+// uninstallerNamed whether the entry's uninstall command names the running
+// uninstaller.
+LocationFacts locationFacts(const QString& location, const QString& clientName,
+                            bool uninstallerNamed);
 
 // Where the client program lies inside location as a plain file, top level
 // first ("Client.exe", "bin/Client.exe", '/'-separated); empty when nowhere.
@@ -151,15 +146,15 @@ struct InstallLocation {
 InstallLocation readInstallLocation(const QString& recorded);
 
 // judgeInstallLocation(), then judgeOwnership(), for this machine.
-// judged, when given, receives the identity of the folder judged (valid only
-// for Remove): what a removal must find when it opens the location. proof,
-// when given, receives what proves which folder is the product's.
+// judged, when given, receives the identity of the folder judged (valid for
+// Remove and NotOwned): what a removal must find when it opens the location.
+// facts, when given, receives the facts judged.
 LocationVerdict checkInstallLocation(const InstallLocation& location, const QString& clientName,
+                                     bool uninstallerNamed,
                                      Platform::FileIdentity* judged = nullptr,
-                                     OwnershipProof* proof = nullptr);
+                                     LocationFacts* facts = nullptr);
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
-                                     Platform::FileIdentity* judged = nullptr,
-                                     OwnershipProof* proof = nullptr);
+                                     bool uninstallerNamed = false);
 
 // A shortcut or start-menu name that stays a single entry in its folder and
 // that Windows would take as written: not empty, no separator, none of

@@ -172,6 +172,7 @@ struct FileIdentity {
     {
         return valid && other.valid && device == other.device && file == other.file;
     }
+    bool operator!=(const FileIdentity& other) const { return !(*this == other); }
 };
 
 // Which entries of a folder's contents a removal takes, when not all of them

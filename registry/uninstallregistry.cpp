@@ -98,6 +98,14 @@ std::string UninstallRegistry::unquotedLocation(const std::string& value)
 
 QString UninstallRegistry::commandFolder(const QString& command)
 {
+    const QString program = commandProgram(command);
+    const int slash =
+        std::max(program.lastIndexOf(QLatin1Char('\\')), program.lastIndexOf(QLatin1Char('/')));
+    return slash > 0 ? program.left(slash) : QString();
+}
+
+QString UninstallRegistry::commandProgram(const QString& command)
+{
     QString program = command.trimmed();
     if (program.startsWith(QLatin1Char('"'))) {
         program = program.mid(1).section(QLatin1Char('"'), 0, 0);
@@ -119,7 +127,38 @@ QString UninstallRegistry::commandFolder(const QString& command)
     program = Platform::expandedRegistryString(program.trimmed());
     const int slash =
         std::max(program.lastIndexOf(QLatin1Char('\\')), program.lastIndexOf(QLatin1Char('/')));
-    return slash > 0 ? program.left(slash) : QString();
+    return slash > 0 ? program : QString();
+}
+
+bool UninstallRegistry::isWindowsInstallerCommand(const QString& command)
+{
+    static const QRegularExpression msiexec(
+        QStringLiteral("^\\s*\"?([^\"]*[\\\\/])?msiexec(\\.exe)?\"?(\\s|$)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return msiexec.match(command).hasMatch();
+}
+
+EntryRecord UninstallRegistry::entryRecord() const
+{
+    EntryRecord record;
+    const std::string guid = configuredGuid();
+    if (!hasEntry(guid))
+        return record;
+    record.installLocation =
+        QString::fromStdString(unquotedLocation(readValue("InstallLocation", guid)));
+    record.displayIcon = QString::fromStdString(readValue("DisplayIcon", guid));
+    for (const char* name : {"UninstallString", "QuietUninstallString"}) {
+        const QString command = QString::fromStdString(readValue(name, guid));
+        if (command.trimmed().isEmpty())
+            continue;
+        record.uninstallCommands << command;
+        record.windowsInstaller = record.windowsInstaller || isWindowsInstallerCommand(command);
+    }
+    const QString flag = QString::fromStdString(readValue("WindowsInstaller", guid)).trimmed();
+    record.windowsInstaller = record.windowsInstaller || flag == QLatin1String("1") ||
+                              flag.compare(QLatin1String("0x1"), Qt::CaseInsensitive) == 0 ||
+                              flag.compare(QLatin1String("0x00000001"), Qt::CaseInsensitive) == 0;
+    return record;
 }
 
 QStringList UninstallRegistry::otherProductFolders() const

@@ -13,6 +13,17 @@
 namespace appinstaller
 {
 
+// What the product's own entry records about where it lies and how it was
+// installed, read once.
+struct EntryRecord {
+    QString installLocation;     // InstallLocation, unquoted and expanded; may be blank
+    QString displayIcon;         // DisplayIcon as written
+    QStringList uninstallCommands; // UninstallString, QuietUninstallString as written
+    // Windows Installer keeps its own record of the product and its files:
+    // WindowsInstaller=1, or an uninstall command that is MsiExec's.
+    bool windowsInstaller = false;
+};
+
 class UninstallRegistry : public Base::CSingleton<UninstallRegistry>
 {
     friend class Base::CSingleton<UninstallRegistry>;
@@ -26,6 +37,8 @@ public:
     bool isInstalled() const;
     std::string readValue(const std::string& name, const std::string& guid) const;
     std::string installLocation() const;
+    // The configured product's entry; all blank when there is none.
+    EntryRecord entryRecord() const;
     // Clears every value and subkey of the entry of the configured GUID, or
     // of guid. False when the system refused (no write access); callers that
     // only want it done may ignore that.
@@ -46,6 +59,12 @@ public:
     // "\"C:\\X\\un.exe\" /S" or "C:\\X Y\\un.exe /S" or "C:\\X\\app.exe,0" give
     // "C:\\X"; empty when it names no folder ("MsiExec.exe /X{...}").
     static QString commandFolder(const QString& command);
+    // The program itself: "C:\\X\\un.exe" for the examples above; empty
+    // when the command names no folder.
+    static QString commandProgram(const QString& command);
+    // An uninstall command that hands the removal to Windows Installer
+    // ("MsiExec.exe /X{GUID}", "msiexec /I{GUID}").
+    static bool isWindowsInstallerCommand(const QString& command);
     static std::string uninstallKeyBaseFor(int iArchitecture);
     // A GUID that names one entry below the Uninstall key: not empty, not
     // "." or "..", no '\\' or '/'.

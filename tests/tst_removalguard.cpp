@@ -2,6 +2,7 @@
 // home) appear here only as strings; nothing in this file touches a disk.
 
 #include "engine/folderremoval.h"
+#include "engine/installfolder.h"
 #include "engine/removalguard.h"
 #include "platform/platform.h"
 
@@ -10,6 +11,7 @@
 using Engine::LocationVerdict;
 Q_DECLARE_METATYPE(Engine::LocationVerdict)
 Q_DECLARE_METATYPE(Engine::LocationFacts)
+Q_DECLARE_METATYPE(Engine::FolderSource)
 
 class TestRemovalGuard : public QObject
 {
@@ -32,6 +34,8 @@ private slots:
     void sharedStartMenuFolder();
     void ownership_data();
     void ownership();
+    void recordedFolder_data();
+    void recordedFolder();
     void finalSeparators_data();
     void finalSeparators();
     void homeFolder_data();
@@ -438,77 +442,55 @@ void TestRemovalGuard::ownership_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<Engine::LocationFacts>("facts");
     QTest::addColumn<LocationVerdict>("verdict");
-    QTest::addColumn<QString>("subfolder"); // the product's folder inside, when one level too high
 
     const FileIdentity product{1, 10, true}, parent{1, 2, true}, home{1, 3, true},
         sealed{1, 4, true};
     Engine::LocationFacts owned;
-    owned.clientPlaces = QStringList{QString()};
+    owned.clientAtTop = true;
     owned.identities = {product, parent};
-    QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove << "";
+    QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove;
     Engine::LocationFacts facts = owned;
-    facts.clientPlaces.clear();
-    QTest::newRow("holds nothing of ours")
-        << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned << "";
-    facts.holdsProgram = true;
-    QTest::newRow("holds the uninstaller")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Remove << "";
-    // Where the client and the uninstaller lie: the layouts installers make,
-    // and a folder one level above the product's.
-    const auto layout = [&owned](const char* client, const char* program) {
-        Engine::LocationFacts facts = owned;
-        facts.clientPlaces = QString::fromUtf8(client).split(QLatin1Char(','));
-        if (!*client)
-            facts.clientPlaces.clear();
-        facts.holdsProgram = program != nullptr;
-        facts.programPlace = QString::fromUtf8(program);
-        return facts;
-    };
-    QTest::newRow("client in bin, uninstaller at the top")
-        << "/opt/Ferrovane" << layout("bin", "") << LocationVerdict::Remove << "";
-    QTest::newRow("client in bin, uninstaller in uninstall")
-        << "/opt/Ferrovane" << layout("bin", "uninstall") << LocationVerdict::Remove << "";
-    QTest::newRow("client in bin, uninstaller elsewhere")
-        << "/opt/Ferrovane" << layout("bin", nullptr) << LocationVerdict::NotOwned << "bin";
-    QTest::newRow("both in one folder inside") << "/opt/Tools" << layout("Ferrovane", "Ferrovane")
-                                               << LocationVerdict::NotOwned << "Ferrovane";
-    QTest::newRow("uninstaller alone one level below")
-        << "/opt/Tools" << layout("", "uninst") << LocationVerdict::NotOwned << "";
-    QTest::newRow("clients in two folders")
-        << "/opt/Tools" << layout("GameA,GameB", nullptr) << LocationVerdict::NotOwned << "";
-    facts = layout("Ferrovane", "backup");
-    facts.wholePlaces = QStringList{QStringLiteral("Ferrovane")};
-    QTest::newRow("a whole installation inside, the uninstaller copied beside it")
-        << "/opt/Tools" << facts << LocationVerdict::NotOwned << "";
+    facts.clientAtTop = false;
+    QTest::newRow("holds nothing of ours") << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned;
+    facts.uninstallerAtTop = true;
+    QTest::newRow("holds the uninstaller the entry names")
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
+    // Files one folder down prove nothing, not even that folder: a copy can
+    // lie anywhere ("bin", a backup, a second installation).
+    facts.uninstallerAtTop = false;
+    facts.lookalikes = QStringList{QStringLiteral("/opt/Tools/Ferrovane Desk"),
+                                   QStringLiteral("/opt/Tools/Backup")};
+    QTest::newRow("the client only in folders inside")
+        << "/opt/Tools" << facts << LocationVerdict::NotOwned;
     facts = owned;
     facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane/plugins/Other/")};
     QTest::newRow("another product inside")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Shared << "";
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
     facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane")};
     QTest::newRow("another product's folder")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Shared << "";
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
     facts.otherEntries = QStringList{QStringLiteral("/opt"), QStringLiteral("/opt/Ferrovane2"),
                                      QStringLiteral("relative/Ferrovane")};
     QTest::newRow("a suite above, a neighbour")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Remove << "";
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
     facts = owned;
     facts.otherIds = {FileIdentity{1, 11, true}, product, parent};
     QTest::newRow("another product inside, under another path")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Shared << "";
+        << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
     facts.otherIds = {parent};
     QTest::newRow("a suite above, under another path")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Remove << "";
+        << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
     facts = owned;
     facts.mountPoint = true;
     QTest::newRow("a mount point")
-        << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem << "";
+        << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem;
     facts = owned;
     facts.identities = {home, parent};
     QTest::newRow("home under another path")
-        << "/mnt/alias" << facts << LocationVerdict::Protected << "";
+        << "/mnt/alias" << facts << LocationVerdict::Protected;
     facts.identities = {product, sealed, parent};
     QTest::newRow("inside a sealed folder under another path")
-        << "/mnt/alias/Ferrovane" << facts << LocationVerdict::Protected << "";
+        << "/mnt/alias/Ferrovane" << facts << LocationVerdict::Protected;
 }
 
 void TestRemovalGuard::ownership()
@@ -516,12 +498,92 @@ void TestRemovalGuard::ownership()
     QFETCH(QString, location);
     QFETCH(Engine::LocationFacts, facts);
     QFETCH(LocationVerdict, verdict);
-    QFETCH(QString, subfolder);
     Engine::ProtectedFolders folders;
     folders.folderIds = {Platform::FileIdentity{1, 3, true}, Platform::FileIdentity{1, 1, true}};
     folders.sealedIds = {Platform::FileIdentity{1, 4, true}};
     QCOMPARE(Engine::judgeOwnership(location, facts, folders, Engine::PathRules()), verdict);
-    QCOMPARE(Engine::ownershipProof(facts).subfolder, subfolder);
+}
+
+void TestRemovalGuard::recordedFolder_data()
+{
+    using Engine::FolderSource;
+    QTest::addColumn<QString>("installLocation");
+    QTest::addColumn<QString>("icon");
+    QTest::addColumn<QStringList>("commands"); // UninstallString, QuietUninstallString
+    QTest::addColumn<QStringList>("clientAt"); // folders with the client program at their top
+    QTest::addColumn<FolderSource>("source");
+    QTest::addColumn<QString>("location");
+
+    // The running uninstaller is C:/P/Ferrovane/uninstall/un.exe or C:/P/Ferrovane/un.exe.
+    const QStringList top{QStringLiteral("C:/P/Ferrovane")};
+    const QStringList atTop{QStringLiteral("\"C:/P/Ferrovane/un.exe\" /S")};
+    const QStringList below{QStringLiteral("C:/P/Ferrovane/uninstall/un.exe")};
+    QTest::newRow("InstallLocation first")
+        << "D:/Games/Ferrovane" << "C:/P/Ferrovane/Ferrovane.exe,0" << atTop << top
+        << FolderSource::InstallLocation << "D:/Games/Ferrovane";
+    QTest::newRow("the client's icon") << " " << "\"C:/P/Ferrovane/Ferrovane.exe\",0" << atTop
+                                       << top << FolderSource::ClientIcon << "C:/P/Ferrovane";
+    QTest::newRow("an icon of another program")
+        << "" << "C:/P/Ferrovane/setup.ico" << atTop << top << FolderSource::Uninstaller
+        << "C:/P/Ferrovane";
+    QTest::newRow("the running uninstaller at the top")
+        << "" << "" << atTop << QStringList() << FolderSource::Uninstaller << "C:/P/Ferrovane";
+    QTest::newRow("by its quiet command only")
+        << "" << "" << QStringList{QStringLiteral("MsiExec.exe /X{1}")} + atTop << QStringList()
+        << FolderSource::Uninstaller << "C:/P/Ferrovane";
+    QTest::newRow("in uninstall, the client above")
+        << "" << "" << below << top << FolderSource::UninstallerParent << "C:/P/Ferrovane";
+    QTest::newRow("in uninstall, the client beside it")
+        << "" << "" << below << (QStringList(top) << QStringLiteral("C:/P/Ferrovane/uninstall"))
+        << FolderSource::Uninstaller << "C:/P/Ferrovane/uninstall";
+    QTest::newRow("in uninstall, no client above")
+        << "" << "" << below << QStringList() << FolderSource::Uninstaller
+        << "C:/P/Ferrovane/uninstall";
+    // The command names another file than the one running (a copy runs
+    // from the user's folder beside a file named like the client): neither
+    // folder is a candidate.
+    QTest::newRow("the running uninstaller is a copy")
+        << "" << "" << QStringList{QStringLiteral("C:/Old/Ferrovane/un.exe")}
+        << QStringList{QStringLiteral("C:/Old/Ferrovane"), QStringLiteral("C:/Users/a/Downloads")}
+        << FolderSource::None << "";
+    QTest::newRow("Windows Installer's command")
+        << "" << "" << QStringList{QStringLiteral("MsiExec.exe /X{8E4B6C1A}")} << top
+        << FolderSource::None << "";
+    QTest::newRow("never a drive's root above")
+        << "" << "" << QStringList{QStringLiteral("C:/uninstall/un.exe")}
+        << QStringList{QStringLiteral("C:")} << FolderSource::Uninstaller << "C:/uninstall";
+    QTest::newRow("nothing recorded")
+        << "" << "" << QStringList() << top << FolderSource::None << "";
+}
+
+void TestRemovalGuard::recordedFolder()
+{
+    QFETCH(QString, installLocation);
+    QFETCH(QString, icon);
+    QFETCH(QStringList, commands);
+    QFETCH(QStringList, clientAt);
+    QFETCH(Engine::FolderSource, source);
+    QFETCH(QString, location);
+    appinstaller::EntryRecord entry;
+    entry.installLocation = installLocation;
+    entry.displayIcon = icon;
+    entry.uninstallCommands = commands;
+    Engine::RecordedFolderProbe probe;
+    probe.isRunningUninstaller = [](const QString& program) {
+        return program == QLatin1String("C:/P/Ferrovane/uninstall/un.exe") ||
+               program == QLatin1String("C:/P/Ferrovane/un.exe") ||
+               program == QLatin1String("C:/uninstall/un.exe");
+    };
+    probe.holdsClientAtTop = [&clientAt](const QString& folder) {
+        return clientAt.contains(folder);
+    };
+    Engine::PathRules rules;
+    rules.windows = true;
+    rules.caseSensitivity = Qt::CaseInsensitive;
+    const Engine::RecordedFolder recorded =
+        Engine::recordedInstallFolder(entry, QStringLiteral("Ferrovane.exe"), rules, probe);
+    QCOMPARE(recorded.source, source);
+    QCOMPARE(recorded.location, location);
 }
 
 void TestRemovalGuard::productName()

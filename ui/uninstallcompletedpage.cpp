@@ -76,6 +76,7 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
 {
     // Grouped by why they stayed, in the order the reasons are first met.
     m_groups.clear();
+    m_bLaterRunMayFinish = laterRunMayFinish(leftovers);
     bool bIncomplete = false;
     bool bScheduled = false;
     QStringList all;
@@ -254,7 +255,7 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
             .arg(strProduct, strFolder, strList);
     }
     if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused))
-        return tr("Lines of %1 not used: %2.")
+        return tr("Lines of %1 that cannot be used: %2.")
             .arg(shortened(group.folder, metrics, qMax(iPathWidth, kMinPathWidth)), strList);
     return sentence(group.iKey, strList);
 }
@@ -267,7 +268,9 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
     case static_cast<int>(LeftoverReason::Refused):
         return tr("Left because you or Windows need the folder: %1.").arg(strList);
     case static_cast<int>(LeftoverReason::NotProducts):
-        return tr("Left because it is not this product's folder: %1.").arg(strList);
+        return tr("Nothing was removed from %1: the product's program is not at its top, and no "
+                  "list of installed files says what in it is the product's.")
+            .arg(strList);
     case static_cast<int>(LeftoverReason::Shared):
         return tr("Left because it is shared with another program: %1.").arg(strList);
     case static_cast<int>(LeftoverReason::OtherFileSystem):
@@ -283,13 +286,19 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
                    : tr("The product's files were not found where its uninstall entry says: %1.")
                          .arg(strList);
     case static_cast<int>(LeftoverReason::EntryKept):
-        return tr("The product stays listed as installed, so that running the uninstaller again "
-                  "can finish.");
+        return m_bLaterRunMayFinish
+                   ? tr("The product stays listed as installed, so that running the uninstaller "
+                        "again can finish.")
+                   : tr("The product stays listed as installed. Running the uninstaller again "
+                        "changes nothing until what is named here is dealt with.");
     case static_cast<int>(LeftoverReason::ManifestNotUsed):
-        return tr("The list of installed files could not be read and was not used: %1.")
+        return tr("Nothing was removed: the list of installed files cannot be used: %1.")
             .arg(strList);
     case static_cast<int>(LeftoverReason::ManifestOtherProduct):
-        return tr("The list of installed files names another product and was not used: %1.")
+        return tr("Nothing was removed: the list of installed files names another product: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::Lookalike):
+        return tr("The product's program was found in %1, not where its uninstall entry says.")
             .arg(strList);
     default:
         return tr("Some items could not be removed: %1.").arg(strList);

@@ -70,6 +70,7 @@ private:
     std::unique_ptr<Ui::UnInstallCompletedUI> m_ui;
     QLabel* m_pLeftoverLabel = nullptr;
     QDialog* m_pDetailsDialog = nullptr;
+    bool m_bLaterRunMayFinish = true;
     QVector<Group> m_groups; // what stayed, for the details
     int m_iFormBottomMargin = 0;
     QString m_strCompleted; // the form's headline for a complete removal

@@ -52,6 +52,8 @@ int quietSequence(UninstallLog& log)
         return QuietExit::NotInstalled;
     }
     log.write(QStringLiteral("gate installed: uninstall entry %1: passed").arg(entry));
+    if (!windowsInstallerRefusal(log).isEmpty())
+        return QuietExit::Incomplete;
     log.write(QStringLiteral("gate confirmation: not asked (quiet run)"));
 
     UnInstallThread thread(nullptr);
@@ -107,6 +109,19 @@ QString openLog(const CommandLine& line, UninstallLog& log)
     const bool opened =
         line.logGiven ? log.open(line.logPath, &error) : log.openNew(QDir::tempPath(), &error);
     return opened ? QString() : error;
+}
+
+QString windowsInstallerRefusal(UninstallLog& log)
+{
+    if (!UninstallRegistry::getInstance()->entryRecord().windowsInstaller) {
+        log.write(QStringLiteral("gate installer: not Windows Installer's: passed"));
+        return QString();
+    }
+    const QString guid = QString::fromStdString(AppConfigManager::getInstance()->getGuid());
+    log.write(QStringLiteral("gate installer: the entry is Windows Installer's, which keeps its "
+                             "own record of the product: refused; remove it with msiexec /x %1")
+                  .arg(guid));
+    return QObject::tr("InstalledByWindowsInstaller").arg(guid);
 }
 
 void logRunStart(UninstallLog& log, bool quiet)

@@ -37,6 +37,12 @@ int quietExitStatus(const QVector<LeftoverItem>& leftovers);
 // user; empty when it is open or none was asked for.
 QString openLog(const CommandLine& line, UninstallLog& log);
 
+// The gate both runs pass after the entry was found: an entry Windows
+// Installer keeps is its to remove (it still counts the product installed
+// once its folder and entry are gone). Logs the gate; returns the text that
+// tells the user what to do instead, empty when it passes.
+QString windowsInstallerRefusal(UninstallLog& log);
+
 // The first lines of a run's log: version, command line, product, mode.
 void logRunStart(UninstallLog& log, bool quiet);
 

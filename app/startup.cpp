@@ -98,6 +98,11 @@ int runUninstaller(const CommandLine& line)
         return finish(-1);
     }
     log.write(QStringLiteral("gate installed: uninstall entry found: passed"));
+    const QString installerRefusal = windowsInstallerRefusal(log);
+    if (!installerRefusal.isEmpty()) {
+        warn(installerRefusal);
+        return finish(-1);
+    }
 
     {
         auto confirm = std::make_unique<Ulmora::CModalTipDialog>(nullptr);

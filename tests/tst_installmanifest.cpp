@@ -64,7 +64,34 @@ void TestInstallManifest::wholeFile_data()
     QTest::newRow("overlong slash") << kHead + "a\xC0\xAF..\n" + body << ManifestState::NotUtf8;
     QTest::newRow("cut in a character") << kHead + body + "\xE9\x93" << ManifestState::NotUtf8;
     QTest::newRow("NUL byte") << kHead + QByteArray("a\0b\n", 4) + body << ManifestState::NotUtf8;
-    QTest::newRow("nothing usable") << kHead + "../up\n/abs\n" << ManifestState::NoEntries;
+    // Used whole or not at all: one line it cannot keep and none of it is.
+    QTest::newRow("nothing usable") << kHead + "../up\n/abs\n" << ManifestState::LineRefused;
+    QTest::newRow("one line refused among good ones")
+        << kHead + body + "C:\\Users\\a\\saves\\\n" << ManifestState::LineRefused;
+    QTest::newRow("nothing listed") << kHead + "# only comments\n" << ManifestState::NoEntries;
+    // What packaging tools write: PowerShell 5's UTF-16, a GUID without its
+    // braces, a comment or blank lines above the header.
+    const auto utf16 = [](const QByteArray& text, bool bigEndian) {
+        const QString unicode = QString::fromUtf8(text);
+        QByteArray data = bigEndian ? QByteArray("\xFE\xFF") : QByteArray("\xFF\xFE");
+        for (const QChar c : unicode) {
+            const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+            data.append(bigEndian ? high : low).append(bigEndian ? low : high);
+        }
+        return data;
+    };
+    QTest::newRow("UTF-16 little-endian")
+        << utf16(kHead + "存档/说明.txt\r\n" + body, false) << ManifestState::Used;
+    QTest::newRow("UTF-16 big-endian") << utf16(kHead + body, true) << ManifestState::Used;
+    QTest::newRow("UTF-16 without its mark")
+        << utf16(kHead + body, false).mid(2) << ManifestState::NotUtf8;
+    QTest::newRow("UTF-16 cut in a unit")
+        << utf16(kHead + body, false).append('a') << ManifestState::NotUtf8;
+    QTest::newRow("GUID without braces")
+        << QByteArray(kHead).replace("{8E4B", "8e4b").replace("4F86}", "4f86") + body
+        << ManifestState::Used;
+    QTest::newRow("comment and blank lines above the header")
+        << "# made by the packaging\r\n\r\n  \n" + kHead + body << ManifestState::Used;
     QTest::newRow("Chinese names") << kHead + "存档/说明.txt\n" << ManifestState::Used;
 }
 
@@ -129,8 +156,11 @@ void TestInstallManifest::lines()
     QFETCH(int, problem);
     const Engine::InstallManifest manifest = Engine::parseInstallManifest(
         kHead + "keep.me\n" + line.toUtf8() + '\n', kGuid, Qt::CaseSensitive);
-    QCOMPARE(manifest.state, ManifestState::Used);
-    QSet<QString> files{QStringLiteral("keep.me")};
+    // A refused line makes the whole manifest untrusted: it lists nothing.
+    QCOMPARE(manifest.state, problem < 0 ? ManifestState::Used : ManifestState::LineRefused);
+    QSet<QString> files;
+    if (problem < 0)
+        files.insert(QStringLiteral("keep.me"));
     if (!file.isEmpty())
         files.insert(file);
     QCOMPARE(manifest.files, files);
@@ -187,7 +217,7 @@ void TestInstallManifest::limits_data()
     QTest::newRow("50 MB") << "large" << ManifestState::TooLarge << 0;
     QTest::newRow("a million lines") << "lines" << ManifestState::TooManyLines << 0;
     QTest::newRow("100,000 entries") << "entries" << ManifestState::Used << 0;
-    QTest::newRow("250 lines refused") << "refused" << ManifestState::Used << 250;
+    QTest::newRow("250 lines refused") << "refused" << ManifestState::LineRefused << 250;
     QTest::newRow("a folder by that name") << "folder" << ManifestState::Unreadable << 0;
     QTest::newRow("a pipe by that name, no writer") << "pipe" << ManifestState::Unreadable << 0;
     QTest::newRow("none there") << "none" << ManifestState::Absent << 0;

@@ -60,6 +60,10 @@ class TestInstallProcessMgr : public QObject
     QString m_client;                      // where the client program is, in the stage
     bool m_bound = false;                  // stage/bound is a bind mount of stage/programs
     QStringList m_mounts;                  // further bind mounts, to undo
+    // Values of the product's entry besides InstallLocation ("Name=value",
+    // %S the stage, %A the uninstaller's folder); UninstallString names the
+    // uninstaller unless set here.
+    QStringList m_entry;
 
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
     void stage(const QString& location, const QString& nameEN, const QString& nameCH,
@@ -97,6 +101,7 @@ void TestInstallProcessMgr::init()
     m_stage = m_root + QStringLiteral("/stage");
     m_app = QStringLiteral("app");
     m_client = QStringLiteral("programs/Ferrovane/Ferrovane.exe");
+    m_entry.clear();
     QVERIFY(QDir(m_stage).removeRecursively());
     QVERIFY(QDir().mkpath(m_stage));
     qputenv("HOME", QFile::encodeName(m_stage + QStringLiteral("/home")));
@@ -147,8 +152,24 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
         value.replace(QLatin1Char('"'), QStringLiteral("\\\""));
         return QStringLiteral("[General]\n%1=\"%2\"\n").arg(name, value).toUtf8();
     };
-    QVERIFY(writeFile(entryFile(kGuid),
-                      entryText(QStringLiteral("InstallLocation"), expand(location))));
+    QByteArray ours = entryText(QStringLiteral("InstallLocation"), expand(location));
+    QStringList values{QStringLiteral("UninstallString=\"%A/uninstallrun\" /S")};
+    for (const QString& value : m_entry) {
+        const QString name = value.section(QLatin1Char('='), 0, 0);
+        values.erase(std::remove_if(values.begin(), values.end(),
+                                    [&name](const QString& v) {
+                                        return v.startsWith(name + QLatin1Char('='));
+                                    }),
+                     values.end());
+        values << value;
+    }
+    for (QString value : values) {
+        value.replace(QLatin1String("%A"), app);
+        ours += entryText(value.section(QLatin1Char('='), 0, 0),
+                          expand(value.section(QLatin1Char('='), 1)))
+                    .mid(10); // without a second "[General]\n"
+    }
+    QVERIFY(writeFile(entryFile(kGuid), ours));
     QString siblingFile = entryFile(QStringLiteral("{SIBLING}"));
     if (sibling.startsWith(QLatin1String("link:"))) {
         QVERIFY(QDir().mkpath(QFileInfo(siblingFile).path()));
@@ -442,7 +463,9 @@ void TestInstallProcessMgr::runs_data()
     // Windows would ("own": the program's own files, else paths), and
     // "pending:A,B" what must then wait for the restart (see pendingRemovals).
     // An install manifest beside the uninstaller: "manifest:ours",
-    // "manifest:other" (another product's), "manifest:broken" (no UTF-8).
+    // "manifest:other" (another product's), "manifest:broken" (no UTF-8),
+    // "manifest:refused" (a line leading out). "entry:NAME=VALUE" sets a
+    // value of the product's entry (see m_entry). '|' stands for a blank.
     QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
@@ -469,10 +492,52 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆" << above
         << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane" << all
         << QStringList();
+    QTest::newRow("client at the top, uninstaller in uninstall")
+        << install << "铁风帆" << above << "app:programs/Ferrovane/uninstall" << all
+        << QStringList();
+    // Files one folder down prove nothing: without a manifest nothing goes,
+    // the shortcuts and the entry stay, and the page names where the
+    // program was found.
     QTest::newRow("client in bin, uninstaller in uninstall")
         << install << "铁风帆" << above
-        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall" << all
+        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall"
+        << QStringList()
+        << QStringList{left(R::NotProducts, "programs/Ferrovane"),
+                       left(R::Lookalike, "programs/Ferrovane/bin"), entry};
+    QTest::newRow("client in bin, uninstaller in uninstall, a manifest")
+        << install << "铁风帆" << above
+        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall "
+           "manifest:ours"
+        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/bin")
+                                   << QStringLiteral("programs/Ferrovane/lib")
+                                   << QStringLiteral("programs/Ferrovane/uninstall"))
+        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out")};
+    // No InstallLocation: where the entry's uninstall command or icon says.
+    QTest::newRow("no location, the uninstaller at the top")
+        << "" << "铁风帆" << above << "app:programs/Ferrovane" << all << QStringList();
+    QTest::newRow("no location, the uninstaller in uninstall")
+        << "" << "铁风帆" << above << "app:programs/Ferrovane/uninstall" << all << QStringList();
+    QTest::newRow("no location, the client's icon")
+        << "" << "铁风帆" << above
+        << "entry:UninstallString=| entry:DisplayIcon=%S/programs/Ferrovane/Ferrovane.exe,0" << all
         << QStringList();
+    // A copy of the uninstaller run from the user's folder, beside a file
+    // named like the client: the entry names another uninstaller, so no
+    // folder is the product's, and the user's files stay.
+    QTest::newRow("no location, a copy of the uninstaller among the user's files")
+        << "" << "铁风帆" << above
+        << "client:downloads/support/Ferrovane.exe app:downloads/support "
+           "entry:UninstallString=%S/programs/Ferrovane/uninstallrun downloads/support/photo.jpg"
+        << QStringList() << QStringList{left(R::NotFound, ""), left(R::Lookalike, "downloads/support"), entry};
+    // The entry names a folder of the user's holding the product one level
+    // down, with a backup copy of the client beside it.
+    QTest::newRow("the entry names the folder above, the uninstaller beside the client's")
+        << "%S/tools" << "铁风帆" << above
+        << "client:tools/Ferrovane|Desk/Ferrovane.exe app:tools/Ferrovane|Desk|Uninstall "
+           "tools/Backup/Ferrovane.exe tools/game/save.sav"
+        << QStringList()
+        << QStringList{left(R::NotProducts, "tools"), left(R::Lookalike, "tools/Backup"),
+                       left(R::Lookalike, "tools/Ferrovane Desk"), entry};
     // Run from inside the folder, its own files in use as on Windows: they
     // wait for the restart outside it, and nothing of the folder stays.
     QTest::newRow("uninstaller at the top, its files in use")
@@ -480,14 +545,13 @@ void TestInstallProcessMgr::runs_data()
         << "app:programs/Ferrovane inuse:own pending:H/uninstallrun,H" << all << QStringList();
     QTest::newRow("uninstaller in uninstall, its files in use")
         << install << "铁风帆" << above
-        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall "
-           "inuse:own pending:H/uninstallrun,H"
-        << all << QStringList();
+        << "app:programs/Ferrovane/uninstall inuse:own pending:H/uninstallrun,H" << all
+        << QStringList();
     // Something else stays: the uninstaller stays where the kept entry
     // names it, for the next run.
     QTest::newRow("its files in use, another file system inside")
         << install << "铁风帆" << above
-        << "app:programs/Ferrovane inuse:own mount:programs/Ferrovane/mnt" << shortcuts
+        << "app:programs/Ferrovane inuse:own mount:programs/Ferrovane/mnt" << QStringList()
         << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
                        left(R::OtherFileSystem, "programs/Ferrovane/mnt"), entry};
     // What another program holds waits where it is, its folders and the
@@ -498,9 +562,13 @@ void TestInstallProcessMgr::runs_data()
            "pending:programs/Ferrovane/lib/a.dll,programs/Ferrovane/lib,"
            "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane"
         << shortcuts << QStringList{left(R::NotRemoved, "programs/Ferrovane")};
+    // The product moved: its old folder is not there, and the folder the
+    // uninstaller runs from is not recorded anywhere. Named, not removed.
     QTest::newRow("moved, the uninstaller inside")
         << "%S/programs/Old"
-        << "铁风帆" << above << "app:programs/Ferrovane" << all << QStringList();
+        << "铁风帆" << above << "app:programs/Ferrovane" << QStringList()
+        << QStringList{left(R::NotFound, "programs/Old"),
+                       left(R::Lookalike, "programs/Ferrovane"), entry};
     QTest::newRow("a folder named with UTF-8")
         << "%S/programs/铁风帆"
         << "铁风帆" << above << "client:programs/铁风帆/Ferrovane.exe"
@@ -512,83 +580,87 @@ void TestInstallProcessMgr::runs_data()
     // Nothing where the entry says: never taken for gone.
     const QString notFound = left(R::NotFound, "programs/Gone");
     QTest::newRow("already gone") << "%S/programs/Gone"
-                                  << "铁风帆" << above << "" << shortcuts
+                                  << "铁风帆" << above << "" << QStringList()
                                   << QStringList{notFound, entry};
     QTest::newRow("empty location")
         << ""
-        << "铁风帆" << above << "" << shortcuts << QStringList{left(R::NotFound, ""), entry};
+        << "铁风帆" << above << "entry:UninstallString=|" << QStringList()
+        << QStringList{left(R::NotFound, ""), entry};
     QTest::newRow("final blank") << "%S/programs/Ferrovane "
-                                 << "铁风帆" << above << "" << shortcuts
+                                 << "铁风帆" << above << "" << QStringList()
                                  << QStringList{left(R::NotFound, "programs/Ferrovane "), entry};
     QTest::newRow("network path") << "\\\\server\\share\\Ferrovane"
-                                  << "铁风帆" << above << "" << shortcuts
+                                  << "铁风帆" << above << "" << QStringList()
                                   << QStringList{left(R::NotFound, "\\\\server\\share\\Ferrovane"),
                                                  entry};
     QTest::newRow("dot dot") << "%S/programs/Ferrovane/.."
-                             << "铁风帆" << above << "" << shortcuts
+                             << "铁风帆" << above << "" << QStringList()
                              << QStringList{left(R::NotFound, "programs"), entry};
     // Refused locations: nothing of them goes, the rest of the run does, and
     // the entry stays for a later run.
     QTest::newRow("relative location")
         << "programs/Ferrovane"
-        << "铁风帆" << above << "" << shortcuts
+        << "铁风帆" << above << "" << QStringList()
         << QStringList{left(R::NotFound, "programs/Ferrovane"), entry};
     QTest::newRow("home") << "%S/home"
-                          << "铁风帆" << above << "" << shortcuts
+                          << "铁风帆" << above << "" << QStringList()
                           << QStringList{left(R::Refused, "home"), entry};
     QTest::newRow("desktop") << "%S/home/Desktop"
-                             << "铁风帆" << above << "" << shortcuts
+                             << "铁风帆" << above << "" << QStringList()
                              << QStringList{left(R::Refused, "home/Desktop"), entry};
     QTest::newRow("link to home") << "%S/home-link"
-                                  << "铁风帆" << above << "" << shortcuts
+                                  << "铁风帆" << above << "" << QStringList()
                                   << QStringList{left(R::Refused, "home-link"), entry};
     // Folders that do not prove to be the product's own. One above the
     // product's: only the product's goes.
     QTest::newRow("folder holding the product's")
         << above << "铁风帆"
         << ""
-        << "programs/notes.txt" << all << QStringList{left(R::NotProducts, "programs"), entry};
+        << "programs/notes.txt" << QStringList()
+        << QStringList{left(R::NotProducts, "programs"), left(R::Lookalike, "programs/Ferrovane"),
+                       entry};
     QTest::newRow("client in bin, uninstaller elsewhere")
         << install << "铁风帆" << above << "client:programs/Ferrovane/bin/Ferrovane.exe"
-        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/bin"))
-        << QStringList{left(R::NotProducts, "programs/Ferrovane"), entry};
+        << QStringList()
+        << QStringList{left(R::NotProducts, "programs/Ferrovane"),
+                       left(R::Lookalike, "programs/Ferrovane/bin"), entry};
     QTest::newRow("uninstaller copied among tools")
         << above << "铁风帆"
         << ""
-        << "client: app:programs/tools programs/notes.txt" << shortcuts
+        << "client: app:programs/tools programs/notes.txt" << QStringList()
         << QStringList{left(R::NotProducts, "programs"), entry};
     QTest::newRow("another product inside")
         << install << "铁风帆"
         << "%S/programs/Ferrovane/lib/Other"
-        << "" << shortcuts << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
+        << "" << QStringList() << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
     QTest::newRow("another product's same folder")
-        << install << "铁风帆" << install << "" << shortcuts
+        << install << "铁风帆" << install << "" << QStringList()
         << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
     // However the other product is registered.
     const QString shared = left(R::Shared, "programs/Ferrovane");
     QTest::newRow("another product inside, by its uninstall command")
         << install << "铁风帆"
         << "UninstallString=\"%S/programs/Ferrovane/lib/unins000.exe\" /SILENT"
-        << "" << shortcuts << QStringList{shared, entry};
+        << "" << QStringList() << QStringList{shared, entry};
     QTest::newRow("another product inside, by its icon")
         << install << "铁风帆"
         << "DisplayIcon=%S/programs/Ferrovane/lib/b.exe,0"
-        << "" << shortcuts << QStringList{shared, entry};
+        << "" << QStringList() << QStringList{shared, entry};
     QTest::newRow("another product inside, its entry a link")
         << install << "铁风帆"
         << "link:%S/programs/Ferrovane/lib"
-        << "" << shortcuts << QStringList{shared, entry};
+        << "" << QStringList() << QStringList{shared, entry};
     QTest::newRow("another product inside, through a bind mount")
         << install << "铁风帆"
         << "bind:%S/bound/Ferrovane/lib"
-        << "" << shortcuts << QStringList{shared, entry};
+        << "" << QStringList() << QStringList{shared, entry};
     QTest::newRow("no client program") << "%S/outside"
-                                       << "铁风帆" << above << "" << shortcuts
+                                       << "铁风帆" << above << "" << QStringList()
                                        << QStringList{left(R::NotProducts, "outside"), entry};
     QTest::newRow("a link named like the client")
         << "%S/outside"
         << "铁风帆" << above << "outside/Ferrovane.exe->programs/Ferrovane/Ferrovane.exe"
-        << shortcuts << QStringList{left(R::NotProducts, "outside"), entry};
+        << QStringList() << QStringList{left(R::NotProducts, "outside"), entry};
     // Start-menu folders: only the product's own, only when they hold
     // nothing but shortcuts.
     QTest::newRow("shared start-menu name")
@@ -597,7 +669,8 @@ void TestInstallProcessMgr::runs_data()
                      "home/Desktop/Accessories.lnk", "data/applications/Ferrovane"})
         << QStringList{left(R::SharedFolder, "data/applications/Accessories"),
                        left(R::SharedFolder, "data/appinstaller/windows/C/ProgramData/Microsoft/"
-                                             "Windows/Start Menu/Programs/Accessories")};
+                                             "Windows/Start Menu/Programs/Accessories"),
+                       entry};
     QTest::newRow("a shortcut that stays")
         << install << "铁风帆" << above << "home/Desktop/Ferrovane.lnk/x"
         << (QStringList{all[0]} + all.mid(2))
@@ -614,28 +687,37 @@ void TestInstallProcessMgr::runs_data()
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
     // With an install manifest only what it lists goes; the user's files
     // stay, named, and the product counts as removed. One that cannot be
-    // used is said and changes nothing.
+    // trusted keeps everything: the folder, the shortcuts, the entry.
     QTest::newRow("a manifest, the user's files inside")
         << install << "铁风帆" << above
         << "manifest:ours programs/Ferrovane/saves/slot1.sav programs/Ferrovane/notes.txt"
         << (QStringList(shortcuts)
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/Ferrovane.exe"))
-        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
-                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "notes.txt"),
-                       left(R::NotInstalled, "saves/slot1.sav")};
+        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
+                       left(R::NotInstalled, "notes.txt"), left(R::NotInstalled, "saves/slot1.sav")};
     // Run from inside, its own files in use: they wait for the restart
     // outside, and the walk after the move keeps to the manifest too.
     QTest::newRow("a manifest, run from inside, its files in use")
         << install << "铁风帆" << above
-        << "app:programs/Ferrovane manifest:inside inuse:own pending:H/uninstallrun,H "
+        << "app:programs/Ferrovane manifest:ours inuse:own pending:H/uninstallrun,H "
            "programs/Ferrovane/saves/slot1.sav"
         << (QStringList(shortcuts)
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/Ferrovane.exe")
             << QStringLiteral("programs/Ferrovane/uninstallrun"))
-        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
-                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "saves/slot1.sav")};
+        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
+                       left(R::NotInstalled, "saves/slot1.sav")};
+    // The uninstaller in a folder of its own that the manifest does not
+    // list: its files are the product's all the same, and nothing of the
+    // product is taken for the user's.
+    QTest::newRow("a manifest not listing the uninstaller's own files")
+        << install << "铁风帆" << above
+        << "app:programs/Ferrovane/uninstall manifest:ours programs/Ferrovane/saves/slot1.sav"
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/uninstall") << QStringLiteral("programs/Ferrovane/lib"))
+        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
+                       left(R::NotInstalled, "saves/slot1.sav")};
     // What another program holds waits for the restart; the user's files
     // are no reason to keep the client: it is scheduled after it.
     QTest::newRow("a manifest, a listed file another program holds")
@@ -645,15 +727,20 @@ void TestInstallProcessMgr::runs_data()
            "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane "
            "programs/Ferrovane/saves/slot1.sav"
         << QStringList(shortcuts)
-        << QStringList{left(R::ManifestLineRefused, "6"), left(R::NotInstalled, ".hidden"),
-                       left(R::NotInstalled, "link-out"), left(R::NotInstalled, "saves/slot1.sav"),
+        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
+                       left(R::NotInstalled, "saves/slot1.sav"),
                        left(R::NotRemoved, "programs/Ferrovane")};
     QTest::newRow("another product's manifest")
-        << install << "铁风帆" << above << "manifest:other" << all
-        << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt")};
+        << install << "铁风帆" << above << "manifest:other" << QStringList()
+        << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt"), entry};
     QTest::newRow("a manifest that is no UTF-8")
-        << install << "铁风帆" << above << "manifest:broken" << all
-        << QStringList{left(R::ManifestNotUsed, "app/InstallManifest.txt")};
+        << install << "铁风帆" << above << "manifest:broken programs/Ferrovane/saves/slot1.sav"
+        << QStringList() << QStringList{left(R::ManifestNotUsed, "app/InstallManifest.txt"), entry};
+    QTest::newRow("a manifest with a line refused")
+        << install << "铁风帆" << above << "manifest:refused programs/Ferrovane/saves/slot1.sav"
+        << QStringList()
+        << QStringList{left(R::ManifestNotUsed, "app/InstallManifest.txt"),
+                       left(R::ManifestLineRefused, "7"), entry};
     // Unusable names: their shortcuts are left alone, not the folders above.
     for (const char* name : {"..", "a/b", "", "Startup.", "x:y", "*", "NUL"})
         QTest::newRow(qPrintable(QStringLiteral("name \"%1\"").arg(QLatin1String(name))))
@@ -674,13 +761,16 @@ void TestInstallProcessMgr::runs()
     QStringList pending;
     QStringList mounts; // "mount:PATH": stage/elsewhere bound there
     QString manifest;
-    for (const QString& item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+    for (QString item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        item.replace(QLatin1Char('|'), QLatin1Char(' ')); // a blank inside a name or value
         if (item.startsWith(QLatin1String("manifest:")))
             manifest = item.mid(9);
         else if (item.startsWith(QLatin1String("client:")))
             m_client = item.mid(7);
         else if (item.startsWith(QLatin1String("app:")))
             m_app = item.mid(4);
+        else if (item.startsWith(QLatin1String("entry:")))
+            m_entry << item.mid(6);
         else if (item.startsWith(QLatin1String("inuse:")))
             inUse = item.mid(6).split(QLatin1Char(':'));
         else if (item.startsWith(QLatin1String("pending:")))
@@ -698,13 +788,13 @@ void TestInstallProcessMgr::runs()
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
     if (!manifest.isEmpty()) {
         QByteArray text = "FerrovaneInstallManifest 1\nProduct " + kGuid.toUtf8() +
-                          "\nFerrovane.exe\nbin\\a.exe\nlib/\n../outside/sentinel\n";
+                          "\nFerrovane.exe\nbin\\a.exe\nbin\\Ferrovane.exe\nlib/\n";
         if (manifest == QLatin1String("other"))
             text.replace("-D8E0", "-D8E1");
         else if (manifest == QLatin1String("broken"))
             text += "saves/\xFF\n";
-        else if (manifest == QLatin1String("inside"))
-            text += "uninstallrun\nAppConfig.xml\nInstallManifest.txt\n";
+        else if (manifest == QLatin1String("refused"))
+            text += "../outside/sentinel\n";
         QVERIFY(writeFile(
             m_stage + QLatin1Char('/') + m_app + QStringLiteral("/InstallManifest.txt"), text));
     }
@@ -864,18 +954,18 @@ void TestInstallProcessMgr::refusedRemovalIsRecorded()
              QStringLiteral("--clear-groups")});
     QVERIFY2(output.value(3) == QStringLiteral("progress 100 Uninstalled"),
              qPrintable(output.join(QLatin1Char('\n'))));
+    // While the folder stays, the shortcuts are not touched: the product
+    // stays usable.
     QCOMPARE(
         output.mid(5),
         (QStringList{QStringLiteral("left 0 0 ") + m_stage + QStringLiteral("/programs/Ferrovane"),
-                     QStringLiteral("left 0 0 ") + publicDesktop + QStringLiteral("Ferrovane.lnk"),
-                     QStringLiteral("left 0 0 ") + publicDesktop + QStringLiteral("铁风帆.lnk"),
                      QStringLiteral("left 0 7 HKEY_LOCAL_MACHINE\\") +
                          QString::fromStdString(UninstallRegistry::uninstallKeyBaseFor(
                              Platform::nativeArchitecture())) +
                          kGuid}));
     QVERIFY(QFileInfo::exists(locked + QStringLiteral("/in-use.dll")));
     QVERIFY(!QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane/lib")));
-    QVERIFY(!QFileInfo::exists(m_stage + QStringLiteral("/home/Desktop/Ferrovane.lnk")));
+    QVERIFY(QFileInfo::exists(m_stage + QStringLiteral("/home/Desktop/Ferrovane.lnk")));
 }
 
 // Whatever is staged, what is not the product's stays, and while the install

@@ -12,6 +12,10 @@
         <translation>Do you want to uninstall Ferrovane and remove all of its files?</translation>
     </message>
     <message>
+        <source>InstalledByWindowsInstaller</source>
+        <translation>Ferrovane was installed by Windows Installer, which keeps its own record of its files. Remove it with msiexec /x %1 or in Apps &amp; features.</translation>
+    </message>
+    <message>
         <source>ThisSoftwareIsNotCurmXqDCfI</source>
         <translation>Ferrovane is not installed on this computer.</translation>
     </message>
@@ -185,8 +189,8 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <translation>Left because you or Windows need the folder: %1.</translation>
     </message>
     <message>
-        <source>Left because it is not this product's folder: %1.</source>
-        <translation>Left because it is not this product's folder: %1.</translation>
+        <source>Nothing was removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</source>
+        <translation>Nothing was removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</translation>
     </message>
     <message>
         <source>The product's uninstall entry names no folder: its files were not found.</source>
@@ -216,6 +220,14 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>The product stays listed as installed, so that running the uninstaller again can finish.</translation>
     </message>
+    <message>
+        <source>The product stays listed as installed. Running the uninstaller again changes nothing until what is named here is dealt with.</source>
+        <translation>The product stays listed as installed. Running the uninstaller again changes nothing until what is named here is dealt with.</translation>
+    </message>
+    <message>
+        <source>The product's program was found in %1, not where its uninstall entry says.</source>
+        <translation>The product's program was found in %1, not where its uninstall entry says.</translation>
+    </message>
     <message numerus="yes">
         <source>Kept %n file(s) %1 did not install, in %2: %3.</source>
         <translation>
@@ -224,16 +236,16 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         </translation>
     </message>
     <message>
-        <source>Lines of %1 not used: %2.</source>
-        <translation>Lines of %1 not used: %2.</translation>
+        <source>Lines of %1 that cannot be used: %2.</source>
+        <translation>Lines of %1 that cannot be used: %2.</translation>
     </message>
     <message>
-        <source>The list of installed files could not be read and was not used: %1.</source>
-        <translation>The list of installed files could not be read and was not used: %1.</translation>
+        <source>Nothing was removed: the list of installed files cannot be used: %1.</source>
+        <translation>Nothing was removed: the list of installed files cannot be used: %1.</translation>
     </message>
     <message>
-        <source>The list of installed files names another product and was not used: %1.</source>
-        <translation>The list of installed files names another product and was not used: %1.</translation>
+        <source>Nothing was removed: the list of installed files names another product: %1.</source>
+        <translation>Nothing was removed: the list of installed files names another product: %1.</translation>
     </message>
     <message>
         <source>Details</source>

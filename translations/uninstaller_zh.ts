@@ -12,6 +12,10 @@
         <translation>确定要卸载 Ferrovane 并删除其全部文件吗？</translation>
     </message>
     <message>
+        <source>InstalledByWindowsInstaller</source>
+        <translation>Ferrovane 由 Windows Installer 安装，其文件由 Windows Installer 自行记录。请运行 msiexec /x %1 或在“应用和功能”中卸载。</translation>
+    </message>
+    <message>
         <source>ThisSoftwareIsNotCurmXqDCfI</source>
         <translation>此电脑上没有安装 Ferrovane。</translation>
     </message>
@@ -185,8 +189,8 @@
         <translation>此文件夹为您或 Windows 所需，已保留：%1。</translation>
     </message>
     <message>
-        <source>Left because it is not this product's folder: %1.</source>
-        <translation>此文件夹不属于本产品，已保留：%1。</translation>
+        <source>Nothing was removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</source>
+        <translation>未删除 %1 中的任何内容：其顶层没有本产品的程序，也没有安装文件清单说明其中哪些属于本产品。</translation>
     </message>
     <message>
         <source>The product's uninstall entry names no folder: its files were not found.</source>
@@ -216,6 +220,14 @@
         <source>The product stays listed as installed, so that running the uninstaller again can finish.</source>
         <translation>本产品仍显示为已安装，再次运行卸载程序即可完成卸载。</translation>
     </message>
+    <message>
+        <source>The product stays listed as installed. Running the uninstaller again changes nothing until what is named here is dealt with.</source>
+        <translation>本产品仍显示为已安装。在处理好此处列出的问题之前，再次运行卸载程序不会有任何改变。</translation>
+    </message>
+    <message>
+        <source>The product&apos;s program was found in %1, not where its uninstall entry says.</source>
+        <translation>在 %1 中找到了本产品的程序，而不是在其卸载项记录的位置。</translation>
+    </message>
     <message numerus="yes">
         <source>Kept %n file(s) %1 did not install, in %2: %3.</source>
         <translation>
@@ -223,16 +235,16 @@
         </translation>
     </message>
     <message>
-        <source>Lines of %1 not used: %2.</source>
-        <translation>%1 中未采用的行：%2。</translation>
+        <source>Lines of %1 that cannot be used: %2.</source>
+        <translation>%1 中无法使用的行：%2。</translation>
     </message>
     <message>
-        <source>The list of installed files could not be read and was not used: %1.</source>
-        <translation>无法读取安装文件清单，未使用：%1。</translation>
+        <source>Nothing was removed: the list of installed files cannot be used: %1.</source>
+        <translation>未删除任何内容：安装文件清单无法使用：%1。</translation>
     </message>
     <message>
-        <source>The list of installed files names another product and was not used: %1.</source>
-        <translation>安装文件清单属于其他产品，未使用：%1。</translation>
+        <source>Nothing was removed: the list of installed files names another product: %1.</source>
+        <translation>未删除任何内容：安装文件清单属于其他产品：%1。</translation>
     </message>
     <message>
         <source>Details</source>

@@ -414,9 +414,17 @@ void TestMainWindow::leftovers_data()
                                   R::ManifestNotUsed},
                                  {QStringLiteral("7"), false, R::ManifestLineRefused,
                                   QStringLiteral("/app/InstallManifest.txt")}}
-        << QStringList{QStringLiteral("could not be read and was not used"),
-                       QStringLiteral("not used: 7.")}
+        << QStringList{QStringLiteral("Nothing was removed: the list of installed files cannot"),
+                       QStringLiteral("that cannot be used: 7.")}
         << "incomplete" << QString() << 1.0;
+    // A folder not proved, where the program was found instead: no promise
+    // that another run finishes (the kept entry's sentence, checked below).
+    QTest::newRow("not proved, the program elsewhere")
+        << QVector<LeftoverItem>{{QStringLiteral("/tools"), false, R::NotProducts},
+                                 {QStringLiteral("/tools/Ferrovane Desk"), false, R::Lookalike,
+                                  QStringLiteral("/tools")},
+                                 {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
+        << QStringList() << "can finish" << QStringLiteral("en") << 1.0;
     QTest::newRow("the user's files kept, zh")
         << kept << QStringList{QString::fromUtf8("已保留 2 个")} << "HKEY" << QStringLiteral("zh")
         << 1.0;
@@ -511,11 +519,15 @@ void TestMainWindow::leftovers()
         const QString path = QDir::toNativeSeparators(item.strPath);
         // The kept entry is a sentence of its own, without its path.
         const QString said =
-            item.reason != LeftoverReason::EntryKept
-                ? path
-                : QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
+            item.reason != LeftoverReason::EntryKept ? path
+            : appinstaller::laterRunMayFinish(record)
+                ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
                                               "The product stays listed as installed, so that "
-                                              "running the uninstaller again can finish.");
+                                              "running the uninstaller again can finish.")
+                : QCoreApplication::translate(
+                      "appinstaller::UnInstallCompletedPage",
+                      "The product stays listed as installed. Running the uninstaller again "
+                      "changes nothing until what is named here is dealt with.");
         QVERIFY2(description.contains(said), qPrintable(description));
         named = named && label->text().contains(said);
     }

@@ -5,9 +5,9 @@
 # nothing of the product is left. With DPI, the display is scaled as a
 # desktop does it (Xft.dpi; 144 is 150 %) and the window must cover its 744 x
 # 504 logical pixels at that scale, unrounded. With OUTCOME "above" the
-# entry names the folder holding the product's (only the product's goes),
-# with "missing" a folder that is not there (nothing goes): the page shows
-# its warning, the entry stays and the status is 1. With "manifest" an
+# entry names the folder holding the product's, with "missing" a folder that
+# is not there: nothing goes, not even the shortcuts, the page shows its
+# warning, the entry stays and the status is 1. With "manifest" an
 # install manifest lies beside the uninstaller and the user's files in the
 # install folder: they stay with their folders, the rest goes, the entry is
 # cleared, the page shows success and the status is 0.
@@ -83,12 +83,11 @@ if [ "$outcome" = manifest ]; then
 fi
 if [ "$outcome" != complete ]; then
     grep -q "^InstallLocation=$location\$" "${product[1]}" || { echo "the entry was cleared"; exit 1; }
-    if [ "$outcome" = above ]; then
-        [ -e "$root/programs/notes.txt" ] || { echo "the notes beside the product went"; exit 1; }
-        [ ! -e "${product[0]}" ] || { echo "the product's folder stayed"; exit 1; }
-    else
-        [ -e "${product[0]}/Ferrovane.exe" ] || { echo "the product went"; exit 1; }
-    fi
+    [ -e "$root/programs/notes.txt" ] || [ "$outcome" = missing ] || { echo "the notes beside the product went"; exit 1; }
+    # The product stays whole and usable: its folder and its shortcuts.
+    for path in "${product[0]}/Ferrovane.exe" "${product[@]:2}"; do
+        [ -e "$path" ] || { echo "went though the folder stayed: $path"; exit 1; }
+    done
     echo "$outcome: the warning shown, exit status 1, the entry kept"
     exit 0
 fi

@@ -12,7 +12,14 @@
 #   manifest  an install manifest beside the uninstaller and the user's files
 #           in the install folder: 0, only what it lists goes, the rest is logged
 #   hostile a manifest with lines that lead outside and a link in place of a
-#           listed folder: 0, nothing outside touched; one of 50 MB: not used
+#           listed folder, and one of 50 MB: it cannot be trusted, so nothing
+#           of the product goes, 1603, every refused line in the log
+#   recorded where the entry records the product: an entry of Windows
+#           Installer's is refused (1603, nothing touched); a copy of the
+#           uninstaller run among the user's files beside a file named like
+#           the client, the entry without InstallLocation (1603, nothing
+#           touched); the uninstaller in uninstall/ that the entry names, no
+#           InstallLocation: 0, all of the product gone
 # On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103.
 #   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
 set -u
@@ -189,15 +196,17 @@ hostile)
         'C:\Windows\win.ini' '\\server\share\x' 'bin/*.dat' 'CON' 'a:b')
     printf '%s\n' 'cache/' "${hostile[@]}" >>"$root/app/InstallManifest.txt"
     log=$TMPDIR/logs/hostile.log
-    run 0 /S "/LOG=$log"
+    run 67 /S "/LOG=$log"
     [ -f "$root/outside/keep.txt" ] && [ -f "$root/outside/cache/keep.txt" ] || fail "removed outside the install folder"
     [ -L "$install/cache" ] || fail "the link went"
     for path in "${mine[@]}"; do [ -f "$path" ] || fail "the user's file went: $path"; done
+    # Used whole or not at all: nothing of the product goes, nor its shortcuts.
+    for path in "${product[@]}"; do [ -e "$path" ] || fail "removed with an untrusted manifest: $path"; done
     [ "$(grep -c 'install manifest .*: line [0-9]* refused' "$log")" -eq ${#hostile[@]} ] ||
         fail "not every hostile line is in the log"
-    grep -qF "kept in the install folder: $install/cache: not in the install manifest" "$log" ||
-        fail "the link is not named as kept"
-    # Too large to read: no manifest, the removal as without one.
+    grep -q 'kept uninstall entry' "$log" || fail "the entry went"
+    tail -n 1 "$log" | grep -q 'exit status 1603' || fail "not incomplete"
+    # Too large to read: it cannot be trusted either.
     root=$TMPDIR/run2
     mkdir -p "$root"
     mapfile -t product < <(stage_product "$root" "$bindir")
@@ -206,10 +215,41 @@ hostile)
     stage_manifest "$root/app" "$install" >/dev/null || fail "no manifest staged"
     truncate -s 50M "$root/app/InstallManifest.txt"
     log=$TMPDIR/logs/large.log
-    run 0 /S "/LOG=$log"
-    [ ! -e "$install" ] || fail "without a usable manifest the folder is removed whole"
-    grep -q 'install manifest .*: not used: larger than' "$log" || fail "the log does not say the manifest was not used"
-    echo "hostile: ${#hostile[@]} lines refused and logged, nothing outside touched, the link kept; a 50 MB manifest not used"
+    run 67 /S "/LOG=$log"
+    for path in "${product[@]}"; do [ -e "$path" ] || fail "removed with a 50 MB manifest: $path"; done
+    grep -q 'install manifest .*: cannot be trusted: larger than' "$log" || fail "the log does not say the manifest cannot be trusted"
+    echo "hostile: ${#hostile[@]} lines refused and logged, nothing of the product or outside touched, 1603; a 50 MB manifest the same"
+    ;;
+recorded)
+    guid=$(sed -n 's|.*<GUID>\(.*\)</GUID>.*|\1|p' "$root/app/AppConfig.xml")
+    cp "$entry" "$TMPDIR/entry.ini"
+    printf 'WindowsInstaller=1\nUninstallString=MsiExec.exe /X%s\n' "$guid" >>"$entry"
+    before=$(snapshot)
+    run 67 /S "/LOG=$TMPDIR/logs/msi.log"
+    untouched "Windows Installer's entry"
+    grep -qF "remove it with msiexec /x $guid" "$TMPDIR/logs/msi.log" || fail "the log does not say how to remove it"
+    # No InstallLocation; a copy of the uninstaller among the user's files,
+    # beside a file named like the client. The entry names the one in app/.
+    support=$root/home/Downloads/ferrovane-support
+    mkdir -p "$support" && cp -r "$root/app/." "$support/" && printf 'photo\n' >"$support/photo.jpg" &&
+        printf 'x\n' >"$support/Ferrovane.exe" || fail "no copy staged"
+    printf '[General]\nDisplayName=Ferrovane\nUninstallString="\\"%s\\" /S"\n' "$root/app/uninstaller" >"$entry"
+    program=$support/uninstaller
+    before=$(snapshot)
+    run 67 /S "/LOG=$TMPDIR/logs/copy.log"
+    untouched "a copy among the user's files"
+    grep -q 'looks like the product' "$TMPDIR/logs/copy.log" || fail "the folder that looks like the product's is not named"
+    # The uninstaller in the product's uninstall/ folder, named by the entry.
+    mkdir -p "$install/uninstall" && cp -r "$root/app/." "$install/uninstall/" || fail "no uninstaller staged"
+    printf '[General]\nDisplayName=Ferrovane\nUninstallString="\\"%s\\" /S"\n' "$install/uninstall/uninstaller" >"$entry"
+    program=$install/uninstall/uninstaller
+    run 0 /S "/LOG=$TMPDIR/logs/layout.log"
+    for path in "${product[@]}"; do
+        { [ -d "$path" ] || [ -s "$path" ]; } && fail "still there: $path"
+    done
+    grep -q 'the folder above this uninstaller' "$TMPDIR/logs/layout.log" || fail "the log does not say where the folder came from"
+    [ -f "$support/photo.jpg" ] && [ -f "$support/Ferrovane.exe" ] || fail "the user's files went"
+    echo "recorded: Windows Installer's entry refused; a copy among the user's files removed nothing; the uninstall/ layout removed whole"
     ;;
 *) fail "unknown case" ;;
 esac

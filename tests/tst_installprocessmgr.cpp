@@ -654,6 +654,16 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆"
         << "bind:%S/bound/Ferrovane/lib"
         << "" << QStringList() << QStringList{shared, entry};
+    QTest::newRow("another product inside, its location in quotes")
+        << install << "铁风帆"
+        << "\"%S/programs/Ferrovane/lib\"" << "" << QStringList()
+        << QStringList{shared, entry};
+    // The location itself bind-mounted from a folder of the same disk: the
+    // folder seen there is another one, never emptied.
+    QTest::newRow("the location a bind mount")
+        << install << "铁风帆" << above
+        << "elsewhere/Ferrovane.exe elsewhere/data.sav mount:programs/Ferrovane" << QStringList()
+        << QStringList{left(R::OtherFileSystem, "programs/Ferrovane"), entry};
     QTest::newRow("no client program") << "%S/outside"
                                        << "铁风帆" << above << "" << QStringList()
                                        << QStringList{left(R::NotProducts, "outside"), entry};
@@ -677,6 +687,13 @@ void TestInstallProcessMgr::runs_data()
         << QStringList{left(R::NotRemoved, "home/Desktop/Ferrovane.lnk"), entry};
     QTest::newRow("start-menu folder with a link")
         << install << "铁风帆" << above << "data/applications/铁风帆/sub/docs->outside"
+        << (QStringList(all.mid(0, 4))
+            << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
+        << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
+    // A link in it to another program's start-menu folder: its shortcuts
+    // are not the product's (the sentinels checked for every row).
+    QTest::newRow("start-menu folder with a link to another program's")
+        << install << "铁风帆" << above << "data/applications/铁风帆/sub/other->data/applications/Other"
         << (QStringList(all.mid(0, 4))
             << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};

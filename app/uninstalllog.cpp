@@ -171,6 +171,8 @@ QString UninstallLog::reasonText(LeftoverReason reason)
         return QStringLiteral("the product's files are not where the entry says");
     case LeftoverReason::NotInstalled:
         return QStringLiteral("not in the install manifest: not the product's");
+    case LeftoverReason::PreInstall:
+        return QStringLiteral("there, unchanged, before the product was installed: the user's");
     case LeftoverReason::ManifestNotUsed:
     case LeftoverReason::ManifestOtherProduct:
         return QStringLiteral("the install manifest cannot be trusted: nothing of the install "

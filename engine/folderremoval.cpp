@@ -1,6 +1,7 @@
 #include "folderremoval.h"
 
 #include "config/appconfigmanager.h"
+#include "installfolder.h"
 #include "platform/platform.h"
 
 #include <QCoreApplication>
@@ -89,6 +90,47 @@ QStringList ownFilesRelative(const QString& folder, const QStringList& extra)
 namespace
 {
 
+// Keeps the entries at the top that were there before the installer ran;
+// asks inner about the rest, or removes them when there is none.
+class PreInstallFilter : public Platform::EntryFilter
+{
+public:
+    PreInstallFilter(const QStringList& keep, const Platform::EntryFilter* inner)
+        : m_inner(inner)
+    {
+        for (const QString& name : keep)
+            m_keep.insert(manifestKey(name, Platform::pathCaseSensitivity()));
+    }
+    Decision decide(const QString& relativePath, bool isFolder) const override
+    {
+        if (!relativePath.contains(QLatin1Char('/')) &&
+            m_keep.contains(manifestKey(relativePath, Platform::pathCaseSensitivity())))
+            return Decision::Keep;
+        return m_inner ? m_inner->decide(relativePath, isFolder) : Decision::Remove;
+    }
+
+private:
+    const Platform::EntryFilter* m_inner;
+    QSet<QString> m_keep;
+};
+
+// The top entries of path that were there before the product was installed.
+QStringList entriesBeforeInstall(const QString& path, const QString& clientName,
+                                 bool uninstallerNamed)
+{
+    QVector<qint64> references{
+        Platform::changeTime(path + QLatin1Char('/') + clientName),
+        Platform::changeTime(appinstaller::AppConfigManager::configFilePath())};
+    if (uninstallerNamed && QCoreApplication::instance())
+        references << Platform::changeTime(QCoreApplication::applicationFilePath());
+    QVector<QPair<QString, qint64>> entries;
+    for (const QString& name :
+         QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                              QDir::NoDotAndDotDot))
+        entries.append({name, Platform::changeTime(path + QLatin1Char('/') + name)});
+    return preInstallEntries(entries, references);
+}
+
 // The client programs that go last: at the top, and with a manifest those
 // it lists one folder down; never a copy of it the manifest does not list.
 QStringList clientsToRemoveLast(const QString& path, const QString& clientName,
@@ -142,14 +184,24 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     const QStringList last = clientsToRemoveLast(path, clientName, manifest);
     // With a manifest, only what it lists goes, in both walks, and the
     // uninstaller's own files with it.
-    std::unique_ptr<ManifestFilter> filter;
+    std::unique_ptr<ManifestFilter> listedFilter;
     if (listed) {
         const QStringList own =
             ownFilesRelative(
                 path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
-        filter = std::make_unique<ManifestFilter>(*manifest, last + own);
+        listedFilter = std::make_unique<ManifestFilter>(*manifest, last + own);
     }
-    result.contents = Platform::removeFolderContents(path, last, judged, filter.get());
+    // What was in the folder before the product came stays, manifest or not.
+    const QStringList before = entriesBeforeInstall(path, clientName, uninstallerNamed);
+    for (const QString& name : before)
+        result.preInstall << path + QLatin1Char('/') + name;
+    std::unique_ptr<PreInstallFilter> beforeFilter;
+    if (!before.isEmpty())
+        beforeFilter = std::make_unique<PreInstallFilter>(before, listedFilter.get());
+    const Platform::EntryFilter* filter =
+        beforeFilter ? static_cast<const Platform::EntryFilter*>(beforeFilter.get())
+                     : listedFilter.get();
+    result.contents = Platform::removeFolderContents(path, last, judged, filter);
     if (!result.contents.inUse.isEmpty() && result.contents.failed.isEmpty() &&
         result.contents.otherFileSystems.isEmpty()) {
         // Run from inside it: the program's own files wait for the restart
@@ -158,7 +210,7 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         // the uninstaller it names must still be there for the next run.
         result.movedOut = moveOwnFilesOut(path, result.contents.inUse, ownFilesInside(path));
         if (!result.movedOut.moved.isEmpty())
-            result.contents = Platform::removeFolderContents(path, last, judged, filter.get());
+            result.contents = Platform::removeFolderContents(path, last, judged, filter);
     }
     result.removed = Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;

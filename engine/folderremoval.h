@@ -34,6 +34,9 @@ struct InstallFolderRemoval {
     // Folders inside that hold the client program, when the location did
     // not prove to be the product's: named for the user, never removed.
     QStringList lookalikes;
+    // Entries at its top that were there before the product was installed
+    // (preInstallEntries()), by full path: kept, and among contents.kept.
+    QStringList preInstall;
     // The uninstaller's own files that were in use in it (run from inside
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
     MovedOut movedOut;

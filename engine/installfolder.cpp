@@ -95,6 +95,22 @@ RecordedFolder recordedInstallFolder(const appinstaller::EntryRecord& entry,
     return recordedInstallFolder(entry, clientName, hostPathRules(), probe);
 }
 
+QStringList preInstallEntries(const QVector<QPair<QString, qint64>>& entries,
+                              const QVector<qint64>& references)
+{
+    qint64 earliest = -1;
+    for (const qint64 time : references)
+        if (time >= 0 && (earliest < 0 || time < earliest))
+            earliest = time;
+    QStringList older;
+    if (earliest < 0)
+        return older;
+    for (const auto& entry : entries)
+        if (entry.second >= 0 && entry.second < earliest)
+            older << entry.first;
+    return older;
+}
+
 bool entryNamesRunningUninstaller(const appinstaller::EntryRecord& entry)
 {
     for (const QString& command : entry.uninstallCommands)

@@ -7,7 +7,9 @@
 #include "registry/uninstallregistry.h"
 #include "removalguard.h"
 
+#include <QPair>
 #include <QString>
+#include <QVector>
 
 #include <functional>
 
@@ -49,6 +51,18 @@ RecordedFolder recordedInstallFolder(const appinstaller::EntryRecord& entry,
 // The same on this machine.
 RecordedFolder recordedInstallFolder(const appinstaller::EntryRecord& entry,
                                      const QString& clientName);
+
+// The names at the top of the install folder that were there, untouched,
+// before the product was installed: last changed (Platform::changeTime())
+// before the earliest of the files the entry and AppConfig.xml name (the
+// client program, the uninstaller, AppConfig.xml) was written. A user who
+// installs into a folder that already holds their things keeps them. It
+// only ever keeps more: with no reference time known, none. What the user
+// added later is newer and cannot be told apart this way; a manifest does
+// that. entries: each name with its change time; references: the change
+// times of the named files, -1 for one that is not there.
+QStringList preInstallEntries(const QVector<QPair<QString, qint64>>& entries,
+                              const QVector<qint64>& references);
 
 // Whether the entry's uninstall commands name the running uninstaller.
 bool entryNamesRunningUninstaller(const appinstaller::EntryRecord& entry);

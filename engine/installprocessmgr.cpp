@@ -288,15 +288,18 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
     // decide.
     const QString& strTop = folder.location.path;
     for (const QString& path : folder.contents.kept) {
-        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotInstalled);
-        noteLeftover(
-            {QDir(strTop).relativeFilePath(path), false, LeftoverReason::NotInstalled, strTop});
+        const LeftoverReason reason =
+            folder.preInstall.contains(path, Platform::pathCaseSensitivity())
+                ? LeftoverReason::PreInstall
+                : LeftoverReason::NotInstalled;
+        reportKept(RemovalEvent::Item::InFolder, path, reason);
+        noteLeftover({QDir(strTop).relativeFilePath(path), false, reason, strTop});
     }
     if (bFolderDone && !folder.removed) {
         RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder,
                            manifest.path};
-        event.detail = QStringLiteral("everything it lists is gone; the install folder %1 stays "
-                                      "for the %2 entries it does not list")
+        event.detail = QStringLiteral("everything of the product is gone; the install folder %1 "
+                                      "stays for the %2 entries of the user's")
                            .arg(QDir::toNativeSeparators(strTop))
                            .arg(folder.contents.kept.size());
         reportRemoval(event);
@@ -444,6 +447,7 @@ bool isLeftOver(const LeftoverItem& item)
 {
     switch (item.reason) {
     case LeftoverReason::NotInstalled:
+    case LeftoverReason::PreInstall:
     case LeftoverReason::NotOnlyShortcuts:
     case LeftoverReason::Lookalike:
         return false;

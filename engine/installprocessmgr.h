@@ -42,6 +42,7 @@ enum class LeftoverReason {
     ManifestLineRefused,  // a line of it that cannot be used
     // Notes, not leftovers: with these alone the removal is complete.
     NotInstalled, // a file the install manifest does not list: the user's, kept
+    PreInstall,   // in the install folder before the product was installed: the user's, kept
     Lookalike,    // a folder that looks like the product's where the entry's does not
                   // prove to be it: named for the user, never removed
 };
@@ -58,7 +59,7 @@ struct LeftoverItem {
     QString strPath;         // a file, a folder, or the registry key's full path
     bool bScheduled = false; // handed to Windows to remove at the next restart
     LeftoverReason reason = LeftoverReason::NotRemoved;
-    // NotInstalled: the folder strPath is relative to; ManifestLineRefused:
+    // NotInstalled, PreInstall: the folder strPath is relative to; ManifestLineRefused:
     // the manifest, strPath being the line's number; Lookalike: the folder
     // the entry records.
     QString strFolder;

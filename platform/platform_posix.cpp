@@ -820,6 +820,14 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     return result;
 }
 
+qint64 changeTime(const QString& path)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return -1;
+    return static_cast<qint64>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
+}
+
 FileIdentity fileIdentity(const QString& path)
 {
     struct stat status;

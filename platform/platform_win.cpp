@@ -312,6 +312,11 @@ bool removeEmptyFolder(const QString& path, const FileIdentity& expected)
     return Win32::removeEmptyFolder(nativePath(path).c_str(), win32Identity(expected));
 }
 
+qint64 changeTime(const QString& path)
+{
+    return Win32::changeTime(nativePath(path).c_str());
+}
+
 FileIdentity fileIdentity(const QString& path)
 {
     const Win32::Identity identity = Win32::fileIdentity(nativePath(path).c_str());

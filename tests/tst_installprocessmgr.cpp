@@ -702,6 +702,13 @@ void TestInstallProcessMgr::runs_data()
         << (QStringList(all.mid(0, 4))
             << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
+    // Installed into a folder that already held the user's things: what was
+    // there before stays, named as the user's, and the product is gone.
+    QTest::newRow("installed into a folder of the user's")
+        << "%S/tools" << "铁风帆" << above
+        << "before:tools/game/save.sav before:tools/notes.txt client:tools/Ferrovane.exe"
+        << (QStringList(shortcuts) << QStringLiteral("tools/Ferrovane.exe"))
+        << QStringList{left(R::PreInstall, "game"), left(R::PreInstall, "notes.txt")};
     // With an install manifest only what it lists goes; the user's files
     // stay, named, and the product counts as removed. One that cannot be
     // trusted keeps everything: the folder, the shortcuts, the entry.
@@ -778,6 +785,7 @@ void TestInstallProcessMgr::runs()
     QStringList pending;
     QStringList mounts; // "mount:PATH": stage/elsewhere bound there
     QString manifest;
+    QStringList before; // "before:PATH": there before the product was installed
     for (QString item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         item.replace(QLatin1Char('|'), QLatin1Char(' ')); // a blank inside a name or value
         if (item.startsWith(QLatin1String("manifest:")))
@@ -788,6 +796,8 @@ void TestInstallProcessMgr::runs()
             m_app = item.mid(4);
         else if (item.startsWith(QLatin1String("entry:")))
             m_entry << item.mid(6);
+        else if (item.startsWith(QLatin1String("before:")))
+            before << item.mid(7);
         else if (item.startsWith(QLatin1String("inuse:")))
             inUse = item.mid(6).split(QLatin1Char(':'));
         else if (item.startsWith(QLatin1String("pending:")))
@@ -802,6 +812,11 @@ void TestInstallProcessMgr::runs()
             path = m_stage + QLatin1Char('/') + path;
     if (!inUse.isEmpty())
         qputenv("UNINSTALLER_TEST_IN_USE", QFile::encodeName(inUse.join(QLatin1Char(':'))));
+    for (const QString& file : before)
+        QVERIFY(writeFile(m_stage + QLatin1Char('/') + file));
+    // File times tick with the kernel's clock, a few milliseconds apart.
+    if (!before.isEmpty())
+        QThread::msleep(50);
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
     if (!manifest.isEmpty()) {
         QByteArray text = "FerrovaneInstallManifest 1\nProduct " + kGuid.toUtf8() +
@@ -824,6 +839,7 @@ void TestInstallProcessMgr::runs()
                                  : QFile::link(m_stage + QLatin1Char('/') + target,
                                                m_stage + QLatin1Char('/') + file));
     }
+    files << before; // checked, as the rest, to outlive the run
     for (const QString& mount : mounts) {
         QVERIFY(QDir().mkpath(mount) && QDir().mkpath(m_stage + QStringLiteral("/elsewhere")));
         if (QProcess::execute(

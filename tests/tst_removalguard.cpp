@@ -36,6 +36,8 @@ private slots:
     void ownership();
     void recordedFolder_data();
     void recordedFolder();
+    void preInstall_data();
+    void preInstall();
     void finalSeparators_data();
     void finalSeparators();
     void homeFolder_data();
@@ -584,6 +586,32 @@ void TestRemovalGuard::recordedFolder()
         Engine::recordedInstallFolder(entry, QStringLiteral("Ferrovane.exe"), rules, probe);
     QCOMPARE(recorded.source, source);
     QCOMPARE(recorded.location, location);
+}
+
+void TestRemovalGuard::preInstall_data()
+{
+    QTest::addColumn<QVector<qint64>>("references"); // client, AppConfig.xml, uninstaller
+    QTest::addColumn<QString>("kept");
+    // saves 100, notes 200, bin 300, Ferrovane.exe 300, unknown -1.
+    QTest::newRow("older than every named file") << QVector<qint64>{300, 250, 400} << "saves notes";
+    QTest::newRow("the earliest decides") << QVector<qint64>{300, 150, 400} << "saves";
+    QTest::newRow("written with the client: the product's")
+        << QVector<qint64>{300, -1, -1} << "saves notes";
+    QTest::newRow("none of the named files there: nothing kept by it")
+        << QVector<qint64>{-1, -1, -1} << "";
+    QTest::newRow("all after: nothing kept") << QVector<qint64>{50, 60, 70} << "";
+}
+
+void TestRemovalGuard::preInstall()
+{
+    QFETCH(QVector<qint64>, references);
+    QFETCH(QString, kept);
+    const QVector<QPair<QString, qint64>> entries{{QStringLiteral("saves"), 100},
+                                                  {QStringLiteral("notes"), 200},
+                                                  {QStringLiteral("bin"), 300},
+                                                  {QStringLiteral("Ferrovane.exe"), 300},
+                                                  {QStringLiteral("unknown"), -1}};
+    QCOMPARE(Engine::preInstallEntries(entries, references).join(QLatin1Char(' ')), kept);
 }
 
 void TestRemovalGuard::productName()

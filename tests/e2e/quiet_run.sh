@@ -144,13 +144,13 @@ badlog)
     ln -s "$TMPDIR/logs/target.log" "$TMPDIR/logs/link.log"
     # Another product's folder, reached through a link to it and through one
     # further up; a file of another program's named as the log.
-    other="$root/other/Other Product"
-    mkdir -p "$other" "$root/elsewhere/deeper"
-    printf '[Display]\nwidth=1280\nheight=720\n' >"$other/settings.ini"
-    ln -s "$other" "$TMPDIR/logs/to-other"
+    neighbour="$root/other/Other Product"
+    mkdir -p "$neighbour" "$root/elsewhere/deeper"
+    printf '[Display]\nwidth=1280\nheight=720\n' >"$neighbour/settings.ini"
+    ln -s "$neighbour" "$TMPDIR/logs/to-other"
     ln -s "$root/elsewhere" "$TMPDIR/logs/up"
     printf 'notes of the user\n' >"$TMPDIR/notes.txt"
-    cp "$other/settings.ini" "$TMPDIR/logs/settings.ini.before"
+    cp "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before"
     cp "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before"
     # The install folder under a second path, where mounting is allowed.
     bound=
@@ -183,9 +183,9 @@ ROWS
         untouched "$arguments"
     done
     [ ! -e "$TMPDIR/logs/target.log" ] || fail "written through a link"
-    cmp -s "$other/settings.ini" "$TMPDIR/logs/settings.ini.before" || fail "the other product's settings.ini changed"
+    cmp -s "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before" || fail "the other product's settings.ini changed"
     cmp -s "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before" || fail "the other program's file changed"
-    [ ! -e "$other/run.log" ] && [ ! -e "$root/elsewhere/deeper/run.log" ] || fail "a log made past a link"
+    { [ -e "$neighbour/run.log" ] || [ -e "$root/elsewhere/deeper/run.log" ]; } && fail "a log made past a link"
     run 0 /?
     grep -q '/LOG=file' "$TMPDIR/logs/out" || fail "/? shows no usage"
     untouched "/?"

@@ -16,16 +16,27 @@ namespace appinstaller
 class UninstallLog : public RemovalReport
 {
 public:
+    // The first line of every log, written before anything else into a file
+    // that is new or empty. A file that is not empty gets lines appended
+    // only when it begins with it: the program's own earlier log.
+    static QString headerLine();
+
     // Why path cannot be the log, in words for the user; empty when it can.
     // installLocation: the product's install folder as recorded (may be
     // empty). A log inside it would be removed with it, or keep it from
-    // being removed; one that is a link or no plain file would write
-    // where the path does not say.
+    // being removed, whether the path reaches it as written, through a
+    // link or as a second path to the same folder (a bind mount, a subst
+    // drive). One that is a link or lies beyond one, or is no plain file,
+    // would write where the path does not say; one that does not begin
+    // with headerLine() is another program's file.
     static QString refusal(const QString& path, const QString& installLocation);
-    // Only the last of those: path inside the install folder.
+    // Only the first of those: path inside the install folder.
     static QString insideRefusal(const QString& path, const QString& installLocation);
 
-    // Opens path (refusal() passed) for appending; error gets the system's words.
+    // Opens path for appending, never through a link on the way, and only
+    // a plain file that is empty, new or begins with headerLine(); error
+    // gets why not, in words for the user. refusal() says the same before
+    // anything is opened; this holds when the path changes in between.
     bool open(const QString& path, QString* error);
     // A new file of its own in folder (the temporary folder), never one
     // that was there before.
@@ -49,6 +60,7 @@ private:
 
     mutable QMutex m_mutex;
     QFile m_file;
+    QString m_path; // as opened, absolute
     bool m_intact = true;
     Engine::LocationVerdict m_verdict = Engine::LocationVerdict::Empty;
     QString m_location; // as recorded

@@ -285,6 +285,44 @@ QString moveIntoHolding(const QString& path, const QVector<FileIdentity>& own,
 // tried again for a short while. True when it went or is gone.
 bool removeEmptyFolder(const QString& path, const FileIdentity& expected = FileIdentity());
 
+// --- a file written by name ----------------------------------------------------
+
+// An absolute path taken apart: its root ("/", "C:/", "//server/share/") and
+// the names below it, '\\' read as '/' and "." and ".." resolved as text.
+// Empty when path is not absolute ("C:folder", "folder", "/folder" under
+// Windows' rules, whose drive is the current one).
+struct PathParts {
+    QString root;
+    QStringList names;
+};
+PathParts splitAbsolutePath(const QString& path, bool drivePaths);
+
+// What openForAppending() found.
+struct AppendFile {
+    enum class Outcome {
+        Opened,      // descriptor is open
+        ThroughLink, // a link or junction on the way: at names it
+        NotAFile,    // the last name is a folder or other entry that is no plain file
+        Failed,      // error holds the system's error code
+    };
+    Outcome outcome = Outcome::Failed;
+    // A C runtime descriptor for reading and appending (binary on Windows),
+    // for QFile::open(int, ..., AutoCloseHandle); -1 unless opened.
+    int descriptor = -1;
+    QString at; // the link's path for ThroughLink, '/' separators
+    int error = 0;
+};
+
+// Opens the plain file at path (absolute) for reading and appending, and
+// makes it empty when nothing is there, never through a link: from the root,
+// each folder is opened relative to the one above it, without following a
+// link (a symbolic link; on Windows a junction, mount point or any other
+// reparse point that names another place), and checked before the next
+// name is looked up in it; the file is opened the same way relative to its
+// folder. A link put in place after any look-up by name is refused, not
+// followed.
+AppendFile openForAppending(const QString& path);
+
 // --- errors -------------------------------------------------------------------
 
 // The calling thread's last error code from the system (errno; Windows'

@@ -1030,4 +1030,90 @@ bool lowerThreadPriority()
     return ::setpriority(PRIO_PROCESS, thread, std::min(nice + 5, 19)) == 0;
 }
 
+AppendFile openForAppending(const QString& path)
+{
+    AppendFile result;
+    const PathParts parts = splitAbsolutePath(path, false);
+    if (parts.root.isEmpty()) {
+        result.error = EINVAL;
+        return result;
+    }
+    if (parts.names.isEmpty()) {
+        result.outcome = AppendFile::Outcome::NotAFile;
+        return result;
+    }
+    // O_PATH: a folder passed through need not be readable, only searchable.
+    int folder = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) {
+        result.error = errno;
+        return result;
+    }
+    const auto linkAt = [&parts](int depth) -> QString {
+        return QLatin1Char('/') + parts.names.mid(0, depth).join(QLatin1Char('/'));
+    };
+    struct stat status;
+    for (int i = 0; i + 1 < parts.names.size(); ++i) {
+        const QByteArray name = QFile::encodeName(parts.names.at(i));
+        const int next =
+            ::openat(folder, name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int error = errno;
+        const bool folderThere =
+            next >= 0 && ::fstat(next, &status) == 0 && S_ISDIR(status.st_mode);
+        if (!folderThere) {
+            // What stands there, as it is: a link, or something that is no folder.
+            if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(status.st_mode)) {
+                result.outcome = AppendFile::Outcome::ThroughLink;
+                result.at = linkAt(i + 1);
+            } else {
+                result.error = next >= 0 ? ENOTDIR : error;
+            }
+            if (next >= 0)
+                ::close(next);
+            ::close(folder);
+            return result;
+        }
+        ::close(folder);
+        folder = next;
+    }
+    const QByteArray name = QFile::encodeName(parts.names.last());
+    // Never opened when it is there as anything but a plain file: opening a
+    // device can act on it.
+    if (::fstatat(folder, name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        !S_ISREG(status.st_mode)) {
+        result.outcome = S_ISLNK(status.st_mode) ? AppendFile::Outcome::ThroughLink
+                                                 : AppendFile::Outcome::NotAFile;
+        if (S_ISLNK(status.st_mode))
+            result.at = linkAt(parts.names.size());
+        ::close(folder);
+        return result;
+    }
+    const int fd = ::openat(
+        folder, name.constData(),
+        O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666);
+    const int error = errno;
+    ::close(folder);
+    if (fd < 0) {
+        if (error == ELOOP) {
+            result.outcome = AppendFile::Outcome::ThroughLink;
+            result.at = linkAt(parts.names.size());
+        } else if (error == EISDIR) {
+            result.outcome = AppendFile::Outcome::NotAFile;
+        } else {
+            result.error = error;
+        }
+        return result;
+    }
+    // Swapped for something else between the look and the opening.
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        result.outcome = AppendFile::Outcome::NotAFile;
+        return result;
+    }
+    ::fcntl(fd, F_SETFL, O_APPEND); // blocking again
+    result.outcome = AppendFile::Outcome::Opened;
+    result.descriptor = fd;
+    return result;
+}
+
 } // namespace Platform

@@ -332,4 +332,37 @@ bool isMountPoint(const QString& path)
     return Win32::isMountPoint(nativePath(path).c_str());
 }
 
+AppendFile openForAppending(const QString& path)
+{
+    AppendFile result;
+    const PathParts parts = splitAbsolutePath(path, true);
+    if (!parts.root.isEmpty() && parts.names.isEmpty()) {
+        result.outcome = AppendFile::Outcome::NotAFile;
+        return result;
+    }
+    std::vector<std::wstring> names;
+    for (const QString& name : parts.names)
+        names.push_back(name.toStdWString());
+    // An empty root is refused there, with Windows' own error code.
+    const Win32::AppendFile opened =
+        Win32::openForAppending(QDir::toNativeSeparators(parts.root).toStdWString(), names);
+    switch (opened.outcome) {
+    case Win32::AppendOutcome::Opened:
+        result.outcome = AppendFile::Outcome::Opened;
+        result.descriptor = opened.descriptor;
+        break;
+    case Win32::AppendOutcome::ThroughLink:
+        result.outcome = AppendFile::Outcome::ThroughLink;
+        result.at = parts.root + parts.names.mid(0, int(opened.linkDepth)).join(QLatin1Char('/'));
+        break;
+    case Win32::AppendOutcome::NotAFile:
+        result.outcome = AppendFile::Outcome::NotAFile;
+        break;
+    case Win32::AppendOutcome::Failed:
+        result.error = int(opened.error);
+        break;
+    }
+    return result;
+}
+
 } // namespace Platform

@@ -213,5 +213,23 @@ std::wstring errorText(unsigned long error);
 // A message box with an information icon and one button, owned by no window.
 void showInformation(const std::wstring& title, const std::wstring& text);
 
+// --- a file to append to ------------------------------------------------------
+
+enum class AppendOutcome { Opened, ThroughLink, NotAFile, Failed };
+struct AppendFile {
+    AppendOutcome outcome = AppendOutcome::Failed;
+    int descriptor = -1;       // Opened: a C runtime descriptor (binary, appending), the caller's
+    std::size_t linkDepth = 0; // ThroughLink: names[linkDepth - 1] is the link
+    unsigned long error = 0;   // Failed: the Win32 error code
+};
+
+// Opens root ("C:\\", "\\\\server\\share\\") by its name, then each of names
+// relative to the folder before it without following a reparse point: a
+// folder on the way whose reparse tag is a name surrogate (a symbolic link,
+// junction or mount point) is refused, and so is the last name when it is
+// one. The last name is opened, or made when absent, as a plain file for
+// reading and appending (FILE_APPEND_DATA, shared for reading and writing).
+AppendFile openForAppending(const std::wstring& root, const std::vector<std::wstring>& names);
+
 } // namespace Win32
 } // namespace Platform

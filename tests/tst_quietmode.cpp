@@ -3,6 +3,7 @@
 #include "app/uninstalllog.h"
 #include "platform/platform.h"
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -132,6 +133,8 @@ void TestQuietMode::refusesLogPaths_data()
     QTest::addColumn<QString>("refusal");
 
     const QString inside = QStringLiteral("LogPathInsideInstallFolder");
+    const QString pastLink = QStringLiteral("LogPathThroughLink");
+    const QString notALog = QStringLiteral("LogPathNotALog");
     QTest::newRow("beside") << "logs/run.log"
                             << "Product" << QString();
     QTest::newRow("in a folder named alike") << "Product2/run.log"
@@ -148,12 +151,28 @@ void TestQuietMode::refusesLogPaths_data()
                                              << "to-product" << inside;
     QTest::newRow("location written with a final /") << "Product/run.log"
                                                      << "Product/" << inside;
+    QTest::newRow("inside through a bind mount") << "bound/bin/run.log"
+                                                 << "Product" << inside;
     QTest::newRow("a link") << "logs/link.log"
                             << "Product"
                             << "LogPathIsLink";
+    QTest::newRow("the folder a link into another product's") << "to-other/settings.ini"
+                                                              << "Product" << pastLink;
+    QTest::newRow("a new log past a link") << "to-other/run.log"
+                                           << "Product" << pastLink;
+    QTest::newRow("a link in the middle") << "to-elsewhere/deeper/run.log"
+                                          << "Product" << pastLink;
     QTest::newRow("a folder") << "logs"
                               << "Product"
                               << "LogPathNotAFile";
+    QTest::newRow("another program's file") << "logs/notes.txt"
+                                            << "Product" << notALog;
+    QTest::newRow("the first line and more on it") << "logs/longer.log"
+                                                   << "Product" << notALog;
+    QTest::newRow("an earlier log") << "logs/earlier.log"
+                                    << "Product" << QString();
+    QTest::newRow("an empty file") << "logs/empty.log"
+                                   << "Product" << QString();
     QTest::newRow("no location") << "Product/run.log" << QString() << QString();
 }
 
@@ -170,16 +189,84 @@ void TestQuietMode::refusesLogPaths()
     QTemporaryDir temp;
     QVERIFY(temp.isValid());
     const QDir root(temp.path());
+    const QString header = UninstallLog::headerLine() + QLatin1Char('\n');
+    const QMap<QString, QByteArray> files{
+        {QStringLiteral("Other/settings.ini"), "[Display]\nwidth=1280\n"},
+        {QStringLiteral("logs/notes.txt"), "not a log\n"},
+        {QStringLiteral("logs/longer.log"),
+         (header.trimmed() + QLatin1String(" and more\n")).toUtf8()},
+        {QStringLiteral("logs/earlier.log"), (header + QLatin1String("an earlier run\n")).toUtf8()},
+        {QStringLiteral("logs/empty.log"), QByteArray()}};
     QVERIFY(root.mkpath(QStringLiteral("Product/bin")) && root.mkpath(QStringLiteral("logs")) &&
-            root.mkpath(QStringLiteral("Product2")));
-    QVERIFY(!links || QFile::link(root.filePath(QStringLiteral("Product")),
-                                  root.filePath(QStringLiteral("to-product"))));
-    QVERIFY(!links || QFile::link(root.filePath(QStringLiteral("logs/elsewhere.log")),
-                                  root.filePath(QStringLiteral("logs/link.log"))));
+            root.mkpath(QStringLiteral("Product2")) && root.mkpath(QStringLiteral("Other")) &&
+            root.mkpath(QStringLiteral("elsewhere/deeper")) &&
+            root.mkpath(QStringLiteral("bound")));
+    for (auto file = files.cbegin(); file != files.cend(); ++file) {
+        QFile made(root.filePath(file.key()));
+        QVERIFY(made.open(QIODevice::WriteOnly) && made.write(file.value()) == file.value().size());
+    }
+    const auto link = [&root](const char* target, const char* name) {
+        return QFile::link(root.filePath(QLatin1String(target)),
+                           root.filePath(QLatin1String(name)));
+    };
+    QVERIFY(!links ||
+            (link("Product", "to-product") && link("logs/elsewhere.log", "logs/link.log") &&
+             link("Other", "to-other") && link("elsewhere", "to-elsewhere")));
 
+    // The same folder under a second path: only in the sandbox's own mount
+    // namespace, where the mount ends with the test.
+    struct Unmount {
+        QString point;
+        ~Unmount()
+        {
+            if (!point.isEmpty())
+                QProcess::execute(QStringLiteral("umount"), {point});
+        }
+    } unmount;
+    if (QByteArray(QTest::currentDataTag()).contains("bind mount")) {
+        if (Platform::usesDrivePaths() || qEnvironmentVariableIsEmpty("UNINSTALLER_TEST_SANDBOX"))
+            QSKIP("bind mounts only in the sandbox of run-test.sh --sandbox");
+        const QString point = root.filePath(QStringLiteral("bound"));
+        if (QProcess::execute(
+                QStringLiteral("mount"),
+                {QStringLiteral("--bind"), root.filePath(QStringLiteral("Product")), point}) != 0)
+            QSKIP("mounting is not allowed here");
+        unmount.point = point;
+    }
+
+    const QString path = root.filePath(log);
     const QString given = location.isEmpty() ? QString() : root.filePath(location);
-    QCOMPARE(UninstallLog::refusal(root.filePath(log), given).left(refusal.size()), refusal);
-    QCOMPARE(UninstallLog::refusal(root.filePath(log), given).isEmpty(), refusal.isEmpty());
+    QCOMPARE(UninstallLog::refusal(path, given).left(refusal.size()), refusal);
+    QCOMPARE(UninstallLog::refusal(path, given).isEmpty(), refusal.isEmpty());
+
+    // Opening refuses the same by itself, as if the path had changed after
+    // the look; the folder to be removed is refusal()'s alone.
+    if (refusal != QLatin1String("LogPathInsideInstallFolder")) {
+        UninstallLog opened;
+        QString error;
+        QCOMPARE(opened.open(path, &error), refusal.isEmpty());
+        QCOMPARE(error.left(refusal.size()), refusal);
+        if (refusal.isEmpty()) {
+            opened.write(QStringLiteral("appended"));
+            QFile written(path);
+            QVERIFY(written.open(QIODevice::ReadOnly | QIODevice::Text));
+            const QByteArray text = written.readAll();
+            QVERIFY2(text.startsWith(header.toUtf8()) && text.endsWith("  appended\n"),
+                     text.constData());
+            QCOMPARE(text.count(header.toUtf8()), 1);
+        }
+    }
+    // Nothing written to what was refused, nor anywhere through the links.
+    for (auto file = files.cbegin(); file != files.cend(); ++file) {
+        if (!refusal.isEmpty() || !path.endsWith(file.key())) {
+            QFile after(root.filePath(file.key()));
+            QVERIFY(after.open(QIODevice::ReadOnly));
+            QCOMPARE(after.readAll(), file.value());
+        }
+    }
+    QCOMPARE(QDir(root.filePath(QStringLiteral("Other"))).entryList(QDir::Files),
+             QStringList{QStringLiteral("settings.ini")});
+    QVERIFY(!QFileInfo::exists(root.filePath(QStringLiteral("elsewhere/deeper/run.log"))));
 }
 
 void TestQuietMode::appendsAndNamesErrors()
@@ -188,7 +275,9 @@ void TestQuietMode::appendsAndNamesErrors()
     QVERIFY(temp.isValid());
     const QString path = temp.filePath(QStringLiteral("铁风帆.log"));
     QFile before(path);
-    QVERIFY(before.open(QIODevice::WriteOnly) && before.write("earlier run\n") > 0);
+    QVERIFY(before.open(QIODevice::WriteOnly | QIODevice::Text) &&
+            before.write((UninstallLog::headerLine() + QLatin1String("\nearlier run\n")).toUtf8()) >
+                0);
     before.close();
 
     {
@@ -200,19 +289,24 @@ void TestQuietMode::appendsAndNamesErrors()
         log.removalEvent(kept);
     }
     QFile after(path);
-    QVERIFY(after.open(QIODevice::ReadOnly));
+    QVERIFY(after.open(QIODevice::ReadOnly | QIODevice::Text));
     const QStringList lines = QString::fromUtf8(after.readAll()).split(QLatin1Char('\n'));
-    QCOMPARE(lines.first(), QStringLiteral("earlier run"));
+    QCOMPARE(lines.mid(0, 2),
+             (QStringList{UninstallLog::headerLine(), QStringLiteral("earlier run")}));
     // Paths as the system writes them ('\\' on Windows).
-    QVERIFY2(lines.at(1).contains(QLatin1String("kept shortcut: ") +
+    QVERIFY2(lines.at(2).contains(QLatin1String("kept shortcut: ") +
                                   QDir::toNativeSeparators(QStringLiteral("/d/铁风帆.lnk"))) &&
-                 lines.at(1).contains(QStringLiteral("(system error %1: ").arg(EACCES)),
-             qPrintable(lines.at(1)));
+                 lines.at(2).contains(QStringLiteral("(system error %1: ").arg(EACCES)),
+             qPrintable(lines.at(2)));
 
     // A new log never reuses a file: two in the same second are two files.
     UninstallLog first, second;
     QVERIFY(first.openNew(temp.path(), nullptr) && second.openNew(temp.path(), nullptr));
     QVERIFY(first.path() != second.path());
+    // Each begins as a log, so that a later run may append to it.
+    QFile made(first.path());
+    QVERIFY(made.open(QIODevice::ReadOnly | QIODevice::Text));
+    QCOMPARE(made.readLine(), (UninstallLog::headerLine() + QLatin1Char('\n')).toUtf8());
 }
 
 QTEST_MAIN(TestQuietMode)

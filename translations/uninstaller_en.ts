@@ -71,6 +71,14 @@ Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart
         <translation>The log %1 is a link; the uninstaller writes no log through a link.</translation>
     </message>
     <message>
+        <source>LogPathThroughLink</source>
+        <translation>The log %1 lies past the link %2; the uninstaller writes no log through a link.</translation>
+    </message>
+    <message>
+        <source>LogPathNotALog</source>
+        <translation>The file %1 is not a log of this uninstaller: it does not begin with the first line the uninstaller writes. Nothing is added to another program's file; choose a new file or an earlier log of the uninstaller.</translation>
+    </message>
+    <message>
         <source>LogPathNotAFile</source>
         <translation>The log %1 is not a file.</translation>
     </message>

@@ -71,6 +71,14 @@
         <translation>日志 %1 是一个链接；卸载程序不通过链接写日志。</translation>
     </message>
     <message>
+        <source>LogPathThroughLink</source>
+        <translation>日志 %1 的路径经过链接 %2；卸载程序不通过链接写日志。</translation>
+    </message>
+    <message>
+        <source>LogPathNotALog</source>
+        <translation>文件 %1 不是本卸载程序的日志：它的第一行不是卸载程序写下的第一行。卸载程序不会向其他程序的文件追加内容；请选择一个新文件或本卸载程序以前的日志。</translation>
+    </message>
+    <message>
         <source>LogPathNotAFile</source>
         <translation>日志 %1 不是文件。</translation>
     </message>

@@ -1,14 +1,17 @@
 #!/bin/bash
 # The built program run quietly (/S) with no display at all, as a deployment
 # tool starts it on a server, on a staged installation:
-#   full    removes everything, exit 0, the log names every item; a second
-#           run finds nothing installed (1605) and appends to the same log
+#   full    removes everything, exit 0, the log names every item, appended
+#           to an earlier log of the program; a second run finds nothing
+#           installed (1605) and appends to the same log
 #   client  the client program runs: 1618, nothing touched; without /LOG the
 #           log goes to the temporary folder and ends with its own path
 #   shared  another product lives in the install folder: 1603, the folder and
 #           the entry stay, the log names the other product's entry
-#   badlog  a log in a read-only folder, inside the install folder, through a
-#           link, a bad switch: 1639 each, nothing touched; /? prints the usage
+#   badlog  a log in a read-only folder, inside the install folder (as written,
+#           by "..", through a bind mount), a link, past a link (a folder that
+#           leads into another product's, one further up), another program's
+#           file, a bad switch: 1639 each, nothing touched; /? prints the usage
 #   manifest  an install manifest beside the uninstaller and the user's files
 #           in the install folder: 0, only what it lists goes, the rest is logged
 #   hostile a manifest with lines that lead outside and a link in place of a
@@ -62,16 +65,21 @@ run() {
     status=$?
     [ "$status" -eq "$expected" ] || fail "$* ended with $status, expected $expected: $(cat "$TMPDIR/logs/out")"
 }
-# Each line of a log begins with its time.
+# The first line of every log the program writes.
+header='# uninstaller log: UTF-8, each line below begins with its time (UTC)'
+# A log begins with that line, once, and each line after it begins with its time.
 timed() {
-    ! grep -vxF 'kept from before' "$1" | grep -vqE '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z  ' ||
-        fail "a line of $1 has no time"
+    [ "$(head -n 1 "$1")" = "$header" ] || fail "$1 does not begin with the log's first line"
+    [ "$(grep -cxF "$header" "$1")" -eq 1 ] || fail "the first line of $1 is there more than once"
+    ! grep -vxF -e 'kept from before' -e "$header" "$1" |
+        grep -vqE '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9:.]+Z  ' || fail "a line of $1 has no time"
 }
 
 case "$case_name" in
 full)
     log=$TMPDIR/logs/uninstall.log
-    printf 'kept from before\n' >"$log"
+    # An earlier log of the program's: appended to.
+    printf '%s\nkept from before\n' "$header" >"$log"
     run 0 /S "/LOG=$log"
     for path in "${product[@]}"; do
         { [ -d "$path" ] || [ -s "$path" ]; } && fail "still there: $path"
@@ -141,6 +149,24 @@ badlog)
         chmod 555 "$ro"
     fi
     ln -s "$TMPDIR/logs/target.log" "$TMPDIR/logs/link.log"
+    # Another product's folder, reached through a link to it and through one
+    # further up; a file of another program's named as the log.
+    neighbour="$root/other/Other Product"
+    mkdir -p "$neighbour" "$root/elsewhere/deeper"
+    printf '[Display]\nwidth=1280\nheight=720\n' >"$neighbour/settings.ini"
+    ln -s "$neighbour" "$TMPDIR/logs/to-other"
+    ln -s "$root/elsewhere" "$TMPDIR/logs/up"
+    printf 'notes of the user\n' >"$TMPDIR/notes.txt"
+    cp "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before"
+    cp "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before"
+    # The install folder under a second path, where mounting is allowed.
+    bound=
+    mkdir -p "$TMPDIR/bound"
+    if mount --bind "$install" "$TMPDIR/bound" 2>/dev/null; then
+        bound="$TMPDIR/bound/bin/run.log|inside the install folder"
+    else
+        echo "badlog: the bind mount row skipped: mounting is not allowed here"
+    fi
     before=$(snapshot)
     while IFS='|' read -r log reason; do
         run 103 /S "/LOG=$log"
@@ -151,7 +177,12 @@ $ro/run.log|cannot be written
 $install/run.log|inside the install folder
 $install/../Ferrovane/bin/run.log|inside the install folder
 $TMPDIR/logs/link.log|is a link
+$TMPDIR/logs/to-other/settings.ini|lies past the link $TMPDIR/logs/to-other
+$TMPDIR/logs/to-other/run.log|lies past the link $TMPDIR/logs/to-other
+$TMPDIR/logs/up/deeper/run.log|lies past the link $TMPDIR/logs/up
+$TMPDIR/notes.txt|is not a log of this uninstaller
 $TMPDIR/logs|is not a file
+${bound:-$TMPDIR/logs|is not a file}
 ROWS
     for arguments in "/S /bogus" "/S /LOG" "/S /LOG= " "/S /LOG=a.log /LOG=b.log"; do
         # shellcheck disable=SC2086
@@ -159,10 +190,13 @@ ROWS
         untouched "$arguments"
     done
     [ ! -e "$TMPDIR/logs/target.log" ] || fail "written through a link"
+    cmp -s "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before" || fail "the other product's settings.ini changed"
+    cmp -s "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before" || fail "the other program's file changed"
+    { [ -e "$neighbour/run.log" ] || [ -e "$root/elsewhere/deeper/run.log" ]; } && fail "a log made past a link"
     run 0 /?
     grep -q '/LOG=file' "$TMPDIR/logs/out" || fail "/? shows no usage"
     untouched "/?"
-    echo "badlog: read-only, inside the install folder, a link, a folder, bad switches: 1639 each, nothing touched; /? usage"
+    echo "badlog: read-only, inside the install folder${bound:+ (also through a bind mount)}, a link, past a link, another program's file, a folder, bad switches: 1639 each, nothing touched; /? usage"
     ;;
 manifest)
     mapfile -t mine < <(stage_manifest "$root/app" "$install")

@@ -13,6 +13,7 @@
 #endif
 #include <windows.h>
 
+#include <io.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -792,6 +793,55 @@ void checkRefusedTops(const std::wstring& base)
     wipe(file);
 }
 
+// The log's file: opened relative to each folder on the way, made when
+// absent, appended to and read from the start; refused as a folder, missing
+// on the way, or past a file. (Wine 8 makes no symbolic links, so the
+// refusal of a link on the way is checked on Linux and on Windows only.)
+void checkAppendFile(const std::wstring& base)
+{
+    using Platform::Win32::AppendOutcome;
+    const std::wstring folder = base + L"append\\logs";
+    ::CreateDirectoryW((base + L"append").c_str(), nullptr);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring log = folder + L"\\run.log";
+    const auto open = [](const std::wstring& path) {
+        std::vector<std::wstring> names;
+        for (std::size_t at = 3; at <= path.size();) {
+            const std::size_t end = std::min(path.find(L'\\', at), path.size());
+            names.push_back(path.substr(at, end - at));
+            at = end + 1;
+        }
+        return Platform::Win32::openForAppending(path.substr(0, 3), names);
+    };
+    const auto append = [&open](const std::wstring& path, const char* text) {
+        const Platform::Win32::AppendFile file = open(path);
+        if (file.outcome != AppendOutcome::Opened)
+            return false;
+        const int size = static_cast<int>(std::strlen(text));
+        const bool written = ::_write(file.descriptor, text, size) == size;
+        return ::_close(file.descriptor) == 0 && written;
+    };
+    check(append(log, "first\n") && append(log, "second\n"),
+          "openForAppending(): made, then appended to");
+    const Platform::Win32::AppendFile again = open(log);
+    char head[16] = {};
+    check(again.outcome == AppendOutcome::Opened && ::_lseek(again.descriptor, 0, SEEK_SET) == 0 &&
+              ::_read(again.descriptor, head, 13) == 13 && std::string(head) == "first\nsecond\n",
+          "openForAppending(): what is there is kept and read from the start");
+    if (again.outcome == AppendOutcome::Opened)
+        ::_close(again.descriptor);
+    check(open(folder).outcome == AppendOutcome::NotAFile, "openForAppending(folder): not a file");
+    const Platform::Win32::AppendFile missing = open(base + L"append\\missing\\run.log");
+    check(missing.outcome == AppendOutcome::Failed && missing.error != 0 &&
+              !exists(base + L"append\\missing"),
+          "openForAppending(): a missing folder on the way fails, nothing made");
+    check(open(log + L"\\x.log").outcome == AppendOutcome::Failed,
+          "openForAppending(): a file on the way fails");
+    ::DeleteFileW(log.c_str());
+    ::RemoveDirectoryW(folder.c_str());
+    ::RemoveDirectoryW((base + L"append").c_str());
+}
+
 void checkIdentityAndMounts(const std::wstring& base)
 {
     using Platform::Win32::fileIdentity;
@@ -1013,6 +1063,7 @@ int main(int argc, char** argv)
         checkDeepTrees(base);
         checkRefusedTops(base);
         checkIdentityAndMounts(base);
+        checkAppendFile(base);
         ::RemoveDirectoryW(base.c_str());
     }
 

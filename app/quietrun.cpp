@@ -2,6 +2,7 @@
 
 #include "commandline.h"
 #include "config/appconfigmanager.h"
+#include "engine/installfolder.h"
 #include "engine/removalreport.h"
 #include "engine/uninstallthread.h"
 #include "platform/platform.h"
@@ -95,8 +96,13 @@ QString openLog(const CommandLine& line, UninstallLog& log)
 {
     if (!line.logGiven && !line.quiet)
         return QString();
+    // The folder the removal will judge: where the entry records the product.
+    QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
+    client.replace(QLatin1Char('\\'), QLatin1Char('/'));
     const QString location =
-        QString::fromStdString(UninstallRegistry::getInstance()->installLocation());
+        Engine::recordedInstallFolder(UninstallRegistry::getInstance()->entryRecord(),
+                                      client.mid(client.lastIndexOf(QLatin1Char('/')) + 1))
+            .location;
     // The new log's own name is made when it is created: only its folder is
     // judged before.
     const QString refusal =

@@ -80,7 +80,8 @@ QStringList ownFilesRelative(const QString& folder, const QStringList& extra)
         const QString holder = Platform::resolvedPath(info.absolutePath());
         if (holder.isEmpty() || !info.exists() || !isSameOrAncestor(top, holder, cs))
             continue;
-        const QString path = QDir(top).relativeFilePath(holder + QLatin1Char('/') + info.fileName());
+        const QString path =
+            QDir(top).relativeFilePath(holder + QLatin1Char('/') + info.fileName());
         if (!path.startsWith(QLatin1String("../")) && !relative.contains(path, cs))
             relative << path;
     }
@@ -95,8 +96,7 @@ namespace
 class PreInstallFilter : public Platform::EntryFilter
 {
 public:
-    PreInstallFilter(const QStringList& keep, const Platform::EntryFilter* inner)
-        : m_inner(inner)
+    PreInstallFilter(const QStringList& keep, const Platform::EntryFilter* inner) : m_inner(inner)
     {
         for (const QString& name : keep)
             m_keep.insert(manifestKey(name, Platform::pathCaseSensitivity()));
@@ -124,9 +124,8 @@ QStringList entriesBeforeInstall(const QString& path, const QString& clientName,
     if (uninstallerNamed && QCoreApplication::instance())
         references << Platform::changeTime(QCoreApplication::applicationFilePath());
     QVector<QPair<QString, qint64>> entries;
-    for (const QString& name :
-         QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                              QDir::NoDotAndDotDot))
+    for (const QString& name : QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                                    QDir::NoDotAndDotDot))
         entries.append({name, Platform::changeTime(path + QLatin1Char('/') + name)});
     return preInstallEntries(entries, references);
 }
@@ -186,9 +185,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     // uninstaller's own files with it.
     std::unique_ptr<ManifestFilter> listedFilter;
     if (listed) {
-        const QStringList own =
-            ownFilesRelative(
-                path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
+        const QStringList own = ownFilesRelative(
+            path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
         listedFilter = std::make_unique<ManifestFilter>(*manifest, last + own);
     }
     // What was in the folder before the product came stays, manifest or not.

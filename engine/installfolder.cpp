@@ -99,14 +99,22 @@ QStringList preInstallEntries(const QVector<QPair<QString, qint64>>& entries,
                               const QVector<qint64>& references)
 {
     qint64 earliest = -1;
-    for (const qint64 time : references)
-        if (time >= 0 && (earliest < 0 || time < earliest))
-            earliest = time;
+    qint64 latest = -1;
+    for (const qint64 time : references) {
+        if (time < 0)
+            continue;
+        earliest = earliest < 0 ? time : std::min(earliest, time);
+        latest = std::max(latest, time);
+    }
     QStringList older;
     if (earliest < 0)
         return older;
+    // The installer may have written other files of the product a while
+    // before the first of the named ones: as long before it as it took to
+    // write the named ones counts as the installer's time too.
+    const qint64 before = earliest - (latest - earliest);
     for (const auto& entry : entries)
-        if (entry.second >= 0 && entry.second < earliest)
+        if (entry.second >= 0 && entry.second < before)
             older << entry.first;
     return older;
 }

@@ -55,7 +55,9 @@ RecordedFolder recordedInstallFolder(const appinstaller::EntryRecord& entry,
 // The names at the top of the install folder that were there, untouched,
 // before the product was installed: last changed (Platform::changeTime())
 // before the earliest of the files the entry and AppConfig.xml name (the
-// client program, the uninstaller, AppConfig.xml) was written. A user who
+// client program, the uninstaller, AppConfig.xml) was written, by more than
+// the time between the first and the last of those (what the installer
+// wrote just before them is the product's too). A user who
 // installs into a folder that already holds their things keeps them. It
 // only ever keeps more: with no reference time known, none. What the user
 // added later is newer and cannot be told apart this way; a manifest does

@@ -142,8 +142,7 @@ bool decode(const QByteArray& data, QString& text)
     QTextCodec::ConverterState decoding(QTextCodec::ConvertInvalidToNull);
     text = QTextCodec::codecForName(name)->toUnicode(data.constData() + skip, data.size() - skip,
                                                      &decoding);
-    return decoding.invalidChars == 0 && decoding.remainingChars == 0 &&
-           !text.contains(QChar(0));
+    return decoding.invalidChars == 0 && decoding.remainingChars == 0 && !text.contains(QChar(0));
 }
 
 // "{8E4B…}", "8e4b…" and " {8E4B…} " are one GUID.

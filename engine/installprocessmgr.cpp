@@ -262,18 +262,16 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
                           ? LeftoverReason::ManifestOtherProduct
                           : LeftoverReason::ManifestNotUsed});
         for (const Engine::RefusedLine& line : manifest.refused)
-            noteLeftover({QString::number(line.number), false,
-                          LeftoverReason::ManifestLineRefused, manifest.path});
-        reportKept(RemovalEvent::Item::InstallFolder, strLocation,
-                   LeftoverReason::ManifestNotUsed);
+            noteLeftover({QString::number(line.number), false, LeftoverReason::ManifestLineRefused,
+                          manifest.path});
+        reportKept(RemovalEvent::Item::InstallFolder, strLocation, LeftoverReason::ManifestNotUsed);
         return false;
     }
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
-    const Engine::InstallFolderRemoval folder =
-        Engine::removeInstallFolder(strLocation, clientFileName(), &manifest,
-                                    Engine::entryNamesRunningUninstaller(entry));
+    const Engine::InstallFolderRemoval folder = Engine::removeInstallFolder(
+        strLocation, clientFileName(), &manifest, Engine::entryNamesRunningUninstaller(entry));
     bool bFolderDone = folder.productRemoved();
     reportInstallFolder(folder);
     // The uninstaller's own files, moved out of the folder to wait for the
@@ -316,7 +314,8 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         // refused stays, and so does the entry.
         QStringList last;
         for (const QString& name : Engine::clientInside(strTop, clientFileName()))
-            if (!name.contains(QLatin1Char('/')) || folder.verdict == Engine::LocationVerdict::Remove)
+            if (!name.contains(QLatin1Char('/')) ||
+                folder.verdict == Engine::LocationVerdict::Remove)
                 last << strTop + QLatin1Char('/') + name;
         // The uninstaller's own files, when they stayed in it, go with the
         // client: a kept entry must still name an uninstaller that is there.

@@ -334,8 +334,8 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
     // names it: a copy beside other tools is no installer's record.
     if (uninstallerNamed && QCoreApplication::instance()) {
         const QString own = Platform::resolvedPath(QCoreApplication::applicationDirPath());
-        facts.uninstallerAtTop = !own.isEmpty() && Platform::fileIdentity(own) ==
-                                                       Platform::fileIdentity(resolved);
+        facts.uninstallerAtTop =
+            !own.isEmpty() && Platform::fileIdentity(own) == Platform::fileIdentity(resolved);
     }
     facts.mountPoint = Platform::isMountPoint(resolved);
     // As recorded, as resolved, and by what each folder is: another product

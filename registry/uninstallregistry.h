@@ -16,8 +16,8 @@ namespace appinstaller
 // What the product's own entry records about where it lies and how it was
 // installed, read once.
 struct EntryRecord {
-    QString installLocation;     // InstallLocation, unquoted and expanded; may be blank
-    QString displayIcon;         // DisplayIcon as written
+    QString installLocation;       // InstallLocation, unquoted and expanded; may be blank
+    QString displayIcon;           // DisplayIcon as written
     QStringList uninstallCommands; // UninstallString, QuietUninstallString as written
     // Windows Installer keeps its own record of the product and its files:
     // WindowsInstaller=1, or an uninstall command that is MsiExec's.

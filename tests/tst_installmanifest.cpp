@@ -66,8 +66,8 @@ void TestInstallManifest::wholeFile_data()
     QTest::newRow("NUL byte") << kHead + QByteArray("a\0b\n", 4) + body << ManifestState::NotUtf8;
     // Used whole or not at all: one line it cannot keep and none of it is.
     QTest::newRow("nothing usable") << kHead + "../up\n/abs\n" << ManifestState::LineRefused;
-    QTest::newRow("one line refused among good ones")
-        << kHead + body + "C:\\Users\\a\\saves\\\n" << ManifestState::LineRefused;
+    QTest::newRow("one line refused among good ones") << kHead + body + "C:\\Users\\a\\saves\\\n"
+                                                      << ManifestState::LineRefused;
     QTest::newRow("nothing listed") << kHead + "# only comments\n" << ManifestState::NoEntries;
     // What packaging tools write: PowerShell 5's UTF-16, a GUID without its
     // braces, a comment or blank lines above the header.

@@ -508,31 +508,37 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆" << above
         << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane/uninstall "
            "manifest:ours"
-        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/bin")
-                                   << QStringLiteral("programs/Ferrovane/lib")
-                                   << QStringLiteral("programs/Ferrovane/uninstall"))
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
+            << QStringLiteral("programs/Ferrovane/uninstall"))
         << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out")};
     // No InstallLocation: where the entry's uninstall command or icon says.
     QTest::newRow("no location, the uninstaller at the top")
-        << "" << "铁风帆" << above << "app:programs/Ferrovane" << all << QStringList();
+        << ""
+        << "铁风帆" << above << "app:programs/Ferrovane" << all << QStringList();
     QTest::newRow("no location, the uninstaller in uninstall")
-        << "" << "铁风帆" << above << "app:programs/Ferrovane/uninstall" << all << QStringList();
+        << ""
+        << "铁风帆" << above << "app:programs/Ferrovane/uninstall" << all << QStringList();
     QTest::newRow("no location, the client's icon")
-        << "" << "铁风帆" << above
+        << ""
+        << "铁风帆" << above
         << "entry:UninstallString=| entry:DisplayIcon=%S/programs/Ferrovane/Ferrovane.exe,0" << all
         << QStringList();
     // A copy of the uninstaller run from the user's folder, beside a file
     // named like the client: the entry names another uninstaller, so no
     // folder is the product's, and the user's files stay.
     QTest::newRow("no location, a copy of the uninstaller among the user's files")
-        << "" << "铁风帆" << above
+        << ""
+        << "铁风帆" << above
         << "client:downloads/support/Ferrovane.exe app:downloads/support "
            "entry:UninstallString=%S/programs/Ferrovane/uninstallrun downloads/support/photo.jpg"
-        << QStringList() << QStringList{left(R::NotFound, ""), left(R::Lookalike, "downloads/support"), entry};
+        << QStringList()
+        << QStringList{left(R::NotFound, ""), left(R::Lookalike, "downloads/support"), entry};
     // The entry names a folder of the user's holding the product one level
     // down, with a backup copy of the client beside it.
     QTest::newRow("the entry names the folder above, the uninstaller beside the client's")
-        << "%S/tools" << "铁风帆" << above
+        << "%S/tools"
+        << "铁风帆" << above
         << "client:tools/Ferrovane|Desk/Ferrovane.exe app:tools/Ferrovane|Desk|Uninstall "
            "tools/Backup/Ferrovane.exe tools/game/save.sav"
         << QStringList()
@@ -567,8 +573,8 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("moved, the uninstaller inside")
         << "%S/programs/Old"
         << "铁风帆" << above << "app:programs/Ferrovane" << QStringList()
-        << QStringList{left(R::NotFound, "programs/Old"),
-                       left(R::Lookalike, "programs/Ferrovane"), entry};
+        << QStringList{left(R::NotFound, "programs/Old"), left(R::Lookalike, "programs/Ferrovane"),
+                       entry};
     QTest::newRow("a folder named with UTF-8")
         << "%S/programs/铁风帆"
         << "铁风帆" << above << "client:programs/铁风帆/Ferrovane.exe"
@@ -582,10 +588,9 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("already gone") << "%S/programs/Gone"
                                   << "铁风帆" << above << "" << QStringList()
                                   << QStringList{notFound, entry};
-    QTest::newRow("empty location")
-        << ""
-        << "铁风帆" << above << "entry:UninstallString=|" << QStringList()
-        << QStringList{left(R::NotFound, ""), entry};
+    QTest::newRow("empty location") << ""
+                                    << "铁风帆" << above << "entry:UninstallString=|"
+                                    << QStringList() << QStringList{left(R::NotFound, ""), entry};
     QTest::newRow("final blank") << "%S/programs/Ferrovane "
                                  << "铁风帆" << above << "" << QStringList()
                                  << QStringList{left(R::NotFound, "programs/Ferrovane "), entry};
@@ -656,8 +661,8 @@ void TestInstallProcessMgr::runs_data()
         << "" << QStringList() << QStringList{shared, entry};
     QTest::newRow("another product inside, its location in quotes")
         << install << "铁风帆"
-        << "\"%S/programs/Ferrovane/lib\"" << "" << QStringList()
-        << QStringList{shared, entry};
+        << "\"%S/programs/Ferrovane/lib\""
+        << "" << QStringList() << QStringList{shared, entry};
     // The location itself bind-mounted from a folder of the same disk: the
     // folder seen there is another one, never emptied.
     QTest::newRow("the location a bind mount")
@@ -693,7 +698,8 @@ void TestInstallProcessMgr::runs_data()
     // A link in it to another program's start-menu folder: its shortcuts
     // are not the product's (the sentinels checked for every row).
     QTest::newRow("start-menu folder with a link to another program's")
-        << install << "铁风帆" << above << "data/applications/铁风帆/sub/other->data/applications/Other"
+        << install << "铁风帆" << above
+        << "data/applications/铁风帆/sub/other->data/applications/Other"
         << (QStringList(all.mid(0, 4))
             << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
@@ -705,7 +711,8 @@ void TestInstallProcessMgr::runs_data()
     // Installed into a folder that already held the user's things: what was
     // there before stays, named as the user's, and the product is gone.
     QTest::newRow("installed into a folder of the user's")
-        << "%S/tools" << "铁风帆" << above
+        << "%S/tools"
+        << "铁风帆" << above
         << "before:tools/game/save.sav before:tools/notes.txt client:tools/Ferrovane.exe"
         << (QStringList(shortcuts) << QStringLiteral("tools/Ferrovane.exe"))
         << QStringList{left(R::PreInstall, "game"), left(R::PreInstall, "notes.txt")};
@@ -719,7 +726,8 @@ void TestInstallProcessMgr::runs_data()
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/Ferrovane.exe"))
         << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
-                       left(R::NotInstalled, "notes.txt"), left(R::NotInstalled, "saves/slot1.sav")};
+                       left(R::NotInstalled, "notes.txt"),
+                       left(R::NotInstalled, "saves/slot1.sav")};
     // Run from inside, its own files in use: they wait for the restart
     // outside, and the walk after the move keeps to the manifest too.
     QTest::newRow("a manifest, run from inside, its files in use")
@@ -738,8 +746,8 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("a manifest not listing the uninstaller's own files")
         << install << "铁风帆" << above
         << "app:programs/Ferrovane/uninstall manifest:ours programs/Ferrovane/saves/slot1.sav"
-        << (QStringList(shortcuts)
-            << QStringLiteral("programs/Ferrovane/uninstall") << QStringLiteral("programs/Ferrovane/lib"))
+        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/uninstall")
+                                   << QStringLiteral("programs/Ferrovane/lib"))
         << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
                        left(R::NotInstalled, "saves/slot1.sav")};
     // What another program holds waits for the restart; the user's files

@@ -453,7 +453,8 @@ void TestRemovalGuard::ownership_data()
     QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove;
     Engine::LocationFacts facts = owned;
     facts.clientAtTop = false;
-    QTest::newRow("holds nothing of ours") << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned;
+    QTest::newRow("holds nothing of ours")
+        << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned;
     facts.uninstallerAtTop = true;
     QTest::newRow("holds the uninstaller the entry names")
         << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
@@ -466,8 +467,7 @@ void TestRemovalGuard::ownership_data()
         << "/opt/Tools" << facts << LocationVerdict::NotOwned;
     facts = owned;
     facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane/plugins/Other/")};
-    QTest::newRow("another product inside")
-        << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
+    QTest::newRow("another product inside") << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
     facts.otherEntries = QStringList{QStringLiteral("/opt/Ferrovane")};
     QTest::newRow("another product's folder")
         << "/opt/Ferrovane" << facts << LocationVerdict::Shared;
@@ -484,12 +484,10 @@ void TestRemovalGuard::ownership_data()
         << "/opt/Ferrovane" << facts << LocationVerdict::Remove;
     facts = owned;
     facts.mountPoint = true;
-    QTest::newRow("a mount point")
-        << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem;
+    QTest::newRow("a mount point") << "/opt/Ferrovane" << facts << LocationVerdict::OtherFileSystem;
     facts = owned;
     facts.identities = {home, parent};
-    QTest::newRow("home under another path")
-        << "/mnt/alias" << facts << LocationVerdict::Protected;
+    QTest::newRow("home under another path") << "/mnt/alias" << facts << LocationVerdict::Protected;
     facts.identities = {product, sealed, parent};
     QTest::newRow("inside a sealed folder under another path")
         << "/mnt/alias/Ferrovane" << facts << LocationVerdict::Protected;
@@ -520,42 +518,50 @@ void TestRemovalGuard::recordedFolder_data()
     const QStringList top{QStringLiteral("C:/P/Ferrovane")};
     const QStringList atTop{QStringLiteral("\"C:/P/Ferrovane/un.exe\" /S")};
     const QStringList below{QStringLiteral("C:/P/Ferrovane/uninstall/un.exe")};
-    QTest::newRow("InstallLocation first")
-        << "D:/Games/Ferrovane" << "C:/P/Ferrovane/Ferrovane.exe,0" << atTop << top
-        << FolderSource::InstallLocation << "D:/Games/Ferrovane";
-    QTest::newRow("the client's icon") << " " << "\"C:/P/Ferrovane/Ferrovane.exe\",0" << atTop
-                                       << top << FolderSource::ClientIcon << "C:/P/Ferrovane";
-    QTest::newRow("an icon of another program")
-        << "" << "C:/P/Ferrovane/setup.ico" << atTop << top << FolderSource::Uninstaller
-        << "C:/P/Ferrovane";
+    QTest::newRow("InstallLocation first") << "D:/Games/Ferrovane"
+                                           << "C:/P/Ferrovane/Ferrovane.exe,0" << atTop << top
+                                           << FolderSource::InstallLocation << "D:/Games/Ferrovane";
+    QTest::newRow("the client's icon") << " "
+                                       << "\"C:/P/Ferrovane/Ferrovane.exe\",0" << atTop << top
+                                       << FolderSource::ClientIcon << "C:/P/Ferrovane";
+    QTest::newRow("an icon of another program") << ""
+                                                << "C:/P/Ferrovane/setup.ico" << atTop << top
+                                                << FolderSource::Uninstaller << "C:/P/Ferrovane";
     QTest::newRow("the running uninstaller at the top")
-        << "" << "" << atTop << QStringList() << FolderSource::Uninstaller << "C:/P/Ferrovane";
+        << ""
+        << "" << atTop << QStringList() << FolderSource::Uninstaller << "C:/P/Ferrovane";
     QTest::newRow("by its quiet command only")
-        << "" << "" << QStringList{QStringLiteral("MsiExec.exe /X{1}")} + atTop << QStringList()
+        << ""
+        << "" << QStringList{QStringLiteral("MsiExec.exe /X{1}")} + atTop << QStringList()
         << FolderSource::Uninstaller << "C:/P/Ferrovane";
     QTest::newRow("in uninstall, the client above")
-        << "" << "" << below << top << FolderSource::UninstallerParent << "C:/P/Ferrovane";
+        << ""
+        << "" << below << top << FolderSource::UninstallerParent << "C:/P/Ferrovane";
     QTest::newRow("in uninstall, the client beside it")
-        << "" << "" << below << (QStringList(top) << QStringLiteral("C:/P/Ferrovane/uninstall"))
+        << ""
+        << "" << below << (QStringList(top) << QStringLiteral("C:/P/Ferrovane/uninstall"))
         << FolderSource::Uninstaller << "C:/P/Ferrovane/uninstall";
     QTest::newRow("in uninstall, no client above")
-        << "" << "" << below << QStringList() << FolderSource::Uninstaller
-        << "C:/P/Ferrovane/uninstall";
+        << ""
+        << "" << below << QStringList() << FolderSource::Uninstaller << "C:/P/Ferrovane/uninstall";
     // The command names another file than the one running (a copy runs
     // from the user's folder beside a file named like the client): neither
     // folder is a candidate.
     QTest::newRow("the running uninstaller is a copy")
-        << "" << "" << QStringList{QStringLiteral("C:/Old/Ferrovane/un.exe")}
+        << ""
+        << "" << QStringList{QStringLiteral("C:/Old/Ferrovane/un.exe")}
         << QStringList{QStringLiteral("C:/Old/Ferrovane"), QStringLiteral("C:/Users/a/Downloads")}
         << FolderSource::None << "";
     QTest::newRow("Windows Installer's command")
-        << "" << "" << QStringList{QStringLiteral("MsiExec.exe /X{8E4B6C1A}")} << top
+        << ""
+        << "" << QStringList{QStringLiteral("MsiExec.exe /X{8E4B6C1A}")} << top
         << FolderSource::None << "";
     QTest::newRow("never a drive's root above")
-        << "" << "" << QStringList{QStringLiteral("C:/uninstall/un.exe")}
+        << ""
+        << "" << QStringList{QStringLiteral("C:/uninstall/un.exe")}
         << QStringList{QStringLiteral("C:")} << FolderSource::Uninstaller << "C:/uninstall";
-    QTest::newRow("nothing recorded")
-        << "" << "" << QStringList() << top << FolderSource::None << "";
+    QTest::newRow("nothing recorded") << ""
+                                      << "" << QStringList() << top << FolderSource::None << "";
 }
 
 void TestRemovalGuard::recordedFolder()
@@ -593,10 +599,13 @@ void TestRemovalGuard::preInstall_data()
     QTest::addColumn<QVector<qint64>>("references"); // client, AppConfig.xml, uninstaller
     QTest::addColumn<QString>("kept");
     // saves 100, notes 200, bin 300, Ferrovane.exe 300, unknown -1.
-    QTest::newRow("older than every named file") << QVector<qint64>{300, 250, 400} << "saves notes";
-    QTest::newRow("the earliest decides") << QVector<qint64>{300, 150, 400} << "saves";
-    QTest::newRow("written with the client: the product's")
-        << QVector<qint64>{300, -1, -1} << "saves notes";
+    QTest::newRow("older than every named file") << QVector<qint64>{300, 300, 300} << "saves notes";
+    QTest::newRow("the earliest decides") << QVector<qint64>{150, 150, -1} << "saves";
+    // bin written 50 before the client, which took 50 to write with the
+    // rest: the installer's too.
+    QTest::newRow("within the installer's time") << QVector<qint64>{350, 400, -1} << "saves notes";
+    QTest::newRow("a long install widens the installer's time")
+        << QVector<qint64>{250, 400, 300} << "";
     QTest::newRow("none of the named files there: nothing kept by it")
         << QVector<qint64>{-1, -1, -1} << "";
     QTest::newRow("all after: nothing kept") << QVector<qint64>{50, 60, 70} << "";

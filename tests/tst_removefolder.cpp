@@ -677,7 +677,8 @@ void TestRemoveFolder::manifestNarrowsRemoval()
     // what was installed.
     QVERIFY(QFile::link(outside, product + QStringLiteral("/cache")));
 
-    QByteArray listed = "Ferrovane.exe\nbin\\a.dll\nlogs/\ncache/\ndata/maps/a.map\nplugins/b.dll\n";
+    QByteArray listed =
+        "Ferrovane.exe\nbin\\a.dll\nlogs/\ncache/\ndata/maps/a.map\nplugins/b.dll\n";
     for (int i = 0; i < 20; ++i)
         listed += "data/f" + QByteArray::number(i) + '\n';
     const Qt::CaseSensitivity paths = folded ? Qt::CaseInsensitive : Qt::CaseSensitive;

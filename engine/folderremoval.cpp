@@ -199,16 +199,18 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     const Platform::EntryFilter* filter =
         beforeFilter ? static_cast<const Platform::EntryFilter*>(beforeFilter.get())
                      : listedFilter.get();
-    result.contents = Platform::removeFolderContents(path, last, judged, filter);
+    result.contents =
+        Platform::removeFolderContents(path, last, judged, filter, facts.otherFolderIds);
     if (!result.contents.inUse.isEmpty() && result.contents.failed.isEmpty() &&
-        result.contents.otherFileSystems.isEmpty()) {
+        result.contents.otherFileSystems.isEmpty() && result.contents.otherProducts.isEmpty()) {
         // Run from inside it: the program's own files wait for the restart
         // elsewhere, and what they kept (their folders, the client) goes now.
         // Not when something else stays anyway: the entry is kept then, and
         // the uninstaller it names must still be there for the next run.
         result.movedOut = moveOwnFilesOut(path, result.contents.inUse, ownFilesInside(path));
         if (!result.movedOut.moved.isEmpty())
-            result.contents = Platform::removeFolderContents(path, last, judged, filter);
+            result.contents =
+                Platform::removeFolderContents(path, last, judged, filter, facts.otherFolderIds);
     }
     result.removed = Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;

@@ -50,7 +50,8 @@ struct InstallFolderRemoval {
     bool productRemoved() const
     {
         return removed || (walked() && contents.complete && !contents.kept.isEmpty() &&
-                           contents.otherFileSystems.isEmpty() && contents.inUse.isEmpty());
+                           contents.otherFileSystems.isEmpty() &&
+                           contents.otherProducts.isEmpty() && contents.inUse.isEmpty());
     }
 };
 

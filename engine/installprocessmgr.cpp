@@ -102,6 +102,8 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
             reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
     for (const QString& mount : folder.contents.otherFileSystems)
         reportKept(RemovalEvent::Item::InFolder, mount, LeftoverReason::OtherFileSystem);
+    for (const QString& other : folder.contents.otherProducts)
+        reportKept(RemovalEvent::Item::InFolder, other, LeftoverReason::Shared);
     reportKept(RemovalEvent::Item::InstallFolder, location, LeftoverReason::NotRemoved);
 }
 
@@ -336,11 +338,14 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         // the client.
         scheduled = Engine::scheduleLeftOnRestart(strTop, folder.contents.inUse, last, &bScheduled,
                                                   folder.contents.kept);
-        bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty();
+        bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty() &&
+                     folder.contents.otherProducts.isEmpty();
     }
     noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)});
     for (const QString& mount : folder.contents.otherFileSystems)
         noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
+    for (const QString& other : folder.contents.otherProducts)
+        noteLeftover({other, false, LeftoverReason::Shared});
     reportFolderLeft(folder, scheduled, bScheduled);
     if (!bScheduled)
         noteLookalikes(folder);

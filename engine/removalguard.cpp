@@ -352,6 +352,10 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
         if (resolvedOther.isEmpty())
             continue;
         facts.otherEntries << resolvedOther;
+        const Platform::FileIdentity itself =
+            Platform::fileIdentity(normalizedPath(resolvedOther, rules));
+        if (itself.valid && !facts.otherFolderIds.contains(itself))
+            facts.otherFolderIds << itself;
         for (const QString& folder :
              selfAndAncestors(normalizedPath(resolvedOther, rules), rules)) {
             auto identity = known.find(folder);

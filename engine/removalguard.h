@@ -69,6 +69,9 @@ struct LocationFacts {
     // What other products' folders are, whatever path names them: each
     // that exists and every folder above it.
     QVector<Platform::FileIdentity> otherIds;
+    // Other products' folders themselves, by what they are: the walk never
+    // enters one, whatever path leads there.
+    QVector<Platform::FileIdentity> otherFolderIds;
     // The location itself, then each folder above it, as resolved.
     QVector<Platform::FileIdentity> identities;
 };

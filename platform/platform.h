@@ -203,6 +203,8 @@ struct FolderRemoval {
     bool complete = true;         // everything inside went, removeLast included
     QStringList otherFileSystems; // folders inside that are another file system
                                   // or volume (mount points): left, never entered
+    QStringList otherProducts;    // folders inside that are another product's
+                                  // (see sealed): left, never entered
     QStringList inUse;            // entries a running program holds (Windows): left
     // The first entries the system refused (up to maxFailedEntries), for the
     // record; the folders left only because something in them stayed are
@@ -226,10 +228,13 @@ constexpr int maxFailedEntries = 100;
 // (when valid): the folder judged may not be what the path leads to by now.
 // With a filter only what it lets go is removed (removeLast is not asked
 // about), and a folder entered on its word that still holds what it kept
-// stays without counting as a failure.
+// stays without counting as a failure. A folder that is one of sealed (by
+// identity: other products' folders, whatever path named them) is left,
+// never entered, listed in otherProducts, and the removal is incomplete.
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast = {},
                                    const FileIdentity& expected = FileIdentity(),
-                                   const EntryFilter* filter = nullptr);
+                                   const EntryFilter* filter = nullptr,
+                                   const QVector<FileIdentity>& sealed = {});
 
 // --- file identity and file systems ----------------------------------------
 

@@ -376,9 +376,10 @@ public:
     // walkFolder() of this or another walk.
     ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last,
                  std::size_t window, std::atomic<bool>& stop,
-                 std::vector<std::string>* handOut = nullptr, const EntryFilter* filter = nullptr)
+                 std::vector<std::string>* handOut = nullptr, const EntryFilter* filter = nullptr,
+                 const std::vector<std::pair<quint64, quint64>>* sealed = nullptr)
         : m_mount(topMount), m_topPath(topPath), m_last(last), m_window(window), m_stop(stop),
-          m_handOut(handOut), m_filter(filter)
+          m_handOut(handOut), m_filter(filter), m_sealed(sealed)
     {
         Level level;
         level.stream = top;
@@ -413,6 +414,7 @@ public:
 
     // Folders inside left alone as other file systems, by their full paths.
     const QStringList& otherFileSystems() const { return m_otherFileSystems; }
+    const QStringList& otherProducts() const { return m_otherProducts; }
 
     // What the system refused, by full path.
     const QVector<FailedEntry>& failed() const { return m_failed; }
@@ -569,6 +571,16 @@ private:
             fail(name);
             return;
         }
+        // Another product's folder, under whatever path its entry names it:
+        // never entered.
+        if (m_sealed && std::find(m_sealed->begin(), m_sealed->end(),
+                                  std::make_pair(mount.device, mount.inode)) != m_sealed->end()) {
+            ::close(fd);
+            m_otherProducts << pathOf(name);
+            errno = EPERM;
+            fail(name);
+            return;
+        }
         DIR* stream = ::fdopendir(fd);
         if (!stream) {
             ::close(fd);
@@ -659,6 +671,8 @@ private:
     std::vector<std::string>* m_handOut;
     const EntryFilter* m_filter;
     QStringList m_otherFileSystems;
+    QStringList m_otherProducts;
+    const std::vector<std::pair<quint64, quint64>>* m_sealed;
     QVector<FailedEntry> m_failed;
     QStringList m_inUse;
     QStringList m_kept;
@@ -732,7 +746,8 @@ std::size_t spareDescriptors()
 } // namespace
 
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
-                                   const FileIdentity& expected, const EntryFilter* filter)
+                                   const FileIdentity& expected, const EntryFilter* filter,
+                                   const QVector<FileIdentity>& sealed)
 {
     // As rm does: every name is removed relative to its open folder, so the
     // system never looks the whole path up again for each file, and a
@@ -758,6 +773,14 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
         return result;
     }
     const LastEntries last(removeLast);
+    // As statx gives them, the walk's own way of naming a device.
+    std::vector<std::pair<quint64, quint64>> sealedIds;
+    for (const FileIdentity& identity : sealed)
+        if (identity.valid)
+            sealedIds.emplace_back(quint64(major(dev_t(identity.device))) << 32 |
+                                       minor(dev_t(identity.device)),
+                                   identity.file);
+    const auto* sealing = sealedIds.empty() ? nullptr : &sealedIds;
     std::atomic<bool> stop{false};
     // The descriptors there are, shared out: a walk that ran out while
     // another held the rest would leave what it could not open. Under a low
@@ -768,7 +791,7 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     const std::size_t window = std::max<std::size_t>(3, spare / workers);
     std::vector<std::string> folders;
     ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr,
-                         filter);
+                         filter, sealing);
     topWalk.run();
     // The top folder's folders, on several workers: each walk holds a
     // descriptor of the top folder of its own and takes the next folder
@@ -789,7 +812,7 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
             break;
         }
         walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop,
-                                                       nullptr, filter));
+                                                       nullptr, filter, sealing));
         try {
             threads.emplace_back(work, std::ref(*walks.back()));
         } catch (const std::system_error&) {
@@ -802,18 +825,21 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
 
     result.complete = topWalk.complete();
     result.otherFileSystems = topWalk.otherFileSystems();
+    result.otherProducts = topWalk.otherProducts();
     result.failed = topWalk.failed();
     result.inUse = topWalk.inUse();
     result.kept = topWalk.kept();
     for (const auto& walk : walks) {
         result.complete = walk->complete() && result.complete;
         result.otherFileSystems += walk->otherFileSystems();
+        result.otherProducts += walk->otherProducts();
         result.failed += walk->failed();
         result.inUse += walk->inUse();
         result.kept += walk->kept();
     }
     result.failed.resize(std::min(result.failed.size(), maxFailedEntries));
     result.otherFileSystems.sort();
+    result.otherProducts.sort();
     result.kept.sort();
     if (result.complete)
         result.complete = removeLastEntries(::dirfd(top), mount, last, filter != nullptr);

@@ -227,8 +227,23 @@ QStringList qtPaths(const std::vector<std::wstring>& paths)
 
 } // namespace
 
+namespace
+{
+
+Win32::Identity win32Identity(const FileIdentity& identity)
+{
+    Win32::Identity result;
+    result.volume = identity.device;
+    result.file = identity.file;
+    result.valid = identity.valid;
+    return result;
+}
+
+} // namespace
+
 FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
-                                   const FileIdentity& expected, const EntryFilter* filter)
+                                   const FileIdentity& expected, const EntryFilter* filter,
+                                   const QVector<FileIdentity>& sealed)
 {
     std::vector<std::wstring> last;
     for (const QString& name : removeLast)
@@ -252,11 +267,15 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
             return Win32::EntryDecision::Remove;
         };
     }
+    std::vector<Win32::Identity> sealedIds;
+    for (const FileIdentity& id : sealed)
+        sealedIds.push_back(win32Identity(id));
     const Win32::ContentsRemoval removal =
-        Win32::removeFolderContents(nativePath(folder).c_str(), last, identity, decide);
+        Win32::removeFolderContents(nativePath(folder).c_str(), last, identity, decide, sealedIds);
     FolderRemoval result;
     result.complete = removal.complete;
     result.otherFileSystems = qtPaths(removal.otherFileSystems);
+    result.otherProducts = qtPaths(removal.otherProducts);
     result.inUse = qtPaths(removal.inUse);
     for (const auto& [path, error] : removal.failed)
         result.failed.append(
@@ -267,20 +286,6 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     result.kept.removeDuplicates();
     return result;
 }
-
-namespace
-{
-
-Win32::Identity win32Identity(const FileIdentity& identity)
-{
-    Win32::Identity result;
-    result.volume = identity.device;
-    result.file = identity.file;
-    result.valid = identity.valid;
-    return result;
-}
-
-} // namespace
 
 QVector<LoadedImage> loadedImages()
 {

@@ -548,8 +548,8 @@ class FolderWalk
 {
 public:
     FolderWalk(const std::wstring& top, ContentsRemoval& result, unsigned& waited,
-               const EntryDecider& decide = nullptr)
-        : m_top(top), m_result(result), m_decide(decide), m_waited(waited)
+               const EntryDecider& decide = nullptr, const std::vector<Identity>* sealed = nullptr)
+        : m_top(top), m_result(result), m_decide(decide), m_waited(waited), m_sealed(sealed)
     {
     }
 
@@ -600,9 +600,10 @@ private:
     EntryDecider m_decide;
     std::vector<Level> m_levels;
     std::vector<unsigned char> m_buffer = std::vector<unsigned char>(64 * 1024);
-    bool m_exRefused = false; // the file system has no FileDispositionInformationEx
-    NTSTATUS m_status = 0;    // of the last disposition asked for
-    unsigned& m_waited;       // by the whole walk, in milliseconds
+    bool m_exRefused = false;              // the file system has no FileDispositionInformationEx
+    NTSTATUS m_status = 0;                 // of the last disposition asked for
+    unsigned& m_waited;                    // by the whole walk, in milliseconds
+    const std::vector<Identity>* m_sealed; // other products' folders
 };
 
 std::wstring FolderWalk::pathOf(const std::wstring& name) const
@@ -862,6 +863,18 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
     case EntryKind::Folder:
         break;
     }
+    // Another product's folder, however its entry names it: never entered.
+    if (m_sealed && !m_sealed->empty()) {
+        const Identity identity = identityOf(handle.get());
+        for (const Identity& sealed : *m_sealed) {
+            if (identity.valid && sealed.valid && identity.volume == sealed.volume &&
+                identity.file == sealed.file) {
+                m_result.otherProducts.push_back(pathOf(name));
+                parent.failed = true;
+                return;
+            }
+        }
+    }
 
     if (m_levels.size() >= static_cast<std::size_t>(kMaxOpenFolders))
         return leave(failed(ERROR_FILENAME_EXCED_RANGE), name);
@@ -973,7 +986,8 @@ Identity identityOf(HANDLE handle);
 
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
-                                     const Identity& expected, const EntryDecider& decide)
+                                     const Identity& expected, const EntryDecider& decide,
+                                     const std::vector<Identity>& sealed)
 {
     ContentsRemoval result;
     const std::wstring top = trimmed(folder);
@@ -1005,12 +1019,12 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
     }
     const Deferred deferred = deferredEntries(removeLast);
     unsigned waited = 0;
-    FolderWalk(top, result, waited, decide).run(handle, nullptr, &deferred);
+    FolderWalk(top, result, waited, decide, &sealed).run(handle, nullptr, &deferred);
     if (result.complete && (!deferred.entries.empty() || !deferred.holders.empty())) {
         // Everything else went: now what was kept for last, whole.
         std::vector<std::wstring> names = deferred.entries;
         names.insert(names.end(), deferred.holders.begin(), deferred.holders.end());
-        FolderWalk(top, result, waited, decide).run(handle, &names, nullptr);
+        FolderWalk(top, result, waited, decide, &sealed).run(handle, &names, nullptr);
     }
     return result;
 }

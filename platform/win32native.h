@@ -123,6 +123,9 @@ struct ContentsRemoval {
     // code (an NTSTATUS turned into one), up to kMaxFailedEntries.
     std::vector<std::pair<std::wstring, unsigned long>> failed;
     std::vector<std::wstring> kept; // what the decider kept, by full path
+    // Folders that are one of the sealed ones (another product's): left,
+    // never entered.
+    std::vector<std::wstring> otherProducts;
 };
 
 // What becomes of an entry, asked by its path relative to the walked folder
@@ -149,10 +152,13 @@ struct Identity {
     unsigned long long file = 0;
     bool valid = false;
 };
+// A folder whose identity is one of sealed is left, never entered, and
+// listed in otherProducts; the removal is then incomplete.
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
                                      const Identity& expected = Identity(),
-                                     const EntryDecider& decide = nullptr);
+                                     const EntryDecider& decide = nullptr,
+                                     const std::vector<Identity>& sealed = {});
 
 // The deepest folders the walk keeps open at once; what lies deeper stays.
 constexpr int kMaxOpenFolders = 256;

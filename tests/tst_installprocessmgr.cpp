@@ -175,17 +175,23 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
         QVERIFY(QDir().mkpath(QFileInfo(siblingFile).path()));
         QVERIFY(QFile::link(m_stage + QStringLiteral("/elsewhere.ini"), siblingFile));
         siblingFile = m_stage + QStringLiteral("/elsewhere.ini");
-    } else if (sibling.startsWith(QLatin1String("bind:"))) {
-        for (const char* folder : {"/bound", "/programs"})
-            QVERIFY(QDir().mkpath(m_stage + QLatin1String(folder)));
+    } else if (sibling.startsWith(QLatin1String("bind:")) ||
+               sibling.startsWith(QLatin1String("bindlib:"))) {
+        // "bindlib:": the product's lib folder itself at bound.
+        const QString source = sibling.startsWith(QLatin1String("bind:"))
+                                   ? QStringLiteral("/programs")
+                                   : QStringLiteral("/programs/Ferrovane/lib");
+        for (const QString& folder : {QStringLiteral("/bound"), source})
+            QVERIFY(QDir().mkpath(m_stage + folder));
         m_bound =
-            QProcess::execute(QStringLiteral("mount"),
-                              {QStringLiteral("--bind"), m_stage + QStringLiteral("/programs"),
-                               m_stage + QStringLiteral("/bound")}) == 0;
+            QProcess::execute(QStringLiteral("mount"), {QStringLiteral("--bind"), m_stage + source,
+                                                        m_stage + QStringLiteral("/bound")}) == 0;
         if (!m_bound)
             QSKIP("mounting is not allowed here");
     }
-    const QString value = sibling.contains(QLatin1String(":%")) ? sibling.mid(5) : sibling;
+    const QString value = sibling.contains(QLatin1String(":%"))
+                              ? sibling.mid(sibling.indexOf(QLatin1String(":%")) + 1)
+                              : sibling;
     const int equals = value.startsWith(QLatin1Char('%')) ? -1 : value.indexOf(QLatin1Char('='));
     QVERIFY(writeFile(siblingFile,
                       entryText(equals < 0 ? QStringLiteral("InstallLocation") : value.left(equals),
@@ -659,6 +665,15 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆"
         << "bind:%S/bound/Ferrovane/lib"
         << "" << QStringList() << QStringList{shared, entry};
+    // Its entry names the folder by another path (a bind mount of the
+    // product's lib): nothing above it in that path is ours, so only the
+    // walk can tell, by what the folder is, and it never enters it.
+    QTest::newRow("another product inside, only by another path")
+        << install << "铁风帆"
+        << "bindlib:%S/bound"
+        << "" << QStringList()
+        << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
+                       left(R::Shared, "programs/Ferrovane/lib"), entry};
     QTest::newRow("another product inside, its location in quotes")
         << install << "铁风帆"
         << "\"%S/programs/Ferrovane/lib\""

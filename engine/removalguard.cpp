@@ -365,6 +365,20 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
                 facts.otherIds << *identity;
         }
     }
+    // Windows Installer's products: the folder of any key file of their
+    // components in it is theirs. Thousands of records: compared as paths,
+    // only those inside looked at further.
+    const QString top = normalizedPath(resolved, rules);
+    const QString written = normalizedPath(location, rules);
+    for (const QString& component : Platform::installerComponentPaths()) {
+        const QString path = normalizedPath(component, rules);
+        if (!isSameOrAncestor(top, path, rules.caseSensitivity) &&
+            !isSameOrAncestor(written, path, rules.caseSensitivity))
+            continue;
+        const int slash = path.lastIndexOf(QLatin1Char('/'));
+        if (slash > 0)
+            facts.otherEntries << path.left(slash);
+    }
     for (const QString& folder : selfAndAncestors(normalizedPath(resolved, rules), rules))
         facts.identities << Platform::fileIdentity(folder);
     return facts;

@@ -60,6 +60,7 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath);
 struct UninstallEntry {
     QString name;
     QString installLocation;
+    QString installSource; // where its installer ran from (Windows Installer's products)
     // UninstallString, QuietUninstallString and DisplayIcon: command lines
     // and an icon whose programs lie in the product's folders.
     QStringList commands;
@@ -70,6 +71,14 @@ struct UninstallEntry {
 // views, by their names as Windows keeps them; on the stand-in every entry
 // file, one that is a link read from where it leads.
 std::vector<UninstallEntry> uninstallEntries();
+
+// Where Windows Installer keeps the key file of every component of every
+// product it installed (Installer\UserData\<user>\Components\<component>,
+// a value per product holding the path), file paths only ("C:\X\a.dll";
+// registry components are left out): what lies there is another product's.
+// The stand-in keeps the same record in one file per user,
+// Installer/UserData/<user>/Components.ini, a group per component.
+QStringList installerComponentPaths();
 
 // A registry string with its %VARIABLE%s expanded as Windows does for
 // REG_EXPAND_SZ values (ExpandEnvironmentStrings); unchanged on the stand-in,

@@ -146,10 +146,41 @@ std::vector<UninstallEntry> uninstallEntries()
                 commands << entry.value(QLatin1String(name)).toString();
             entries.push_back({file.completeBaseName(),
                                entry.value(QStringLiteral("InstallLocation")).toString(),
-                               commands});
+                               entry.value(QStringLiteral("InstallSource")).toString(), commands});
         }
     }
     return entries;
+}
+
+QStringList installerComponentPaths()
+{
+    QString userData = standinIniPath(
+        standinRoot(), QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+                                      "CurrentVersion\\Installer\\UserData"));
+    userData.chop(4); // ".ini": its subkeys are the folders and files in its folder
+    QStringList paths;
+    for (const QString& user : QDir(userData).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        // Read by hand: QSettings takes seconds over tens of thousands of
+        // groups, and only the values are wanted.
+        QFile file(userData + QLatin1Char('/') + user + QStringLiteral("/Components.ini"));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        for (const QByteArray& line : lines) {
+            const int equals = line.indexOf('=');
+            if (equals <= 0 || line.startsWith('[') || line.startsWith(';'))
+                continue;
+            QByteArray value = line.mid(equals + 1).trimmed();
+            if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+                value = value.mid(1, value.size() - 2);
+            // "C:\\X\\a.dll" or "/x/a.dll"; "01:\\SOFTWARE\\..." is a registry key.
+            if (value.startsWith('/') || (value.size() > 2 && value.at(1) == ':' &&
+                                          (value.at(2) == '\\' || value.at(2) == '/') &&
+                                          !std::isdigit(static_cast<unsigned char>(value.at(0)))))
+                paths << QString::fromUtf8(value);
+        }
+    }
+    return paths;
 }
 
 QString allUsersDesktop()

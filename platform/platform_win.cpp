@@ -57,9 +57,18 @@ std::vector<UninstallEntry> uninstallEntries()
              {values.uninstallString, values.quietUninstallString, values.displayIcon})
             commands << QString::fromStdWString(command);
         entries.push_back({QString::fromStdWString(values.name),
-                           QString::fromStdWString(values.installLocation), commands});
+                           QString::fromStdWString(values.installLocation),
+                           QString::fromStdWString(values.installSource), commands});
     }
     return entries;
+}
+
+QStringList installerComponentPaths()
+{
+    QStringList paths;
+    for (const std::wstring& path : Win32::installerComponentPaths())
+        paths << QString::fromStdWString(path);
+    return paths;
 }
 
 namespace

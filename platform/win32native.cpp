@@ -208,6 +208,7 @@ std::vector<UninstallValues> uninstallEntries()
                 UninstallValues values;
                 values.name.assign(name, length);
                 values.installLocation = stringValue(entry, L"InstallLocation");
+                values.installSource = stringValue(entry, L"InstallSource");
                 values.uninstallString = stringValue(entry, L"UninstallString");
                 values.quietUninstallString = stringValue(entry, L"QuietUninstallString");
                 values.displayIcon = stringValue(entry, L"DisplayIcon");
@@ -218,6 +219,60 @@ std::vector<UninstallValues> uninstallEntries()
         }
     }
     return entries;
+}
+
+std::vector<std::wstring> installerComponentPaths()
+{
+    std::vector<std::wstring> paths;
+    HKEY userData = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE,
+                        L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData", 0,
+                        KEY_READ | KEY_WOW64_64KEY, &userData) != ERROR_SUCCESS)
+        return paths;
+    const auto subkeys = [](HKEY key, const std::function<void(const wchar_t*)>& each) {
+        for (DWORD index = 0;; ++index) {
+            wchar_t name[256];
+            DWORD length = 256;
+            const LONG status =
+                ::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS)
+                break;
+            if (status == ERROR_SUCCESS)
+                each(name);
+        }
+    };
+    subkeys(userData, [&](const wchar_t* user) {
+        HKEY components = nullptr;
+        if (::RegOpenKeyExW(userData, (std::wstring(user) + L"\\Components").c_str(), 0,
+                            KEY_READ | KEY_WOW64_64KEY, &components) != ERROR_SUCCESS)
+            return;
+        subkeys(components, [&](const wchar_t* component) {
+            HKEY key = nullptr;
+            if (::RegOpenKeyExW(components, component, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                                &key) != ERROR_SUCCESS)
+                return;
+            for (DWORD index = 0;; ++index) {
+                wchar_t name[256];
+                DWORD length = 256;
+                DWORD type = 0;
+                const LONG status =
+                    ::RegEnumValueW(key, index, name, &length, nullptr, &type, nullptr, nullptr);
+                if (status == ERROR_NO_MORE_ITEMS)
+                    break;
+                if (status != ERROR_SUCCESS || type != REG_SZ)
+                    continue;
+                const std::wstring path = stringValue(key, name);
+                // "C:\\X\\a.dll"; "01:\\SOFTWARE\\..." names a registry key.
+                if (path.size() > 2 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/') &&
+                    !(path[0] >= L'0' && path[0] <= L'9'))
+                    paths.push_back(path);
+            }
+            ::RegCloseKey(key);
+        });
+        ::RegCloseKey(components);
+    });
+    ::RegCloseKey(userData);
+    return paths;
 }
 
 bool isRemoteDrive(const wchar_t* root)

@@ -51,10 +51,16 @@ bool isRegistryLink(const std::wstring& keyPath);
 struct UninstallValues {
     std::wstring name;
     std::wstring installLocation;
+    std::wstring installSource;
     std::wstring uninstallString;
     std::wstring quietUninstallString;
     std::wstring displayIcon;
 };
+
+// The file paths Windows Installer records as its components' key files,
+// for every user (Installer\UserData\<SID>\Components\<id>\<product>),
+// from the 64-bit view; registry components ("01:\...") left out.
+std::vector<std::wstring> installerComponentPaths();
 
 // Every subkey of SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall in
 // HKEY_LOCAL_MACHINE and HKEY_CURRENT_USER, in the 64-bit and the 32-bit

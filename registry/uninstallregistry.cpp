@@ -169,9 +169,9 @@ QStringList UninstallRegistry::otherProductFolders() const
         // Both registry views and HKEY_CURRENT_USER may list our own GUID.
         if (entry.name.compare(own, Qt::CaseInsensitive) == 0)
             continue;
-        if (!entry.installLocation.isEmpty())
-            folders << QString::fromStdString(
-                unquotedLocation(entry.installLocation.toStdString()));
+        for (const QString& folder : {entry.installLocation, entry.installSource})
+            if (!folder.trimmed().isEmpty())
+                folders << QString::fromStdString(unquotedLocation(folder.toStdString()));
         for (const QString& command : entry.commands) {
             const QString folder = commandFolder(command);
             if (!folder.isEmpty())

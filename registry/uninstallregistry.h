@@ -46,7 +46,8 @@ public:
     bool removeEntry(const std::string& guid) const;
 
     // The folders every other product's uninstall entry names (entries
-    // named otherwise than the configured GUID): its InstallLocation and the
+    // named otherwise than the configured GUID): its InstallLocation and
+    // InstallSource, and the
     // folders of the programs its UninstallString, QuietUninstallString and
     // DisplayIcon name, as written.
     QStringList otherProductFolders() const;

@@ -665,6 +665,17 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆"
         << "bind:%S/bound/Ferrovane/lib"
         << "" << QStringList() << QStringList{shared, entry};
+    // A product of Windows Installer's in a folder of ours: its entry names
+    // no folder, its component records do.
+    QTest::newRow("another product inside, known by Windows Installer's components")
+        << install << "铁风帆"
+        << "UninstallString=MsiExec.exe /X{SIBLING}"
+        << "component:programs/Ferrovane/lib/plugins/b.dll" << QStringList()
+        << QStringList{shared, entry};
+    QTest::newRow("another product inside, by where its installer ran")
+        << install << "铁风帆"
+        << "InstallSource=%S/programs/Ferrovane/lib"
+        << "" << QStringList() << QStringList{shared, entry};
     // Its entry names the folder by another path (a bind mount of the
     // product's lib): nothing above it in that path is ours, so only the
     // walk can tell, by what the folder is, and it never enters it.
@@ -809,6 +820,8 @@ void TestInstallProcessMgr::runs()
     QStringList mounts; // "mount:PATH": stage/elsewhere bound there
     QString manifest;
     QStringList before; // "before:PATH": there before the product was installed
+    // "component:PATH": a key file Windows Installer records for another product
+    QStringList components;
     for (QString item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         item.replace(QLatin1Char('|'), QLatin1Char(' ')); // a blank inside a name or value
         if (item.startsWith(QLatin1String("manifest:")))
@@ -821,6 +834,8 @@ void TestInstallProcessMgr::runs()
             m_entry << item.mid(6);
         else if (item.startsWith(QLatin1String("before:")))
             before << item.mid(7);
+        else if (item.startsWith(QLatin1String("component:")))
+            components << item.mid(10);
         else if (item.startsWith(QLatin1String("inuse:")))
             inUse = item.mid(6).split(QLatin1Char(':'));
         else if (item.startsWith(QLatin1String("pending:")))
@@ -863,6 +878,18 @@ void TestInstallProcessMgr::runs()
                                                m_stage + QLatin1Char('/') + file));
     }
     files << before; // checked, as the rest, to outlive the run
+    if (!components.isEmpty()) {
+        QByteArray record;
+        for (int i = 0; i < components.size(); ++i)
+            record += "[C" + QByteArray::number(i) +
+                      "]\nP1=" + QFile::encodeName(m_stage + QLatin1Char('/') + components.at(i)) +
+                      '\n';
+        QString userData = Platform::standinIniPath(
+            Platform::standinRoot(),
+            QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\"
+                           "Installer\\UserData\\S-1-5-18\\Components"));
+        QVERIFY(writeFile(userData, record));
+    }
     for (const QString& mount : mounts) {
         QVERIFY(QDir().mkpath(mount) && QDir().mkpath(m_stage + QStringLiteral("/elsewhere")));
         if (QProcess::execute(

@@ -60,6 +60,7 @@ class TestInstallProcessMgr : public QObject
     QString m_client;                      // where the client program is, in the stage
     bool m_bound = false;                  // stage/bound is a bind mount of stage/programs
     QStringList m_mounts;                  // further bind mounts, to undo
+    QStringList m_immutable;               // files made immutable, to undo
     // Values of the product's entry besides InstallLocation ("Name=value",
     // %S the stage, %A the uninstaller's folder); UninstallString names the
     // uninstaller unless set here.
@@ -120,6 +121,8 @@ void TestInstallProcessMgr::cleanup()
         QProcess::execute(QStringLiteral("umount"), {m_stage + QStringLiteral("/bound")});
     for (const QString& mount : std::exchange(m_mounts, {}))
         QProcess::execute(QStringLiteral("umount"), {mount});
+    for (const QString& file : std::exchange(m_immutable, {}))
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), file});
 }
 
 // An installation of the product: the uninstaller with its AppConfig.xml,
@@ -566,6 +569,14 @@ void TestInstallProcessMgr::runs_data()
         << "app:programs/Ferrovane inuse:own mount:programs/Ferrovane/mnt" << QStringList()
         << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
                        left(R::OtherFileSystem, "programs/Ferrovane/mnt"), entry};
+    // Run from inside, its files in use, and a file the system refuses: the
+    // entry stays, so the uninstaller it names stays where it is, neither
+    // moved out nor scheduled.
+    QTest::newRow("its files in use, a file refused")
+        << install << "铁风帆" << above
+        << "app:programs/Ferrovane inuse:own immutable:programs/Ferrovane/lib/locked.dll"
+        << QStringList()
+        << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
     // What another program holds waits where it is, its folders and the
     // client after it; the entry goes.
     QTest::newRow("a file another program holds")
@@ -822,6 +833,7 @@ void TestInstallProcessMgr::runs()
     QStringList before; // "before:PATH": there before the product was installed
     // "component:PATH": a key file Windows Installer records for another product
     QStringList components;
+    QStringList immutable; // "immutable:PATH": a file of the product the system refuses to remove
     for (QString item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         item.replace(QLatin1Char('|'), QLatin1Char(' ')); // a blank inside a name or value
         if (item.startsWith(QLatin1String("manifest:")))
@@ -836,6 +848,8 @@ void TestInstallProcessMgr::runs()
             before << item.mid(7);
         else if (item.startsWith(QLatin1String("component:")))
             components << item.mid(10);
+        else if (item.startsWith(QLatin1String("immutable:")))
+            immutable << item.mid(10);
         else if (item.startsWith(QLatin1String("inuse:")))
             inUse = item.mid(6).split(QLatin1Char(':'));
         else if (item.startsWith(QLatin1String("pending:")))
@@ -878,6 +892,13 @@ void TestInstallProcessMgr::runs()
                                                m_stage + QLatin1Char('/') + file));
     }
     files << before; // checked, as the rest, to outlive the run
+    for (const QString& file : immutable) {
+        const QString path = m_stage + QLatin1Char('/') + file;
+        QVERIFY(writeFile(path));
+        if (QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path}) != 0)
+            QSKIP("no immutable files here (chattr)");
+        m_immutable << path;
+    }
     if (!components.isEmpty()) {
         QByteArray record;
         for (int i = 0; i < components.size(); ++i)

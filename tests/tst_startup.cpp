@@ -77,6 +77,7 @@ private:
 const QString clientRunning = QStringLiteral("TheClientIsRunningPrnptTrdtT");
 const QString notInstalled = QStringLiteral("ThisSoftwareIsNotCurmXqDCfI");
 const QString confirm = QStringLiteral("DetermineTheUninstalfYANYiIa");
+const QString byWindowsInstaller = QStringLiteral("InstalledByWindowsInstaller");
 
 } // namespace
 
@@ -153,7 +154,12 @@ void TestStartup::setInstalled(const QString& location)
     if (location.isEmpty())
         return;
     QSettings entry(entryFile(), QSettings::IniFormat);
-    entry.setValue(QStringLiteral("InstallLocation"), location);
+    // "LOCATION|msi": an entry Windows Installer keeps.
+    if (location.endsWith(QLatin1String("|msi"))) {
+        entry.setValue(QStringLiteral("WindowsInstaller"), 1);
+        entry.setValue(QStringLiteral("UninstallString"), QStringLiteral("MsiExec.exe /X{X}"));
+    }
+    entry.setValue(QStringLiteral("InstallLocation"), location.section(QLatin1Char('|'), 0, 0));
     entry.setValue(QStringLiteral("DisplayName"), QStringLiteral("Ferrovane Test"));
     entry.sync();
     QCOMPARE(entry.status(), QSettings::NoError);
@@ -183,6 +189,9 @@ void TestStartup::gates_data()
         << true << false << "@" << yes << QStringList{clientRunning} << -1;
     QTest::newRow("not installed")
         << false << false << "" << yes << QStringList{notInstalled} << -1;
+    // Windows Installer's: refused before the question, with what to do.
+    QTest::newRow("installed by Windows Installer")
+        << false << false << "@|msi" << yes << QStringList{byWindowsInstaller} << -1;
     QTest::newRow("declined") << false << false << "@" << no << QStringList{confirm} << -1;
     QTest::newRow("declined with Esc")
         << false << false << "@" << QStringLiteral("Escape") << QStringList{confirm} << -1;

@@ -1,5 +1,7 @@
 #include "installmanifest.h"
 
+#include "removalguard.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
@@ -18,25 +20,6 @@ constexpr int kShownLineLength = 200;
 bool isSeparator(QChar c)
 {
     return c == QLatin1Char('/') || c == QLatin1Char('\\');
-}
-
-// Names Windows keeps for devices, with or without an extension.
-bool isDeviceName(const QStringRef& name)
-{
-    QStringRef base = name.left(name.indexOf(QLatin1Char('.')));
-    while (base.endsWith(QLatin1Char(' ')))
-        base.chop(1);
-    if (base.size() == 3) {
-        for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-            if (base.compare(QLatin1String(device), Qt::CaseInsensitive) == 0)
-                return true;
-        }
-        return false;
-    }
-    return base.size() == 4 &&
-           (base.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) == 0 ||
-            base.left(3).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0) &&
-           base.at(3) >= QLatin1Char('1') && base.at(3) <= QLatin1Char('9');
 }
 
 bool isForbidden(QChar c)
@@ -92,7 +75,7 @@ bool entryKey(const QStringRef& line, QString& key, bool& folder, ManifestLinePr
         }
         // Windows drops a final dot or space, so "a." would be "a".
         if (name.endsWith(QLatin1Char('.')) || name.endsWith(QLatin1Char(' ')) ||
-            isDeviceName(name)) {
+            isWindowsDeviceName(QStringView(name))) {
             problem = ManifestLineProblem::BadName;
             return false;
         }

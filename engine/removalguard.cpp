@@ -522,12 +522,26 @@ bool isUsableProductName(const QString& name)
         if (c.unicode() < 0x20 || QStringLiteral("<>:\"/\\|?*").contains(c))
             return false;
     }
-    // CON, PRN, AUX, NUL, COM1-9, LPT1-9, also before an extension: "nul.txt".
-    static const QRegularExpression device(
-        QStringLiteral("^(CON|PRN|AUX|NUL|COM[0-9\\x{B9}\\x{B2}\\x{B3}]|LPT[0-9\\x{B9}\\x{B2}\\x{"
-                       "B3}])(\\..*)?$"),
-        QRegularExpression::CaseInsensitiveOption);
-    return !device.match(name.trimmed()).hasMatch();
+    return !isWindowsDeviceName(QStringView(name).trimmed());
+}
+
+bool isWindowsDeviceName(QStringView name)
+{
+    QStringView base = name.left(name.indexOf(QLatin1Char('.')));
+    while (base.endsWith(QLatin1Char(' ')))
+        base.chop(1);
+    if (base.size() == 3) {
+        for (const char* device : {"CON", "PRN", "AUX", "NUL"})
+            if (base.compare(QLatin1String(device), Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    }
+    if (base.size() != 4 || (base.left(3).compare(QLatin1String("COM"), Qt::CaseInsensitive) != 0 &&
+                             base.left(3).compare(QLatin1String("LPT"), Qt::CaseInsensitive) != 0))
+        return false;
+    const QChar digit = base.at(3);
+    return (digit >= QLatin1Char('0') && digit <= QLatin1Char('9')) || digit == QChar(0xB9) ||
+           digit == QChar(0xB2) || digit == QChar(0xB3);
 }
 
 bool isSharedStartMenuFolder(const QString& name)

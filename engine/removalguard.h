@@ -159,6 +159,12 @@ LocationVerdict checkInstallLocation(const InstallLocation& location, const QStr
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
                                      bool uninstallerNamed = false);
 
+// A name Windows keeps for a device, with or without an extension and with
+// blanks before it: CON, PRN, AUX, NUL, COM0-9, LPT0-9, and COM and LPT with
+// a superscript 1, 2 or 3 ("nul.txt", "COM1 .log", "lpt\u00B9"). One rule for
+// every name the uninstaller takes from a file: shortcuts, the manifest.
+bool isWindowsDeviceName(QStringView name);
+
 // A shortcut or start-menu name that stays a single entry in its folder and
 // that Windows would take as written: not empty, no separator, none of
 // < > : " | ? * or a control character, no final dot or blank, not a device

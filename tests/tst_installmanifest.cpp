@@ -142,6 +142,11 @@ void TestInstallManifest::lines_data()
     refused("device", QStringLiteral("bin/CON"), ManifestLineProblem::BadName);
     refused("device with extension", QStringLiteral("nul.txt"), ManifestLineProblem::BadName);
     refused("port", QStringLiteral("com1"), ManifestLineProblem::BadName);
+    // The same names as for shortcuts: port 0 and the superscript digits too.
+    refused("port zero", QStringLiteral("bin/COM0.dll"), ManifestLineProblem::BadName);
+    refused("superscript port", QString::fromUtf8("LPT\u00B2"), ManifestLineProblem::BadName);
+    refused("device before a blank", QStringLiteral("con .txt"), ManifestLineProblem::BadName);
+    listed("a longer name", "COM10.txt", "COM10.txt");
     refused("final dot", QStringLiteral("readme."), ManifestLineProblem::BadName);
     refused("final space", QStringLiteral("bin /a"), ManifestLineProblem::BadName);
     refused("install folder", QStringLiteral("./"), ManifestLineProblem::InstallFolder);

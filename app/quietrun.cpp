@@ -7,6 +7,7 @@
 #include "engine/uninstallthread.h"
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
+#include "run.h"
 #include "uninstalllog.h"
 
 #include <QCoreApplication>
@@ -35,32 +36,25 @@ QString quoted(const QStringList& arguments)
     return parts.join(QLatin1Char(' '));
 }
 
-// The gates a quiet run passes, as a clicked run does, minus the question.
+// The gates a quiet run passes, as a clicked run does, minus the question;
+// then the removal on its worker thread, as the window runs it.
 int quietSequence(UninstallLog& log)
 {
-    const QString program =
-        QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    if (Platform::isProcessRunning(program)) {
-        log.write(QStringLiteral("gate client program: %1 is running: refused").arg(program));
+    switch (passGates(log).gate) {
+    case Gate::ClientRunning:
         return QuietExit::ClientRunning;
-    }
-    log.write(QStringLiteral("gate client program: %1 is not running: passed").arg(program));
-    const UninstallRegistry* registry = UninstallRegistry::getInstance();
-    const QString entry = UninstallRegistry::entryKeyPath(
-        registry->uninstallKeyBase(), AppConfigManager::getInstance()->getGuid());
-    if (!registry->isInstalled()) {
-        log.write(QStringLiteral("gate installed: no uninstall entry at %1: refused").arg(entry));
+    case Gate::NotInstalled:
         return QuietExit::NotInstalled;
-    }
-    log.write(QStringLiteral("gate installed: uninstall entry %1: passed").arg(entry));
-    if (!windowsInstallerRefusal(log).isEmpty())
+    case Gate::WindowsInstaller:
         return QuietExit::Incomplete;
-    log.write(QStringLiteral("gate confirmation: not asked (quiet run)"));
-
+    case Gate::Declined:
+    case Gate::Passed:
+        break;
+    }
     UnInstallThread thread(nullptr);
     thread.start(QThread::InheritPriority);
     thread.wait();
-    return quietExitStatus(InstallProcessMgr::getInstance()->leftovers());
+    return quietExitStatus(InstallProcessMgr::getInstance()->outcome());
 }
 
 QString statusText(int status)
@@ -82,14 +76,11 @@ QString statusText(int status)
 
 } // namespace
 
-int quietExitStatus(const QVector<LeftoverItem>& leftovers)
+int quietExitStatus(const Outcome& outcome)
 {
-    if (InstallProcessMgr::exitStatus(leftovers) != 0)
+    if (outcome.incomplete())
         return QuietExit::Incomplete;
-    // The user's own files kept and the manifest's notes ask for nothing.
-    const bool scheduled = std::any_of(leftovers.begin(), leftovers.end(),
-                                       [](const LeftoverItem& item) { return item.bScheduled; });
-    return scheduled ? QuietExit::RestartNeeded : QuietExit::Done;
+    return outcome.restartNeeded() ? QuietExit::RestartNeeded : QuietExit::Done;
 }
 
 QString openLog(const CommandLine& line, UninstallLog& log)
@@ -115,19 +106,6 @@ QString openLog(const CommandLine& line, UninstallLog& log)
     const bool opened =
         line.logGiven ? log.open(line.logPath, &error) : log.openNew(QDir::tempPath(), &error);
     return opened ? QString() : error;
-}
-
-QString windowsInstallerRefusal(UninstallLog& log)
-{
-    if (!UninstallRegistry::getInstance()->entryRecord().windowsInstaller) {
-        log.write(QStringLiteral("gate installer: not Windows Installer's: passed"));
-        return QString();
-    }
-    const QString guid = QString::fromStdString(AppConfigManager::getInstance()->getGuid());
-    log.write(QStringLiteral("gate installer: the entry is Windows Installer's, which keeps its "
-                             "own record of the product: refused; remove it with msiexec /x %1")
-                  .arg(guid));
-    return QObject::tr("InstalledByWindowsInstaller").arg(guid);
 }
 
 void logRunStart(UninstallLog& log, bool quiet)

@@ -29,19 +29,13 @@ constexpr int BadArguments = 1639;  // ERROR_INVALID_COMMAND_LINE: the switches 
 } // namespace QuietExit
 
 // Done, RestartNeeded or Incomplete for what a removal left.
-int quietExitStatus(const QVector<LeftoverItem>& leftovers);
+int quietExitStatus(const Outcome& outcome);
 
 // Opens the log the command line asks for (refused inside the install
 // folder, as a link, where it cannot be written); in a quiet run without
 // /LOG a new one in the temporary folder. Returns why it could not, for the
 // user; empty when it is open or none was asked for.
 QString openLog(const CommandLine& line, UninstallLog& log);
-
-// The gate both runs pass after the entry was found: an entry Windows
-// Installer keeps is its to remove (it still counts the product installed
-// once its folder and entry are gone). Logs the gate; returns the text that
-// tells the user what to do instead, empty when it passes.
-QString windowsInstallerRefusal(UninstallLog& log);
 
 // The first lines of a run's log: version, command line, product, mode.
 void logRunStart(UninstallLog& log, bool quiet);

@@ -3,12 +3,10 @@
 #include "commandline.h"
 #include "engine/removalreport.h"
 #include "quietrun.h"
+#include "run.h"
 #include "uninstalllog.h"
 
-#include "config/appconfigmanager.h"
 #include "engine/installprocessmgr.h"
-#include "platform/platform.h"
-#include "registry/uninstallregistry.h"
 #include "ui/mainwindow.h"
 #include "uilib/cmodaltipdialog.h"
 #include "uilib/ulmora.h"
@@ -74,50 +72,18 @@ int runUninstaller(const CommandLine& line)
         return status;
     };
 
-    const QString strProgramName =
-        QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    const auto clientRuns = [&strProgramName, &log] {
-        if (!Platform::isProcessRunning(strProgramName)) {
-            log.write(QStringLiteral("gate client program: %1 is not running: passed")
-                          .arg(strProgramName));
-            return false;
-        }
-        log.write(
-            QStringLiteral("gate client program: %1 is running: refused").arg(strProgramName));
-        Ulmora::CModalTipDialog::ShowMessageWarn(QObject::tr("TheClientIsRunningPrnptTrdtT"),
-                                                 Ulmora::CModalTipDialog::Size_Small, nullptr);
-        return true;
-    };
-    if (clientRuns())
-        return finish(-1);
-
-    if (!UninstallRegistry::getInstance()->isInstalled()) {
-        log.write(QStringLiteral("gate installed: no uninstall entry: refused"));
-        Ulmora::CModalTipDialog::ShowMessageWarn(QObject::tr("ThisSoftwareIsNotCurmXqDCfI"),
-                                                 Ulmora::CModalTipDialog::Size_Small, nullptr);
-        return finish(-1);
-    }
-    log.write(QStringLiteral("gate installed: uninstall entry found: passed"));
-    const QString installerRefusal = windowsInstallerRefusal(log);
-    if (!installerRefusal.isEmpty()) {
-        warn(installerRefusal);
-        return finish(-1);
-    }
-
-    {
+    const GateResult gates = passGates(log, [] {
         auto confirm = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
         confirm->setDialogModel(Ulmora::CModalTipDialog::Model_Question);
         confirm->setContentText(QObject::tr("DetermineTheUninstalfYANYiIa"));
         confirm->setDialogSize(Ulmora::CModalTipDialog::Size_Large);
-        if (confirm->exec() == 0) {
-            log.write(QStringLiteral("gate confirmation: declined"));
-            return finish(-1);
-        }
-        log.write(QStringLiteral("gate confirmation: confirmed"));
-    }
-    // The client may have been started while the question was open.
-    if (clientRuns())
+        return confirm->exec() != 0;
+    });
+    if (gates.gate != Gate::Passed) {
+        if (!gates.message.isEmpty())
+            warn(gates.message);
         return finish(-1);
+    }
 
     mainWindow.show();
     mainWindow.onUninstall();
@@ -127,8 +93,7 @@ int runUninstaller(const CommandLine& line)
     mainWindow.waitForUninstall();
     // 1 when anything of the product is left that no restart will remove.
     return finish(iResult != 0 ? iResult
-                               : InstallProcessMgr::exitStatus(
-                                     InstallProcessMgr::getInstance()->leftovers()));
+                               : InstallProcessMgr::getInstance()->outcome().exitStatus());
 }
 
 } // namespace appinstaller

@@ -239,7 +239,7 @@ void InstallProcessMgr::unInstall()
     const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
     // Kept while anything of the product stays: the log, the page and the
     // exit status all read the same leftovers.
-    if (exitStatus(leftovers()) != 0) {
+    if (outcome().incomplete()) {
         noteLeftover({strEntry, false, LeftoverReason::EntryKept});
         reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
     } else if (!registry->removeEntry(guid) || registry->hasEntry(guid)) {
@@ -437,35 +437,6 @@ QVector<LeftoverItem> InstallProcessMgr::leftovers() const
 {
     QMutexLocker lock(&m_leftoversMutex);
     return m_leftovers;
-}
-
-int InstallProcessMgr::exitStatus(const QVector<LeftoverItem>& leftovers)
-{
-    for (const LeftoverItem& item : leftovers)
-        if (!item.bScheduled && isLeftOver(item))
-            return 1;
-    return 0;
-}
-
-bool isLeftOver(const LeftoverItem& item)
-{
-    switch (item.reason) {
-    case LeftoverReason::NotInstalled:
-    case LeftoverReason::PreInstall:
-    case LeftoverReason::NotOnlyShortcuts:
-    case LeftoverReason::Lookalike:
-        return false;
-    default:
-        return true;
-    }
-}
-
-bool laterRunMayFinish(const QVector<LeftoverItem>& leftovers)
-{
-    return std::all_of(leftovers.begin(), leftovers.end(), [](const LeftoverItem& item) {
-        return !isLeftOver(item) || item.reason == LeftoverReason::NotRemoved ||
-               item.reason == LeftoverReason::EntryKept;
-    });
 }
 
 void InstallProcessMgr::noteLeftover(const LeftoverItem& item)

@@ -4,6 +4,7 @@
 // step through signalProcess.
 
 #include "config/singleton.h"
+#include "outcome.h"
 #include "registry/uninstallregistry.h"
 
 #include <QMutex>
@@ -20,62 +21,6 @@ struct RecordedFolder;
 
 namespace appinstaller
 {
-
-// Why something of the product is still there.
-enum class LeftoverReason {
-    NotRemoved,       // the system refused (in use, no rights, ...)
-    Refused,          // a folder the user or the system needs, or a location
-                      // that names none safely (relative, a root, ...)
-    NotProducts,      // nothing in it proves it is the product's folder
-    Shared,           // another program's uninstall entry names it or a folder in it
-    OtherFileSystem,  // another disk or file system mounted there
-    NotOnlyShortcuts, // a start-menu folder holding more than the product's shortcuts
-    SharedFolder,     // a start-menu folder Windows or many programs share
-    EntryKept,        // the uninstall entry, kept while the product's folder or a
-                      // shortcut stays
-    NotFound,         // the product's files are not where the entry says: nothing
-                      // there, or no folder named
-    // The install manifest cannot be trusted: nothing of the install
-    // folder goes, nor anything else.
-    ManifestNotUsed,      // it cannot be read whole, or is no manifest
-    ManifestOtherProduct, // it names another product
-    ManifestLineRefused,  // a line of it that cannot be used
-    // Notes, not leftovers: with these alone the removal is complete.
-    NotInstalled, // a file the install manifest does not list: the user's, kept
-    PreInstall,   // in the install folder before the product was installed: the user's, kept
-    Lookalike,    // a folder that looks like the product's where the entry's does not
-                  // prove to be it: named for the user, never removed
-};
-
-// Something a removal step set out to remove and that is still there after it.
-struct LeftoverItem {
-    LeftoverItem() = default;
-    LeftoverItem(const QString& path, bool scheduled = false,
-                 LeftoverReason why = LeftoverReason::NotRemoved, const QString& folder = QString())
-        : strPath(path), bScheduled(scheduled), reason(why), strFolder(folder)
-    {
-    }
-
-    QString strPath;         // a file, a folder, or the registry key's full path
-    bool bScheduled = false; // handed to Windows to remove at the next restart
-    LeftoverReason reason = LeftoverReason::NotRemoved;
-    // NotInstalled, PreInstall: the folder strPath is relative to; ManifestLineRefused:
-    // the manifest, strPath being the line's number; Lookalike: the folder
-    // the entry records.
-    QString strFolder;
-};
-
-// Whether an item is something of the product that stayed (or stays for a
-// reason), rather than a note: the user's own files kept, a start-menu
-// folder kept for the user's files in it once the shortcuts went, a folder
-// that looks like the product's.
-bool isLeftOver(const LeftoverItem& item);
-
-// Whether running the uninstaller again may finish what this run left: only
-// what the system refused (in use, no rights) may go another time; a folder
-// refused or not proved, another product inside, another disk, an untrusted
-// manifest stay until someone changes them.
-bool laterRunMayFinish(const QVector<LeftoverItem>& leftovers);
 
 class InstallProcessMgr : public QObject, public Base::CSingleton<InstallProcessMgr>
 {
@@ -101,9 +46,9 @@ public:
     // once the thread that ran unInstall() has finished.
     QVector<LeftoverItem> leftovers() const;
 
-    // The program's exit status for a record: 1 when anything is left that
-    // is not scheduled for the next restart, else 0.
-    static int exitStatus(const QVector<LeftoverItem>& leftovers);
+    // What the last run left, and what that means; complete once the
+    // thread that ran unInstall() has finished.
+    Outcome outcome() const { return Outcome(leftovers()); }
 
 signals:
     void signalProcess(int iProcess, QString strProcessName);

@@ -3,7 +3,7 @@
 // What the removal decided and did, item by item, told to whoever keeps a
 // record of it (the log). The removal runs the same with no one listening.
 
-#include "installprocessmgr.h"
+#include "outcome.h"
 #include "removalguard.h"
 
 #include <QString>

@@ -575,8 +575,7 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("its files in use, a file refused")
         << install << "铁风帆" << above
         << "app:programs/Ferrovane inuse:own immutable:programs/Ferrovane/lib/locked.dll"
-        << QStringList()
-        << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
+        << QStringList() << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
     // What another program holds waits where it is, its folders and the
     // client after it; the entry goes.
     QTest::newRow("a file another program holds")

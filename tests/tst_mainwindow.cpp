@@ -489,7 +489,10 @@ void TestMainWindow::leftovers()
     // The headline: complete unless something stays that no restart removes.
     const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
     const bool incomplete = std::any_of(record.begin(), record.end(), [](const LeftoverItem& item) {
-        return !item.bScheduled && appinstaller::isLeftOver(item);
+        return !item.bScheduled && item.reason != LeftoverReason::NotInstalled &&
+               item.reason != LeftoverReason::PreInstall &&
+               item.reason != LeftoverReason::NotOnlyShortcuts &&
+               item.reason != LeftoverReason::Lookalike;
     });
     QCOMPARE(headline->text(),
              incomplete ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
@@ -520,7 +523,7 @@ void TestMainWindow::leftovers()
         // The kept entry is a sentence of its own, without its path.
         const QString said =
             item.reason != LeftoverReason::EntryKept ? path
-            : appinstaller::laterRunMayFinish(record)
+            : appinstaller::Outcome(record).laterRunMayFinish()
                 ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
                                               "The product stays listed as installed, so that "
                                               "running the uninstaller again can finish.")

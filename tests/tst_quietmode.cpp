@@ -109,7 +109,7 @@ void TestQuietMode::exitStatus()
 {
     QFETCH(QVector<LeftoverItem>, leftovers);
     QFETCH(int, status);
-    QCOMPARE(quietExitStatus(leftovers), status);
+    QCOMPARE(quietExitStatus(appinstaller::Outcome(leftovers)), status);
     // Told apart where the parent sees only 8 bits, and from the clicked
     // run's -1 and 1.
     const QList<int> all{QuietExit::Done,

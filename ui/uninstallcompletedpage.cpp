@@ -76,15 +76,12 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
 {
     // Grouped by why they stayed, in the order the reasons are first met.
     m_groups.clear();
-    m_bLaterRunMayFinish = laterRunMayFinish(leftovers);
-    bool bIncomplete = false;
-    bool bScheduled = false;
+    const Outcome outcome(leftovers);
+    m_bLaterRunMayFinish = outcome.laterRunMayFinish();
+    const bool bIncomplete = outcome.incomplete();
+    const bool bScheduled = outcome.restartNeeded();
     QStringList all;
     for (const LeftoverItem& item : leftovers) {
-        // The user's own files kept and the notes on the install manifest
-        // leave the removal complete.
-        bIncomplete = bIncomplete || (!item.bScheduled && isLeftOver(item));
-        bScheduled = bScheduled || item.bScheduled;
         const int iKey = item.bScheduled ? -1 : static_cast<int>(item.reason);
         auto group = std::find_if(m_groups.begin(), m_groups.end(),
                                   [iKey](const Group& g) { return g.iKey == iKey; });

@@ -371,6 +371,35 @@ void checkUninstallEntries()
     }
 }
 
+// Windows Installer's component records: the key files' paths, registry
+// components left out.
+void checkInstallerComponents()
+{
+    const std::wstring key = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Installer\\UserData\\"
+                             L"S-1-5-18\\Components\\0F1E2D3C4B5A69788796A5B4C3D2E1F0";
+    HKEY component = nullptr;
+    bool made = ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &component,
+                                  nullptr) == ERROR_SUCCESS;
+    const std::wstring file = L"C:\\Probe\\plugins\\probe.dll";
+    const std::wstring registry = L"01:\\SOFTWARE\\Probe\\";
+    for (const auto& [name, value] :
+         {std::make_pair(L"A1B2C3D4E5F60718293A4B5C6D7E8F90", file),
+          std::make_pair(L"B1B2C3D4E5F60718293A4B5C6D7E8F90", registry)})
+        made = made && ::RegSetValueExW(
+                           component, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+    if (component)
+        ::RegCloseKey(component);
+    const std::vector<std::wstring> paths = Platform::Win32::installerComponentPaths();
+    const auto has = [&paths](const std::wstring& path) {
+        return std::find(paths.begin(), paths.end(), path) != paths.end();
+    };
+    check(made && has(file) && !has(registry),
+          "installerComponentPaths() reads a key file's path and leaves a registry key out");
+    ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, key.c_str(), KEY_WOW64_64KEY, 0);
+}
+
 // --- the folder walk ----------------------------------------------------------
 
 bool makeEntry(const std::wstring& path, DWORD attributes)
@@ -895,6 +924,48 @@ void checkIdentityAndMounts(const std::wstring& base)
     ::RemoveDirectoryW(two.c_str());
 }
 
+// The change time tells what an installer wrote from what was there before:
+// it moves on with a write, and with times set as NSIS sets them. Another
+// product's folder, known by its identity, is never entered by the walk.
+void checkChangeTimeAndSealedFolders(const std::wstring& base)
+{
+    using namespace Platform::Win32;
+    const std::wstring file = base + L"changed.txt";
+    const bool made = makeEntry(file, 0);
+    const long long first = changeTime(file.c_str());
+    ::Sleep(30);
+    const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    const bool wrote =
+        handle != INVALID_HANDLE_VALUE && ::WriteFile(handle, "x", 1, &written, nullptr);
+    FILETIME old{};
+    old.dwHighDateTime = 0x01D00000; // 2014: what NSIS restores from the packaging machine
+    const bool set = handle != INVALID_HANDLE_VALUE && ::SetFileTime(handle, &old, &old, &old);
+    if (handle != INVALID_HANDLE_VALUE)
+        ::CloseHandle(handle);
+    const long long second = changeTime(file.c_str());
+    check(made && wrote && set && first > 0 && second > first,
+          "changeTime() moves on with a write and times set back (" + std::to_string(first) +
+              " then " + std::to_string(second) + ")");
+    check(changeTime((base + L"changed-missing").c_str()) == -1, "changeTime() of a missing path");
+    ::DeleteFileW(file.c_str());
+
+    const std::wstring top = base + L"sealed-top";
+    const bool staged = makeEntry(top + L"\\", 0) && makeEntry(top + L"\\ours.dll", 0) &&
+                        makeEntry(top + L"\\plugins\\", 0) &&
+                        makeEntry(top + L"\\plugins\\Other\\", 0) &&
+                        makeEntry(top + L"\\plugins\\Other\\settings.ini", 0);
+    const Identity other = fileIdentity((top + L"\\plugins\\Other").c_str());
+    const ContentsRemoval removal =
+        removeFolderContents(top.c_str(), {}, Identity(), nullptr, {other});
+    check(staged && other.valid && !removal.complete &&
+              removal.otherProducts == std::vector<std::wstring>{top + L"\\plugins\\Other"} &&
+              exists(top + L"\\plugins\\Other\\settings.ini") && !exists(top + L"\\ours.dll"),
+          "the walk leaves another product's folder, known by its identity, untouched");
+    wipe(top);
+}
+
 // What the walk makes of an entry, from what its handle tells. Links and
 // mounted volumes cannot be made under Wine, so these are decisions only.
 void checkEntryKinds()
@@ -1047,6 +1118,7 @@ int main(int argc, char** argv)
     checkRestartRemoval(folderOf(self));
     checkEntriesAndFolders(folderOf(self));
     checkUninstallEntries();
+    checkInstallerComponents();
 
     checkEntryKinds();
     wchar_t temp[MAX_PATH + 1];
@@ -1064,6 +1136,7 @@ int main(int argc, char** argv)
         checkRefusedTops(base);
         checkIdentityAndMounts(base);
         checkAppendFile(base);
+        checkChangeTimeAndSealedFolders(base);
         ::RemoveDirectoryW(base.c_str());
     }
 

@@ -1,0 +1,90 @@
+#pragma once
+
+// What a removal left, item by item with its reason, and what that means for
+// the uninstall entry, the exit status and the completion page: decided
+// here once, read by all of them.
+
+#include <QString>
+#include <QVector>
+
+#include <utility>
+
+namespace appinstaller
+{
+
+// Why something of the product is still there.
+enum class LeftoverReason {
+    NotRemoved,       // the system refused (in use, no rights, ...)
+    Refused,          // a folder the user or the system needs, or a location
+                      // that names none safely (relative, a root, ...)
+    NotProducts,      // nothing in it proves it is the product's folder
+    Shared,           // another program's uninstall entry names it or a folder in it
+    OtherFileSystem,  // another disk or file system mounted there
+    NotOnlyShortcuts, // a start-menu folder holding more than the product's shortcuts
+    SharedFolder,     // a start-menu folder Windows or many programs share
+    EntryKept,        // the uninstall entry, kept while the product's folder or a
+                      // shortcut stays
+    NotFound,         // the product's files are not where the entry says: nothing
+                      // there, or no folder named
+    // The install manifest cannot be trusted: nothing of the install
+    // folder goes, nor anything else.
+    ManifestNotUsed,      // it cannot be read whole, or is no manifest
+    ManifestOtherProduct, // it names another product
+    ManifestLineRefused,  // a line of it that cannot be used
+    // Notes, not leftovers: with these alone the removal is complete.
+    NotInstalled, // a file the install manifest does not list: the user's, kept
+    PreInstall,   // in the install folder before the product was installed: the user's, kept
+    Lookalike,    // a folder that looks like the product's where the entry's does not
+                  // prove to be it: named for the user, never removed
+};
+
+// Something a removal step set out to remove and that is still there after it.
+struct LeftoverItem {
+    LeftoverItem() = default;
+    LeftoverItem(const QString& path, bool scheduled = false,
+                 LeftoverReason why = LeftoverReason::NotRemoved, const QString& folder = QString())
+        : strPath(path), bScheduled(scheduled), reason(why), strFolder(folder)
+    {
+    }
+
+    QString strPath;         // a file, a folder, or the registry key's full path
+    bool bScheduled = false; // handed to Windows to remove at the next restart
+    LeftoverReason reason = LeftoverReason::NotRemoved;
+    // NotInstalled, PreInstall: the folder strPath is relative to; ManifestLineRefused:
+    // the manifest, strPath being the line's number; Lookalike: the folder
+    // the entry records.
+    QString strFolder;
+};
+
+// Whether an item is something of the product that stayed (or stays for a
+// reason), rather than a note: the user's own files kept, a start-menu
+// folder kept for the user's files in it once the shortcuts went, a folder
+// that looks like the product's.
+bool isLeftOver(const LeftoverItem& item);
+
+// The record of one run.
+class Outcome
+{
+public:
+    Outcome() = default;
+    explicit Outcome(QVector<LeftoverItem> items) : m_items(std::move(items)) {}
+
+    const QVector<LeftoverItem>& items() const { return m_items; }
+    // Something of the product stays that no restart removes: the entry is
+    // kept, the page says "incomplete", the status is 1 (quiet: 1603).
+    bool incomplete() const;
+    // Something waits for the next restart.
+    bool restartNeeded() const;
+    // Whether running the uninstaller again may finish what this run left:
+    // only what the system refused (in use, no rights) may go another time;
+    // a folder refused or not proved, another product inside, another disk,
+    // an untrusted manifest stay until someone changes them.
+    bool laterRunMayFinish() const;
+    // A clicked run's status: 1 when incomplete, else 0.
+    int exitStatus() const { return incomplete() ? 1 : 0; }
+
+private:
+    QVector<LeftoverItem> m_items;
+};
+
+} // namespace appinstaller

@@ -304,7 +304,7 @@ QString UninstallLog::reasonText(LeftoverReason reason)
         return QStringLiteral("kept while anything of the product stays");
     case LeftoverReason::NotFound:
         return QStringLiteral("the product's files are not where the entry says");
-    case LeftoverReason::NotInstalled:
+    case LeftoverReason::NotListed:
         return QStringLiteral("not in the install manifest: not the product's");
     case LeftoverReason::PreInstall:
         return QStringLiteral("there, unchanged, before the product was installed: the user's");

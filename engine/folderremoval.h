@@ -13,8 +13,8 @@ namespace Engine
 {
 
 // Removes a folder and everything in it the way QDir::removeRecursively()
-// does (what can be removed goes, a read-only file is made writable and tried
-// again, the rest stays) but never enters a link or junction: such an entry
+// does (what can be removed goes, the rest stays; no mode or attribute is
+// changed by name) but never enters a link or junction: such an entry
 // is removed as a link and its target is left alone. When path itself is a
 // link, only the link goes, final separators or not. Returns whether
 // everything was removed; a path that does not exist or is no folder counts

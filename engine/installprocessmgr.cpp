@@ -291,7 +291,7 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         const LeftoverReason reason =
             folder.preInstall.contains(path, Platform::pathCaseSensitivity())
                 ? LeftoverReason::PreInstall
-                : LeftoverReason::NotInstalled;
+                : LeftoverReason::NotListed;
         reportKept(RemovalEvent::Item::InFolder, path, reason);
         noteLeftover({QDir(strTop).relativeFilePath(path), false, reason, strTop});
     }

@@ -8,7 +8,7 @@ namespace appinstaller
 bool isLeftOver(const LeftoverItem& item)
 {
     switch (item.reason) {
-    case LeftoverReason::NotInstalled:
+    case LeftoverReason::NotListed:
     case LeftoverReason::PreInstall:
     case LeftoverReason::NotOnlyShortcuts:
     case LeftoverReason::Lookalike:

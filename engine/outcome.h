@@ -32,10 +32,10 @@ enum class LeftoverReason {
     ManifestOtherProduct, // it names another product
     ManifestLineRefused,  // a line of it that cannot be used
     // Notes, not leftovers: with these alone the removal is complete.
-    NotInstalled, // a file the install manifest does not list: the user's, kept
-    PreInstall,   // in the install folder before the product was installed: the user's, kept
-    Lookalike,    // a folder that looks like the product's where the entry's does not
-                  // prove to be it: named for the user, never removed
+    NotListed,  // a file the install manifest does not list: the user's, kept
+    PreInstall, // in the install folder before the product was installed: the user's, kept
+    Lookalike,  // a folder that looks like the product's where the entry's does not
+                // prove to be it: named for the user, never removed
 };
 
 // Something a removal step set out to remove and that is still there after it.
@@ -50,7 +50,7 @@ struct LeftoverItem {
     QString strPath;         // a file, a folder, or the registry key's full path
     bool bScheduled = false; // handed to Windows to remove at the next restart
     LeftoverReason reason = LeftoverReason::NotRemoved;
-    // NotInstalled, PreInstall: the folder strPath is relative to; ManifestLineRefused:
+    // NotListed, PreInstall: the folder strPath is relative to; ManifestLineRefused:
     // the manifest, strPath being the line's number; Lookalike: the folder
     // the entry records.
     QString strFolder;

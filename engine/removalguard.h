@@ -2,9 +2,11 @@
 
 // What the uninstaller may remove. The install location comes from the
 // registry and the shortcut names from AppConfig.xml; neither is trusted to
-// name only what the product owns.
+// name only what the product owns. The rules are pure (removalrules.cpp);
+// the facts of this machine are gathered apart (removalfacts.cpp).
 
 #include "platform/platform.h"
+#include "windowsnames.h"
 
 #include <QString>
 #include <QStringList>
@@ -158,22 +160,5 @@ LocationVerdict checkInstallLocation(const InstallLocation& location, const QStr
                                      LocationFacts* facts = nullptr);
 LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
                                      bool uninstallerNamed = false);
-
-// A name Windows keeps for a device, with or without an extension and with
-// blanks before it: CON, PRN, AUX, NUL, COM0-9, LPT0-9, and COM and LPT with
-// a superscript 1, 2 or 3 ("nul.txt", "COM1 .log", "lpt\u00B9"). One rule for
-// every name the uninstaller takes from a file: shortcuts, the manifest.
-bool isWindowsDeviceName(QStringView name);
-
-// A shortcut or start-menu name that stays a single entry in its folder and
-// that Windows would take as written: not empty, no separator, none of
-// < > : " | ? * or a control character, no final dot or blank, not a device
-// name (CON, NUL, COM1, ...), not only dots and blanks.
-bool isUsableProductName(const QString& name);
-
-// A folder of the start menu that Windows or many programs share
-// ("Accessories", "Startup", ...), compared ignoring case and final dots and
-// blanks: never removed as the product's.
-bool isSharedStartMenuFolder(const QString& name);
 
 } // namespace Engine

@@ -1,8 +1,9 @@
 #pragma once
 
 // What is left of a folder after its removal, handed to the system to remove
-// at the next restart (on Windows, files the running uninstaller itself holds
-// open: its executable and the libraries it loaded).
+// at the next restart: on Windows, what is in use, be it the running
+// uninstaller's own files (its executable and the libraries it loaded) or
+// files another program holds, and the folders holding them.
 
 #include <QString>
 #include <QStringList>

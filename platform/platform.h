@@ -157,8 +157,10 @@ QString resolvedPath(const QString& path);
 // How this system compares file paths.
 Qt::CaseSensitivity pathCaseSensitivity();
 
-// True for a symbolic link and, on Windows, for a junction or any other
-// folder that is a reparse point: entries to remove as links, never to enter.
+// True for a symbolic link and, on Windows, for a reparse point whose tag is
+// a name surrogate (symbolic link, junction, volume mount point): entries to
+// remove as links, never to enter. A reparse point that is the data itself
+// (a cloud placeholder) is no link.
 bool isLinkOrJunction(const QString& path);
 // The same for an entry already looked up (no second look-up on Linux).
 bool isLinkOrJunction(const QFileInfo& entry);

@@ -520,7 +520,7 @@ void TestInstallProcessMgr::runs_data()
         << (QStringList(shortcuts)
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/uninstall"))
-        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out")};
+        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out")};
     // No InstallLocation: where the entry's uninstall command or icon says.
     QTest::newRow("no location, the uninstaller at the top")
         << ""
@@ -761,9 +761,9 @@ void TestInstallProcessMgr::runs_data()
         << (QStringList(shortcuts)
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/Ferrovane.exe"))
-        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
-                       left(R::NotInstalled, "notes.txt"),
-                       left(R::NotInstalled, "saves/slot1.sav")};
+        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
+                       left(R::NotListed, "notes.txt"),
+                       left(R::NotListed, "saves/slot1.sav")};
     // Run from inside, its own files in use: they wait for the restart
     // outside, and the walk after the move keeps to the manifest too.
     QTest::newRow("a manifest, run from inside, its files in use")
@@ -774,8 +774,8 @@ void TestInstallProcessMgr::runs_data()
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/Ferrovane.exe")
             << QStringLiteral("programs/Ferrovane/uninstallrun"))
-        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
-                       left(R::NotInstalled, "saves/slot1.sav")};
+        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
+                       left(R::NotListed, "saves/slot1.sav")};
     // The uninstaller in a folder of its own that the manifest does not
     // list: its files are the product's all the same, and nothing of the
     // product is taken for the user's.
@@ -784,8 +784,8 @@ void TestInstallProcessMgr::runs_data()
         << "app:programs/Ferrovane/uninstall manifest:ours programs/Ferrovane/saves/slot1.sav"
         << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/uninstall")
                                    << QStringLiteral("programs/Ferrovane/lib"))
-        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
-                       left(R::NotInstalled, "saves/slot1.sav")};
+        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
+                       left(R::NotListed, "saves/slot1.sav")};
     // What another program holds waits for the restart; the user's files
     // are no reason to keep the client: it is scheduled after it.
     QTest::newRow("a manifest, a listed file another program holds")
@@ -795,8 +795,8 @@ void TestInstallProcessMgr::runs_data()
            "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane "
            "programs/Ferrovane/saves/slot1.sav"
         << QStringList(shortcuts)
-        << QStringList{left(R::NotInstalled, ".hidden"), left(R::NotInstalled, "link-out"),
-                       left(R::NotInstalled, "saves/slot1.sav"),
+        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
+                       left(R::NotListed, "saves/slot1.sav"),
                        left(R::NotRemoved, "programs/Ferrovane")};
     QTest::newRow("another product's manifest")
         << install << "铁风帆" << above << "manifest:other" << QStringList()

@@ -400,8 +400,8 @@ void TestMainWindow::leftovers_data()
     // removal, and a manifest that was not used: named, the removal complete.
     const QString folder = QStringLiteral("/programs/Ferrovane");
     const QVector<LeftoverItem> kept{
-        {QStringLiteral("saves/slot1.sav"), false, R::NotInstalled, folder},
-        {QStringLiteral("notes.txt"), false, R::NotInstalled, folder}};
+        {QStringLiteral("saves/slot1.sav"), false, R::NotListed, folder},
+        {QStringLiteral("notes.txt"), false, R::NotListed, folder}};
     QTest::newRow("the user's files kept")
         << kept
         << QStringList{QStringLiteral("Kept 2 files"), QStringLiteral("did not install, in"),
@@ -489,7 +489,7 @@ void TestMainWindow::leftovers()
     // The headline: complete unless something stays that no restart removes.
     const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
     const bool incomplete = std::any_of(record.begin(), record.end(), [](const LeftoverItem& item) {
-        return !item.bScheduled && item.reason != LeftoverReason::NotInstalled &&
+        return !item.bScheduled && item.reason != LeftoverReason::NotListed &&
                item.reason != LeftoverReason::PreInstall &&
                item.reason != LeftoverReason::NotOnlyShortcuts &&
                item.reason != LeftoverReason::Lookalike;

@@ -240,7 +240,7 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
         strList = tr("%n item(s)", "", iRest);
     else if (iRest > 0)
         strList = tr("%1 and %2 more").arg(strList, QString::number(iRest));
-    if (group.iKey == static_cast<int>(LeftoverReason::NotInstalled) ||
+    if (group.iKey == static_cast<int>(LeftoverReason::NotListed) ||
         group.iKey == static_cast<int>(LeftoverReason::PreInstall)) {
         // Named as the user knows the product, in the page's language.
         const AppConfigManager* config = AppConfigManager::getInstance();

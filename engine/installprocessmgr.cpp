@@ -4,12 +4,12 @@
 #include "folderremoval.h"
 #include "installmanifest.h"
 #include "platform/platform.h"
+#include "platform/testhooks.h"
 #include "registry/uninstallregistry.h"
 #include "removalguard.h"
 #include "removalreport.h"
 #include "restartremoval.h"
 #include "shortcuts.h"
-#include "testhold.h"
 
 #include <QDir>
 #include <QFile>
@@ -224,7 +224,7 @@ void InstallProcessMgr::unInstall()
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
     // The real-window tests close the window here, with all still to do.
-    Engine::holdForTest();
+    TestHooks::pauseBeforeRemoval();
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.

@@ -5,12 +5,12 @@
 #include "installfolder.h"
 #include "installmanifest.h"
 #include "platform/platform.h"
+#include "platform/testhooks.h"
 #include "registry/uninstallregistry.h"
 #include "removalguard.h"
 #include "removalreport.h"
 #include "restartremoval.h"
 #include "shortcuts.h"
-#include "testhold.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -226,7 +226,7 @@ void InstallProcessMgr::unInstall()
     // QObject::tr: these texts are translated in the "QObject" context.
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
     // The real-window tests close the window here, with all still to do.
-    Engine::holdForTest();
+    TestHooks::pauseBeforeRemoval();
     const bool bFolderDone = removeFolderStep(recorded, manifest, entry);
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));

@@ -1,6 +1,7 @@
 // The stand-in used on systems other than Windows.
 
 #include "platform.h"
+#include "testhooks.h"
 
 #include <QDir>
 #include <QFile>
@@ -336,28 +337,18 @@ bool removeEmptyFolderAt(int parent, const char* name)
     return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
 }
 
-// Test hook: what Windows would refuse to delete as in use. With
-// UNINSTALLER_TEST_IN_USE set, a ':'-separated list of files and "own" (the
-// files this process runs from), the walk leaves those and lists them in
-// FolderRemoval::inUse, so that what follows (moving out, scheduling) runs
-// here too. Files by mount device (major << 32 | minor) and inode.
-bool heldForTest(quint64 device, quint64 inode)
+// What Windows would refuse to delete as in use, where a test asks for it
+// (TestHooks::filesTakenAsInUse; nothing in the program as shipped): the walk
+// leaves those files and lists them in FolderRemoval::inUse. Files by mount
+// device (major << 32 | minor, as MountOf) and inode.
+bool takenAsInUse(quint64 device, quint64 inode)
 {
     static const std::set<std::pair<quint64, quint64>> held = [] {
         std::set<std::pair<quint64, quint64>> files;
-        const auto add = [&files](const FileIdentity& identity) {
+        for (const FileIdentity& identity : TestHooks::filesTakenAsInUse()) {
             const auto dev = static_cast<dev_t>(identity.device);
             if (identity.valid)
                 files.emplace(quint64(major(dev)) << 32 | minor(dev), identity.file);
-        };
-        for (const QString& item : qEnvironmentVariable("UNINSTALLER_TEST_IN_USE")
-                                       .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
-            if (item == QLatin1String("own")) {
-                for (const FileIdentity& identity : loadedImageFiles())
-                    add(identity);
-            } else {
-                add(fileIdentity(item));
-            }
         }
         return files;
     }();
@@ -494,7 +485,7 @@ private:
                 m_handOut->emplace_back(name);
             else if (isFolder)
                 enter(currentFd, name, decision == EntryFilter::Decision::Enter);
-            else if (heldForTest(m_mount.device, entry->d_ino))
+            else if (takenAsInUse(m_mount.device, entry->d_ino))
                 hold(name);
             else if (!removeEntryAt(currentFd, name))
                 fail(name);

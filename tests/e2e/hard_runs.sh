@@ -9,17 +9,21 @@
 #           the removal, and the entry stays for a later run
 #   client  the client program started while the confirmation is open
 # Every case but client ends with nothing of the product left, nothing else
-# touched; client with nothing touched at all. kill, twice and close start the
-# program with UNINSTALLER_TEST_HOLD: its removal waits at its start until the
-# test lets it go (wait_for_hold).
-#   hard_runs.sh CASE BINDIR [FILES]   (inside run-test.sh --sandbox, under xvfb-run)
+# touched; client with nothing touched at all. kill, twice, close and
+# closeleft start the program with UNINSTALLER_TEST_HOLD: its removal waits at
+# its start until the test lets it go (wait_for_hold). The program as shipped
+# reads no such variable, so for those cases the staged copy of BINDIR gets
+# PROGRAM, the uninstaller built with the test hooks (uninstaller-testhooks),
+# as its uninstaller; client runs BINDIR's own.
+#   hard_runs.sh CASE BINDIR PROGRAM [FILES]   (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
 . "$here/../harness/x11.sh"
 . "$here/window-lib.sh"
 case_name=$1
 bindir=$2
-files=${3:-20000}
+program=$3
+files=${4:-20000}
 [ -n "${UNINSTALLER_TEST_SANDBOX:-}" ] || { echo "refusing to remove anything outside the sandbox"; exit 1; }
 export QT_QPA_PLATFORM=xcb
 
@@ -36,6 +40,9 @@ mapfile -t product < <(stage_product "$root" "$bindir")
 [ ${#product[@]} -eq 8 ] && [ -d "${product[0]}" ] || fail "staging failed"
 install=${product[0]}
 entry=${product[1]}
+if [ "$case_name" != client ]; then
+    cp "$program" "$root/app/uninstaller" || fail "could not stage $program"
+fi
 # The files in folders of 100, so that the folders left tell the progress.
 folders=$(((files + 99) / 100))
 (cd "$install" && seq -f 'f%g' 1 "$folders" | xargs mkdir &&

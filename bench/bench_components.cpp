@@ -11,6 +11,7 @@
 
 #include "engine/removalguard.h"
 #include "platform/platform.h"
+#include "platform/standin/standin.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -9,6 +9,7 @@
 #include "benchtree.h"
 
 #include "platform/platform.h"
+#include "platform/standin/standin.h"
 #include "registry/uninstallregistry.h"
 
 #include <QDir>

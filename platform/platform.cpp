@@ -1,4 +1,5 @@
 #include "platform.h"
+#include "standin/standin.h"
 
 #include <QDir>
 #include <QFile>

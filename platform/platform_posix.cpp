@@ -1,6 +1,7 @@
 // The stand-in used on systems other than Windows.
 
 #include "platform.h"
+#include "standin/standin.h"
 #include "testhooks.h"
 
 #include <QDir>

@@ -9,6 +9,7 @@
 #include "engine/restartremoval.h"
 #include "engine/shortcuts.h"
 #include "platform/platform.h"
+#include "platform/standin/standin.h"
 #include "registry/uninstallregistry.h"
 
 #include <QDir>

@@ -1,4 +1,5 @@
 #include "platform/platform.h"
+#include "platform/standin/standin.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,6 +4,7 @@
 #include "common/sandbox.h"
 #include "config/appconfigmanager.h"
 #include "platform/platform.h"
+#include "platform/standin/standin.h"
 #include "registry/uninstallregistry.h"
 #include "ui/mainwindow.h"
 

@@ -5,6 +5,7 @@
 #include "common/sandbox.h"
 #include "config/appconfigmanager.h"
 #include "platform/platform.h"
+#include "platform/standin/standin.h"
 #include "registry/uninstallregistry.h"
 #include "ui/installingpage.h"
 #include "ui/mainwindow.h"

@@ -1,0 +1,52 @@
+#pragma once
+
+// Processes and threads: which programs run, the machine's architecture, and
+// this thread's priority.
+
+#include "processmatch.h"
+
+#include <QString>
+
+#include <string>
+#include <vector>
+
+namespace Platform
+{
+
+// Every process the system lists, with its executable's file name.
+std::vector<ProcessRecord> runningProcesses();
+unsigned long long currentProcessId();
+
+// Whether another process runs the executable named by configuredName (the
+// part after its last '/'), compared exactly as the system names processes.
+bool isProcessRunning(const QString& configuredName);
+
+// A name as the process list holds it: UTF-16 on Windows, the local 8-bit
+// encoding elsewhere.
+NativeName nativeProcessName(const QString& name);
+
+// Linux's process list: the executable file name of one /proc entry, from the
+// target of its "exe" link (empty when unreadable) or else the first word of
+// its NUL-separated command line. Pure, so that it is checked on Windows too.
+std::string procExeName(const std::string& exeLinkTarget, const std::string& cmdline);
+
+// --- architecture ----------------------------------------------------------
+
+// The PROCESSOR_ARCHITECTURE_* code of the machine (not of this process):
+// 9 x64, 6 Itanium, 12 ARM64, 0 x86.
+int nativeArchitecture();
+
+// Linux's answer to the above: the code for a
+// QSysInfo::currentCpuArchitecture() name. Pure, as procExeName().
+int architectureFromCpuName(const QString& cpuArchitecture);
+
+// --- threads -------------------------------------------------------------------
+
+// Lowers the calling thread's scheduling priority a step below normal (Linux:
+// its nice value raised by 5, which the threads it starts later inherit;
+// Windows: below normal, for this thread alone). A removal that keeps every processor busy then
+// leaves the window's thread and the display server the time they need.
+// False when the system refused.
+bool lowerThreadPriority();
+
+} // namespace Platform

@@ -1,0 +1,22 @@
+#pragma once
+
+// The system's error codes and words, and a text shown without a window.
+
+#include <QString>
+
+namespace Platform
+{
+
+// The calling thread's last error code from the system (errno; Windows'
+// GetLastError()), read right after the call that failed.
+int lastSystemError();
+
+// The system's own words for an error code, in its language.
+QString systemErrorText(int error);
+
+// Shows a text to whoever started the program without any window of Qt's:
+// a message box on Windows, where a program with windows has no console;
+// standard output elsewhere.
+void showText(const QString& title, const QString& text);
+
+} // namespace Platform

@@ -1,0 +1,303 @@
+#include "contentswalk.h"
+#include "platform/testhooks.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace Platform
+{
+namespace Posix
+{
+
+namespace
+{
+
+bool runsOut(int error)
+{
+    return error == EMFILE || error == ENFILE;
+}
+
+// What Windows would refuse to delete as in use, where a test asks for it
+// (TestHooks::filesTakenAsInUse; nothing in the program as shipped): the walk
+// leaves those files and lists them in FolderRemoval::inUse. Files by mount
+// device (major << 32 | minor, as MountOf) and inode.
+bool takenAsInUse(quint64 device, quint64 inode)
+{
+    static const std::set<std::pair<quint64, quint64>> held = [] {
+        std::set<std::pair<quint64, quint64>> files;
+        for (const FileIdentity& identity : TestHooks::filesTakenAsInUse()) {
+            const auto dev = static_cast<dev_t>(identity.device);
+            if (identity.valid)
+                files.emplace(quint64(major(dev)) << 32 | minor(dev), identity.file);
+        }
+        return files;
+    }();
+    return !held.empty() && held.count({device, inode}) != 0;
+}
+
+bool contains(const std::vector<std::string>& names, const char* name)
+{
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+} // namespace
+
+LastEntries::LastEntries(const QStringList& entries)
+{
+    for (const QString& entry : entries) {
+        const QStringList names = entry.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+        if (names.isEmpty() || names.size() > 2 || names.contains(QStringLiteral(".")) ||
+            names.contains(QStringLiteral("..")))
+            continue;
+        const std::string last = QFile::encodeName(names.last()).toStdString();
+        const std::string folder =
+            names.size() == 2 ? QFile::encodeName(names.first()).toStdString() : std::string();
+        (folder.empty() ? top : inFolders[folder]).push_back(last);
+        inOrder.emplace_back(folder, last);
+    }
+}
+
+ContentsWalk::ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath,
+                           const LastEntries& last, std::size_t window, std::atomic<bool>& stop,
+                           std::vector<std::string>* handOut, const EntryFilter* filter,
+                           const std::vector<std::pair<quint64, quint64>>* sealed)
+    : m_mount(topMount), m_topPath(topPath), m_last(last), m_window(window), m_stop(stop),
+      m_handOut(handOut), m_filter(filter), m_sealed(sealed)
+{
+    Level level;
+    level.stream = top;
+    level.last = last.top.empty() ? nullptr : &last.top;
+    level.decides = filter != nullptr;
+    m_levels.push_back(std::move(level));
+}
+
+ContentsWalk::~ContentsWalk()
+{
+    for (const Level& level : m_levels)
+        if (level.stream)
+            ::closedir(level.stream);
+}
+
+void ContentsWalk::walkFolder(const std::string& name)
+{
+    enter(::dirfd(m_levels.front().stream), name.c_str(),
+          decide(name.c_str(), true) == EntryFilter::Decision::Enter);
+    walk(1);
+}
+
+void ContentsWalk::walk(std::size_t floor)
+{
+    while (m_levels.size() > floor && !m_stop.load(std::memory_order_relaxed)) {
+        Level& current = m_levels.back();
+        errno = 0;
+        const dirent* entry = ::readdir(current.stream);
+        if (!entry) {
+            if (errno != 0)
+                m_complete = false;
+            if (m_levels.size() == 1)
+                break;
+            leaveLevel();
+            continue;
+        }
+        const char* name = entry->d_name;
+        if (isDotOrDotDot(name) || (current.reread && current.failed.count(name)))
+            continue;
+        const int currentFd = ::dirfd(current.stream);
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat status;
+            if (::fstatat(currentFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno != ENOENT)
+                    fail(name);
+                continue;
+            }
+            isFolder = S_ISDIR(status.st_mode);
+        }
+        if (!isFolder && current.last && contains(*current.last, name))
+            continue; // removeLast: after the walk
+        const EntryFilter::Decision decision = decide(name, isFolder);
+        if (decision == EntryFilter::Decision::Keep)
+            keep(name);
+        else if (isFolder && m_handOut && m_levels.size() == 1)
+            m_handOut->emplace_back(name);
+        else if (isFolder)
+            enter(currentFd, name, decision == EntryFilter::Decision::Enter);
+        else if (takenAsInUse(m_mount.device, entry->d_ino))
+            hold(name);
+        else if (!removeEntryAt(currentFd, name))
+            fail(name);
+    }
+}
+
+EntryFilter::Decision ContentsWalk::decide(const char* name, bool isFolder) const
+{
+    if (!m_filter || !m_levels.back().decides)
+        return EntryFilter::Decision::Remove;
+    std::string relative;
+    for (std::size_t i = 1; i < m_levels.size(); ++i)
+        relative.append(m_levels[i].name).push_back('/');
+    relative.append(name);
+    return m_filter->decide(QFile::decodeName(relative.c_str()), isFolder);
+}
+
+void ContentsWalk::keep(const char* name)
+{
+    m_levels.back().failed.insert(name);
+    m_levels.back().holdsKept = true;
+    m_kept << pathOf(name);
+}
+
+void ContentsWalk::fail(const char* name)
+{
+    const int error = errno;
+    m_complete = false;
+    m_levels.back().failed.insert(name);
+    if (error != ENOTEMPTY && error != EEXIST && m_failed.size() < maxFailedEntries)
+        m_failed.push_back({pathOf(name), error});
+}
+
+void ContentsWalk::hold(const char* name)
+{
+    m_complete = false;
+    m_levels.back().failed.insert(name);
+    m_inUse << pathOf(name);
+}
+
+bool ContentsWalk::closeOldest()
+{
+    if (m_firstOpen + 1 >= m_levels.size())
+        return false;
+    ::closedir(m_levels[m_firstOpen].stream);
+    m_levels[m_firstOpen].stream = nullptr;
+    ++m_firstOpen;
+    return true;
+}
+
+int ContentsWalk::openFolderAt(int parent, const char* name)
+{
+    for (;;) {
+        const int fd = ::openat(parent, name, folderFlags);
+        if (fd >= 0 || !runsOut(errno))
+            return fd;
+        if (!closeOldest())
+            return -1;
+        m_window = openLevels() + 1;
+    }
+}
+
+void ContentsWalk::enter(int currentFd, const char* name, bool decides)
+{
+    const int fd = openFolderAt(currentFd, name);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            return;
+        // No longer a folder since it was listed (a link now): removed
+        // as what it is, never entered. Unreadable: it goes only if empty.
+        const bool removed = errno == ELOOP || errno == ENOTDIR
+                                 ? removeEntryAt(currentFd, name)
+                                 : removeEmptyFolderAt(currentFd, name);
+        if (!removed)
+            fail(name);
+        return;
+    }
+    const MountOf mount = mountOf(fd, "", AT_EMPTY_PATH);
+    if (!sameMount(mount, m_mount)) {
+        ::close(fd);
+        if (mount.valid)
+            m_otherFileSystems << pathOf(name);
+        errno = EXDEV;
+        fail(name);
+        return;
+    }
+    // Another product's folder, under whatever path its entry names it:
+    // never entered.
+    if (m_sealed && std::find(m_sealed->begin(), m_sealed->end(),
+                              std::make_pair(mount.device, mount.inode)) != m_sealed->end()) {
+        ::close(fd);
+        m_otherProducts << pathOf(name);
+        errno = EPERM;
+        fail(name);
+        return;
+    }
+    DIR* stream = ::fdopendir(fd);
+    if (!stream) {
+        ::close(fd);
+        fail(name);
+        return;
+    }
+    Level level;
+    level.stream = stream;
+    level.name = name;
+    level.device = mount.device;
+    level.inode = mount.inode;
+    level.decides = decides;
+    if (m_levels.size() == 1) {
+        const auto found = m_last.inFolders.find(level.name);
+        if (found != m_last.inFolders.end())
+            level.last = &found->second;
+    }
+    m_levels.push_back(std::move(level));
+    while (openLevels() > m_window && closeOldest()) {
+    }
+}
+
+void ContentsWalk::leaveLevel()
+{
+    const std::size_t current = m_levels.size() - 1;
+    if (current - 1 < m_firstOpen && current - 1 > 0 && !reopenParent(current)) {
+        m_complete = false;
+        m_stop = true;
+        return;
+    }
+    ::closedir(m_levels[current].stream);
+    const std::string name = std::move(m_levels[current].name);
+    const bool holdsLast = m_levels[current].last != nullptr;
+    const bool holdsKept = m_levels[current].holdsKept;
+    m_levels.pop_back();
+    if (m_firstOpen > m_levels.size() - 1)
+        m_firstOpen = std::max<std::size_t>(1, m_levels.size() - 1);
+    if (holdsKept) {
+        m_levels.back().failed.insert(name);
+        m_levels.back().holdsKept = true;
+    } else if (!holdsLast && !removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str())) {
+        fail(name.c_str());
+    }
+}
+
+bool ContentsWalk::reopenParent(std::size_t current)
+{
+    Level& parent = m_levels[current - 1];
+    const int fd = ::openat(::dirfd(m_levels[current].stream), "..", folderFlags);
+    if (fd < 0)
+        return false;
+    const MountOf found = mountOf(fd, "", AT_EMPTY_PATH);
+    DIR* stream = found.valid && found.device == parent.device && found.inode == parent.inode
+                      ? ::fdopendir(fd)
+                      : nullptr;
+    if (!stream) {
+        ::close(fd);
+        return false;
+    }
+    parent.stream = stream;
+    parent.reread = true;
+    m_firstOpen = current - 1;
+    return true;
+}
+
+QString ContentsWalk::pathOf(const char* name) const
+{
+    QString path = m_topPath;
+    for (std::size_t i = 1; i < m_levels.size(); ++i)
+        path += QLatin1Char('/') + QFile::decodeName(m_levels[i].name.c_str());
+    return path + QLatin1Char('/') + QFile::decodeName(name);
+}
+
+} // namespace Posix
+} // namespace Platform

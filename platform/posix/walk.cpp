@@ -1,0 +1,236 @@
+// The folder walk on Linux: the top folder opened once and checked, its
+// folders shared out between several walks (contentswalk.h), and removeLast's
+// entries at the end.
+
+#include "platform/walk.h"
+#include "contentswalk.h"
+#include "descriptors.h"
+
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace Platform
+{
+
+using namespace Posix;
+
+namespace
+{
+
+// A folder directly inside the top one, if on the top folder's mount; else -1.
+int openSameMount(int top, const char* name, const MountOf& mount)
+{
+    const int fd = ::openat(top, name, folderFlags);
+    if (fd < 0 || sameMount(mountOf(fd, "", AT_EMPTY_PATH), mount))
+        return fd;
+    ::close(fd);
+    return -1;
+}
+
+// removeLast's entries, once everything else went; with a filter, a folder
+// holding them may also hold what it kept.
+bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last, bool filtered)
+{
+    bool complete = true;
+    std::map<std::string, int> folders; // -1: not there
+    for (const auto& [folder, name] : last.inOrder) {
+        int parent = top;
+        if (!folder.empty()) {
+            auto found = folders.find(folder);
+            if (found == folders.end())
+                found = folders.emplace(folder, openSameMount(top, folder.c_str(), mount)).first;
+            parent = found->second;
+        }
+        if (parent >= 0)
+            complete = removeEntryAt(parent, name.c_str()) && complete;
+    }
+    for (const auto& [folder, fd] : folders) {
+        if (fd >= 0)
+            ::close(fd);
+        complete = (removeEmptyFolderAt(top, folder.c_str()) ||
+                    (filtered && (errno == ENOTEMPTY || errno == EEXIST))) &&
+                   complete;
+    }
+    return complete;
+}
+
+// How many walks share a removal: one a processor, two to four of them, and
+// one alone on a single processor. UNINSTALLER_REMOVAL_WORKERS sets it (the
+// benchmark compares one and two).
+unsigned removalWorkers()
+{
+    bool set = false;
+    const int wanted = qEnvironmentVariableIntValue("UNINSTALLER_REMOVAL_WORKERS", &set);
+    if (set && wanted >= 1)
+        return unsigned(std::min(wanted, 4));
+    const unsigned processors = std::thread::hardware_concurrency();
+    return processors <= 1 ? 1 : std::min(processors, 4u);
+}
+
+// How many more descriptors this process may open now.
+std::size_t spareDescriptors()
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return maxOpenLevels;
+    std::size_t open = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (const dirent* entry = ::readdir(fds))
+            open += isDotOrDotDot(entry->d_name) ? 0 : 1;
+        ::closedir(fds);
+    }
+    return limit.rlim_cur > open ? std::size_t(limit.rlim_cur - open) : 0;
+}
+
+// The folder to empty, opened once: no link, the one that was judged (when
+// expected is valid), its mount known. Null when not, with result.complete
+// set: a folder that is not there is done.
+DIR* openTop(const QString& folder, const FileIdentity& expected, MountOf& mount,
+             FolderRemoval& result)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), folderFlags);
+    if (fd < 0) {
+        // A link or an unreadable folder is left; one that is not there is done.
+        result.complete = errno == ENOENT;
+        return nullptr;
+    }
+    // The folder that was judged, not one a folder above it, swapped for a
+    // link since, leads to now.
+    struct stat opened;
+    const bool judged = !expected.valid || (::fstat(fd, &opened) == 0 &&
+                                            FileIdentity{quint64(opened.st_dev),
+                                                         quint64(opened.st_ino), true} == expected);
+    mount = mountOf(fd, "", AT_EMPTY_PATH);
+    DIR* top = judged && mount.valid ? ::fdopendir(fd) : nullptr;
+    if (!top) {
+        ::close(fd);
+        result.complete = false;
+    }
+    return top;
+}
+
+// The sealed folders as statx gives them, the walk's own way of naming a
+// device.
+std::vector<std::pair<quint64, quint64>> statxIdentities(const QVector<FileIdentity>& sealed)
+{
+    std::vector<std::pair<quint64, quint64>> ids;
+    for (const FileIdentity& identity : sealed)
+        if (identity.valid)
+            ids.emplace_back(quint64(major(dev_t(identity.device))) << 32 |
+                                 minor(dev_t(identity.device)),
+                             identity.file);
+    return ids;
+}
+
+// The descriptors there are, shared out: a walk that ran out while another
+// held the rest would leave what it could not open. Under a low limit, fewer
+// workers, down to one; window is how many folders each may hold open.
+unsigned shareDescriptors(std::size_t& window)
+{
+    const std::size_t spare = std::min(spareDescriptors(), maxOpenLevels);
+    const unsigned workers =
+        unsigned(std::max<std::size_t>(1, std::min<std::size_t>(removalWorkers(), spare / 4)));
+    window = std::max<std::size_t>(3, spare / workers);
+    return workers;
+}
+
+// Adds what one walk left behind to result.
+void collect(const ContentsWalk& walk, FolderRemoval& result)
+{
+    result.complete = walk.complete() && result.complete;
+    result.otherFileSystems += walk.otherFileSystems();
+    result.otherProducts += walk.otherProducts();
+    result.failed += walk.failed();
+    result.inUse += walk.inUse();
+    result.kept += walk.kept();
+}
+
+// The lists in order, and no more failures than are kept.
+void sortAndTrim(FolderRemoval& result)
+{
+    result.failed.resize(std::min(result.failed.size(), maxFailedEntries));
+    result.otherFileSystems.sort();
+    result.otherProducts.sort();
+    result.kept.sort();
+}
+
+} // namespace
+
+FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
+                                   const FileIdentity& expected, const EntryFilter* filter,
+                                   const QVector<FileIdentity>& sealed)
+{
+    // As rm does: every name is removed relative to its open folder, so the
+    // system never looks the whole path up again for each file, and a
+    // folder renamed or replaced by a link meanwhile is never gone through.
+    FolderRemoval result;
+    MountOf mount;
+    DIR* const top = openTop(folder, expected, mount, result);
+    if (!top)
+        return result;
+    const LastEntries last(removeLast);
+    const std::vector<std::pair<quint64, quint64>> sealedIds = statxIdentities(sealed);
+    const auto* sealing = sealedIds.empty() ? nullptr : &sealedIds;
+    std::atomic<bool> stop{false};
+    std::size_t window = 0;
+    const unsigned workers = shareDescriptors(window);
+    std::vector<std::string> folders;
+    ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr,
+                         filter, sealing);
+    topWalk.run();
+    // The top folder's folders, on several workers: each walk holds a
+    // descriptor of the top folder of its own and takes the next folder
+    // that none has taken.
+    std::vector<std::unique_ptr<ContentsWalk>> walks;
+    std::atomic<std::size_t> next{0};
+    const auto work = [&](ContentsWalk& walk) {
+        for (std::size_t i; (i = next++) < folders.size();)
+            walk.walkFolder(folders[i]);
+    };
+    std::vector<std::thread> threads;
+    for (unsigned w = 1; w < workers && w < folders.size(); ++w) {
+        const int topCopy = ::fcntl(::dirfd(top), F_DUPFD_CLOEXEC, 0);
+        DIR* stream = topCopy < 0 ? nullptr : ::fdopendir(topCopy);
+        if (!stream) {
+            if (topCopy >= 0)
+                ::close(topCopy);
+            break;
+        }
+        walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop,
+                                                       nullptr, filter, sealing));
+        try {
+            threads.emplace_back(work, std::ref(*walks.back()));
+        } catch (const std::system_error&) {
+            break; // fewer workers, then
+        }
+    }
+    work(topWalk);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    collect(topWalk, result);
+    for (const auto& walk : walks)
+        collect(*walk, result);
+    sortAndTrim(result);
+    if (result.complete)
+        result.complete = removeLastEntries(::dirfd(top), mount, last, filter != nullptr);
+    return result;
+}
+
+} // namespace Platform

@@ -1,5 +1,5 @@
 // Compiled, never run: the Toolhelp32 entry has the size the Windows ABI
-// gives it, so the dwSize that win32native.cpp sets from sizeof is accepted
+// gives it, so the dwSize that platform/win/native/processes.cpp sets from sizeof is accepted
 // by Process32FirstW. A 32-bit build that packed or padded the structure
 // differently would get an empty process list at run time.
 

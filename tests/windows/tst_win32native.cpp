@@ -6,7 +6,7 @@
 // only waits, and asks the snapshot code about it under several spellings.
 
 #include "platform/processmatch.h"
-#include "platform/win32native.h"
+#include "platform/win/native/win32native.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -900,7 +900,7 @@ void checkIdentityAndMounts(const std::wstring& base)
     for (const auto& c : cases) {
         const Platform::Win32::Identity a = fileIdentity(c.a.c_str());
         const Platform::Win32::Identity b = fileIdentity(c.b.c_str());
-        check(a.valid && b.valid && (a.volume == b.volume && a.file == b.file) == c.same,
+        check(a.valid && b.valid && (a == b) == c.same,
               std::string("fileIdentity: ") + c.what + (c.same ? " equal" : " differ"));
     }
     check(!fileIdentity((base + L"identity-missing").c_str()).valid,

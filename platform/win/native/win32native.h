@@ -3,7 +3,7 @@
 // The Win32 calls of the operating-system layer, kept free of Qt so that they
 // can be built and run on their own (plain strings in, plain values out).
 
-#include "processmatch.h"
+#include "platform/processmatch.h"
 
 #include <cstddef>
 #include <functional>
@@ -157,6 +157,12 @@ struct Identity {
     unsigned long long volume = 0;
     unsigned long long file = 0;
     bool valid = false;
+    // Equal when both are valid and name one file.
+    bool operator==(const Identity& other) const
+    {
+        return valid && other.valid && volume == other.volume && file == other.file;
+    }
+    bool operator!=(const Identity& other) const { return !(*this == other); }
 };
 // A folder whose identity is one of sealed is left, never entered, and
 // listed in otherProducts; the removal is then incomplete.

@@ -1,0 +1,100 @@
+// Processes and threads: the Toolhelp32 snapshot, the machine's
+// architecture, this thread's priority.
+
+#include "win32native.h"
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+#include <tlhelp32.h>
+
+#include <cwchar>
+
+namespace Platform
+{
+namespace Win32
+{
+
+namespace
+{
+
+// The file name of a process's image under its long name; empty when the
+// process cannot be asked.
+std::wstring longImageName(DWORD pid)
+{
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return std::wstring();
+    wchar_t image[32768];
+    DWORD size = 32768;
+    const bool named = ::QueryFullProcessImageNameW(process, 0, image, &size) != 0;
+    ::CloseHandle(process);
+    if (!named)
+        return std::wstring();
+    std::wstring path(32768, L'\0');
+    const DWORD length = ::GetLongPathNameW(image, &path[0], static_cast<DWORD>(path.size()));
+    path.resize(length > 0 && length < path.size() ? length : 0);
+    const std::wstring::size_type slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+std::vector<ProcessRecord> snapshotProcesses()
+{
+    std::vector<ProcessRecord> processes;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return processes;
+    PROCESSENTRY32W entry;
+    // The size the structure has in this build: 556 bytes in a 32-bit one,
+    // more in a 64-bit one, so never a literal.
+    entry.dwSize = sizeof(PROCESSENTRY32W);
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+        // Never narrowed: the ANSI code page maps characters it lacks to
+        // look-alikes or '?', and different names would compare equal.
+        std::wstring name(entry.szExeFile, ::wcsnlen(entry.szExeFile, MAX_PATH));
+        if (name.empty())
+            continue;
+        // Started by its short name ("FERROV~1.EXE"), a program is listed
+        // under it: its long name is what it is called.
+        if (name.find(L'~') != std::wstring::npos) {
+            const std::wstring longName = longImageName(entry.th32ProcessID);
+            if (!longName.empty())
+                name = longName;
+        }
+        processes.push_back(ProcessRecord{entry.th32ProcessID, name});
+    }
+    ::CloseHandle(snapshot);
+    return processes;
+}
+
+unsigned long long currentProcessId()
+{
+    return ::GetCurrentProcessId();
+}
+
+int nativeArchitecture()
+{
+    SYSTEM_INFO info;
+    ::GetNativeSystemInfo(&info);
+    return info.wProcessorArchitecture;
+}
+
+bool isProcessRunning(const wchar_t* configuredName)
+{
+    // Windows compares file names without letter case.
+    return matchesRunningProcess(snapshotProcesses(), configuredName ? configuredName : L"",
+                                 currentProcessId(), true);
+}
+
+bool lowerCurrentThreadPriority()
+{
+    return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL) != 0;
+}
+
+} // namespace Win32
+} // namespace Platform

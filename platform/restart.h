@@ -18,11 +18,9 @@ namespace Platform
 // list where Windows does (PendingFileRenameOperations), in its registry.
 bool scheduleRemovalOnRestart(const QString& path);
 
-// The files this process runs from, by identity: its program and every
-// library it loaded (Windows refuses to delete them while it runs).
-QVector<FileIdentity> loadedImageFiles();
-
-// The same with the path each was loaded from ('/' separators).
+// The files this process runs from: its program and every library it loaded
+// (Windows refuses to delete them while it runs), with the path each was
+// loaded from ('/' separators) and its identity.
 struct LoadedImage {
     QString path;
     FileIdentity identity;

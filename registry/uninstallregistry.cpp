@@ -182,11 +182,6 @@ QStringList UninstallRegistry::otherProductFolders() const
     return folders;
 }
 
-bool UninstallRegistry::removeEntry() const
-{
-    return removeEntry(configuredGuid());
-}
-
 bool UninstallRegistry::removeEntry(const std::string& guid) const
 {
     // Else clear() would wipe the Uninstall key and every product's entry in it.

@@ -39,10 +39,9 @@ public:
     std::string installLocation() const;
     // The configured product's entry; all blank when there is none.
     EntryRecord entryRecord() const;
-    // Clears every value and subkey of the entry of the configured GUID, or
-    // of guid. False when the system refused (no write access); callers that
-    // only want it done may ignore that.
-    bool removeEntry() const;
+    // Clears every value and subkey of the entry of guid. False when the
+    // system refused (no write access); callers that only want it done may
+    // ignore that.
     bool removeEntry(const std::string& guid) const;
 
     // The folders every other product's uninstall entry names (entries

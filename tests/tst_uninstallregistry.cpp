@@ -1,3 +1,4 @@
+#include "config/appconfigmanager.h"
 #include "platform/platform.h"
 #include "platform/standin/standin.h"
 #include "registry/uninstallregistry.h"
@@ -249,7 +250,7 @@ private slots:
 
         QVERIFY(!registry().isInstalled());
         QCOMPARE(registry().installLocation(), std::string());
-        registry().removeEntry();
+        registry().removeEntry(appinstaller::AppConfigManager::getInstance()->getGuid());
         QCOMPARE(uninstallFolder(), before);
         QVERIFY(registry().hasEntry("{SIBLING}"));
     }

@@ -37,7 +37,8 @@ QVector<Platform::FileIdentity> filesTakenAsInUse()
     for (const QString& item : qEnvironmentVariable("UNINSTALLER_TEST_IN_USE")
                                    .split(QLatin1Char(':'), Qt::SkipEmptyParts)) {
         if (item == QLatin1String("own"))
-            files += Platform::loadedImageFiles();
+            for (const Platform::LoadedImage& image : Platform::loadedImages())
+                files.append(image.identity);
         else
             files.append(Platform::fileIdentity(item));
     }

@@ -84,13 +84,6 @@ int nativeArchitecture()
     return info.wProcessorArchitecture;
 }
 
-bool isProcessRunning(const wchar_t* configuredName)
-{
-    // Windows compares file names without letter case.
-    return matchesRunningProcess(snapshotProcesses(), configuredName ? configuredName : L"",
-                                 currentProcessId(), true);
-}
-
 bool lowerCurrentThreadPriority()
 {
     return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL) != 0;

@@ -25,10 +25,6 @@ unsigned long long currentProcessId();
 // GetNativeSystemInfo's wProcessorArchitecture.
 int nativeArchitecture();
 
-// Whether a process other than this one runs the executable configuredName
-// names (see matchesRunningProcess).
-bool isProcessRunning(const wchar_t* configuredName);
-
 // An absolute path ("C:\\…", "\\\\server\\share\\…") in its "\\\\?\\" form, which is
 // not limited to MAX_PATH characters; anything else unchanged.
 std::wstring extendedPath(const wchar_t* path);

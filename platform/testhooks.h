@@ -1,7 +1,7 @@
 #pragma once
 
-// Points where the tests that drive the real code step in. The engine and the
-// stand-in call these functions; their definitions are not part of
+// Points where the tests that drive the real code step in. The engine and
+// Linux's folder walk call these functions; their definitions are not part of
 // uninstaller_core but chosen when an executable is linked:
 //   - platform/testhooks_none.cpp (uninstaller_nohooks): the program as
 //     shipped and the benchmarks; each does nothing, reads nothing;
@@ -22,10 +22,10 @@ namespace TestHooks
 // with all of the removal still to do. Returns when the removal may go on.
 void pauseBeforeRemoval();
 
-// The files the stand-in's folder walk leaves as in use, as Windows would
-// refuse to delete them while a program runs from them, so that what follows
-// (moving out, restart scheduling) runs on the stand-in too. Asked once per
-// process.
+// The files Linux's folder walk (posix/contentswalk.cpp) leaves as in use, as
+// Windows would refuse to delete them while a program runs from them, so that
+// what follows (moving out, restart scheduling) runs on Linux too. Asked once
+// per process.
 QVector<Platform::FileIdentity> filesTakenAsInUse();
 
 } // namespace TestHooks

@@ -369,8 +369,8 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         m_verdict = event.verdict;
     }
         write(QStringLiteral("ownership of the install folder: ") + verdictText(event.verdict));
-        if (event.verdict == Engine::LocationVerdict::Shared)
-            describeSharing(event.path);
+        for (const QString& ground : event.detail.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            write(ground);
         return;
     case RemovalEvent::Kind::Removed: {
         QMutexLocker lock(&m_mutex);
@@ -407,40 +407,6 @@ void UninstallLog::describeLocation(const QString& location, const QString& sour
         return;
     }
     write(QStringLiteral("install location as resolved: ") + QDir::toNativeSeparators(resolved));
-    QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    client.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    client = client.mid(client.lastIndexOf(QLatin1Char('/')) + 1);
-    const QStringList inside = Engine::clientInside(resolved, client);
-    if (inside.isEmpty())
-        write(QStringLiteral("client program %1: not in the install folder").arg(client));
-    for (const QString& found : inside)
-        write(QStringLiteral("client program found: ") + QDir::toNativeSeparators(found));
-}
-
-void UninstallLog::describeSharing(const QString& location)
-{
-    const Engine::PathRules rules = Engine::hostPathRules();
-    const QString own = QString::fromStdString(AppConfigManager::getInstance()->getGuid());
-    const QString resolved = Platform::resolvedPath(Engine::removalPath(location));
-    QStringList folders{Engine::normalizedPath(location, rules)};
-    if (!resolved.isEmpty())
-        folders << Engine::normalizedPath(resolved, rules);
-    for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
-        if (entry.name.compare(own, Qt::CaseInsensitive) == 0 || entry.installLocation.isEmpty())
-            continue;
-        const QString other = Engine::normalizedPath(entry.installLocation, rules);
-        const QString otherResolved = Platform::resolvedPath(Engine::removalPath(other));
-        for (const QString& folder : folders) {
-            if (Engine::isSameOrAncestor(folder, other, rules.caseSensitivity) ||
-                (!otherResolved.isEmpty() &&
-                 Engine::isSameOrAncestor(folder, Engine::normalizedPath(otherResolved, rules),
-                                          rules.caseSensitivity))) {
-                write(QStringLiteral("shared with the uninstall entry %1, which records %2")
-                          .arg(entry.name, QDir::toNativeSeparators(entry.installLocation)));
-                break;
-            }
-        }
-    }
 }
 
 } // namespace appinstaller

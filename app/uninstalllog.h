@@ -56,7 +56,6 @@ public:
 
 private:
     void describeLocation(const QString& location, const QString& source);
-    void describeSharing(const QString& location);
 
     mutable QMutex m_mutex;
     QFile m_file;

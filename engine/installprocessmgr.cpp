@@ -72,6 +72,7 @@ void reportInstallFolder(const Engine::InstallFolderRemoval& folder)
     RemovalEvent verdict{RemovalEvent::Kind::Verdict, RemovalEvent::Item::InstallFolder,
                          folder.folder};
     verdict.verdict = folder.verdict;
+    verdict.detail = folder.grounds.join(QLatin1Char('\n'));
     reportRemoval(verdict);
     if (folder.removed)
         reportRemoval(

@@ -41,6 +41,8 @@ QString quoted(const QStringList& arguments)
 int quietSequence(UninstallLog& log)
 {
     switch (passGates(log).gate) {
+    case Gate::BadConfiguration:
+        return QuietExit::BadConfiguration;
     case Gate::ClientRunning:
         return QuietExit::ClientRunning;
     case Gate::NotInstalled:
@@ -68,6 +70,8 @@ QString statusText(int status)
         return QStringLiteral("incomplete: something stays, the uninstall entry is kept");
     case QuietExit::NotInstalled:
         return QStringLiteral("not installed");
+    case QuietExit::BadConfiguration:
+        return QStringLiteral("the configuration file cannot be used; nothing was removed");
     case QuietExit::ClientRunning:
         return QStringLiteral("the client program is running");
     }

@@ -17,15 +17,16 @@ class UninstallLog;
 
 // The quiet run's exit statuses, after Windows Installer's (msiexec) codes
 // that deployment tools already act on. On Linux a parent sees them modulo
-// 256 (194, 67, 82, 69 and 103).
+// 256 (194, 67, 82, 69, 74 and 103).
 namespace QuietExit
 {
 constexpr int Done = 0;             // ERROR_SUCCESS
 constexpr int RestartNeeded = 3010; // ERROR_SUCCESS_REBOOT_REQUIRED: the rest goes at the restart
 constexpr int Incomplete = 1603;    // ERROR_INSTALL_FAILURE: something stays, the entry is kept
 constexpr int NotInstalled = 1605;  // ERROR_UNKNOWN_PRODUCT: nothing to do
-constexpr int ClientRunning = 1618; // ERROR_INSTALL_ALREADY_RUNNING: tools try again later
-constexpr int BadArguments = 1639;  // ERROR_INVALID_COMMAND_LINE: the switches or the log
+constexpr int BadConfiguration = 1610; // ERROR_BAD_CONFIGURATION: AppConfig.xml cannot be used
+constexpr int ClientRunning = 1618;    // ERROR_INSTALL_ALREADY_RUNNING: tools try again later
+constexpr int BadArguments = 1639;     // ERROR_INVALID_COMMAND_LINE: the switches or the log
 } // namespace QuietExit
 
 // Done, RestartNeeded or Incomplete for what a removal left.

@@ -6,7 +6,9 @@
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
 
+#include <QDir>
 #include <QObject>
+#include <QPair>
 
 namespace appinstaller
 {
@@ -25,10 +27,44 @@ bool clientRuns(UninstallLog& log)
     return running;
 }
 
+// The configuration's fault in English for the log, and translated for the user.
+QPair<QString, QString> faultText(ConfigFault fault)
+{
+    switch (fault) {
+    case ConfigFault::None:
+        break;
+    case ConfigFault::Missing:
+        return {QStringLiteral("missing"), QObject::tr("ConfigFaultMissing")};
+    case ConfigFault::Unreadable:
+        return {QStringLiteral("cannot be read"), QObject::tr("ConfigFaultUnreadable")};
+    case ConfigFault::NotXml:
+        return {QStringLiteral("not XML"), QObject::tr("ConfigFaultNotXml")};
+    case ConfigFault::NoGuid:
+        return {QStringLiteral("no GUID"), QObject::tr("ConfigFaultNoGuid")};
+    case ConfigFault::BadGuid:
+        return {QStringLiteral("a GUID that names no single uninstall entry"),
+                QObject::tr("ConfigFaultBadGuid")};
+    case ConfigFault::NoClient:
+        return {QStringLiteral("no client program (ProgramName)"),
+                QObject::tr("ConfigFaultNoClient")};
+    }
+    return {};
+}
+
 } // namespace
 
 GateResult passGates(UninstallLog& log, const std::function<bool()>& confirm)
 {
+    const AppConfigManager* config = AppConfigManager::getInstance();
+    const QString file = QDir::toNativeSeparators(config->filePath());
+    if (config->fault() != ConfigFault::None) {
+        const QPair<QString, QString> fault = faultText(config->fault());
+        log.write(QStringLiteral("gate configuration: %1: %2: refused; nothing is removed; "
+                                 "reinstall the product or replace the file")
+                      .arg(file, fault.first));
+        return {Gate::BadConfiguration, QObject::tr("ConfigurationFault").arg(file, fault.second)};
+    }
+    log.write(QStringLiteral("gate configuration: %1: passed").arg(file));
     if (clientRuns(log))
         return {Gate::ClientRunning, QObject::tr("TheClientIsRunningPrnptTrdtT")};
     const UninstallRegistry* registry = UninstallRegistry::getInstance();

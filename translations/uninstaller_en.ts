@@ -12,6 +12,34 @@
         <translation>Do you want to uninstall Ferrovane and remove all of its files?</translation>
     </message>
     <message>
+        <source>ConfigurationFault</source>
+        <translation>The uninstaller cannot run: its configuration file %1 %2. Nothing was removed. Reinstall the product, or ask its vendor for a working uninstaller.</translation>
+    </message>
+    <message>
+        <source>ConfigFaultMissing</source>
+        <translation>is missing</translation>
+    </message>
+    <message>
+        <source>ConfigFaultUnreadable</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNotXml</source>
+        <translation>is not an XML file</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoGuid</source>
+        <translation>names no product GUID</translation>
+    </message>
+    <message>
+        <source>ConfigFaultBadGuid</source>
+        <translation>holds a GUID that names no single uninstall entry</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoClient</source>
+        <translation>names no client program (ProgramName)</translation>
+    </message>
+    <message>
         <source>InstalledByWindowsInstaller</source>
         <translation>Ferrovane was installed by Windows Installer, which keeps its own record of its files. Remove it with msiexec /x %1 or in Apps &amp; features.</translation>
     </message>

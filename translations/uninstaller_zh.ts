@@ -12,6 +12,34 @@
         <translation>确定要卸载 Ferrovane 并删除其全部文件吗？</translation>
     </message>
     <message>
+        <source>ConfigurationFault</source>
+        <translation>卸载程序无法运行：其配置文件 %1 %2。未删除任何内容。请重新安装本产品，或向其供应商索取可用的卸载程序。</translation>
+    </message>
+    <message>
+        <source>ConfigFaultMissing</source>
+        <translation>不存在</translation>
+    </message>
+    <message>
+        <source>ConfigFaultUnreadable</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNotXml</source>
+        <translation>不是 XML 文件</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoGuid</source>
+        <translation>未写明产品 GUID</translation>
+    </message>
+    <message>
+        <source>ConfigFaultBadGuid</source>
+        <translation>中的 GUID 不能指明唯一的卸载项</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoClient</source>
+        <translation>未写明客户端程序（ProgramName）</translation>
+    </message>
+    <message>
         <source>InstalledByWindowsInstaller</source>
         <translation>Ferrovane 由 Windows Installer 安装，其文件由 Windows Installer 自行记录。请运行 msiexec /x %1 或在“应用和功能”中卸载。</translation>
     </message>

@@ -23,7 +23,10 @@
 #           the client, the entry without InstallLocation (1603, nothing
 #           touched); the uninstaller in uninstall/ that the entry names, no
 #           InstallLocation: 0, all of the product gone
-# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103.
+#   config  AppConfig.xml missing, not XML, without the client program, with an
+#           unusable GUID: 1610 each, nothing touched, the log names the file
+#           and the fault (never 1605: a broken package is no "already gone")
+# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103, 74.
 #   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
 set -u
 here=$(dirname "$0")
@@ -253,6 +256,29 @@ hostile)
     for path in "${product[@]}"; do [ -e "$path" ] || fail "removed with a 50 MB manifest: $path"; done
     grep -q 'install manifest .*: cannot be trusted: larger than' "$log" || fail "the log does not say the manifest cannot be trusted"
     echo "hostile: ${#hostile[@]} lines refused and logged, nothing of the product or outside touched, 1603; a 50 MB manifest the same"
+    ;;
+config)
+    config=$root/app/AppConfig.xml
+    good=$(cat "$config")
+    for fault in "missing|missing" "not XML|not XML" "no client program|no client program" \
+        "a GUID that names|a GUID that names no single"; do
+        name=${fault%%|*}
+        case $name in
+        missing) rm -f "$config" ;;
+        "not XML") printf 'GUID=broken\n' >"$config" ;;
+        "no client program") printf '%s\n' "$good" | sed 's|<ProgramName>.*</ProgramName>||' >"$config" ;;
+        *) printf '%s\n' "$good" | sed 's|<GUID>[^<]*</GUID>|<GUID>../x</GUID>|' >"$config" ;;
+        esac
+        before=$(snapshot)
+        log=$TMPDIR/logs/config.log
+        rm -f "$log"
+        run 74 /S "/LOG=$log"
+        untouched "configuration $name"
+        grep -qF "gate configuration: $config: ${fault#*|}" "$log" || fail "the log does not name the fault: $name"
+        tail -n 1 "$log" | grep -q 'exit status 1610' || fail "no exit status 1610: $name"
+        printf '%s\n' "$good" >"$config"
+    done
+    echo "config: missing, not XML, no client program, an unusable GUID: 1610 each, nothing touched, the fault logged"
     ;;
 recorded)
     guid=$(sed -n 's|.*<GUID>\(.*\)</GUID>.*|\1|p' "$root/app/AppConfig.xml")

@@ -40,24 +40,16 @@ QString quoted(const QStringList& arguments)
 // then the removal on its worker thread, as the window runs it.
 int quietSequence(UninstallLog& log)
 {
-    switch (passGates(log).gate) {
-    case Gate::BadConfiguration:
-        return QuietExit::BadConfiguration;
-    case Gate::ClientRunning:
-        return QuietExit::ClientRunning;
-    case Gate::NotInstalled:
-        return QuietExit::NotInstalled;
-    case Gate::WindowsInstaller:
-        return QuietExit::Incomplete;
-    case Gate::Declined:
-    case Gate::Passed:
-        break;
-    }
+    const Gate gate = passGates(log).gate;
+    if (gate != Gate::Passed)
+        return quietExitStatus(gate);
     UnInstallThread thread(nullptr);
     thread.start(QThread::InheritPriority);
     thread.wait();
     return quietExitStatus(InstallProcessMgr::getInstance()->outcome());
 }
+
+} // namespace
 
 QString statusText(int status)
 {
@@ -78,7 +70,23 @@ QString statusText(int status)
     return QString();
 }
 
-} // namespace
+int quietExitStatus(Gate gate)
+{
+    switch (gate) {
+    case Gate::BadConfiguration:
+        return QuietExit::BadConfiguration;
+    case Gate::ClientRunning:
+        return QuietExit::ClientRunning;
+    case Gate::NotInstalled:
+        return QuietExit::NotInstalled;
+    case Gate::WindowsInstaller:
+        return QuietExit::Incomplete;
+    case Gate::Declined:
+    case Gate::Passed:
+        break;
+    }
+    return QuietExit::Done;
+}
 
 int quietExitStatus(const Outcome& outcome)
 {

@@ -5,6 +5,7 @@
 // outcome by its exit status and writes every decision to a log.
 
 #include "engine/installprocessmgr.h"
+#include "run.h"
 
 #include <QString>
 #include <QVector>
@@ -31,6 +32,10 @@ constexpr int BadArguments = 1639;     // ERROR_INVALID_COMMAND_LINE: the switch
 
 // Done, RestartNeeded or Incomplete for what a removal left.
 int quietExitStatus(const Outcome& outcome);
+// The status of a run a gate stopped.
+int quietExitStatus(Gate gate);
+// What a status means, in English, for the log's last line.
+QString statusText(int status);
 
 // Opens the log the command line asks for (refused inside the install
 // folder, as a link, where it cannot be written); in a quiet run without

@@ -85,7 +85,7 @@ GateResult passGates(UninstallLog& log, const std::function<bool()>& confirm)
     }
     log.write(QStringLiteral("gate installer: not Windows Installer's: passed"));
     if (!confirm) {
-        log.write(QStringLiteral("gate confirmation: not asked (quiet run)"));
+        log.write(QStringLiteral("gate confirmation: not asked (a run without questions)"));
         return {};
     }
     if (!confirm()) {

@@ -25,8 +25,8 @@ Switch switchOf(const QString& argument)
         return Switch::Quiet;
     if (name == QLatin1String("silent") || name == QLatin1String("passive"))
         return Switch::Passive;
-    if (name == QLatin1String("?") || name == QLatin1String("help") ||
-        name == QLatin1String("h") || name == QLatin1String("-help"))
+    if (name == QLatin1String("?") || name == QLatin1String("help") || name == QLatin1String("h") ||
+        name == QLatin1String("-help"))
         return Switch::Help;
     // Nothing to turn off: the program never restarts the machine, and a
     // run without questions shows no message box.

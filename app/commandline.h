@@ -10,7 +10,7 @@ namespace appinstaller
 {
 
 struct CommandLine {
-    bool quiet = false;    // /S, /quiet, /qn, /VERYSILENT: no question, window or message box
+    bool quiet = false; // /S, /quiet, /qn, /VERYSILENT: no question, window or message box
     // /SILENT, /passive: no question and no message box; the window shows the
     // progress and closes itself at the end. Exit statuses as a quiet run's.
     bool passive = false;

@@ -91,10 +91,9 @@ void TestQuietMode::parses()
     const CommandLine line = parseCommandLine(arguments);
     QCOMPARE(line.quiet, quiet);
     // Nobody answers questions in a quiet or passive run.
-    QCOMPARE(line.passive, QString::fromLatin1(QTest::currentDataTag()).contains(
-                               QStringLiteral("SILENT")) ||
-                               QString::fromLatin1(QTest::currentDataTag()).contains(
-                                   QStringLiteral("passive")));
+    QCOMPARE(line.passive,
+             QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("SILENT")) ||
+                 QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("passive")));
     QCOMPARE(line.unattended(), line.quiet || line.passive);
     QCOMPARE(line.help, help);
     QCOMPARE(line.logGiven, log != QLatin1String("-"));

@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <cstdio>
@@ -95,29 +96,60 @@ int quietExitStatus(const Outcome& outcome)
     return outcome.restartNeeded() ? QuietExit::RestartNeeded : QuietExit::Done;
 }
 
-QString openLog(const CommandLine& line, UninstallLog& log)
+namespace
 {
-    if (!line.logGiven && !line.quiet)
-        return QString();
-    // The folder the removal will judge: where the entry records the product.
+
+// The folder the removal will judge: where the entry records the product.
+QString recordedLocation()
+{
     QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
     client.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString location =
-        Engine::recordedInstallFolder(UninstallRegistry::getInstance()->entryRecord(),
-                                      client.mid(client.lastIndexOf(QLatin1Char('/')) + 1))
-            .location;
-    // The new log's own name is made when it is created: only its folder is
-    // judged before.
-    const QString refusal =
-        line.logGiven ? UninstallLog::refusal(line.logPath, location)
-                      : UninstallLog::insideRefusal(
-                            QDir::tempPath() + QLatin1String("/uninstaller.log"), location);
-    if (!refusal.isEmpty())
-        return refusal;
-    QString error;
-    const bool opened =
-        line.logGiven ? log.open(line.logPath, &error) : log.openNew(QDir::tempPath(), &error);
-    return opened ? QString() : error;
+    return Engine::recordedInstallFolder(UninstallRegistry::getInstance()->entryRecord(),
+                                         client.mid(client.lastIndexOf(QLatin1Char('/')) + 1))
+        .location;
+}
+
+} // namespace
+
+bool openDefaultLog(UninstallLog& log)
+{
+    // Windows' own temporary folder first, as Inno Setup's logs go there:
+    // an administrator finds every run's log in one place. Then the user's.
+    QStringList folders;
+    const QString systemRoot = qEnvironmentVariable("SystemRoot");
+    if (!systemRoot.isEmpty())
+        folders << QDir::fromNativeSeparators(systemRoot) + QStringLiteral("/Temp");
+    folders << QDir::tempPath();
+    const QString location = recordedLocation();
+    for (const QString& folder : folders) {
+        // Its own name is made when it is created: only its folder is judged.
+        if (UninstallLog::insideRefusal(folder + QLatin1String("/uninstaller.log"), location)
+                .isEmpty() &&
+            log.openNew(folder, nullptr))
+            return true;
+    }
+    return false;
+}
+
+QString openLog(const CommandLine& line, UninstallLog& log)
+{
+    if (!line.logGiven) {
+        // A clicked run keeps no log unless asked: it would read the
+        // registry before the client program's gate, and a user is there to
+        // read the page.
+        if (!line.unattended() || openDefaultLog(log))
+            return QString();
+        return QObject::tr("LogPathNotWritable")
+            .arg(QDir::toNativeSeparators(QDir::tempPath()), QObject::tr("LogWriteFailed"));
+    }
+    QString error = UninstallLog::refusal(line.logPath, recordedLocation());
+    if (error.isEmpty() && log.open(line.logPath, &error))
+        return QString();
+    // The refusal is recorded all the same, where every run's log goes.
+    if (openDefaultLog(log))
+        log.write(QStringLiteral("log %1 refused: %2")
+                      .arg(QDir::toNativeSeparators(line.logPath), error));
+    return error;
 }
 
 void logRunStart(UninstallLog& log, bool quiet)
@@ -126,6 +158,20 @@ void logRunStart(UninstallLog& log, bool quiet)
     log.write(QStringLiteral("uninstaller %1 started, %2 run")
                   .arg(QStringLiteral(UNINSTALLER_VERSION),
                        quiet ? QStringLiteral("quiet") : QStringLiteral("clicked")));
+    // Where and as whom: a log collected from many machines tells them apart.
+    QString user = qEnvironmentVariable("USERNAME");
+    for (const char* name : {"USER", "LOGNAME"})
+        if (user.isEmpty())
+            user = qEnvironmentVariable(name);
+    log.write(QStringLiteral("host %1, user %2, %3 (%4 %5), process %6")
+                  .arg(QSysInfo::machineHostName(), user.isEmpty() ? QStringLiteral("?") : user,
+                       QSysInfo::prettyProductName(), QSysInfo::kernelType(),
+                       QSysInfo::kernelVersion())
+                  .arg(QCoreApplication::applicationPid()));
+    log.write(QStringLiteral("program %1 for %2, built with Qt %3, running on %4")
+                  .arg(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()),
+                       QSysInfo::buildCpuArchitecture(), QStringLiteral(QT_VERSION_STR),
+                       QSysInfo::currentCpuArchitecture()));
     log.write(QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()));
     log.write(QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
                   .arg(QString::fromStdString(config->getGuid()),
@@ -141,27 +187,41 @@ int runWithoutWindow()
         Platform::showText(QObject::tr("CommandLineUsageTitle"), usageText());
         return 0;
     }
+    UninstallLog log;
+    // Every run leaves a log, and says where: on standard error, where the
+    // tool that started it keeps what it printed.
+    const bool logGiven = line.logGiven && line.error.isEmpty();
+    const auto finish = [&log, logGiven](int status) {
+        log.write(QStringLiteral("exit status %1: %2").arg(status).arg(statusText(status)));
+        if (log.isOpen()) {
+            if (!logGiven)
+                log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
+            printError(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
+        }
+        if (log.isOpen() && !log.intact())
+            printError(
+                QObject::tr("LogPathNotWritable")
+                    .arg(QDir::toNativeSeparators(log.path()), QObject::tr("LogWriteFailed")));
+        return status;
+    };
     if (!line.error.isEmpty()) {
         printError(line.error);
-        return QuietExit::BadArguments;
+        if (openDefaultLog(log)) {
+            logRunStart(log, true);
+            log.write(QStringLiteral("command line refused: ") + line.error);
+        }
+        return finish(QuietExit::BadArguments);
     }
-    UninstallLog log;
     const QString logError = openLog(line, log);
     if (!logError.isEmpty()) {
         printError(logError);
-        return QuietExit::BadArguments;
+        return finish(QuietExit::BadArguments);
     }
     setRemovalReport(&log);
     logRunStart(log, true);
     const int status = quietSequence(log);
     setRemovalReport(nullptr);
-    log.write(QStringLiteral("exit status %1: %2").arg(status).arg(statusText(status)));
-    if (!line.logGiven)
-        log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
-    if (!log.intact())
-        printError(QObject::tr("LogPathNotWritable")
-                       .arg(QDir::toNativeSeparators(log.path()), QObject::tr("LogWriteFailed")));
-    return status;
+    return finish(status);
 }
 
 } // namespace appinstaller

@@ -38,10 +38,15 @@ int quietExitStatus(Gate gate);
 QString statusText(int status);
 
 // Opens the log the command line asks for (refused inside the install
-// folder, as a link, where it cannot be written); in a quiet run without
-// /LOG a new one in the temporary folder. Returns why it could not, for the
-// user; empty when it is open or none was asked for.
+// folder, as a link, where it cannot be written); in a run without
+// questions given no /LOG, and in any run whose /LOG is refused, a new one
+// in the system's temporary folder (the user's when that cannot be
+// written), where the refusal is recorded too. Returns why
+// /LOG could not be the log, for the user, or, in a run without questions,
+// why no log at all could be written; empty otherwise.
 QString openLog(const CommandLine& line, UninstallLog& log);
+// A new log in the system's temporary folder, else the user's.
+bool openDefaultLog(UninstallLog& log);
 
 // The first lines of a run's log: version, command line, product, mode.
 void logRunStart(UninstallLog& log, bool quiet);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutexLocker>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -103,6 +104,12 @@ QString linkRefusal(const QString& absolutePath, const QString& link)
 }
 
 } // namespace
+
+UninstallLog::UninstallLog()
+    : m_runId(QStringLiteral("run-%1").arg(QRandomGenerator::global()->generate(), 8, 16,
+                                           QLatin1Char('0')))
+{
+}
 
 QString UninstallLog::headerLine()
 {
@@ -274,9 +281,10 @@ void UninstallLog::write(const QString& text)
     QMutexLocker lock(&m_mutex);
     if (!m_file.isOpen())
         return;
-    const QByteArray line = (QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) +
-                             QLatin1String("  ") + text + QLatin1Char('\n'))
-                                .toUtf8();
+    const QByteArray line =
+        (QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) + QLatin1String("  ") +
+         m_runId + QLatin1String("  ") + text + QLatin1Char('\n'))
+            .toUtf8();
     // Flushed line by line: a run that is killed keeps its record so far.
     if (m_file.write(line) != line.size() || !m_file.flush())
         m_intact = false;

@@ -16,6 +16,12 @@ namespace appinstaller
 class UninstallLog : public RemovalReport
 {
 public:
+    UninstallLog();
+
+    // This run's id, on each of its lines: a log appended to by many runs
+    // (on a share, by many machines) can be read one run at a time.
+    QString runId() const { return m_runId; }
+
     // The first line of every log, written before anything else into a file
     // that is new or empty. A file that is not empty gets lines appended
     // only when it begins with it: the program's own earlier log.
@@ -57,6 +63,7 @@ public:
 private:
     void describeLocation(const QString& location, const QString& source);
 
+    const QString m_runId;
     mutable QMutex m_mutex;
     QFile m_file;
     QString m_path; // as opened, absolute

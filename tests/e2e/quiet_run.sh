@@ -97,12 +97,20 @@ full)
     grep -q "install location as recorded: \"$install\"" "$log" || fail "no recorded location"
     grep -q 'client program found: .*Ferrovane.exe' "$log" || fail "no proof of ownership"
     grep -qF '"/S"' "$log" || fail "no command line"
+    grep -qE "  host $(hostname), user [^,]+, .*, process [0-9]+\$" "$log" || fail "no host, user and process"
+    grep -qE '  program .* for [a-z0-9_]+, built with Qt 5\.' "$log" || fail "no program and architecture"
+    # One run, one id on each of its lines.
+    [ "$(grep -vxF -e 'kept from before' -e "$header" "$log" | awk '{print $2}' | sort -u | wc -l)" -eq 1 ] ||
+        fail "the lines of one run carry more than one run id"
+    grep -q '^log: ' "$TMPDIR/logs/out" || fail "the log's path is not on standard error"
     tail -n 1 "$log" | grep -q 'exit status 0: done' || fail "the exit status is not the last line"
     # A second run: nothing is installed any more; "/LOG file" and '-'.
     before=$(snapshot)
     run 69 -QUIET /LOG "$log"
     untouched "second run"
     [ "$(grep -c 'started, quiet run' "$log")" -eq 2 ] || fail "the second run did not append"
+    [ "$(grep -vxF -e 'kept from before' -e "$header" "$log" | awk '{print $2}' | sort -u | wc -l)" -eq 2 ] ||
+        fail "two runs in one log are not told apart by their ids"
     tail -n 2 "$log" | grep -q 'gate installed: no uninstall entry' || fail "the log does not name the gate"
     tail -n 1 "$log" | grep -q 'exit status 1605' || fail "no exit status 1605"
     timed "$log"
@@ -191,6 +199,10 @@ ROWS
         # shellcheck disable=SC2086
         run 103 $arguments
         untouched "$arguments"
+        # Refused before anything, and still logged where every run's log goes.
+        default=$(sed -n 's/^log: //p' "$TMPDIR/logs/out" | tail -n 1)
+        [ -f "$default" ] && grep -q 'exit status 1639' "$default" ||
+            fail "$arguments: no log named on standard error, or no status in it"
     done
     [ ! -e "$TMPDIR/logs/target.log" ] || fail "written through a link"
     cmp -s "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before" || fail "the other product's settings.ini changed"

@@ -8,7 +8,7 @@ namespace appinstaller
 namespace
 {
 
-enum class Switch { None, Quiet, Passive, Help, Accepted, Log, LogIs };
+enum class Switch { None, Quiet, Passive, Help, Accepted, Log, LogIs, LogFormat };
 
 // What an argument asks for: '/' or '-', then the switch, in any case. A
 // path such as "/tmp/a.log" is no switch.
@@ -36,6 +36,8 @@ Switch switchOf(const QString& argument)
         return Switch::Log;
     if (name.startsWith(QLatin1String("log=")))
         return Switch::LogIs;
+    if (name.startsWith(QLatin1String("logformat=")))
+        return Switch::LogFormat;
     return Switch::None;
 }
 
@@ -80,6 +82,15 @@ CommandLine parseCommandLine(const QStringList& arguments)
         case Switch::LogIs:
             takeLog(argument.mid(5));
             break;
+        case Switch::LogFormat: {
+            const QString format = argument.mid(11).toLower();
+            if (format == QLatin1String("json"))
+                line.jsonLog = true;
+            else if (format != QLatin1String("text"))
+                fail(QObject::tr("CommandLineUnknownArgument")
+                         .replace(QLatin1String("%1"), argument));
+            break;
+        }
         case Switch::None:
             // replace(), not arg(): before the translations are loaded the
             // text is its key, which has no place for the argument.

@@ -17,6 +17,7 @@ struct CommandLine {
     bool help = false;     // /?, /help: the usage, and nothing else
     bool logGiven = false; // /LOG=file or /LOG file
     QString logPath;       // as given
+    bool jsonLog = false;  // /LOGFORMAT=json: one JSON object a line
     QString error;         // what is wrong with the arguments, for the user; empty when nothing
 
     // Nobody answers a question or a message box: /S, /SILENT and the like.

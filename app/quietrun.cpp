@@ -12,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
 #include <QSysInfo>
 
 #include <algorithm>
@@ -142,7 +143,7 @@ QString openLog(const CommandLine& line, UninstallLog& log)
         return QObject::tr("LogPathNotWritable")
             .arg(QDir::toNativeSeparators(QDir::tempPath()), QObject::tr("LogWriteFailed"));
     }
-    QString error = UninstallLog::refusal(line.logPath, recordedLocation());
+    QString error = UninstallLog::refusal(line.logPath, recordedLocation(), log.format());
     if (error.isEmpty() && log.open(line.logPath, &error))
         return QString();
     // The refusal is recorded all the same, where every run's log goes.
@@ -155,29 +156,59 @@ QString openLog(const CommandLine& line, UninstallLog& log)
 void logRunStart(UninstallLog& log, bool quiet)
 {
     const AppConfigManager* config = AppConfigManager::getInstance();
-    log.write(QStringLiteral("uninstaller %1 started, %2 run")
-                  .arg(QStringLiteral(UNINSTALLER_VERSION),
-                       quiet ? QStringLiteral("quiet") : QStringLiteral("clicked")));
     // Where and as whom: a log collected from many machines tells them apart.
     QString user = qEnvironmentVariable("USERNAME");
     for (const char* name : {"USER", "LOGNAME"})
         if (user.isEmpty())
             user = qEnvironmentVariable(name);
-    log.write(QStringLiteral("host %1, user %2, %3 (%4 %5), process %6")
-                  .arg(QSysInfo::machineHostName(), user.isEmpty() ? QStringLiteral("?") : user,
-                       QSysInfo::prettyProductName(), QSysInfo::kernelType(),
-                       QSysInfo::kernelVersion())
-                  .arg(QCoreApplication::applicationPid()));
-    log.write(QStringLiteral("program %1 for %2, built with Qt %3, running on %4")
-                  .arg(QDir::toNativeSeparators(QCoreApplication::applicationFilePath()),
-                       QSysInfo::buildCpuArchitecture(), QStringLiteral(QT_VERSION_STR),
-                       QSysInfo::currentCpuArchitecture()));
-    log.write(QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()));
-    log.write(QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
-                  .arg(QString::fromStdString(config->getGuid()),
-                       QString::fromStdString(config->getSoftwareNameEN()),
-                       config->getSoftwareNameCHText(),
-                       QString::fromStdString(config->getProgramName())));
+    if (user.isEmpty())
+        user = QStringLiteral("?");
+    const QString program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    const QString mode = quiet ? QStringLiteral("quiet") : QStringLiteral("clicked");
+    const QString guid = QString::fromStdString(config->getGuid());
+    const QString nameEN = QString::fromStdString(config->getSoftwareNameEN());
+    const QString client = QString::fromStdString(config->getProgramName());
+    QJsonObject fields;
+    fields.insert(QStringLiteral("version"), QStringLiteral(UNINSTALLER_VERSION));
+    fields.insert(QStringLiteral("mode"), mode);
+    fields.insert(QStringLiteral("host"), QSysInfo::machineHostName());
+    fields.insert(QStringLiteral("user"), user);
+    fields.insert(QStringLiteral("os"), QSysInfo::prettyProductName());
+    fields.insert(QStringLiteral("kernel"),
+                  QString(QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion()));
+    fields.insert(QStringLiteral("process"), QCoreApplication::applicationPid());
+    fields.insert(QStringLiteral("program"), program);
+    fields.insert(QStringLiteral("architecture"), QSysInfo::buildCpuArchitecture());
+    fields.insert(QStringLiteral("qt"), QStringLiteral(QT_VERSION_STR));
+    fields.insert(QStringLiteral("commandLine"),
+                  QJsonArray::fromStringList(QCoreApplication::arguments()));
+    fields.insert(QStringLiteral("product"), guid);
+    fields.insert(QStringLiteral("names"),
+                  QJsonArray::fromStringList({nameEN, config->getSoftwareNameCHText()}));
+    fields.insert(QStringLiteral("client"), client);
+    log.writeEvent(
+        QStringLiteral("start"), fields,
+        {QStringLiteral("uninstaller %1 started, %2 run")
+             .arg(QStringLiteral(UNINSTALLER_VERSION), mode),
+         QStringLiteral("host %1, user %2, %3 (%4 %5), process %6")
+             .arg(QSysInfo::machineHostName(), user, QSysInfo::prettyProductName(),
+                  QSysInfo::kernelType(), QSysInfo::kernelVersion())
+             .arg(QCoreApplication::applicationPid()),
+         QStringLiteral("program %1 for %2, built with Qt %3, running on %4")
+             .arg(program, QSysInfo::buildCpuArchitecture(), QStringLiteral(QT_VERSION_STR),
+                  QSysInfo::currentCpuArchitecture()),
+         QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()),
+         QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
+             .arg(guid, nameEN, config->getSoftwareNameCHText(), client)});
+}
+
+void logExit(UninstallLog& log, int status, const QString& meaning)
+{
+    log.writeEvent(QStringLiteral("exit"),
+                   {{QStringLiteral("status"), status}, {QStringLiteral("meaning"), meaning}},
+                   {meaning.isEmpty()
+                        ? QStringLiteral("exit status %1").arg(status)
+                        : QStringLiteral("exit status %1: %2").arg(status).arg(meaning)});
 }
 
 int runWithoutWindow()
@@ -187,12 +218,12 @@ int runWithoutWindow()
         Platform::showText(QObject::tr("CommandLineUsageTitle"), usageText());
         return 0;
     }
-    UninstallLog log;
+    UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
     // Every run leaves a log, and says where: on standard error, where the
     // tool that started it keeps what it printed.
     const bool logGiven = line.logGiven && line.error.isEmpty();
     const auto finish = [&log, logGiven](int status) {
-        log.write(QStringLiteral("exit status %1: %2").arg(status).arg(statusText(status)));
+        logExit(log, status, statusText(status));
         if (log.isOpen()) {
             if (!logGiven)
                 log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));

@@ -50,6 +50,8 @@ bool openDefaultLog(UninstallLog& log);
 
 // The first lines of a run's log: version, command line, product, mode.
 void logRunStart(UninstallLog& log, bool quiet);
+// The last: the exit status and what it means.
+void logExit(UninstallLog& log, int status, const QString& meaning = QString());
 
 // /? or a quiet run, once a QCoreApplication exists: reads the command line
 // from it and returns the exit status.

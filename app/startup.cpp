@@ -59,7 +59,8 @@ int runUninstaller()
 
 int runUninstaller(const CommandLine& line)
 {
-    UninstallLog log; // writes nothing until opened
+    // Writes nothing until opened.
+    UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
     ReportScope report(log);
 
     QString strStyleSheet;
@@ -95,7 +96,7 @@ int runUninstaller(const CommandLine& line)
     }
     logRunStart(log, false);
     const auto finish = [&log](int status) {
-        log.write(QStringLiteral("exit status %1").arg(status));
+        logExit(log, status);
         return status;
     };
 

@@ -23,6 +23,9 @@
 #           the client, the entry without InstallLocation (1603, nothing
 #           touched); the uninstaller in uninstall/ that the entry names, no
 #           InstallLocation: 0, all of the product gone
+#   json    /LOGFORMAT=json: every line parses as JSON, with the run's id, its
+#           time and a stable event code, from "start" to "exit"; a JSON log
+#           is never appended to a text one, nor a text log to a JSON one
 #   config  AppConfig.xml missing, not XML, without the client program, with an
 #           unusable GUID: 1610 each, nothing touched, the log names the file
 #           and the fault (never 1605: a broken package is no "already gone")
@@ -268,6 +271,39 @@ hostile)
     for path in "${product[@]}"; do [ -e "$path" ] || fail "removed with a 50 MB manifest: $path"; done
     grep -q 'install manifest .*: cannot be trusted: larger than' "$log" || fail "the log does not say the manifest cannot be trusted"
     echo "hostile: ${#hostile[@]} lines refused and logged, nothing of the product or outside touched, 1603; a 50 MB manifest the same"
+    ;;
+json)
+    log=$TMPDIR/logs/run.json
+    run 0 /S "/LOG=$log" /LOGFORMAT=json
+    python3 - "$log" "$install" <<'PY' || fail "the JSON log is not what it should be: $(head -c 2000 "$log")"
+import json, sys
+lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+events = [json.loads(line) for line in lines]
+assert events[0] == {"log": "uninstaller", "format": "json-lines", "version": 1}, events[0]
+body = events[1:]
+assert all({"time", "run", "event"} <= set(e) for e in body)
+assert len({e["run"] for e in body}) == 1
+codes = [e["event"] for e in body]
+assert codes[0] == "start" and codes[-1] == "exit", codes
+start = body[0]
+assert start["host"] and start["process"] > 0 and "/S" in start["commandLine"], start
+gates = {e["gate"]: e["result"] for e in body if e["event"] == "gate"}
+assert gates["configuration"] == "passed" and gates["client-program"] == "passed", gates
+verdict = next(e for e in body if e["event"] == "verdict")
+assert verdict["verdict"] == "remove" and any("at the top" in g for g in verdict["grounds"]), verdict
+assert any(e["event"] == "removed" and e["item"] == "install-folder" and e["path"] == sys.argv[2]
+           for e in body), codes
+assert body[-1]["status"] == 0, body[-1]
+PY
+    # One format to a file: neither is appended to the other.
+    printf '%s\n' "$header" >"$TMPDIR/logs/text.log"
+    before=$(snapshot)
+    run 103 /S "/LOG=$TMPDIR/logs/text.log" /LOGFORMAT=json
+    untouched "a JSON log onto a text one"
+    run 103 /S "/LOG=$log"
+    untouched "a text log onto a JSON one"
+    run 103 /S /LOGFORMAT=xml
+    echo "json: every line JSON, from start to exit, one run id; the formats never mixed in one file"
     ;;
 config)
     config=$root/app/AppConfig.xml

@@ -48,7 +48,9 @@ int quietSequence(UninstallLog& log)
     UnInstallThread thread(nullptr);
     thread.start(QThread::InheritPriority);
     thread.wait();
-    return quietExitStatus(InstallProcessMgr::getInstance()->outcome());
+    const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
+    logNextSteps(log, outcome);
+    return quietExitStatus(outcome);
 }
 
 } // namespace
@@ -200,6 +202,13 @@ void logRunStart(UninstallLog& log, bool quiet)
          QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()),
          QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
              .arg(guid, nameEN, config->getSoftwareNameCHText(), client)});
+}
+
+void logNextSteps(UninstallLog& log, const Outcome& outcome)
+{
+    for (const QString& step : outcome.nextSteps())
+        log.writeEvent(QStringLiteral("next-step"), {{QStringLiteral("text"), step}},
+                       {QStringLiteral("what to do: ") + step});
 }
 
 void logExit(UninstallLog& log, int status, const QString& meaning)

@@ -50,6 +50,8 @@ bool openDefaultLog(UninstallLog& log);
 
 // The first lines of a run's log: version, command line, product, mode.
 void logRunStart(UninstallLog& log, bool quiet);
+// What a person can do about what stayed (Outcome::nextSteps()).
+void logNextSteps(UninstallLog& log, const Outcome& outcome);
 // The last: the exit status and what it means.
 void logExit(UninstallLog& log, int status, const QString& meaning = QString());
 

@@ -35,7 +35,8 @@ bool clientRuns(UninstallLog& log)
     const bool running = Platform::isProcessRunning(program);
     logGate(log, "client-program", !running,
             QStringLiteral("gate client program: %1 is %2")
-                .arg(program, running ? QStringLiteral("running: refused")
+                .arg(program, running ? QStringLiteral("running: refused; close it, then run "
+                                                       "the uninstaller again")
                                       : QStringLiteral("not running: passed")),
             program);
     return running;

@@ -130,6 +130,7 @@ int runUninstaller(const CommandLine& line)
     // complete only once the thread has ended.
     mainWindow.waitForUninstall();
     const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
+    logNextSteps(log, outcome);
     if (passive)
         return finish(quietExitStatus(outcome));
     // 1 when anything of the product is left that no restart will remove.

@@ -125,8 +125,8 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     // folders before any is left out; a reason that no longer fits ends the
     // note with a count of the rest. Whatever is not shown in full is a
     // click away.
-    // In the product's red, not the system's link blue.
-    const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#F23239;\">%2</a>")
+    // In the product's red, a shade darker than its buttons, not the system's link blue.
+    const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#C8262D;\">%2</a>")
                                 .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
     QString strShown;
     bool bShownComplete = true;

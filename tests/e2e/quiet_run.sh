@@ -151,6 +151,8 @@ shared)
     grep -qF "shared with the uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}" "$log" ||
         fail "the log does not name the other product's entry"
     grep -q 'kept uninstall entry' "$log" || fail "the log does not say the entry stays"
+    grep -q 'what to do: remove the other product named above first' "$log" ||
+        fail "the log does not say what to do"
     tail -n 1 "$log" | grep -q 'exit status 1603' || fail "no exit status 1603"
     echo "shared: 1603, folder and entry kept, the log names the other product's entry"
     ;;

@@ -627,34 +627,52 @@ inside_run() {
     record_status $ok "uninstaller.exe ($arch) run from inside, $layout: exit 0, entry cleared, only what must wait scheduled"
 }
 
-# manifest_run: uninstaller.exe /S with the install manifest beside it (made
-# by scripts/make-manifest, one of its lines in capitals and with '\', as
-# Windows compares names ignoring case, and a line leading out of the
-# folder) and the user's save and notes in the install folder: exit 0, only
-# those two stay with their folders, the entry goes, the log names both as
-# kept and the line as refused.
+# manifest_run CASE: uninstaller.exe /S with the install manifest beside it
+# (made by scripts/make-manifest, one of its lines in capitals and with '\',
+# as Windows compares names ignoring case) and the user's save and notes in
+# the install folder. "usable": exit 0, only those two stay with their
+# folders, the entry goes, the log names both as kept. "refused line": one
+# more line leads out of the folder, so the manifest is not trusted: exit
+# 1603 (67 to the Unix launcher), nothing of the product goes, the entry
+# stays, the log names the line as refused.
 manifest_run() {
-    local status ok=0 log mine left path
+    local case=$1 status ok=0 log mine left path expected=0 entries
     echo
-    echo "== uninstaller.exe /S: with an install manifest"
-    stage || { record fail "manifest: staging"; return; }
+    echo "== uninstaller.exe /S: with an install manifest, $case"
+    stage || { record fail "manifest, $case: staging"; return; }
     mapfile -t mine < <(stage_manifest "$app" "$install")
-    [ ${#mine[@]} -eq 2 ] || { record fail "manifest: no manifest staged"; return; }
+    [ ${#mine[@]} -eq 2 ] || { record fail "manifest, $case: no manifest staged"; return; }
     sed -i 's|^bin/file1\.dat$|BIN\\FILE1.DAT|' "$app/InstallManifest.txt"
-    printf '..\\Other\\keep.txt\n' >>"$app/InstallManifest.txt"
+    if [ "$case" = "refused line" ]; then
+        printf '..\\Other\\keep.txt\n' >>"$app/InstallManifest.txt"
+        expected=$((1603 % 256))
+    fi
     registry_entry add
+    entries=$(find "$install" | wc -l)
     mkdir -p "$drive_c/logs"
     log="$drive_c/logs/manifest.log"
     rm -f "$log"
     (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" /S "/LOG=C:\\logs\\manifest.log") \
-        >"$results/quiet-manifest.log" 2>&1
+        >"$results/quiet-manifest-${case// /-}.log" 2>&1
     status=$?
-    echo "    exit status $status, expected 0"
+    echo "    exit status $status, expected $expected"
     finish_wine
-    [ "$status" -eq 0 ] || ok=1
+    [ "$status" -eq "$expected" ] || ok=1
     [ -f "$log" ] && sed 's/^/    log: /' "$log" | grep -E 'manifest|kept|exit status'
     for path in "${mine[@]}"; do
         [ -f "$path" ] || { echo "    LOST     $(shown "$path")"; ok=1; }
+    done
+    if [ "$case" = "refused line" ]; then
+        untouched || ok=1
+        [ "$(find "$install" | wc -l)" -eq "$entries" ] ||
+            { echo "    $(shown "$install") lost entries: $entries before, $(find "$install" | wc -l) after"; ok=1; }
+        registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
+        grep -q 'line [0-9]* refused: "\.\.\\Other\\keep.txt"' "$log" 2>/dev/null ||
+            { echo "    the log does not name the refused line"; ok=1; }
+        record_status $ok "uninstaller.exe /S ($arch) with an install manifest holding a refused line: exit 1603, nothing removed, the line logged"
+        return
+    fi
+    for path in "${mine[@]}"; do
         grep -qF "kept in the install folder: $(shown "$path"): not in the install manifest" "$log" ||
             { echo "    the log does not name $(shown "$path") as kept"; ok=1; }
     done
@@ -664,8 +682,6 @@ manifest_run() {
     product_items=("${product_items[@]:1}")
     report || ok=1
     registry_has_entry && { echo "    the uninstall entry stayed"; ok=1; }
-    grep -q 'line [0-9]* refused: "\.\.\\Other\\keep.txt"' "$log" 2>/dev/null ||
-        { echo "    the log does not name the refused line"; ok=1; }
     record_status $ok "uninstaller.exe /S ($arch) with an install manifest: exit 0, the user's files kept and logged, the rest removed"
 }
 
@@ -836,7 +852,8 @@ if [ -z "$only" ]; then
     refusal "client running"
     quiet_run "removes"
     quiet_run "client running"
-    manifest_run
+    manifest_run usable
+    manifest_run "refused line"
     full_run en_US.UTF-8 en 96
     full_run zh_CN.UTF-8 zh 96
     full_run en_US.UTF-8 en-150 144

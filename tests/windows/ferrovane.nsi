@@ -1,8 +1,9 @@
 ; The product's installer as users get it, made by makensis (Debian's nsis
 ; package builds it on Linux): a 32-bit installer that puts the client, the
 ; uninstaller with everything it loads, writes the uninstall entry and makes
-; the shortcuts for all users. scripts/lib/wine-suite.sh builds it and runs
-; it under Wine, then removes the product from that entry's UninstallString.
+; the shortcuts for all users. scripts/test-windows builds it;
+; scripts/lib/wine-suite.sh runs it under Wine, then removes the product
+; from that entry's UninstallString.
 ;
 ;   makensis -INPUTCHARSET UTF8 -DPROGRAM=DIR -DCLIENT=FILE -DDATA=DIR
 ;            -DOUTFILE=FILE [-DUNINSTALL_FOLDER] [-DNO_INSTALL_LOCATION] ferrovane.nsi

@@ -521,6 +521,11 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
                    {{QStringLiteral("item"), item}, {QStringLiteral("path"), path}},
                    {QStringLiteral("scheduled for removal at the next restart: ") + path});
         return;
+    case RemovalEvent::Kind::Note:
+        writeEvent(QStringLiteral("note"),
+                   {{QStringLiteral("path"), path}, {QStringLiteral("text"), event.detail}},
+                   {event.detail});
+        return;
     case RemovalEvent::Kind::Manifest:
     case RemovalEvent::Kind::ManifestLine:
         writeEvent(event.kind == RemovalEvent::Kind::Manifest ? QStringLiteral("manifest")

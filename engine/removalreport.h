@@ -21,6 +21,7 @@ struct RemovalEvent {
         Scheduled,    // path: an item handed to the system to remove at the next restart
         Manifest,     // path: the install manifest; detail: what became of it
         ManifestLine, // path: the install manifest; detail: a line refused and why
+        Note,         // path: what it is about; detail: what became of it
     };
     enum class Item { InstallFolder, InFolder, Shortcut, StartMenuFolder, Entry };
 

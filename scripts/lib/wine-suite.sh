@@ -214,6 +214,16 @@ untouched() {
 # the launcher: the program's windows are the visible ones on this display.
 visible_windows() { xdotool search --onlyvisible --class . 2>/dev/null; }
 
+# wait_counting_windows PID: waits for the launcher PID, adding to windows each
+# time a window is seen while it runs; returns its exit status.
+wait_counting_windows() {
+    while kill -0 "$1" 2>/dev/null; do
+        [ -n "$(visible_windows)" ] && windows=$((windows + 1))
+        sleep 0.1
+    done
+    wait "$1"
+}
+
 # program_window PID SECONDS [EXCLUDE]: the first visible window other than
 # EXCLUDE, while the launcher PID runs.
 program_window() {
@@ -421,11 +431,7 @@ quiet_run() {
     (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" "${arguments[@]}") \
         >"$results/quiet-${case// /-}.log" 2>&1 &
     pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-        [ -n "$(visible_windows)" ] && windows=$((windows + 1))
-        sleep 0.1
-    done
-    wait "$pid"
+    wait_counting_windows "$pid"
     status=$?
     echo "    exit status $status, expected $expected"
     [ -z "$client_pid" ] || stop_windows_program "$client_pid" "$name_en.exe"
@@ -791,11 +797,7 @@ installed_run() {
     (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$run/start-uninstall.exe" "$guid" /S \
         "/LOG=C:\\logs\\installed-$tag.log") >"$results/installed-$tag.log" 2>&1 &
     pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-        [ -n "$(visible_windows)" ] && windows=$((windows + 1))
-        sleep 0.1
-    done
-    wait "$pid"
+    wait_counting_windows "$pid"
     status=$?
     tr -d '\r' <"$results/installed-$tag.log" | sed 's/^/    /'
     echo "    exit status $status, expected 0"

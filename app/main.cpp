@@ -18,7 +18,9 @@ int main(int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     const appinstaller::CommandLine early = appinstaller::parseCommandLine(arguments);
-    if (early.quiet || early.help) {
+    // A passive run with a bad switch is refused as a quiet one is: no
+    // window that waits for a click nobody gives.
+    if (early.quiet || early.help || (early.passive && !early.error.isEmpty())) {
         QCoreApplication application(argc, argv);
         appinstaller::Application::installTranslations(QCoreApplication::applicationDirPath() +
                                                            QLatin1String("/translations/"),

@@ -12,6 +12,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QJsonArray>
+#include <QSysInfo>
 
 #include <algorithm>
 #include <cstdio>
@@ -40,22 +42,18 @@ QString quoted(const QStringList& arguments)
 // then the removal on its worker thread, as the window runs it.
 int quietSequence(UninstallLog& log)
 {
-    switch (passGates(log).gate) {
-    case Gate::ClientRunning:
-        return QuietExit::ClientRunning;
-    case Gate::NotInstalled:
-        return QuietExit::NotInstalled;
-    case Gate::WindowsInstaller:
-        return QuietExit::Incomplete;
-    case Gate::Declined:
-    case Gate::Passed:
-        break;
-    }
+    const Gate gate = passGates(log).gate;
+    if (gate != Gate::Passed)
+        return quietExitStatus(gate);
     UnInstallThread thread(nullptr);
     thread.start(QThread::InheritPriority);
     thread.wait();
-    return quietExitStatus(InstallProcessMgr::getInstance()->outcome());
+    const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
+    logNextSteps(log, outcome);
+    return quietExitStatus(outcome);
 }
+
+} // namespace
 
 QString statusText(int status)
 {
@@ -68,13 +66,31 @@ QString statusText(int status)
         return QStringLiteral("incomplete: something stays, the uninstall entry is kept");
     case QuietExit::NotInstalled:
         return QStringLiteral("not installed");
+    case QuietExit::BadConfiguration:
+        return QStringLiteral("the configuration file cannot be used; nothing was removed");
     case QuietExit::ClientRunning:
         return QStringLiteral("the client program is running");
     }
     return QString();
 }
 
-} // namespace
+int quietExitStatus(Gate gate)
+{
+    switch (gate) {
+    case Gate::BadConfiguration:
+        return QuietExit::BadConfiguration;
+    case Gate::ClientRunning:
+        return QuietExit::ClientRunning;
+    case Gate::NotInstalled:
+        return QuietExit::NotInstalled;
+    case Gate::WindowsInstaller:
+        return QuietExit::Incomplete;
+    case Gate::Declined:
+    case Gate::Passed:
+        break;
+    }
+    return QuietExit::Done;
+}
 
 int quietExitStatus(const Outcome& outcome)
 {
@@ -83,43 +99,125 @@ int quietExitStatus(const Outcome& outcome)
     return outcome.restartNeeded() ? QuietExit::RestartNeeded : QuietExit::Done;
 }
 
-QString openLog(const CommandLine& line, UninstallLog& log)
+namespace
 {
-    if (!line.logGiven && !line.quiet)
-        return QString();
-    // The folder the removal will judge: where the entry records the product.
+
+// The folder the removal will judge: where the entry records the product.
+QString recordedLocation()
+{
     QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
     client.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    const QString location =
-        Engine::recordedInstallFolder(UninstallRegistry::getInstance()->entryRecord(),
-                                      client.mid(client.lastIndexOf(QLatin1Char('/')) + 1))
-            .location;
-    // The new log's own name is made when it is created: only its folder is
-    // judged before.
-    const QString refusal =
-        line.logGiven ? UninstallLog::refusal(line.logPath, location)
-                      : UninstallLog::insideRefusal(
-                            QDir::tempPath() + QLatin1String("/uninstaller.log"), location);
-    if (!refusal.isEmpty())
-        return refusal;
-    QString error;
-    const bool opened =
-        line.logGiven ? log.open(line.logPath, &error) : log.openNew(QDir::tempPath(), &error);
-    return opened ? QString() : error;
+    return Engine::recordedInstallFolder(UninstallRegistry::getInstance()->entryRecord(),
+                                         client.mid(client.lastIndexOf(QLatin1Char('/')) + 1))
+        .location;
+}
+
+} // namespace
+
+bool openDefaultLog(UninstallLog& log)
+{
+    // Windows' own temporary folder first, as Inno Setup's logs go there:
+    // an administrator finds every run's log in one place. Then the user's.
+    QStringList folders;
+    const QString systemRoot = qEnvironmentVariable("SystemRoot");
+    if (!systemRoot.isEmpty())
+        folders << QDir::fromNativeSeparators(systemRoot) + QStringLiteral("/Temp");
+    folders << QDir::tempPath();
+    const QString location = recordedLocation();
+    for (const QString& folder : folders) {
+        // Its own name is made when it is created: only its folder is judged.
+        if (UninstallLog::insideRefusal(folder + QLatin1String("/uninstaller.log"), location)
+                .isEmpty() &&
+            log.openNew(folder, nullptr))
+            return true;
+    }
+    return false;
+}
+
+QString openLog(const CommandLine& line, UninstallLog& log)
+{
+    if (!line.logGiven) {
+        // A clicked run keeps no log unless asked: it would read the
+        // registry before the client program's gate, and a user is there to
+        // read the page.
+        if (!line.unattended() || openDefaultLog(log))
+            return QString();
+        return QObject::tr("LogPathNotWritable")
+            .arg(QDir::toNativeSeparators(QDir::tempPath()), QObject::tr("LogWriteFailed"));
+    }
+    QString error = UninstallLog::refusal(line.logPath, recordedLocation(), log.format());
+    if (error.isEmpty() && log.open(line.logPath, &error))
+        return QString();
+    // The refusal is recorded all the same, where every run's log goes.
+    if (openDefaultLog(log))
+        log.write(QStringLiteral("log %1 refused: %2")
+                      .arg(QDir::toNativeSeparators(line.logPath), error));
+    return error;
 }
 
 void logRunStart(UninstallLog& log, bool quiet)
 {
     const AppConfigManager* config = AppConfigManager::getInstance();
-    log.write(QStringLiteral("uninstaller %1 started, %2 run")
-                  .arg(QStringLiteral(UNINSTALLER_VERSION),
-                       quiet ? QStringLiteral("quiet") : QStringLiteral("clicked")));
-    log.write(QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()));
-    log.write(QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
-                  .arg(QString::fromStdString(config->getGuid()),
-                       QString::fromStdString(config->getSoftwareNameEN()),
-                       config->getSoftwareNameCHText(),
-                       QString::fromStdString(config->getProgramName())));
+    // Where and as whom: a log collected from many machines tells them apart.
+    QString user = qEnvironmentVariable("USERNAME");
+    for (const char* name : {"USER", "LOGNAME"})
+        if (user.isEmpty())
+            user = qEnvironmentVariable(name);
+    if (user.isEmpty())
+        user = QStringLiteral("?");
+    const QString program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
+    const QString mode = quiet ? QStringLiteral("quiet") : QStringLiteral("clicked");
+    const QString guid = QString::fromStdString(config->getGuid());
+    const QString nameEN = QString::fromStdString(config->getSoftwareNameEN());
+    const QString client = QString::fromStdString(config->getProgramName());
+    QJsonObject fields;
+    fields.insert(QStringLiteral("version"), QStringLiteral(UNINSTALLER_VERSION));
+    fields.insert(QStringLiteral("mode"), mode);
+    fields.insert(QStringLiteral("host"), QSysInfo::machineHostName());
+    fields.insert(QStringLiteral("user"), user);
+    fields.insert(QStringLiteral("os"), QSysInfo::prettyProductName());
+    fields.insert(QStringLiteral("kernel"),
+                  QString(QSysInfo::kernelType() + QLatin1Char(' ') + QSysInfo::kernelVersion()));
+    fields.insert(QStringLiteral("process"), QCoreApplication::applicationPid());
+    fields.insert(QStringLiteral("program"), program);
+    fields.insert(QStringLiteral("architecture"), QSysInfo::buildCpuArchitecture());
+    fields.insert(QStringLiteral("qt"), QStringLiteral(QT_VERSION_STR));
+    fields.insert(QStringLiteral("commandLine"),
+                  QJsonArray::fromStringList(QCoreApplication::arguments()));
+    fields.insert(QStringLiteral("product"), guid);
+    fields.insert(QStringLiteral("names"),
+                  QJsonArray::fromStringList({nameEN, config->getSoftwareNameCHText()}));
+    fields.insert(QStringLiteral("client"), client);
+    log.writeEvent(
+        QStringLiteral("start"), fields,
+        {QStringLiteral("uninstaller %1 started, %2 run")
+             .arg(QStringLiteral(UNINSTALLER_VERSION), mode),
+         QStringLiteral("host %1, user %2, %3 (%4 %5), process %6")
+             .arg(QSysInfo::machineHostName(), user, QSysInfo::prettyProductName(),
+                  QSysInfo::kernelType(), QSysInfo::kernelVersion())
+             .arg(QCoreApplication::applicationPid()),
+         QStringLiteral("program %1 for %2, built with Qt %3, running on %4")
+             .arg(program, QSysInfo::buildCpuArchitecture(), QStringLiteral(QT_VERSION_STR),
+                  QSysInfo::currentCpuArchitecture()),
+         QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()),
+         QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
+             .arg(guid, nameEN, config->getSoftwareNameCHText(), client)});
+}
+
+void logNextSteps(UninstallLog& log, const Outcome& outcome)
+{
+    for (const QString& step : outcome.nextSteps())
+        log.writeEvent(QStringLiteral("next-step"), {{QStringLiteral("text"), step}},
+                       {QStringLiteral("what to do: ") + step});
+}
+
+void logExit(UninstallLog& log, int status, const QString& meaning)
+{
+    log.writeEvent(QStringLiteral("exit"),
+                   {{QStringLiteral("status"), status}, {QStringLiteral("meaning"), meaning}},
+                   {meaning.isEmpty()
+                        ? QStringLiteral("exit status %1").arg(status)
+                        : QStringLiteral("exit status %1: %2").arg(status).arg(meaning)});
 }
 
 int runWithoutWindow()
@@ -129,27 +227,41 @@ int runWithoutWindow()
         Platform::showText(QObject::tr("CommandLineUsageTitle"), usageText());
         return 0;
     }
+    UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
+    // Every run leaves a log, and says where: on standard error, where the
+    // tool that started it keeps what it printed.
+    const bool logGiven = line.logGiven && line.error.isEmpty();
+    const auto finish = [&log, logGiven](int status) {
+        logExit(log, status, statusText(status));
+        if (log.isOpen()) {
+            if (!logGiven)
+                log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
+            printError(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
+        }
+        if (log.isOpen() && !log.intact())
+            printError(
+                QObject::tr("LogPathNotWritable")
+                    .arg(QDir::toNativeSeparators(log.path()), QObject::tr("LogWriteFailed")));
+        return status;
+    };
     if (!line.error.isEmpty()) {
         printError(line.error);
-        return QuietExit::BadArguments;
+        if (openDefaultLog(log)) {
+            logRunStart(log, true);
+            log.write(QStringLiteral("command line refused: ") + line.error);
+        }
+        return finish(QuietExit::BadArguments);
     }
-    UninstallLog log;
     const QString logError = openLog(line, log);
     if (!logError.isEmpty()) {
         printError(logError);
-        return QuietExit::BadArguments;
+        return finish(QuietExit::BadArguments);
     }
     setRemovalReport(&log);
     logRunStart(log, true);
     const int status = quietSequence(log);
     setRemovalReport(nullptr);
-    log.write(QStringLiteral("exit status %1: %2").arg(status).arg(statusText(status)));
-    if (!line.logGiven)
-        log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
-    if (!log.intact())
-        printError(QObject::tr("LogPathNotWritable")
-                       .arg(QDir::toNativeSeparators(log.path()), QObject::tr("LogWriteFailed")));
-    return status;
+    return finish(status);
 }
 
 } // namespace appinstaller

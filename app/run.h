@@ -15,6 +15,7 @@ class UninstallLog;
 
 enum class Gate {
     Passed,
+    BadConfiguration, // AppConfig.xml cannot drive an uninstall (missing, no GUID, ...)
     ClientRunning,    // the client program runs (also when started during the question)
     NotInstalled,     // no uninstall entry of the product
     WindowsInstaller, // the entry is Windows Installer's to remove
@@ -26,7 +27,8 @@ struct GateResult {
     QString message; // for the user, translated: what stopped the run and what to do
 };
 
-// The client program, the entry, the installer that made it, then, when
+// The configuration, the client program, the entry, the installer that
+// made it, then, when
 // confirm is given (a clicked run), the user's answer and the client again:
 // it may have been started while the question was open. Each gate is logged.
 GateResult passGates(UninstallLog& log, const std::function<bool()>& confirm = nullptr);

@@ -12,6 +12,10 @@
 #include "uilib/ulmora.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include <cstdio>
+#include <functional>
 
 #include <memory>
 
@@ -32,6 +36,15 @@ public:
     ReportScope& operator=(const ReportScope&) = delete;
 };
 
+// How long a passive run's completion page stays before the window closes.
+constexpr int kPassiveCloseMs = 2000;
+
+void printError(const QString& text)
+{
+    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
+}
+
 void warn(const QString& text)
 {
     Ulmora::CModalTipDialog::ShowMessageWarn(text, Ulmora::CModalTipDialog::Size_Small, nullptr);
@@ -46,7 +59,8 @@ int runUninstaller()
 
 int runUninstaller(const CommandLine& line)
 {
-    UninstallLog log; // writes nothing until opened
+    // Writes nothing until opened.
+    UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
     ReportScope report(log);
 
     QString strStyleSheet;
@@ -58,42 +72,69 @@ int runUninstaller(const CommandLine& line)
 
     MainWindow mainWindow;
 
+    // A passive run (/SILENT, /passive) asks nothing and shows no message
+    // box: nobody is there to answer one. It tells its outcome by the quiet
+    // run's statuses, and what stopped it on standard error and in the log.
+    const bool passive = line.passive;
+    const auto tell = [passive](const QString& text) {
+        if (passive)
+            printError(text);
+        else
+            warn(text);
+    };
     if (!line.error.isEmpty()) {
-        warn(line.error);
+        tell(line.error);
         return QuietExit::BadArguments;
     }
-    // A log that cannot be written costs the record, not the uninstall.
+    // A log that cannot be written costs the record, not the uninstall; in
+    // a passive run, as in a quiet one, the run.
     const QString logError = openLog(line, log);
-    if (!logError.isEmpty())
-        warn(logError);
+    if (!logError.isEmpty()) {
+        tell(logError);
+        if (passive)
+            return QuietExit::BadArguments;
+    }
     logRunStart(log, false);
     const auto finish = [&log](int status) {
-        log.write(QStringLiteral("exit status %1").arg(status));
+        logExit(log, status);
         return status;
     };
 
-    const GateResult gates = passGates(log, [] {
-        auto confirm = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
-        confirm->setDialogModel(Ulmora::CModalTipDialog::Model_Question);
-        confirm->setContentText(QObject::tr("DetermineTheUninstalfYANYiIa"));
-        confirm->setDialogSize(Ulmora::CModalTipDialog::Size_Large);
-        return confirm->exec() != 0;
-    });
+    std::function<bool()> confirm;
+    if (!passive) {
+        confirm = [] {
+            auto question = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
+            question->setDialogModel(Ulmora::CModalTipDialog::Model_Question);
+            question->setContentText(QObject::tr("DetermineTheUninstalfYANYiIa"));
+            question->setDialogSize(Ulmora::CModalTipDialog::Size_Large);
+            return question->exec() != 0;
+        };
+    }
+    const GateResult gates = passGates(log, confirm);
     if (gates.gate != Gate::Passed) {
         if (!gates.message.isEmpty())
-            warn(gates.message);
-        return finish(-1);
+            tell(gates.message);
+        return finish(passive ? quietExitStatus(gates.gate) : -1);
     }
 
+    if (passive) {
+        // The completion page shows a moment, then the window closes itself.
+        QObject::connect(&mainWindow, &MainWindow::uninstallFinished, &mainWindow, [&mainWindow] {
+            QTimer::singleShot(kPassiveCloseMs, &mainWindow, &QWidget::close);
+        });
+    }
     mainWindow.show();
     mainWindow.onUninstall();
     const int iResult = QApplication::exec();
     // The window may close while the removal goes on: its record is
     // complete only once the thread has ended.
     mainWindow.waitForUninstall();
+    const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
+    logNextSteps(log, outcome);
+    if (passive)
+        return finish(quietExitStatus(outcome));
     // 1 when anything of the product is left that no restart will remove.
-    return finish(iResult != 0 ? iResult
-                               : InstallProcessMgr::getInstance()->outcome().exitStatus());
+    return finish(iResult != 0 ? iResult : outcome.exitStatus());
 }
 
 } // namespace appinstaller

@@ -7,7 +7,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMutexLocker>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -17,6 +20,89 @@ namespace appinstaller
 
 namespace
 {
+
+// Stable names for the JSON log (README, "The log"): never changed.
+QString itemCode(RemovalEvent::Item item)
+{
+    switch (item) {
+    case RemovalEvent::Item::InstallFolder:
+        return QStringLiteral("install-folder");
+    case RemovalEvent::Item::InFolder:
+        return QStringLiteral("in-install-folder");
+    case RemovalEvent::Item::Shortcut:
+        return QStringLiteral("shortcut");
+    case RemovalEvent::Item::StartMenuFolder:
+        return QStringLiteral("start-menu-folder");
+    case RemovalEvent::Item::Entry:
+        return QStringLiteral("uninstall-entry");
+    }
+    return QString();
+}
+
+QString reasonCode(LeftoverReason reason)
+{
+    switch (reason) {
+    case LeftoverReason::NotRemoved:
+        return QStringLiteral("refused-by-system");
+    case LeftoverReason::Refused:
+        return QStringLiteral("protected-location");
+    case LeftoverReason::NotProducts:
+        return QStringLiteral("not-proved");
+    case LeftoverReason::Shared:
+        return QStringLiteral("another-product");
+    case LeftoverReason::OtherFileSystem:
+        return QStringLiteral("other-file-system");
+    case LeftoverReason::NotOnlyShortcuts:
+        return QStringLiteral("holds-user-files");
+    case LeftoverReason::SharedFolder:
+        return QStringLiteral("shared-start-menu-folder");
+    case LeftoverReason::EntryKept:
+        return QStringLiteral("entry-kept");
+    case LeftoverReason::NotFound:
+        return QStringLiteral("not-found");
+    case LeftoverReason::ManifestNotUsed:
+        return QStringLiteral("manifest-untrusted");
+    case LeftoverReason::ManifestOtherProduct:
+        return QStringLiteral("manifest-other-product");
+    case LeftoverReason::ManifestLineRefused:
+        return QStringLiteral("manifest-line-refused");
+    case LeftoverReason::NotListed:
+        return QStringLiteral("not-in-manifest");
+    case LeftoverReason::PreInstall:
+        return QStringLiteral("there-before-install");
+    case LeftoverReason::Lookalike:
+        return QStringLiteral("looks-like-product");
+    }
+    return QString();
+}
+
+QString verdictCode(Engine::LocationVerdict verdict)
+{
+    using Engine::LocationVerdict;
+    switch (verdict) {
+    case LocationVerdict::Remove:
+        return QStringLiteral("remove");
+    case LocationVerdict::Empty:
+        return QStringLiteral("empty");
+    case LocationVerdict::NotAbsolute:
+        return QStringLiteral("not-absolute");
+    case LocationVerdict::Root:
+        return QStringLiteral("root");
+    case LocationVerdict::Protected:
+        return QStringLiteral("protected");
+    case LocationVerdict::Unusual:
+        return QStringLiteral("unusual-spelling");
+    case LocationVerdict::NotOwned:
+        return QStringLiteral("not-proved");
+    case LocationVerdict::Shared:
+        return QStringLiteral("shared");
+    case LocationVerdict::OtherFileSystem:
+        return QStringLiteral("other-file-system");
+    case LocationVerdict::NotFound:
+        return QStringLiteral("not-found");
+    }
+    return QString();
+}
 
 QString itemText(RemovalEvent::Item item)
 {
@@ -83,9 +169,9 @@ QString firstLinkOnTheWay(const QString& absolutePath)
 
 // Whether what device reads from where it stands begins with the log's
 // first line, a whole line.
-bool beginsAsLog(QIODevice& device)
+bool beginsAsLog(QIODevice& device, UninstallLog::Format format)
 {
-    const QByteArray header = UninstallLog::headerLine().toUtf8();
+    const QByteArray header = UninstallLog::headerLine(format).toUtf8();
     QByteArray line = device.readLine(header.size() + 3);
     if (line.endsWith('\n'))
         line.chop(1);
@@ -104,13 +190,23 @@ QString linkRefusal(const QString& absolutePath, const QString& link)
 
 } // namespace
 
-QString UninstallLog::headerLine()
+UninstallLog::UninstallLog(Format format)
+    : m_format(format), m_runId(QStringLiteral("run-%1").arg(QRandomGenerator::global()->generate(),
+                                                             8, 16, QLatin1Char('0')))
 {
-    // Never changed: earlier logs are known by it.
-    return QStringLiteral("# uninstaller log: UTF-8, each line below begins with its time (UTC)");
 }
 
-QString UninstallLog::refusal(const QString& path, const QString& installLocation)
+QString UninstallLog::headerLine(Format format)
+{
+    // Never changed: earlier logs are known by it. A JSON log's is JSON too,
+    // so that every line of it parses.
+    return format == Format::Json
+               ? QStringLiteral("{\"log\":\"uninstaller\",\"format\":\"json-lines\",\"version\":1}")
+               : QStringLiteral(
+                     "# uninstaller log: UTF-8, each line below begins with its time (UTC)");
+}
+
+QString UninstallLog::refusal(const QString& path, const QString& installLocation, Format format)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(absolute);
@@ -133,7 +229,7 @@ QString UninstallLog::refusal(const QString& path, const QString& installLocatio
         QFile existing(absolute);
         if (!existing.open(QIODevice::ReadOnly | QIODevice::Text))
             return QObject::tr("LogPathNotWritable").arg(shown, existing.errorString());
-        if (!beginsAsLog(existing))
+        if (!beginsAsLog(existing, format))
             return QObject::tr("LogPathNotALog").arg(shown);
     }
     return QString();
@@ -213,13 +309,13 @@ bool UninstallLog::open(const QString& path, QString* error)
     if (m_file.size() > 0) {
         // Read from the file opened, not by name again: what is appended
         // to is what was read.
-        if (!m_file.seek(0) || !beginsAsLog(m_file)) {
+        if (!m_file.seek(0) || !beginsAsLog(m_file, m_format)) {
             m_file.close();
             return fail(QObject::tr("LogPathNotALog").arg(shown));
         }
         return true;
     }
-    const QByteArray header = (headerLine() + QLatin1Char('\n')).toUtf8();
+    const QByteArray header = (headerLine(m_format) + QLatin1Char('\n')).toUtf8();
     if (m_file.write(header) != header.size()) {
         const QString reason = m_file.errorString();
         m_file.close();
@@ -271,14 +367,32 @@ bool UninstallLog::intact() const
 
 void UninstallLog::write(const QString& text)
 {
+    writeEvent(QStringLiteral("note"), QJsonObject{{QStringLiteral("text"), text}}, {text});
+}
+
+void UninstallLog::writeEvent(const QString& code, const QJsonObject& fields,
+                              const QStringList& text)
+{
     QMutexLocker lock(&m_mutex);
     if (!m_file.isOpen())
         return;
-    const QByteArray line = (QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs) +
-                             QLatin1String("  ") + text + QLatin1Char('\n'))
-                                .toUtf8();
-    // Flushed line by line: a run that is killed keeps its record so far.
-    if (m_file.write(line) != line.size() || !m_file.flush())
+    const QString time = QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs);
+    QByteArray lines;
+    if (m_format == Format::Json) {
+        QJsonObject object{{QStringLiteral("time"), time},
+                           {QStringLiteral("run"), m_runId},
+                           {QStringLiteral("event"), code}};
+        for (auto it = fields.begin(); it != fields.end(); ++it)
+            object.insert(it.key(), it.value());
+        lines = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
+    } else {
+        for (const QString& line : text)
+            lines += (time + QLatin1String("  ") + m_runId + QLatin1String("  ") + line +
+                      QLatin1Char('\n'))
+                         .toUtf8();
+    }
+    // Flushed event by event: a run that is killed keeps its record so far.
+    if (m_file.write(lines) != lines.size() || !m_file.flush())
         m_intact = false;
 }
 
@@ -357,6 +471,7 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
     if (!isOpen())
         return; // nothing to look up for a log that is not written
     const QString path = QDir::toNativeSeparators(event.path);
+    const QString item = itemCode(event.item);
     switch (event.kind) {
     case RemovalEvent::Kind::Location: {
         QMutexLocker lock(&m_mutex);
@@ -365,82 +480,78 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         describeLocation(event.path, event.detail);
         return;
     case RemovalEvent::Kind::Verdict: {
-        QMutexLocker lock(&m_mutex);
-        m_verdict = event.verdict;
-    }
-        write(QStringLiteral("ownership of the install folder: ") + verdictText(event.verdict));
-        if (event.verdict == Engine::LocationVerdict::Shared)
-            describeSharing(event.path);
+        {
+            QMutexLocker lock(&m_mutex);
+            m_verdict = event.verdict;
+        }
+        const QStringList grounds = event.detail.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        writeEvent(QStringLiteral("verdict"),
+                   {{QStringLiteral("path"), path},
+                    {QStringLiteral("verdict"), verdictCode(event.verdict)},
+                    {QStringLiteral("grounds"), QJsonArray::fromStringList(grounds)}},
+                   QStringList{QStringLiteral("ownership of the install folder: ") +
+                               verdictText(event.verdict)} +
+                       grounds);
         return;
+    }
     case RemovalEvent::Kind::Removed: {
         QMutexLocker lock(&m_mutex);
         const bool nothingThere = event.item == RemovalEvent::Item::InstallFolder &&
                                   m_verdict != Engine::LocationVerdict::Remove;
         lock.unlock();
-        write(nothingThere ? QStringLiteral("install folder: nothing there to remove")
-                           : QStringLiteral("removed %1: %2").arg(itemText(event.item), path));
+        writeEvent(nothingThere ? QStringLiteral("nothing-there") : QStringLiteral("removed"),
+                   {{QStringLiteral("item"), item}, {QStringLiteral("path"), path}},
+                   {nothingThere
+                        ? QStringLiteral("install folder: nothing there to remove")
+                        : QStringLiteral("removed %1: %2").arg(itemText(event.item), path)});
         return;
     }
     case RemovalEvent::Kind::Kept:
-        write(
-            QStringLiteral("kept %1: %2: %3%4")
-                .arg(itemText(event.item), path, reasonText(event.reason), errorText(event.error)));
+        writeEvent(QStringLiteral("kept"),
+                   {{QStringLiteral("item"), item},
+                    {QStringLiteral("path"), path},
+                    {QStringLiteral("reason"), reasonCode(event.reason)},
+                    {QStringLiteral("error"), event.error}},
+                   {QStringLiteral("kept %1: %2: %3%4")
+                        .arg(itemText(event.item), path, reasonText(event.reason),
+                             errorText(event.error))});
         return;
     case RemovalEvent::Kind::Scheduled:
-        write(QStringLiteral("scheduled for removal at the next restart: ") + path);
+        writeEvent(QStringLiteral("scheduled"),
+                   {{QStringLiteral("item"), item}, {QStringLiteral("path"), path}},
+                   {QStringLiteral("scheduled for removal at the next restart: ") + path});
+        return;
+    case RemovalEvent::Kind::Note:
+        writeEvent(QStringLiteral("note"),
+                   {{QStringLiteral("path"), path}, {QStringLiteral("text"), event.detail}},
+                   {event.detail});
         return;
     case RemovalEvent::Kind::Manifest:
     case RemovalEvent::Kind::ManifestLine:
-        write(QStringLiteral("install manifest %1: %2").arg(path, event.detail));
+        writeEvent(event.kind == RemovalEvent::Kind::Manifest ? QStringLiteral("manifest")
+                                                              : QStringLiteral("manifest-line"),
+                   {{QStringLiteral("path"), path}, {QStringLiteral("detail"), event.detail}},
+                   {QStringLiteral("install manifest %1: %2").arg(path, event.detail)});
         return;
     }
 }
 
 void UninstallLog::describeLocation(const QString& location, const QString& source)
 {
-    write(QStringLiteral("install location as recorded: \"%1\" (%2)").arg(location, source));
-    if (location.trimmed().isEmpty())
-        return;
-    const QString resolved = Platform::resolvedPath(Engine::removalPath(location));
-    if (resolved.isEmpty()) {
-        write(QStringLiteral("install location as resolved: nothing there"));
-        return;
-    }
-    write(QStringLiteral("install location as resolved: ") + QDir::toNativeSeparators(resolved));
-    QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    client.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    client = client.mid(client.lastIndexOf(QLatin1Char('/')) + 1);
-    const QStringList inside = Engine::clientInside(resolved, client);
-    if (inside.isEmpty())
-        write(QStringLiteral("client program %1: not in the install folder").arg(client));
-    for (const QString& found : inside)
-        write(QStringLiteral("client program found: ") + QDir::toNativeSeparators(found));
-}
-
-void UninstallLog::describeSharing(const QString& location)
-{
-    const Engine::PathRules rules = Engine::hostPathRules();
-    const QString own = QString::fromStdString(AppConfigManager::getInstance()->getGuid());
-    const QString resolved = Platform::resolvedPath(Engine::removalPath(location));
-    QStringList folders{Engine::normalizedPath(location, rules)};
-    if (!resolved.isEmpty())
-        folders << Engine::normalizedPath(resolved, rules);
-    for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
-        if (entry.name.compare(own, Qt::CaseInsensitive) == 0 || entry.installLocation.isEmpty())
-            continue;
-        const QString other = Engine::normalizedPath(entry.installLocation, rules);
-        const QString otherResolved = Platform::resolvedPath(Engine::removalPath(other));
-        for (const QString& folder : folders) {
-            if (Engine::isSameOrAncestor(folder, other, rules.caseSensitivity) ||
-                (!otherResolved.isEmpty() &&
-                 Engine::isSameOrAncestor(folder, Engine::normalizedPath(otherResolved, rules),
-                                          rules.caseSensitivity))) {
-                write(QStringLiteral("shared with the uninstall entry %1, which records %2")
-                          .arg(entry.name, QDir::toNativeSeparators(entry.installLocation)));
-                break;
-            }
-        }
-    }
+    const QString resolved = location.trimmed().isEmpty()
+                                 ? QString()
+                                 : Platform::resolvedPath(Engine::removalPath(location));
+    QStringList text{
+        QStringLiteral("install location as recorded: \"%1\" (%2)").arg(location, source)};
+    if (!location.trimmed().isEmpty())
+        text << (resolved.isEmpty() ? QStringLiteral("install location as resolved: nothing there")
+                                    : QStringLiteral("install location as resolved: ") +
+                                          QDir::toNativeSeparators(resolved));
+    writeEvent(QStringLiteral("location"),
+               {{QStringLiteral("recorded"), location},
+                {QStringLiteral("source"), source},
+                {QStringLiteral("resolved"), QDir::toNativeSeparators(resolved)}},
+               text);
 }
 
 } // namespace appinstaller

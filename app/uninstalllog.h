@@ -7,8 +7,10 @@
 #include "engine/removalreport.h"
 
 #include <QFile>
+#include <QJsonObject>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 
 namespace appinstaller
 {
@@ -16,10 +18,22 @@ namespace appinstaller
 class UninstallLog : public RemovalReport
 {
 public:
+    // Text: a line of English for each thing. Json (/LOGFORMAT=json): one
+    // JSON object a line, each with its time, the run's id and a stable
+    // event code (README, "The log").
+    enum class Format { Text, Json };
+
+    explicit UninstallLog(Format format = Format::Text);
+    Format format() const { return m_format; }
+
+    // This run's id, on each of its lines: a log appended to by many runs
+    // (on a share, by many machines) can be read one run at a time.
+    QString runId() const { return m_runId; }
+
     // The first line of every log, written before anything else into a file
     // that is new or empty. A file that is not empty gets lines appended
     // only when it begins with it: the program's own earlier log.
-    static QString headerLine();
+    static QString headerLine(Format format = Format::Text);
 
     // Why path cannot be the log, in words for the user; empty when it can.
     // installLocation: the product's install folder as recorded (may be
@@ -29,7 +43,8 @@ public:
     // drive). One that is a link or lies beyond one, or is no plain file,
     // would write where the path does not say; one that does not begin
     // with headerLine() is another program's file.
-    static QString refusal(const QString& path, const QString& installLocation);
+    static QString refusal(const QString& path, const QString& installLocation,
+                           Format format = Format::Text);
     // Only the first of those: path inside the install folder.
     static QString insideRefusal(const QString& path, const QString& installLocation);
 
@@ -47,7 +62,11 @@ public:
     // False once a line could not be written.
     bool intact() const;
 
+    // A line of text; in a JSON log a "note" event holding it.
     void write(const QString& text);
+    // An event: its lines of text, or in a JSON log one object with the
+    // event's code and fields besides the time and the run's id.
+    void writeEvent(const QString& code, const QJsonObject& fields, const QStringList& text);
     void removalEvent(const RemovalEvent& event) override;
 
     // "gone", "in use", ..., for the record; public for the tests.
@@ -56,8 +75,9 @@ public:
 
 private:
     void describeLocation(const QString& location, const QString& source);
-    void describeSharing(const QString& location);
 
+    const Format m_format;
+    const QString m_runId;
     mutable QMutex m_mutex;
     QFile m_file;
     QString m_path; // as opened, absolute

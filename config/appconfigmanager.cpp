@@ -5,6 +5,9 @@
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+
+#include <algorithm>
 
 namespace appinstaller
 {
@@ -34,6 +37,22 @@ std::string toLocal8Bit(const QString& text)
     return std::string(text.toLocal8Bit().constData());
 }
 
+// A file that was read as XML: what of it cannot drive an uninstall.
+ConfigFault faultOf(const QString& guid, QString program)
+{
+    if (guid.trimmed().isEmpty())
+        return ConfigFault::NoGuid;
+    const bool control =
+        std::any_of(guid.begin(), guid.end(), [](QChar c) { return c.unicode() < 0x20; });
+    if (guid == QLatin1String(".") || guid == QLatin1String("..") ||
+        guid.contains(QLatin1Char('/')) || guid.contains(QLatin1Char('\\')) || control)
+        return ConfigFault::BadGuid;
+    program.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    if (program.mid(program.lastIndexOf(QLatin1Char('/')) + 1).trimmed().isEmpty())
+        return ConfigFault::NoClient;
+    return ConfigFault::None;
+}
+
 } // namespace
 
 AppConfigManager::AppConfigManager()
@@ -59,9 +78,18 @@ void AppConfigManager::readConfig()
 
 void AppConfigManager::readConfigFile(const QString& strConfigFile)
 {
-    XmlNode config;
-    if (!config.loadFile(strConfigFile))
+    m_strFile = strConfigFile;
+    const QFileInfo info(strConfigFile);
+    if (!info.exists() && !info.isSymLink()) {
+        m_fault = ConfigFault::Missing;
         return;
+    }
+    XmlNode config;
+    // A plain file only: a pipe or device would keep the read waiting.
+    if (!info.isFile() || !config.loadFile(strConfigFile)) {
+        m_fault = ConfigFault::Unreadable;
+        return;
+    }
 
     auto text = [&config](const char* key) {
         return config.findElement(QLatin1String(key)).text();
@@ -84,6 +112,8 @@ void AppConfigManager::readConfigFile(const QString& strConfigFile)
     // after it, joined without a separator (the file ends the path with one).
     m_strInstallPath = toUtf8(text("InstallPath")) + m_strSoftwareNameEN;
     m_strProgramName = toUtf8(text("ProgramName"));
+    // No XML at all reads as the defaults, but cannot drive an uninstall.
+    m_fault = config.isNull() ? ConfigFault::NotXml : faultOf(text("GUID"), text("ProgramName"));
 
     m_vecComponents.clear();
     const XmlNode components = config.findElement(QStringLiteral("Components"));

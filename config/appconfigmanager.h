@@ -14,6 +14,17 @@
 namespace appinstaller
 {
 
+// What is wrong with a configuration file that cannot drive an uninstall.
+enum class ConfigFault {
+    None,
+    Missing,    // no file there
+    Unreadable, // not a plain file, or it cannot be opened
+    NotXml,     // no XML element in it
+    NoGuid,     // no GUID: no uninstall entry to find
+    BadGuid,    // a GUID that names no single entry (a separator, "." or "..", a control character)
+    NoClient,   // no client program (ProgramName): the running-client check would pass blind
+};
+
 class AppConfigManager : public Base::CSingleton<AppConfigManager>
 {
     friend class Base::CSingleton<AppConfigManager>;
@@ -25,6 +36,11 @@ public:
 
     // "<application dir><native separator>AppConfig.xml"
     static QString configFilePath();
+
+    // Why the file read cannot drive an uninstall; None when it can.
+    ConfigFault fault() const { return m_fault; }
+    // The file read.
+    QString filePath() const { return m_strFile; }
 
     std::string getProgramName() const { return m_strProgramName; }
     std::string getGuid() const { return m_strGuid; }
@@ -50,6 +66,8 @@ private:
     void readConfig();
     void readConfigFile(const QString& strConfigFile);
 
+    ConfigFault m_fault = ConfigFault::None;
+    QString m_strFile;
     std::string m_strGuid;
     std::string m_strVersion;
     std::string m_strCompanyName;

@@ -35,6 +35,9 @@ public:
     // The element's own first text; a null string when it has none.
     QString text() const;
 
+    // No element: a file that held no XML at all.
+    bool isNull() const { return element.isNull(); }
+
 private:
     XmlNode(const QDomElement& found, const QDomDocument& owner);
 

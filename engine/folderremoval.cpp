@@ -130,6 +130,30 @@ QStringList entriesBeforeInstall(const QString& path, const QString& clientName,
     return preInstallEntries(entries, references);
 }
 
+// What the verdict rests on, for the record.
+QStringList groundsOf(const InstallLocation& location, const LocationFacts& facts,
+                      const QString& clientName, bool uninstallerNamed)
+{
+    QStringList grounds;
+    if (location.resolved.isEmpty())
+        return grounds;
+    grounds << (facts.clientAtTop
+                    ? QStringLiteral("client program found: %1 (at the top)").arg(clientName)
+                    : QStringLiteral("client program %1: not at the top").arg(clientName));
+    for (const QString& lookalike : facts.lookalikes)
+        grounds << QStringLiteral("client program found one folder down (proves nothing): ") +
+                       QDir::toNativeSeparators(lookalike);
+    grounds << (facts.uninstallerAtTop
+                    ? QStringLiteral("this uninstaller, named by the uninstall entry: at the top")
+                : uninstallerNamed
+                    ? QStringLiteral(
+                          "this uninstaller, named by the uninstall entry: not at the top")
+                    : QStringLiteral("this uninstaller: not named by the uninstall entry"));
+    for (const QString& owner : sharingOwners(location.normalized, facts, hostPathRules()))
+        grounds << QStringLiteral("shared with ") + owner;
+    return grounds;
+}
+
 // The client programs that go last: at the top, and with a manifest those
 // it lists one folder down; never a copy of it the manifest does not list.
 QStringList clientsToRemoveLast(const QString& path, const QString& clientName,
@@ -160,6 +184,7 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     result.verdict =
         checkInstallLocation(result.location, clientName, uninstallerNamed, &judged, &facts);
     result.lookalikes = facts.lookalikes;
+    result.grounds = groundsOf(result.location, facts, clientName, uninstallerNamed);
     const bool listed = manifest && manifest->used();
     result.listedOnly = result.verdict == LocationVerdict::NotOwned && listed && judged.valid;
     if (!result.walked())

@@ -34,6 +34,9 @@ struct InstallFolderRemoval {
     // Folders inside that hold the client program, when the location did
     // not prove to be the product's: named for the user, never removed.
     QStringList lookalikes;
+    // What the verdict rests on, in words for the record: where the client
+    // program and the uninstaller are, who else records the folder.
+    QStringList grounds;
     // Entries at its top that were there before the product was installed
     // (preInstallEntries()), by full path: kept, and among contents.kept.
     QStringList preInstall;

@@ -72,6 +72,7 @@ void reportInstallFolder(const Engine::InstallFolderRemoval& folder)
     RemovalEvent verdict{RemovalEvent::Kind::Verdict, RemovalEvent::Item::InstallFolder,
                          folder.folder};
     verdict.verdict = folder.verdict;
+    verdict.detail = folder.grounds.join(QLatin1Char('\n'));
     reportRemoval(verdict);
     if (folder.removed)
         reportRemoval(
@@ -296,8 +297,7 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         noteLeftover({QDir(strTop).relativeFilePath(path), false, reason, strTop});
     }
     if (bFolderDone && !folder.removed) {
-        RemovalEvent event{RemovalEvent::Kind::Manifest, RemovalEvent::Item::InstallFolder,
-                           manifest.path};
+        RemovalEvent event{RemovalEvent::Kind::Note, RemovalEvent::Item::InstallFolder, strTop};
         event.detail = QStringLiteral("everything of the product is gone; the install folder %1 "
                                       "stays for the %2 entries of the user's")
                            .arg(QDir::toNativeSeparators(strTop))

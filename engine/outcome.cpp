@@ -31,6 +31,58 @@ bool Outcome::restartNeeded() const
                        [](const LeftoverItem& item) { return item.bScheduled; });
 }
 
+QStringList Outcome::nextSteps() const
+{
+    QStringList steps;
+    const auto add = [&steps](const QString& step) {
+        if (!steps.contains(step))
+            steps << step;
+    };
+    for (const LeftoverItem& item : m_items) {
+        if (item.bScheduled || !isLeftOver(item))
+            continue;
+        switch (item.reason) {
+        case LeftoverReason::NotRemoved:
+            add(QStringLiteral("close the programs that hold what is named above (or restart "
+                               "Windows), then run the uninstaller again"));
+            break;
+        case LeftoverReason::Shared:
+            add(QStringLiteral("remove the other product named above first (from its own uninstall "
+                               "entry), then run the uninstaller again"));
+            break;
+        case LeftoverReason::OtherFileSystem:
+            add(QStringLiteral("detach the disk or share mounted inside the install folder, then "
+                               "run the uninstaller again"));
+            break;
+        case LeftoverReason::NotProducts:
+            add(QStringLiteral("the folder the uninstall entry names does not prove to be the "
+                               "product's: ship the install manifest beside the uninstaller, or "
+                               "remove the product's files by hand, then run the uninstaller "
+                               "again to clear its entry"));
+            break;
+        case LeftoverReason::Refused:
+        case LeftoverReason::NotFound:
+            add(QStringLiteral("the uninstall entry does not name the product's folder: find the "
+                               "product's files by hand (a folder named above may hold them); "
+                               "running the uninstaller again changes nothing"));
+            break;
+        case LeftoverReason::ManifestNotUsed:
+        case LeftoverReason::ManifestOtherProduct:
+        case LeftoverReason::ManifestLineRefused:
+            add(QStringLiteral("correct or replace the install manifest named above, then run the "
+                               "uninstaller again"));
+            break;
+        case LeftoverReason::SharedFolder:
+            add(QStringLiteral("remove the product's shortcuts from the shared start-menu folder "
+                               "named above by hand"));
+            break;
+        default:
+            break;
+        }
+    }
+    return steps;
+}
+
 bool Outcome::laterRunMayFinish() const
 {
     return std::all_of(m_items.begin(), m_items.end(), [](const LeftoverItem& item) {

@@ -5,6 +5,7 @@
 // here once, read by all of them.
 
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <utility>
@@ -82,6 +83,10 @@ public:
     bool laterRunMayFinish() const;
     // A clicked run's status: 1 when incomplete, else 0.
     int exitStatus() const { return incomplete() ? 1 : 0; }
+    // What a person can do about what stayed, in English for the log, one
+    // step for each kind of reason, in the order they were met; empty when
+    // nothing stayed that asks for anything.
+    QStringList nextSteps() const;
 
 private:
     QVector<LeftoverItem> m_items;

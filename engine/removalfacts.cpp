@@ -126,15 +126,20 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
     // path leads. Network paths only as written: an offline server would
     // keep the removal waiting.
     QHash<QString, Platform::FileIdentity> known;
-    for (const QString& other :
-         appinstaller::UninstallRegistry::getInstance()->otherProductFolders()) {
+    for (const auto& entry :
+         appinstaller::UninstallRegistry::getInstance()->otherProductFolderOwners()) {
+        const QString& other = entry.folder;
+        const QString owner = QStringLiteral("the uninstall entry %1 (%2: %3)")
+                                  .arg(entry.owner, entry.value, QDir::toNativeSeparators(other));
         facts.otherEntries << other;
+        facts.otherOwners << owner;
         if (Platform::isRemotePath(other))
             continue;
         const QString resolvedOther = resolvedThroughLinks(other, rules);
         if (resolvedOther.isEmpty())
             continue;
         facts.otherEntries << resolvedOther;
+        facts.otherOwners << owner;
         const Platform::FileIdentity itself =
             Platform::fileIdentity(normalizedPath(resolvedOther, rules));
         if (itself.valid && !facts.otherFolderIds.contains(itself))
@@ -159,8 +164,12 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
             !isSameOrAncestor(written, path, rules.caseSensitivity))
             continue;
         const int slash = path.lastIndexOf(QLatin1Char('/'));
-        if (slash > 0)
+        if (slash > 0) {
             facts.otherEntries << path.left(slash);
+            facts.otherOwners << QStringLiteral("Windows Installer's record of a component of "
+                                                "another product (%1)")
+                                     .arg(QDir::toNativeSeparators(component));
+        }
     }
     for (const QString& folder : selfAndAncestors(normalizedPath(resolved, rules), rules))
         facts.identities << Platform::fileIdentity(folder);

@@ -68,6 +68,7 @@ struct LocationFacts {
     QStringList lookalikes;
     bool mountPoint = false;  // see Platform::isMountPoint()
     QStringList otherEntries; // the folders other uninstall entries record
+    QStringList otherOwners;  // for each of otherEntries, who records it (for the record)
     // What other products' folders are, whatever path names them: each
     // that exists and every folder above it.
     QVector<Platform::FileIdentity> otherIds;
@@ -77,6 +78,13 @@ struct LocationFacts {
     // The location itself, then each folder above it, as resolved.
     QVector<Platform::FileIdentity> identities;
 };
+
+// Who records a folder equal to location or inside it, for the record:
+// the otherOwners of the otherEntries that make judgeOwnership() say Shared,
+// or "another product's folder under another path" when only the identity
+// tells. Pure.
+QStringList sharingOwners(const QString& location, const LocationFacts& facts,
+                          const PathRules& rules);
 
 // Whether the facts prove the location to be the product's folder: the
 // client program at its top, or the running uninstaller that the entry names.

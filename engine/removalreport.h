@@ -14,12 +14,14 @@ namespace appinstaller
 struct RemovalEvent {
     enum class Kind {
         Location,     // path: the install location as recorded, before anything goes
-        Verdict,      // path: that location; verdict: what the guards made of it
+        Verdict,      // path: that location; verdict: what the guards made of it;
+                      // detail: what it rests on, a line each
         Removed,      // path: an item that went
         Kept,         // path: an item that stayed; reason, error
         Scheduled,    // path: an item handed to the system to remove at the next restart
         Manifest,     // path: the install manifest; detail: what became of it
         ManifestLine, // path: the install manifest; detail: a line refused and why
+        Note,         // path: what it is about; detail: what became of it
     };
     enum class Item { InstallFolder, InFolder, Shortcut, StartMenuFolder, Entry };
 

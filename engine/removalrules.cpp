@@ -227,6 +227,23 @@ LocationVerdict judgeOwnership(const QString& location, const LocationFacts& fac
     return LocationVerdict::Remove;
 }
 
+QStringList sharingOwners(const QString& location, const LocationFacts& facts,
+                          const PathRules& rules)
+{
+    QStringList owners;
+    for (int i = 0; i < facts.otherEntries.size(); ++i) {
+        const QString normalized = normalizedPath(facts.otherEntries.at(i), rules);
+        if (isAbsoluteLocation(normalized, rules) &&
+            isSameOrAncestor(location, normalized, rules.caseSensitivity) &&
+            !owners.contains(facts.otherOwners.value(i)))
+            owners << facts.otherOwners.value(i);
+    }
+    if (owners.isEmpty() && !facts.identities.isEmpty() &&
+        facts.otherIds.contains(facts.identities.first()))
+        owners << QStringLiteral("another product's folder under another path");
+    return owners;
+}
+
 QStringList locationsToProtect(const QStringList& listed, const QString& programFolder,
                                const PathRules& rules)
 {

@@ -163,22 +163,40 @@ EntryRecord UninstallRegistry::entryRecord() const
 
 QStringList UninstallRegistry::otherProductFolders() const
 {
-    const QString own = QString::fromStdString(configuredGuid());
     QStringList folders;
+    for (const OtherFolder& other : otherProductFolderOwners())
+        folders << other.folder;
+    folders.removeDuplicates();
+    return folders;
+}
+
+QVector<UninstallRegistry::OtherFolder> UninstallRegistry::otherProductFolderOwners() const
+{
+    const QString own = QString::fromStdString(configuredGuid());
+    QVector<OtherFolder> folders;
+    const auto add = [&folders](const QString& owner, const QString& value, const QString& folder) {
+        for (const OtherFolder& known : folders)
+            if (known.owner == owner && known.folder == folder)
+                return;
+        folders.append({owner, value, folder});
+    };
     for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
         // Both registry views and HKEY_CURRENT_USER may list our own GUID.
         if (entry.name.compare(own, Qt::CaseInsensitive) == 0)
             continue;
-        for (const QString& folder : {entry.installLocation, entry.installSource})
-            if (!folder.trimmed().isEmpty())
-                folders << QString::fromStdString(unquotedLocation(folder.toStdString()));
+        if (!entry.installLocation.trimmed().isEmpty())
+            add(entry.name, QStringLiteral("InstallLocation"),
+                QString::fromStdString(unquotedLocation(entry.installLocation.toStdString())));
+        if (!entry.installSource.trimmed().isEmpty())
+            add(entry.name, QStringLiteral("InstallSource"),
+                QString::fromStdString(unquotedLocation(entry.installSource.toStdString())));
         for (const QString& command : entry.commands) {
             const QString folder = commandFolder(command);
             if (!folder.isEmpty())
-                folders << folder;
+                add(entry.name, QStringLiteral("a program its uninstall command or icon names"),
+                    folder);
         }
     }
-    folders.removeDuplicates();
     return folders;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <string>
 
@@ -50,6 +51,13 @@ public:
     // folders of the programs its UninstallString, QuietUninstallString and
     // DisplayIcon name, as written.
     QStringList otherProductFolders() const;
+    // The same with the entry that names each and the value that does.
+    struct OtherFolder {
+        QString owner;  // the entry's key name
+        QString value;  // "InstallLocation", "InstallSource", or a program's folder
+        QString folder; // as written
+    };
+    QVector<OtherFolder> otherProductFolderOwners() const;
 
     // Pure parts, testable without Windows.
     // A recorded InstallLocation as a folder path: one pair of surrounding

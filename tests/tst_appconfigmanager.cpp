@@ -11,6 +11,8 @@
 
 using appinstaller::AppConfigManager;
 
+Q_DECLARE_METATYPE(appinstaller::ConfigFault)
+
 namespace
 {
 
@@ -144,6 +146,57 @@ private slots:
                      qPrintable(it.key() + QStringLiteral(": \"") + actual.value(it.key()) +
                                 QStringLiteral("\", expected \"") + it.value() + QLatin1Char('"')));
         }
+    }
+
+    // What makes a file unable to drive an uninstall: named, never taken for
+    // "not installed" or for a product without a client program.
+    void faults_data()
+    {
+        using appinstaller::ConfigFault;
+        QTest::addColumn<QString>("source"); // "<missing>", "<folder>" or the file's text
+        QTest::addColumn<ConfigFault>("fault");
+        const QString client = QStringLiteral("<ProgramName>Ferrovane.exe</ProgramName>");
+        const auto with = [&client](const char* guid) {
+            return QStringLiteral("<c><GUID>%1</GUID>%2</c>").arg(QString::fromUtf8(guid), client);
+        };
+        QTest::newRow("usable") << with("{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}")
+                                << ConfigFault::None;
+        QTest::newRow("missing") << "<missing>" << ConfigFault::Missing;
+        QTest::newRow("a folder by that name") << "<folder>" << ConfigFault::Unreadable;
+        QTest::newRow("empty") << "" << ConfigFault::NotXml;
+        QTest::newRow("not XML") << "GUID={8E4B}" << ConfigFault::NotXml;
+        QTest::newRow("no GUID") << QStringLiteral("<c>") + client + QStringLiteral("</c>")
+                                 << ConfigFault::NoGuid;
+        QTest::newRow("blank GUID") << with("  ") << ConfigFault::NoGuid;
+        QTest::newRow("GUID with a separator") << with("..\\{8E4B}") << ConfigFault::BadGuid;
+        QTest::newRow("GUID dot dot") << with("..") << ConfigFault::BadGuid;
+        QTest::newRow("no client program") << "<c><GUID>{8E4B}</GUID></c>" << ConfigFault::NoClient;
+        QTest::newRow("a client program that is a folder")
+            << "<c><GUID>{8E4B}</GUID><ProgramName>bin\\</ProgramName></c>"
+            << ConfigFault::NoClient;
+        // Cut short while being written: what came before is read, and what
+        // is missing named.
+        QTest::newRow("truncated before the client program")
+            << "<c><GUID>{8E4B}</GUID><SoftwareNameEN>Ferrov" << ConfigFault::NoClient;
+    }
+
+    void faults()
+    {
+        QFETCH(QString, source);
+        QFETCH(appinstaller::ConfigFault, fault);
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        const QString path = folder.filePath(QStringLiteral("AppConfig.xml"));
+        if (source == QLatin1String("<folder>")) {
+            QVERIFY(QDir().mkpath(path));
+        } else if (source != QLatin1String("<missing>")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(source.toUtf8());
+        }
+        const AppConfigManager config(path);
+        QCOMPARE(config.fault(), fault);
+        QCOMPARE(config.filePath(), path);
     }
 
     void singletonReadsBesideExecutable()

@@ -64,7 +64,16 @@ void TestQuietMode::parses_data()
     row("/LOG= blank", QStringLiteral("/LOG= "), false, false, QStringLiteral(" "), noFile);
     row("/LOG twice", QStringLiteral("/LOG=a|/LOG=b"), false, false, QStringLiteral("b"),
         QStringLiteral("CommandLineLogTwice"));
-    row("Inno's /SILENT", QStringLiteral("/SILENT"), false, false, none, unknown);
+    // The peers' switches, which package managers pass to any uninstaller.
+    row("MSI's /qn", QStringLiteral("/qn"), true, false, none, QString());
+    row("/SUPPRESSMSGBOXES", QStringLiteral("/VERYSILENT|/SUPPRESSMSGBOXES|/NORESTART"), true,
+        false, none, QString());
+    row("-h", QStringLiteral("-h"), false, true, none, QString());
+    row("--help", QStringLiteral("--help"), false, true, none, QString());
+    row("Inno's /SILENT: passive", QStringLiteral("/SILENT"), false, false, none, QString());
+    row("MSI's /passive", QStringLiteral("/passive"), false, false, none, QString());
+    row("/SILENT with an unknown switch", QStringLiteral("/SILENT|/X"), false, false, none,
+        unknown);
     row("a bare word", QStringLiteral("/S|uninstall"), true, false, none, unknown);
     row("/SX", QStringLiteral("/SX"), false, false, none, unknown);
     row("/ alone", QStringLiteral("/"), false, false, none, unknown);
@@ -81,6 +90,11 @@ void TestQuietMode::parses()
 
     const CommandLine line = parseCommandLine(arguments);
     QCOMPARE(line.quiet, quiet);
+    // Nobody answers questions in a quiet or passive run.
+    QCOMPARE(line.passive,
+             QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("SILENT")) ||
+                 QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("passive")));
+    QCOMPARE(line.unattended(), line.quiet || line.passive);
     QCOMPARE(line.help, help);
     QCOMPARE(line.logGiven, log != QLatin1String("-"));
     if (line.logGiven)

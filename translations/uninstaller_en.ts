@@ -12,6 +12,34 @@
         <translation>Do you want to uninstall Ferrovane and remove all of its files?</translation>
     </message>
     <message>
+        <source>ConfigurationFault</source>
+        <translation>The uninstaller cannot run: its configuration file %1 %2. Nothing was removed. Reinstall the product, or ask its vendor for a working uninstaller.</translation>
+    </message>
+    <message>
+        <source>ConfigFaultMissing</source>
+        <translation>is missing</translation>
+    </message>
+    <message>
+        <source>ConfigFaultUnreadable</source>
+        <translation>cannot be read</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNotXml</source>
+        <translation>is not an XML file</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoGuid</source>
+        <translation>names no product GUID</translation>
+    </message>
+    <message>
+        <source>ConfigFaultBadGuid</source>
+        <translation>holds a GUID that names no single uninstall entry</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoClient</source>
+        <translation>names no client program (ProgramName)</translation>
+    </message>
+    <message>
         <source>InstalledByWindowsInstaller</source>
         <translation>Ferrovane was installed by Windows Installer, which keeps its own record of its files. Remove it with msiexec /x %1 or in Apps &amp; features.</translation>
     </message>
@@ -53,18 +81,19 @@
     </message>
     <message>
         <source>CommandLineUsage</source>
-        <translation>Usage: uninstaller [/S | /quiet | /VERYSILENT] [/LOG=file] [/?]
+        <translation>Usage: uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/LOG=file] [/?]
 
 Without switches the uninstaller asks before it removes anything and shows its progress.
 
-/S, /quiet, /VERYSILENT  Uninstall without any question, window or message box.
+/S, /quiet, /qn, /VERYSILENT  Uninstall without any question, window or message box.
+/SILENT, /passive        Uninstall without any question or message box; the window shows the progress and closes itself at the end.
 /LOG=file, /LOG file     Append a record of every decision to file (UTF-8). A quiet run without /LOG writes one to the temporary folder.
-/NORESTART               Accepted; the uninstaller never restarts the computer.
-/?, /help                Show this text.
+/NORESTART, /SUPPRESSMSGBOXES  Accepted; the uninstaller never restarts the computer, and a run without questions shows no message box.
+/?, /help, -h, --help    Show this text.
 
-Switches may start with / or - and are read ignoring case.
+Switches may start with / or - and are read ignoring case. An unknown switch is refused: with /S, /SILENT or the like on standard error, never in a window that waits.
 
-Exit status of a quiet run: 0 done; 3010 done, the rest goes at the next restart; 1603 incomplete, something stays; 1605 not installed; 1618 Ferrovane is running, try again later; 1639 bad arguments or log.</translation>
+Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own files, run from inside the folder, wait for the next restart); 3010 done, files of the product that another program holds go at the next restart; 1603 incomplete, something stays (or the product is Windows Installer's: msiexec /x); 1605 not installed; 1610 AppConfig.xml cannot be used; 1618 Ferrovane is running, try again later; 1639 bad arguments or log.</translation>
     </message>
     <message>
         <source>LogPathIsLink</source>

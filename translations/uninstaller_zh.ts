@@ -12,6 +12,34 @@
         <translation>确定要卸载 Ferrovane 并删除其全部文件吗？</translation>
     </message>
     <message>
+        <source>ConfigurationFault</source>
+        <translation>卸载程序无法运行：其配置文件 %1 %2。未删除任何内容。请重新安装本产品，或向其供应商索取可用的卸载程序。</translation>
+    </message>
+    <message>
+        <source>ConfigFaultMissing</source>
+        <translation>不存在</translation>
+    </message>
+    <message>
+        <source>ConfigFaultUnreadable</source>
+        <translation>无法读取</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNotXml</source>
+        <translation>不是 XML 文件</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoGuid</source>
+        <translation>未写明产品 GUID</translation>
+    </message>
+    <message>
+        <source>ConfigFaultBadGuid</source>
+        <translation>中的 GUID 不能指明唯一的卸载项</translation>
+    </message>
+    <message>
+        <source>ConfigFaultNoClient</source>
+        <translation>未写明客户端程序（ProgramName）</translation>
+    </message>
+    <message>
         <source>InstalledByWindowsInstaller</source>
         <translation>Ferrovane 由 Windows Installer 安装，其文件由 Windows Installer 自行记录。请运行 msiexec /x %1 或在“应用和功能”中卸载。</translation>
     </message>
@@ -53,18 +81,19 @@
     </message>
     <message>
         <source>CommandLineUsage</source>
-        <translation>用法：uninstaller [/S | /quiet | /VERYSILENT] [/LOG=文件] [/?]
+        <translation>用法：uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/LOG=文件] [/?]
 
 不带开关时，卸载程序在删除任何内容之前先询问，并显示进度。
 
-/S、/quiet、/VERYSILENT  卸载时不提问、不显示窗口和消息框。
+/S、/quiet、/qn、/VERYSILENT  卸载时不提问、不显示窗口和消息框。
+/SILENT、/passive        卸载时不提问、不显示消息框；窗口显示进度，结束时自行关闭。
 /LOG=文件、/LOG 文件      将每一项决定追加记录到该文件（UTF-8）。静默运行未指定 /LOG 时，记录写入临时文件夹。
-/NORESTART               可接受；卸载程序从不重新启动计算机。
-/?、/help                显示本说明。
+/NORESTART、/SUPPRESSMSGBOXES  可接受；卸载程序从不重新启动计算机，不提问的运行也不显示消息框。
+/?、/help、-h、--help    显示本说明。
 
-开关可以以 / 或 - 开头，不区分大小写。
+开关可以以 / 或 - 开头，不区分大小写。未知开关会被拒绝：带 /S、/SILENT 等开关时写到标准错误，绝不弹出等待点击的窗口。
 
-静默运行的退出状态：0 完成；3010 完成，其余部分在下次重新启动时删除；1603 未完成，有内容保留；1605 未安装；1618 Ferrovane 正在运行，请稍后再试；1639 参数或日志无效。</translation>
+带 /S 或 /SILENT 运行时的退出状态：0 完成（从安装文件夹内运行时，卸载程序自身的文件在下次重新启动时删除，也是 0）；3010 完成，其他程序占用的产品文件在下次重新启动时删除；1603 未完成，有内容保留（或本产品由 Windows Installer 安装：请用 msiexec /x）；1605 未安装；1610 AppConfig.xml 无法使用；1618 Ferrovane 正在运行，请稍后再试；1639 参数或日志无效。</translation>
     </message>
     <message>
         <source>LogPathIsLink</source>

@@ -71,6 +71,7 @@ void MainWindow::onFinishedUnInstall()
     // The thread has finished, so the record of what it left is complete.
     m_pUnInstallCompletedPage->showLeftovers(InstallProcessMgr::getInstance()->leftovers());
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pUnInstallCompletedPage);
+    emit uninstallFinished();
 }
 
 void MainWindow::waitForUninstall()

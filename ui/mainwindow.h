@@ -36,6 +36,10 @@ public:
     // what it left is complete then, however the window was closed.
     void waitForUninstall();
 
+signals:
+    // The completion page is shown: the removal has ended.
+    void uninstallFinished();
+
 public slots:
     // Shows the completion page.
     void onFinishedUnInstall();

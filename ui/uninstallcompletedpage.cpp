@@ -125,7 +125,8 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     // folders before any is left out; a reason that no longer fits ends the
     // note with a count of the rest. Whatever is not shown in full is a
     // click away.
-    const QString strLink = QStringLiteral(" <a href=\"%1\">%2</a>")
+    // In the product's red, a shade darker than its buttons, not the system's link blue.
+    const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#C8262D;\">%2</a>")
                                 .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
     QString strShown;
     bool bShownComplete = true;
@@ -242,11 +243,10 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
         strList = tr("%1 and %2 more").arg(strList, QString::number(iRest));
     if (group.iKey == static_cast<int>(LeftoverReason::NotListed) ||
         group.iKey == static_cast<int>(LeftoverReason::PreInstall)) {
-        // Named as the user knows the product, in the page's language.
-        const AppConfigManager* config = AppConfigManager::getInstance();
-        const QString strProduct = QLocale().language() == QLocale::English
-                                       ? QString::fromStdString(config->getSoftwareNameEN())
-                                       : config->getSoftwareNameCHText();
+        // One name for the product on every page and dialog: the one the
+        // title, the question and the warnings give it in both languages.
+        const QString strProduct =
+            QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN());
         const QString strFolder = shortened(group.folder, metrics, qMax(iPathWidth, kMinPathWidth));
         bComplete = bComplete && strFolder == group.folder;
         return tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())

@@ -83,10 +83,11 @@ echo "drives: $(drives)"
 
 # --- Windows test programs through CTest ---------------------------------------------
 
-# WINE_SUITE_ONLY=inside: the runs from inside the install folder alone.
+# WINE_SUITE_ONLY=inside: the runs from inside the install folder alone;
+# =installed: the runs of the product its installer put.
 only=${WINE_SUITE_ONLY:-}
 for lang in en_US zh_CN; do
-    [ "$only" != inside ] || break
+    [ -z "$only" ] || break
     echo
     echo "== CTest, LANG=$lang.UTF-8"
     log=$results/ctest-$lang.log
@@ -212,6 +213,16 @@ untouched() {
 # Wine's windows carry the pid of a process the wineserver started, not of
 # the launcher: the program's windows are the visible ones on this display.
 visible_windows() { xdotool search --onlyvisible --class . 2>/dev/null; }
+
+# wait_counting_windows PID: waits for the launcher PID, adding to windows each
+# time a window is seen while it runs; returns its exit status.
+wait_counting_windows() {
+    while kill -0 "$1" 2>/dev/null; do
+        [ -n "$(visible_windows)" ] && windows=$((windows + 1))
+        sleep 0.1
+    done
+    wait "$1"
+}
 
 # program_window PID SECONDS [EXCLUDE]: the first visible window other than
 # EXCLUDE, while the launcher PID runs.
@@ -420,11 +431,7 @@ quiet_run() {
     (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" "${arguments[@]}") \
         >"$results/quiet-${case// /-}.log" 2>&1 &
     pid=$!
-    while kill -0 "$pid" 2>/dev/null; do
-        [ -n "$(visible_windows)" ] && windows=$((windows + 1))
-        sleep 0.1
-    done
-    wait "$pid"
+    wait_counting_windows "$pid"
     status=$?
     echo "    exit status $status, expected $expected"
     [ -z "$client_pid" ] || stop_windows_program "$client_pid" "$name_en.exe"
@@ -499,6 +506,44 @@ clear_pending() {
     "$wine" reg delete "$session_manager" /v PendingFileRenameOperations /f >/dev/null 2>&1
 }
 
+# only_own_files_pending: something waits for the restart, and all of it is
+# the uninstaller's own files in a holding folder at C:'s root; names what is
+# not. Run before any other Wine program.
+only_own_files_pending() {
+    local entry path ok=0
+    [ -n "$(pending_removals)" ] || { echo "    nothing waits for the restart"; return 1; }
+    while read -r entry; do
+        # \??\C:\UninstallerPending.<run>[\<n>.<name>]: the name one of the uninstaller's.
+        case $entry in
+        '\??\C:\UninstallerPending.'*\\*)
+            path=${entry##*\\}
+            [ -n "$(find "$build/bin" -name "${path#*.}" -print -quit)" ] ||
+                { echo "    not the uninstaller's: $entry"; ok=1; } ;;
+        '\??\C:\UninstallerPending.'*) ;;
+        *) echo "    waits outside a holding folder: $entry"; ok=1 ;;
+        esac
+    done < <(pending_removals)
+    return $ok
+}
+
+# restart_and_clear [FOLDER]: after a Wine command has started a server
+# (which carries the list out, as a restart would), tells what of the
+# holding folders and of FOLDER is still there, then clears them and the
+# list away.
+restart_and_clear() {
+    local folder=${1:-}
+    finish_wine
+    if [ -n "$(find "$drive_c" -maxdepth 1 -name 'UninstallerPending.*' -print -quit)" ] ||
+        { [ -n "$folder" ] && [ -e "$folder" ]; }; then
+        echo "    after Wine's restart: $(cd "$drive_c" && ls -d UninstallerPending.* "${folder#"$drive_c/"}" 2>/dev/null | paste -sd' ' -) still there"
+    else
+        echo "    after Wine's restart: nothing of it left"
+    fi
+    rm -rf "$drive_c"/UninstallerPending.* ${folder:+"$folder"}
+    clear_pending
+    finish_wine
+}
+
 # inside_run LAYOUT: a full run, the uninstaller started from its folder by
 # a launcher that waits for it. "top": the uninstaller, its libraries and
 # plug-ins directly in the install folder; "below": in its uninstall folder;
@@ -510,7 +555,7 @@ clear_pending() {
 # client after them (the client goes last) stay, scheduled for the restart,
 # and nothing else; the page says so.
 inside_run() {
-    local layout=$1 from=$app dialog window status ok=0 holder_pid= entry kept=() path left
+    local layout=$1 from=$app dialog window status ok=0 holder_pid= kept=() path left
     local root_win='\??\C:\Program Files\'"$name_en"
     echo
     echo "== uninstaller.exe: run from inside the install folder, $layout"
@@ -576,66 +621,64 @@ inside_run() {
             { echo "    expected that file, its folder, the client and the install folder"; ok=1; }
         product_items=("${product_items[@]:1}")
     else
-        [ -n "$(pending_removals)" ] || { echo "    nothing waits for the restart"; ok=1; }
-        while read -r entry; do
-            # \??\C:\UninstallerPending.<run>[\<n>.<name>]: the name one of the uninstaller's.
-            case $entry in
-            '\??\C:\UninstallerPending.'*\\*)
-                path=${entry##*\\}
-                [ -n "$(find "$build/bin" -name "${path#*.}" -print -quit)" ] ||
-                    { echo "    not the uninstaller's: $entry"; ok=1; } ;;
-            '\??\C:\UninstallerPending.'*) ;;
-            *) echo "    waits outside a holding folder: $entry"; ok=1 ;;
-            esac
-        done < <(pending_removals)
+        only_own_files_pending || ok=1
     fi
     report || ok=1
     if registry_has_entry; then
         echo "    entry $key: still there"
         ok=1
     fi
-    # That Wine command started a server, which carried the list out.
-    finish_wine
-    if [ -n "$(find "$drive_c" -maxdepth 1 -name 'UninstallerPending.*' -print -quit)" ] ||
-        [ -e "$install" ]; then
-        echo "    after Wine's restart: $(cd "$drive_c" && ls -d UninstallerPending.* "${install#"$drive_c/"}" 2>/dev/null | paste -sd' ' -) still there"
-    else
-        echo "    after Wine's restart: nothing of it left"
-    fi
-    rm -rf "$drive_c"/UninstallerPending.* "$drive_c/holder.exe" "$install"
-    clear_pending
-    finish_wine
+    restart_and_clear "$install"
+    rm -f "$drive_c/holder.exe"
     record_status $ok "uninstaller.exe ($arch) run from inside, $layout: exit 0, entry cleared, only what must wait scheduled"
 }
 
-# manifest_run: uninstaller.exe /S with the install manifest beside it (made
-# by scripts/make-manifest, one of its lines in capitals and with '\', as
-# Windows compares names ignoring case, and a line leading out of the
-# folder) and the user's save and notes in the install folder: exit 0, only
-# those two stay with their folders, the entry goes, the log names both as
-# kept and the line as refused.
+# manifest_run CASE: uninstaller.exe /S with the install manifest beside it
+# (made by scripts/make-manifest, one of its lines in capitals and with '\',
+# as Windows compares names ignoring case) and the user's save and notes in
+# the install folder. "usable": exit 0, only those two stay with their
+# folders, the entry goes, the log names both as kept. "refused line": one
+# more line leads out of the folder, so the manifest is not trusted: exit
+# 1603 (67 to the Unix launcher), nothing of the product goes, the entry
+# stays, the log names the line as refused.
 manifest_run() {
-    local status ok=0 log mine left path
+    local case=$1 status ok=0 log mine left path expected=0 entries
     echo
-    echo "== uninstaller.exe /S: with an install manifest"
-    stage || { record fail "manifest: staging"; return; }
+    echo "== uninstaller.exe /S: with an install manifest, $case"
+    stage || { record fail "manifest, $case: staging"; return; }
     mapfile -t mine < <(stage_manifest "$app" "$install")
-    [ ${#mine[@]} -eq 2 ] || { record fail "manifest: no manifest staged"; return; }
+    [ ${#mine[@]} -eq 2 ] || { record fail "manifest, $case: no manifest staged"; return; }
     sed -i 's|^bin/file1\.dat$|BIN\\FILE1.DAT|' "$app/InstallManifest.txt"
-    printf '..\\Other\\keep.txt\n' >>"$app/InstallManifest.txt"
+    if [ "$case" = "refused line" ]; then
+        printf '..\\Other\\keep.txt\n' >>"$app/InstallManifest.txt"
+        expected=$((1603 % 256))
+    fi
     registry_entry add
+    entries=$(find "$install" | wc -l)
     mkdir -p "$drive_c/logs"
     log="$drive_c/logs/manifest.log"
     rm -f "$log"
     (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" /S "/LOG=C:\\logs\\manifest.log") \
-        >"$results/quiet-manifest.log" 2>&1
+        >"$results/quiet-manifest-${case// /-}.log" 2>&1
     status=$?
-    echo "    exit status $status, expected 0"
+    echo "    exit status $status, expected $expected"
     finish_wine
-    [ "$status" -eq 0 ] || ok=1
+    [ "$status" -eq "$expected" ] || ok=1
     [ -f "$log" ] && sed 's/^/    log: /' "$log" | grep -E 'manifest|kept|exit status'
     for path in "${mine[@]}"; do
         [ -f "$path" ] || { echo "    LOST     $(shown "$path")"; ok=1; }
+    done
+    if [ "$case" = "refused line" ]; then
+        untouched || ok=1
+        [ "$(find "$install" | wc -l)" -eq "$entries" ] ||
+            { echo "    $(shown "$install") lost entries: $entries before, $(find "$install" | wc -l) after"; ok=1; }
+        registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
+        grep -q 'line [0-9]* refused: "\.\.\\Other\\keep.txt"' "$log" 2>/dev/null ||
+            { echo "    the log does not name the refused line"; ok=1; }
+        record_status $ok "uninstaller.exe /S ($arch) with an install manifest holding a refused line: exit 1603, nothing removed, the line logged"
+        return
+    fi
+    for path in "${mine[@]}"; do
         grep -qF "kept in the install folder: $(shown "$path"): not in the install manifest" "$log" ||
             { echo "    the log does not name $(shown "$path") as kept"; ok=1; }
     done
@@ -645,24 +688,189 @@ manifest_run() {
     product_items=("${product_items[@]:1}")
     report || ok=1
     registry_has_entry && { echo "    the uninstall entry stayed"; ok=1; }
-    grep -q 'line [0-9]* refused: "\.\.\\Other\\keep.txt"' "$log" 2>/dev/null ||
-        { echo "    the log does not name the refused line"; ok=1; }
     record_status $ok "uninstaller.exe /S ($arch) with an install manifest: exit 0, the user's files kept and logged, the rest removed"
 }
 
-if [ "$only" != inside ]; then
+# --- the product as users get it: a real installer ----------------------------------
+
+# The product's installers, which scripts/test-windows made with makensis:
+# "top" puts the uninstaller beside the client and records InstallLocation,
+# "below" puts it in uninstall\ and records only the UninstallString.
+installers=$run/installers
+
+# A value of the entry as `reg query` shows it, or nothing.
+entry_value() {
+    "$wine" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$1 \{1,\}REG_[A-Z_]* \{1,\}//p"
+}
+
+# is_shell_link FILE: a real shell link: its header size, then the ShellLink
+# class id {00021401-0000-0000-C000-000000000046}.
+is_shell_link() {
+    [ "$(od -A n -t x1 -N 20 "$1" 2>/dev/null | tr -d ' \n')" = 4c0000000114020000000000c000000000000046 ]
+}
+
+# installed_run CASE: the product installed by its installer, quietly, then
+# removed as "Apps & features" removes it: start-uninstall.exe starts the
+# UninstallString of the entry in the 32-bit view, with /S and
+# /LOG=C:\logs\installed-<case>.log appended. The installer must have put
+# the client, the uninstaller with its files, the entry and real shell links
+# under both names on the all-users desktop and start menu. Then: exit 0, no
+# window, the entry gone, the shortcuts gone, the sentinels kept, only the
+# uninstaller's own files waiting for the restart.
+#   "default": into C:\Program Files (x86)\Ferrovane, the uninstaller at the
+#     top, InstallLocation recorded: all of it goes.
+#   "uninstall folder": the uninstaller in uninstall\, no InstallLocation:
+#     the folder above the uninstaller's goes, all of it.
+#   "into Tools": /D=C:\Tools, a folder that held the user's game and notes
+#     before the install: the product goes; those stay byte for byte, Tools
+#     with them, and the log names them as there before the product.
+installed_run() {
+    local case=$1 variant=top folder="$drive_c/Program Files (x86)/$name_en" arguments=(/S)
+    local tag uninstaller status ok=0 windows=0 log command expected mine=() sums left name path
+    case $case in
+    default) tag=default ;;
+    "uninstall folder") tag=uninstall-folder variant=below ;;
+    "into Tools") tag=tools folder=$drive_c/Tools arguments+=('/D=C:\Tools') ;;
+    esac
+    uninstaller=$folder/uninstaller.exe
+    [ "$variant" = top ] || uninstaller=$folder/uninstall/uninstaller.exe
+    echo
+    echo "== installed by $name_en-$variant.exe ${arguments[*]}, removed by its UninstallString /S"
+    [ -f "$installers/$name_en-$variant.exe" ] || { record fail "installed, $case: no installer"; return; }
+    rm -rf "$app" "$install" "$folder" "$desktop" "$public_desktop" "$menu" "$common_menu" \
+        "$drive_c/Program Files (x86)/Other"
+    registry_entry remove
+    clear_pending
+    mkdir -p "$desktop" "$public_desktop" "$menu" "$common_menu/Other" "$drive_c/Program Files (x86)/Other"
+    printf 'shortcut\n' >"$public_desktop/Other.lnk"
+    printf 'shortcut\n' >"$common_menu/Other/Other.lnk"
+    printf 'keep\n' >"$drive_c/Program Files (x86)/Other/keep.txt"
+    sentinels=("$public_desktop/Other.lnk" "$common_menu/Other/Other.lnk" "$drive_c/Program Files (x86)/Other/keep.txt")
+    if [ "$case" = "into Tools" ]; then
+        mkdir -p "$folder/Game/saves"
+        printf 'a saved game\n' >"$folder/Game/saves/slot1.sav"
+        printf 'my notes\n' >"$folder/notes.txt"
+        mine=(Game/saves/slot1.sav notes.txt)
+        sums=$(cd "$folder" && sha256sum "${mine[@]}")
+        sleep 2 # the user's things are older than anything the installer writes
+    fi
+
+    (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$installers/$name_en-$variant.exe" "${arguments[@]}") \
+        >"$results/install-$tag.log" 2>&1
+    status=$?
+    echo "    installer exit status $status"
+    [ "$status" -eq 0 ] || { record fail "installed, $case: the installer failed"; return; }
+    # What the installer put, before anything is removed.
+    for path in "$folder/$name_en.exe" "$uninstaller" "$(dirname "$uninstaller")/AppConfig.xml" \
+        "$(dirname "$uninstaller")/Qt5Core.dll" "$(dirname "$uninstaller")/platforms/qwindows.dll" \
+        "$(dirname "$uninstaller")/translations" "$(dirname "$uninstaller")/rcc" "$folder/docs/file1.dat"; do
+        [ -e "$path" ] || { echo "    not installed: $(shown "$path")"; ok=1; }
+    done
+    product_items=()
+    [ "$case" = "into Tools" ] || product_items=("$folder")
+    for name in "$name_en" "$name_ch"; do
+        for path in "$public_desktop/$name.lnk" "$common_menu/$name/$name.lnk" \
+            "$common_menu/$name/Uninstall $name.lnk"; do
+            is_shell_link "$path" || { echo "    no shell link $(shown "$path")"; ok=1; }
+        done
+        product_items+=("$public_desktop/$name.lnk" "$common_menu/$name")
+    done
+    expected="\"$(shown "$uninstaller")\""
+    command=$(entry_value UninstallString)
+    echo "    entry $key: UninstallString $command, InstallLocation $(entry_value InstallLocation)"
+    [ "$command" = "$expected" ] || { echo "    expected UninstallString $expected"; ok=1; }
+    if [ "$variant" = top ]; then
+        [ "$(entry_value InstallLocation)" = "$(shown "$folder")" ] || ok=1
+    else
+        [ -z "$(entry_value InstallLocation)" ] || ok=1
+    fi
+    if [ "$case" = "into Tools" ]; then
+        # What the rule that keeps them compares: Windows' ChangeTime, the ctime here.
+        echo "    times at the top of $(shown "$folder") (ctime, mtime):"
+        (cd "$folder" && stat -c '%n	%z	%y' -- * | sed 's/^/      /')
+    fi
+
+    mkdir -p "$drive_c/logs"
+    log=$drive_c/logs/installed-$tag.log
+    rm -f "$log"
+    (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$run/start-uninstall.exe" "$guid" /S \
+        "/LOG=C:\\logs\\installed-$tag.log") >"$results/installed-$tag.log" 2>&1 &
+    pid=$!
+    wait_counting_windows "$pid"
+    status=$?
+    tr -d '\r' <"$results/installed-$tag.log" | sed 's/^/    /'
+    echo "    exit status $status, expected 0"
+    [ "$status" -eq 0 ] || ok=1
+    grep -qF "starting: $expected /S /LOG=C:\\logs\\installed-$tag.log" "$results/installed-$tag.log" ||
+        { echo "    not the entry's command"; ok=1; }
+    [ "$windows" -eq 0 ] || { echo "    a window was visible ($windows polls)"; ok=1; }
+    finish_wine
+    # Before any other Wine program: its server's start would be a restart.
+    echo "    PendingFileRenameOperations:"
+    pending_removals | sed 's/^/      /'
+    only_own_files_pending || ok=1
+    if [ -f "$log" ]; then
+        sed 's/^/    log: /' "$log"
+    else
+        echo "    no log at $(shown "$log")"
+        ok=1
+    fi
+    grep -q 'exit status 0' "$log" 2>/dev/null || ok=1
+    report || ok=1
+    if [ "$case" = "into Tools" ]; then
+        left=$(cd "$folder" 2>/dev/null && find . -mindepth 1 | LC_ALL=C sort | paste -sd' ' -)
+        echo "    left in $(shown "$folder"): $left"
+        [ "$left" = "./Game ./Game/saves ./Game/saves/slot1.sav ./notes.txt" ] || ok=1
+        [ "$(cd "$folder" 2>/dev/null && sha256sum "${mine[@]}")" = "$sums" ] ||
+            { echo "    the user's files changed"; ok=1; }
+        for name in Game notes.txt; do
+            grep -qF "kept in the install folder: C:\\Tools\\$name: there, unchanged, before the product was installed" \
+                "$log" 2>/dev/null || { echo "    the log does not name C:\\Tools\\$name as there before"; ok=1; }
+        done
+    else
+        grep -qF "removed install folder: $(shown "$folder")" "$log" 2>/dev/null ||
+            { echo "    the log does not name the install folder as removed"; ok=1; }
+        if [ "$variant" = below ]; then
+            grep -q '^.*install location as recorded: .*(the folder above this uninstaller' "$log" ||
+                { echo "    the log does not tell the folder from the uninstaller's"; ok=1; }
+        fi
+    fi
+    if registry_has_entry; then
+        echo "    entry $key: still there"
+        ok=1
+    fi
+    if [ "$case" = "into Tools" ]; then
+        restart_and_clear
+        rm -rf "$folder"
+    else
+        restart_and_clear "$folder"
+    fi
+    record_status $ok "installed by makensis's installer ($case), removed from the entry's UninstallString /S: exit 0, entry and shortcuts gone, the rest kept"
+}
+
+if [ -z "$only" ]; then
     refusal "not installed"
     refusal "client running"
     quiet_run "removes"
     quiet_run "client running"
-    manifest_run
+    manifest_run usable
+    manifest_run "refused line"
     full_run en_US.UTF-8 en 96
     full_run zh_CN.UTF-8 zh 96
     full_run en_US.UTF-8 en-150 144
 fi
-inside_run top
-inside_run below
-inside_run held
+if [ -z "$only" ] || [ "$only" = inside ]; then
+    inside_run top
+    inside_run below
+    inside_run held
+fi
+# The shipped program alone: a 32-bit installer of a 32-bit uninstaller.
+if { [ -z "$only" ] || [ "$only" = installed ]; } && [ "$arch" = i686 ]; then
+    installed_run default
+    installed_run "uninstall folder"
+    installed_run "into Tools"
+fi
 
 echo
 echo "drives at the end: $(drives)"

@@ -10,7 +10,9 @@
 # warning, the entry stays and the status is 1. With "manifest" an
 # install manifest lies beside the uninstaller and the user's files in the
 # install folder: they stay with their folders, the rest goes, the entry is
-# cleared, the page shows success and the status is 0.
+# cleared, the page shows success and the status is 0. With "silent" it is
+# started with /SILENT: no question, the window (its title, its size) shows
+# the progress and closes itself, nothing is clicked, the status is 0.
 #   full_run.sh BINDIR en|zh [DPI [OUTCOME]]    (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
@@ -54,8 +56,27 @@ manifest)
     mapfile -t mine < <(stage_manifest "$root/app" "${product[0]}")
     [ ${#mine[@]} -eq 2 ] || { echo "no manifest staged"; exit 1; }
     ;;
-*) echo "outcome complete, above, missing or manifest"; exit 2 ;;
+silent) ;;
+*) echo "outcome complete, above, missing, manifest or silent"; exit 2 ;;
 esac
+
+if [ "$outcome" = silent ]; then
+    "$root/app/uninstaller" /SILENT &
+    pid=$!
+    window=$(wait_for_window "$pid" 30) || { echo "no window appeared"; exit 1; }
+    name=$(xdotool getwindowname "$window")
+    [ "$name" = "$title" ] || { echo "the first window is '$name', not the main window: a question?"; exit 1; }
+    wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
+    # Nobody clicks: the window closes by itself.
+    wait_for_exit "$pid" 30
+    status=$?
+    [ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
+    for path in "${product[@]}"; do
+        if [ -d "$path" ] || [ -s "$path" ]; then echo "still there: $path"; exit 1; fi
+    done
+    echo "silent: no question, progress shown, the window closed by itself, exit status 0, nothing left"
+    exit 0
+fi
 
 "$root/app/uninstaller" &
 pid=$!

@@ -23,7 +23,13 @@
 #           the client, the entry without InstallLocation (1603, nothing
 #           touched); the uninstaller in uninstall/ that the entry names, no
 #           InstallLocation: 0, all of the product gone
-# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103.
+#   json    /LOGFORMAT=json: every line parses as JSON, with the run's id, its
+#           time and a stable event code, from "start" to "exit"; a JSON log
+#           is never appended to a text one, nor a text log to a JSON one
+#   config  AppConfig.xml missing, not XML, without the client program, with an
+#           unusable GUID: 1610 each, nothing touched, the log names the file
+#           and the fault (never 1605: a broken package is no "already gone")
+# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103, 74.
 #   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
 set -u
 here=$(dirname "$0")
@@ -94,12 +100,20 @@ full)
     grep -q "install location as recorded: \"$install\"" "$log" || fail "no recorded location"
     grep -q 'client program found: .*Ferrovane.exe' "$log" || fail "no proof of ownership"
     grep -qF '"/S"' "$log" || fail "no command line"
+    grep -qE "  host $(hostname), user [^,]+, .*, process [0-9]+\$" "$log" || fail "no host, user and process"
+    grep -qE '  program .* for [a-z0-9_]+, built with Qt 5\.' "$log" || fail "no program and architecture"
+    # One run, one id on each of its lines.
+    [ "$(grep -vxF -e 'kept from before' -e "$header" "$log" | awk '{print $2}' | sort -u | wc -l)" -eq 1 ] ||
+        fail "the lines of one run carry more than one run id"
+    grep -q '^log: ' "$TMPDIR/logs/out" || fail "the log's path is not on standard error"
     tail -n 1 "$log" | grep -q 'exit status 0: done' || fail "the exit status is not the last line"
     # A second run: nothing is installed any more; "/LOG file" and '-'.
     before=$(snapshot)
     run 69 -QUIET /LOG "$log"
     untouched "second run"
     [ "$(grep -c 'started, quiet run' "$log")" -eq 2 ] || fail "the second run did not append"
+    [ "$(grep -vxF -e 'kept from before' -e "$header" "$log" | awk '{print $2}' | sort -u | wc -l)" -eq 2 ] ||
+        fail "two runs in one log are not told apart by their ids"
     tail -n 2 "$log" | grep -q 'gate installed: no uninstall entry' || fail "the log does not name the gate"
     tail -n 1 "$log" | grep -q 'exit status 1605' || fail "no exit status 1605"
     timed "$log"
@@ -137,6 +151,8 @@ shared)
     grep -qF "shared with the uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}" "$log" ||
         fail "the log does not name the other product's entry"
     grep -q 'kept uninstall entry' "$log" || fail "the log does not say the entry stays"
+    grep -q 'what to do: remove the other product named above first' "$log" ||
+        fail "the log does not say what to do"
     tail -n 1 "$log" | grep -q 'exit status 1603' || fail "no exit status 1603"
     echo "shared: 1603, folder and entry kept, the log names the other product's entry"
     ;;
@@ -188,6 +204,10 @@ ROWS
         # shellcheck disable=SC2086
         run 103 $arguments
         untouched "$arguments"
+        # Refused before anything, and still logged where every run's log goes.
+        default=$(sed -n 's/^log: //p' "$TMPDIR/logs/out" | tail -n 1)
+        [ -f "$default" ] && grep -q 'exit status 1639' "$default" ||
+            fail "$arguments: no log named on standard error, or no status in it"
     done
     [ ! -e "$TMPDIR/logs/target.log" ] || fail "written through a link"
     cmp -s "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before" || fail "the other product's settings.ini changed"
@@ -253,6 +273,62 @@ hostile)
     for path in "${product[@]}"; do [ -e "$path" ] || fail "removed with a 50 MB manifest: $path"; done
     grep -q 'install manifest .*: cannot be trusted: larger than' "$log" || fail "the log does not say the manifest cannot be trusted"
     echo "hostile: ${#hostile[@]} lines refused and logged, nothing of the product or outside touched, 1603; a 50 MB manifest the same"
+    ;;
+json)
+    log=$TMPDIR/logs/run.json
+    run 0 /S "/LOG=$log" /LOGFORMAT=json
+    python3 - "$log" "$install" <<'PY' || fail "the JSON log is not what it should be: $(head -c 2000 "$log")"
+import json, sys
+lines = open(sys.argv[1], encoding="utf-8").read().splitlines()
+events = [json.loads(line) for line in lines]
+assert events[0] == {"log": "uninstaller", "format": "json-lines", "version": 1}, events[0]
+body = events[1:]
+assert all({"time", "run", "event"} <= set(e) for e in body)
+assert len({e["run"] for e in body}) == 1
+codes = [e["event"] for e in body]
+assert codes[0] == "start" and codes[-1] == "exit", codes
+start = body[0]
+assert start["host"] and start["process"] > 0 and "/S" in start["commandLine"], start
+gates = {e["gate"]: e["result"] for e in body if e["event"] == "gate"}
+assert gates["configuration"] == "passed" and gates["client-program"] == "passed", gates
+verdict = next(e for e in body if e["event"] == "verdict")
+assert verdict["verdict"] == "remove" and any("at the top" in g for g in verdict["grounds"]), verdict
+assert any(e["event"] == "removed" and e["item"] == "install-folder" and e["path"] == sys.argv[2]
+           for e in body), codes
+assert body[-1]["status"] == 0, body[-1]
+PY
+    # One format to a file: neither is appended to the other.
+    printf '%s\n' "$header" >"$TMPDIR/logs/text.log"
+    before=$(snapshot)
+    run 103 /S "/LOG=$TMPDIR/logs/text.log" /LOGFORMAT=json
+    untouched "a JSON log onto a text one"
+    run 103 /S "/LOG=$log"
+    untouched "a text log onto a JSON one"
+    run 103 /S /LOGFORMAT=xml
+    echo "json: every line JSON, from start to exit, one run id; the formats never mixed in one file"
+    ;;
+config)
+    config=$root/app/AppConfig.xml
+    good=$(cat "$config")
+    for fault in "missing|missing" "not XML|not XML" "no client program|no client program" \
+        "a GUID that names|a GUID that names no single"; do
+        name=${fault%%|*}
+        case $name in
+        missing) rm -f "$config" ;;
+        "not XML") printf 'GUID=broken\n' >"$config" ;;
+        "no client program") printf '%s\n' "$good" | sed 's|<ProgramName>.*</ProgramName>||' >"$config" ;;
+        *) printf '%s\n' "$good" | sed 's|<GUID>[^<]*</GUID>|<GUID>../x</GUID>|' >"$config" ;;
+        esac
+        before=$(snapshot)
+        log=$TMPDIR/logs/config.log
+        rm -f "$log"
+        run 74 /S "/LOG=$log"
+        untouched "configuration $name"
+        grep -qF "gate configuration: $config: ${fault#*|}" "$log" || fail "the log does not name the fault: $name"
+        tail -n 1 "$log" | grep -q 'exit status 1610' || fail "no exit status 1610: $name"
+        printf '%s\n' "$good" >"$config"
+    done
+    echo "config: missing, not XML, no client program, an unusable GUID: 1610 each, nothing touched, the fault logged"
     ;;
 recorded)
     guid=$(sed -n 's|.*<GUID>\(.*\)</GUID>.*|\1|p' "$root/app/AppConfig.xml")

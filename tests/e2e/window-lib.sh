@@ -18,7 +18,7 @@ product_guid='{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}'
 product_name_en=Ferrovane
 product_name_ch=铁风帆
 stage_program_files() {
-    local app=$1 bindir=$2 install=$3 files=${4:-25} folder i
+    local app=$1 bindir=$2 install=$3 files=${4:-25}
     cp -r "$bindir" "$app" || return 1
     cat >"$app/AppConfig.xml" <<XML
 <?xml version="1.0" encoding="UTF-8"?>
@@ -29,6 +29,13 @@ stage_program_files() {
     <ProgramName>$product_name_en.exe</ProgramName>
 </AppConfig>
 XML
+    stage_product_files "$install" "$files"
+}
+
+# stage_product_files INSTALL [FILES]: the product's own files in INSTALL,
+# FILES files (25 by default) in each of its four folders.
+stage_product_files() {
+    local install=$1 files=${2:-25} folder i
     for folder in bin lib/plugins resources/images docs; do
         mkdir -p "$install/$folder" || return 1
         for i in $(seq 1 "$files"); do

@@ -507,19 +507,24 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         return;
     }
     case RemovalEvent::Kind::Kept:
-        writeEvent(QStringLiteral("kept"),
-                   {{QStringLiteral("item"), item},
-                    {QStringLiteral("path"), path},
-                    {QStringLiteral("reason"), reasonCode(event.reason)},
-                    {QStringLiteral("error"), event.error}},
-                   {QStringLiteral("kept %1: %2: %3%4")
-                        .arg(itemText(event.item), path, reasonText(event.reason),
-                             errorText(event.error))});
+        writeEvent(
+            QStringLiteral("kept"),
+            {{QStringLiteral("item"), item},
+             {QStringLiteral("path"), path},
+             {QStringLiteral("reason"), reasonCode(event.reason)},
+             {QStringLiteral("error"), event.error},
+             {QStringLiteral("holders"), event.detail}},
+            {QStringLiteral("kept %1: %2: %3%4%5")
+                 .arg(itemText(event.item), path, reasonText(event.reason), errorText(event.error),
+                      event.detail.isEmpty() ? QString() : QStringLiteral("; ") + event.detail)});
         return;
     case RemovalEvent::Kind::Scheduled:
         writeEvent(QStringLiteral("scheduled"),
-                   {{QStringLiteral("item"), item}, {QStringLiteral("path"), path}},
-                   {QStringLiteral("scheduled for removal at the next restart: ") + path});
+                   {{QStringLiteral("item"), item},
+                    {QStringLiteral("path"), path},
+                    {QStringLiteral("holders"), event.detail}},
+                   {QStringLiteral("scheduled for removal at the next restart: ") + path +
+                    (event.detail.isEmpty() ? QString() : QStringLiteral("; ") + event.detail)});
         return;
     case RemovalEvent::Kind::Note:
         writeEvent(QStringLiteral("note"),

@@ -57,6 +57,17 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict, bool listedOnly)
     }
 }
 
+// "open in notepad.exe (process 4312)": who holds a file left in use, so
+// that the user knows what to close; empty when nobody is known to.
+QString holdersText(const QString& path)
+{
+    QStringList holders;
+    for (const Platform::FileHolder& holder : Platform::programsHolding(path))
+        holders << QStringLiteral("%1 (process %2)").arg(holder.program).arg(holder.pid);
+    return holders.isEmpty() ? QString()
+                             : QStringLiteral("open in ") + holders.join(QStringLiteral(", "));
+}
+
 void reportKept(RemovalEvent::Item item, const QString& path, LeftoverReason reason, int error = 0)
 {
     RemovalEvent event{RemovalEvent::Kind::Kept, item, path};
@@ -91,16 +102,23 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
                    reasonFor(folder.verdict, folder.listedOnly));
         return;
     }
-    for (const QString& path : scheduled)
-        reportRemoval({RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path});
+    for (const QString& path : scheduled) {
+        RemovalEvent event{RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path};
+        event.detail = holdersText(path);
+        reportRemoval(event);
+    }
     if (everything)
         return;
     for (const Platform::FailedEntry& failed : folder.contents.failed)
         reportKept(RemovalEvent::Item::InFolder, failed.path, LeftoverReason::NotRemoved,
                    failed.error);
     for (const QString& path : folder.contents.inUse)
-        if (!scheduled.contains(QDir::cleanPath(path), Platform::pathCaseSensitivity()))
-            reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
+        if (!scheduled.contains(QDir::cleanPath(path), Platform::pathCaseSensitivity())) {
+            RemovalEvent event{RemovalEvent::Kind::Kept, RemovalEvent::Item::InFolder, path};
+            event.reason = LeftoverReason::NotRemoved;
+            event.detail = holdersText(path);
+            reportRemoval(event);
+        }
     for (const QString& mount : folder.contents.otherFileSystems)
         reportKept(RemovalEvent::Item::InFolder, mount, LeftoverReason::OtherFileSystem);
     for (const QString& other : folder.contents.otherProducts)

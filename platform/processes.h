@@ -30,6 +30,17 @@ NativeName nativeProcessName(const QString& name);
 // its NUL-separated command line. Pure, so that it is checked on Windows too.
 std::string procExeName(const std::string& exeLinkTarget, const std::string& cmdline);
 
+// A program that holds a file open.
+struct FileHolder {
+    unsigned long long pid = 0;
+    QString program; // its executable's file name, or the name the system gives it
+};
+
+// The other programs that hold path open, for telling the user which to
+// close (Windows: the Restart Manager; Linux: /proc/*/fd). Empty when none is
+// known, or the system cannot tell.
+std::vector<FileHolder> programsHolding(const QString& path);
+
 // --- architecture ----------------------------------------------------------
 
 // The PROCESSOR_ARCHITECTURE_* code of the machine (not of this process):

@@ -3,7 +3,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 class TestPlatformPaths : public QObject
@@ -18,6 +20,7 @@ private slots:
     void standinFollowsDataHome();
     void registryKeyIsIniFile();
     void systemFoldersAreAbsolute();
+    void programsHoldingAFile();
 };
 
 void TestPlatformPaths::iniPath_data()
@@ -106,6 +109,36 @@ void TestPlatformPaths::systemFoldersAreAbsolute()
     QVERIFY(!folders.isEmpty());
     for (const QString& folder : folders)
         QVERIFY2(QDir::isAbsolutePath(folder), qPrintable(folder));
+}
+
+// Who holds a file open, named for the user: the program and its process, not
+// this one, nor one that holds another file.
+void TestPlatformPaths::programsHoldingAFile()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString held = folder.filePath(QStringLiteral("held.dat"));
+    const QString other = folder.filePath(QStringLiteral("other.dat"));
+    for (const QString& path : {held, other}) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QFile mine(other);
+    QVERIFY(mine.open(QIODevice::ReadOnly)); // this process holds the other one
+    QProcess holder;
+    holder.start(
+        QStringLiteral("sh"),
+        {QStringLiteral("-c"), QStringLiteral("exec 3<\"$0\"; echo ready; exec sleep 30"), held});
+    QVERIFY(holder.waitForReadyRead(10000));
+    QTRY_VERIFY_WITH_TIMEOUT(!Platform::programsHolding(held).empty(), 5000);
+    const std::vector<Platform::FileHolder> holders = Platform::programsHolding(held);
+    QCOMPARE(holders.size(), std::size_t(1));
+    QCOMPARE(holders.front().pid, static_cast<unsigned long long>(holder.processId()));
+    QCOMPARE(holders.front().program, QStringLiteral("sleep"));
+    QVERIFY(Platform::programsHolding(other).empty());
+    holder.kill();
+    holder.waitForFinished();
+    QVERIFY(Platform::programsHolding(held).empty());
 }
 
 QTEST_GUILESS_MAIN(TestPlatformPaths)

@@ -2,6 +2,7 @@
 
 #include "platform/processes.h"
 
+#include <QFile>
 #include <QSysInfo>
 
 #include <dirent.h>
@@ -15,6 +16,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -23,6 +25,12 @@ namespace Platform
 
 namespace
 {
+
+bool isNumber(const char* name)
+{
+    return *name && std::all_of(name, name + std::strlen(name),
+                                [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
 
 std::string readLink(const std::string& path)
 {
@@ -100,6 +108,42 @@ bool lowerThreadPriority()
     if (nice == -1 && errno != 0)
         return false;
     return ::setpriority(PRIO_PROCESS, thread, std::min(nice + 5, 19)) == 0;
+}
+
+std::vector<FileHolder> programsHolding(const QString& path)
+{
+    std::vector<FileHolder> holders;
+    const std::string wanted = QFile::encodeName(path).toStdString();
+    const unsigned long long self = static_cast<unsigned long long>(::getpid());
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return holders;
+    while (const dirent* process = ::readdir(proc)) {
+        if (!isNumber(process->d_name))
+            continue;
+        const unsigned long long pid = std::strtoull(process->d_name, nullptr, 10);
+        if (pid == self)
+            continue;
+        const std::string base = std::string("/proc/") + process->d_name;
+        DIR* fds = ::opendir((base + "/fd").c_str());
+        if (!fds)
+            continue; // another user's, unless we are root
+        bool holds = false;
+        while (const dirent* fd = ::readdir(fds)) {
+            if (isNumber(fd->d_name) && readLink(base + "/fd/" + fd->d_name) == wanted) {
+                holds = true;
+                break;
+            }
+        }
+        ::closedir(fds);
+        if (!holds)
+            continue;
+        const std::string exe =
+            procExeName(readLink(base + "/exe"), readSmallFile(base + "/cmdline"));
+        holders.push_back({pid, QFile::decodeName(exe.c_str())});
+    }
+    ::closedir(proc);
+    return holders;
 }
 
 } // namespace Platform

@@ -3,6 +3,8 @@
 #include "platform/processes.h"
 #include "native/win32native.h"
 
+#include <QDir>
+
 namespace Platform
 {
 
@@ -29,6 +31,15 @@ int nativeArchitecture()
 bool lowerThreadPriority()
 {
     return Win32::lowerCurrentThreadPriority();
+}
+
+std::vector<FileHolder> programsHolding(const QString& path)
+{
+    std::vector<FileHolder> holders;
+    for (const auto& [pid, name] : Win32::programsHolding(
+             QDir::toNativeSeparators(QDir::cleanPath(path)).toStdWString().c_str()))
+        holders.push_back({pid, QString::fromStdWString(name)});
+    return holders;
 }
 
 } // namespace Platform

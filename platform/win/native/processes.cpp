@@ -8,6 +8,8 @@
 #endif
 #include <windows.h>
 
+#include <restartmanager.h>
+
 #include <tlhelp32.h>
 
 #include <cwchar>
@@ -87,6 +89,38 @@ int nativeArchitecture()
 bool lowerCurrentThreadPriority()
 {
     return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL) != 0;
+}
+
+std::vector<std::pair<unsigned long, std::wstring>> programsHolding(const wchar_t* path)
+{
+    std::vector<std::pair<unsigned long, std::wstring>> holders;
+    DWORD session = 0;
+    WCHAR key[CCH_RM_SESSION_KEY + 1] = {};
+    if (::RmStartSession(&session, 0, key) != ERROR_SUCCESS)
+        return holders;
+    LPCWSTR files[] = {path};
+    if (::RmRegisterResources(session, 1, files, 0, nullptr, 0, nullptr) == ERROR_SUCCESS) {
+        // Asked twice at most: the list may grow between the two calls.
+        std::vector<RM_PROCESS_INFO> found(4);
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            UINT needed = 0;
+            UINT count = static_cast<UINT>(found.size());
+            DWORD reasons = 0;
+            const DWORD status = ::RmGetList(session, &needed, &count, found.data(), &reasons);
+            if (status == ERROR_MORE_DATA) {
+                found.resize(needed + 4);
+                continue;
+            }
+            if (status == ERROR_SUCCESS) {
+                for (UINT i = 0; i < count; ++i)
+                    holders.emplace_back(found[i].Process.dwProcessId,
+                                         std::wstring(found[i].strAppName));
+            }
+            break;
+        }
+    }
+    ::RmEndSession(session);
+    return holders;
 }
 
 } // namespace Win32

@@ -20,6 +20,11 @@ namespace Win32
 // snapshot gives them. Empty when no snapshot can be taken.
 std::vector<ProcessRecord> snapshotProcesses();
 
+// The programs the Restart Manager says hold path open: process id and the
+// application's name (or its executable's). Empty when it knows none, or
+// cannot tell (Wine's is a stub).
+std::vector<std::pair<unsigned long, std::wstring>> programsHolding(const wchar_t* path);
+
 unsigned long long currentProcessId();
 
 // GetNativeSystemInfo's wProcessorArchitecture.

@@ -32,13 +32,20 @@ bool clientRuns(UninstallLog& log)
 {
     const QString program =
         QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    const bool running = Platform::isProcessRunning(program);
+    const std::vector<Platform::RunningProcess> found = Platform::processesRunning(program);
+    // Which process and whose, so that whoever reads the log can close it.
+    QStringList which;
+    for (const Platform::RunningProcess& process : found)
+        which << (process.user.isEmpty()
+                      ? QStringLiteral("process %1").arg(process.pid)
+                      : QStringLiteral("process %1, user %2").arg(process.pid).arg(process.user));
+    const bool running = !found.empty();
     logGate(log, "client-program", !running,
-            QStringLiteral("gate client program: %1 is %2")
-                .arg(program, running ? QStringLiteral("running: refused; close it, then run "
-                                                       "the uninstaller again")
-                                      : QStringLiteral("not running: passed")),
-            program);
+            running ? QStringLiteral("gate client program: %1 is running: refused (%2); close it, "
+                                     "then run the uninstaller again")
+                          .arg(program, which.join(QStringLiteral("; ")))
+                    : QStringLiteral("gate client program: %1 is not running: passed").arg(program),
+            running ? which.join(QStringLiteral("; ")) : program);
     return running;
 }
 

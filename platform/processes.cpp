@@ -15,6 +15,16 @@ bool isProcessRunning(const QString& configuredName)
                                  currentProcessId(), pathCaseSensitivity() == Qt::CaseInsensitive);
 }
 
+std::vector<RunningProcess> processesRunning(const QString& configuredName)
+{
+    std::vector<RunningProcess> found;
+    for (const unsigned long long pid :
+         matchingProcesses(runningProcesses(), nativeProcessName(configuredName),
+                           currentProcessId(), pathCaseSensitivity() == Qt::CaseInsensitive))
+        found.push_back({pid, processUser(pid)});
+    return found;
+}
+
 std::string procExeName(const std::string& exeLinkTarget, const std::string& cmdline)
 {
     std::string path = exeLinkTarget;

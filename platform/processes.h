@@ -21,6 +21,15 @@ unsigned long long currentProcessId();
 // part after its last '/'), compared exactly as the system names processes.
 bool isProcessRunning(const QString& configuredName);
 
+// The ids of the processes isProcessRunning() finds, and who runs each:
+// the account's name, empty when the system does not tell.
+struct RunningProcess {
+    unsigned long long pid = 0;
+    QString user;
+};
+std::vector<RunningProcess> processesRunning(const QString& configuredName);
+QString processUser(unsigned long long pid);
+
 // A name as the process list holds it: UTF-16 on Windows, the local 8-bit
 // encoding elsewhere.
 NativeName nativeProcessName(const QString& name);

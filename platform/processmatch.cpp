@@ -46,17 +46,25 @@ bool matchesRunningProcess(const std::vector<ProcessRecord>& processes,
                            const NativeName& configuredName, unsigned long long ownPid,
                            bool ignoreCase)
 {
+    return !matchingProcesses(processes, configuredName, ownPid, ignoreCase).empty();
+}
+
+std::vector<unsigned long long> matchingProcesses(const std::vector<ProcessRecord>& processes,
+                                                  const NativeName& configuredName,
+                                                  unsigned long long ownPid, bool ignoreCase)
+{
+    std::vector<unsigned long long> found;
     const NativeName wanted = exeFileName(configuredName);
     // An empty name would match processes whose name could not be read.
     if (wanted.empty())
-        return false;
+        return found;
     for (const ProcessRecord& process : processes) {
         if (process.pid == ownPid)
             continue;
         if (ignoreCase ? equalIgnoringCase(process.exeName, wanted) : process.exeName == wanted)
-            return true;
+            found.push_back(process.pid);
     }
-    return false;
+    return found;
 }
 
 } // namespace Platform

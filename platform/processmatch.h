@@ -35,5 +35,10 @@ NativeName exeFileName(const NativeName& configuredName);
 bool matchesRunningProcess(const std::vector<ProcessRecord>& processes,
                            const NativeName& configuredName, unsigned long long ownPid,
                            bool ignoreCase = false);
+// The ids of those processes.
+std::vector<unsigned long long> matchingProcesses(const std::vector<ProcessRecord>& processes,
+                                                  const NativeName& configuredName,
+                                                  unsigned long long ownPid,
+                                                  bool ignoreCase = false);
 
 } // namespace Platform

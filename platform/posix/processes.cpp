@@ -7,7 +7,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -144,6 +146,21 @@ std::vector<FileHolder> programsHolding(const QString& path)
     }
     ::closedir(proc);
     return holders;
+}
+
+QString processUser(unsigned long long pid)
+{
+    struct stat status;
+    if (::stat(("/proc/" + std::to_string(pid)).c_str(), &status) != 0)
+        return QString();
+    // getpwuid_r: the gates may run off the main thread one day.
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(static_cast<std::size_t>(size > 0 ? size : 16384));
+    struct passwd entry;
+    struct passwd* result = nullptr;
+    if (::getpwuid_r(status.st_uid, &entry, buffer.data(), buffer.size(), &result) != 0 || !result)
+        return QString::number(status.st_uid);
+    return QString::fromLocal8Bit(result->pw_name);
 }
 
 } // namespace Platform

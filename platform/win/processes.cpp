@@ -42,4 +42,9 @@ std::vector<FileHolder> programsHolding(const QString& path)
     return holders;
 }
 
+QString processUser(unsigned long long pid)
+{
+    return QString::fromStdWString(Win32::processUser(static_cast<unsigned long>(pid)));
+}
+
 } // namespace Platform

@@ -137,6 +137,8 @@ client)
     logs=("$TMPDIR"/uninstaller-*.log)
     [ ${#logs[@]} -eq 1 ] && [ -f "${logs[0]}" ] || fail "no log in the temporary folder"
     grep -q 'gate client program: Ferrovane.exe is running: refused' "${logs[0]}" || fail "the log does not name the gate"
+    grep -qE "is running: refused \(process $client_pid, user [^)]+\); close it" "${logs[0]}" ||
+        fail "the log does not name the process, its user and what to do"
     tail -n 1 "${logs[0]}" | grep -qF "log: ${logs[0]}" || fail "the log's last line is not its path"
     timed "${logs[0]}"
     echo "client: 1618, nothing touched, the log in the temporary folder names the gate and itself"

@@ -13,6 +13,7 @@
 #include <tlhelp32.h>
 
 #include <cwchar>
+#include <vector>
 
 namespace Platform
 {
@@ -89,6 +90,33 @@ int nativeArchitecture()
 bool lowerCurrentThreadPriority()
 {
     return ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL) != 0;
+}
+
+std::wstring processUser(unsigned long pid)
+{
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return std::wstring();
+    HANDLE token = nullptr;
+    std::wstring user;
+    if (::OpenProcessToken(process, TOKEN_QUERY, &token)) {
+        DWORD size = 0;
+        ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        std::vector<unsigned char> buffer(size);
+        if (size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+            const PSID sid = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+            wchar_t name[256];
+            wchar_t domain[256];
+            DWORD nameLength = 256;
+            DWORD domainLength = 256;
+            SID_NAME_USE use;
+            if (::LookupAccountSidW(nullptr, sid, name, &nameLength, domain, &domainLength, &use))
+                user = std::wstring(domain, domainLength) + L"\\" + std::wstring(name, nameLength);
+        }
+        ::CloseHandle(token);
+    }
+    ::CloseHandle(process);
+    return user;
 }
 
 std::vector<std::pair<unsigned long, std::wstring>> programsHolding(const wchar_t* path)

@@ -25,6 +25,10 @@ std::vector<ProcessRecord> snapshotProcesses();
 // cannot tell (Wine's is a stub).
 std::vector<std::pair<unsigned long, std::wstring>> programsHolding(const wchar_t* path);
 
+// The account that runs process pid ("DOMAIN\\user"); empty when it cannot be
+// read.
+std::wstring processUser(unsigned long pid);
+
 unsigned long long currentProcessId();
 
 // GetNativeSystemInfo's wProcessorArchitecture.

@@ -105,10 +105,8 @@ namespace
 // The folder the removal will judge: where the entry records the product.
 QString recordedLocation()
 {
-    QString client = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    client.replace(QLatin1Char('\\'), QLatin1Char('/'));
     return Engine::recordedInstallFolder(UninstallRegistry::getInstance()->entryRecord(),
-                                         client.mid(client.lastIndexOf(QLatin1Char('/')) + 1))
+                                         AppConfigManager::getInstance()->clientFileName())
         .location;
 }
 

@@ -38,7 +38,7 @@ std::string toLocal8Bit(const QString& text)
 }
 
 // A file that was read as XML: what of it cannot drive an uninstall.
-ConfigFault faultOf(const QString& guid, QString program)
+ConfigFault faultOf(const QString& guid, const QString& program)
 {
     if (guid.trimmed().isEmpty())
         return ConfigFault::NoGuid;
@@ -47,8 +47,7 @@ ConfigFault faultOf(const QString& guid, QString program)
     if (guid == QLatin1String(".") || guid == QLatin1String("..") ||
         guid.contains(QLatin1Char('/')) || guid.contains(QLatin1Char('\\')) || control)
         return ConfigFault::BadGuid;
-    program.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (program.mid(program.lastIndexOf(QLatin1Char('/')) + 1).trimmed().isEmpty())
+    if (AppConfigManager::lastName(program).trimmed().isEmpty())
         return ConfigFault::NoClient;
     return ConfigFault::None;
 }
@@ -63,6 +62,12 @@ AppConfigManager::AppConfigManager()
 AppConfigManager::AppConfigManager(const QString& strConfigFile)
 {
     readConfigFile(strConfigFile);
+}
+
+QString AppConfigManager::lastName(QString path)
+{
+    path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 QString AppConfigManager::configFilePath()

@@ -43,6 +43,10 @@ public:
     QString filePath() const { return m_strFile; }
 
     std::string getProgramName() const { return m_strProgramName; }
+    // The client program's file name: ProgramName after its last '/' or '\\'
+    // (the configuration may give it a folder).
+    QString clientFileName() const { return lastName(QString::fromStdString(m_strProgramName)); }
+    static QString lastName(QString path);
     std::string getGuid() const { return m_strGuid; }
     std::string getSoftwareNameEN() const { return m_strSoftwareNameEN; }
     // In the local 8-bit encoding (QString::fromLocal8Bit reads it back).

@@ -160,9 +160,7 @@ Engine::InstallManifest readManifest()
 // a folder.
 QString clientFileName()
 {
-    QString name = QString::fromStdString(AppConfigManager::getInstance()->getProgramName());
-    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    return name.mid(name.lastIndexOf(QLatin1Char('/')) + 1);
+    return AppConfigManager::getInstance()->clientFileName();
 }
 
 bool isShortcutFile(const QString& name)

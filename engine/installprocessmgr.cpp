@@ -57,15 +57,33 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict, bool listedOnly)
     }
 }
 
-// "open in notepad.exe (process 4312)": who holds a file left in use, so
-// that the user knows what to close; empty when nobody is known to.
-QString holdersText(const QString& path)
+// "notepad.exe (process 4312)": who holds a file left in use, so that the
+// user knows what to close; empty when nobody is known to.
+QString holdingPrograms(const QString& path)
 {
     QStringList holders;
     for (const Platform::FileHolder& holder : Platform::programsHolding(path))
         holders << QStringLiteral("%1 (process %2)").arg(holder.program).arg(holder.pid);
-    return holders.isEmpty() ? QString()
-                             : QStringLiteral("open in ") + holders.join(QStringLiteral(", "));
+    return holders.join(QStringLiteral(", "));
+}
+
+QString holdersText(const QString& path)
+{
+    const QString programs = holdingPrograms(path);
+    return programs.isEmpty() ? QString() : QStringLiteral("open in ") + programs;
+}
+
+// Each file of top left in use that a known program holds, with the
+// programs: "docs/file1.dat: notepad.exe (process 4312)".
+QStringList heldFiles(const QString& top, const QStringList& inUse)
+{
+    QStringList held;
+    for (const QString& path : inUse) {
+        const QString programs = holdingPrograms(path);
+        if (!programs.isEmpty())
+            held << QDir(top).relativeFilePath(path) + QStringLiteral(": ") + programs;
+    }
+    return held;
 }
 
 void reportKept(RemovalEvent::Item item, const QString& path, LeftoverReason reason, int error = 0)
@@ -357,7 +375,9 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty() &&
                      folder.contents.otherProducts.isEmpty();
     }
-    noteLeftover({folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)});
+    LeftoverItem left{folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)};
+    left.holders = heldFiles(strTop, folder.contents.inUse);
+    noteLeftover(left);
     for (const QString& mount : folder.contents.otherFileSystems)
         noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
     for (const QString& other : folder.contents.otherProducts)

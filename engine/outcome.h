@@ -55,6 +55,9 @@ struct LeftoverItem {
     // the manifest, strPath being the line's number; Lookalike: the folder
     // the entry records.
     QString strFolder;
+    // Files of it left in use, each with the programs holding it open:
+    // "docs/file1.dat: notepad.exe (process 4312)".
+    QStringList holders;
 };
 
 // Whether an item is something of the product that stayed (or stays for a

@@ -19,6 +19,8 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 using appinstaller::UninstallRegistry;
 
@@ -61,7 +63,8 @@ class TestInstallProcessMgr : public QObject
     QString m_client;                      // where the client program is, in the stage
     bool m_bound = false;                  // stage/bound is a bind mount of stage/programs
     QStringList m_mounts;                  // further bind mounts, to undo
-    QStringList m_immutable;               // files made immutable, to undo
+    std::vector<std::unique_ptr<QProcess>> m_holders; // programs holding files open
+    QStringList m_immutable;                          // files made immutable, to undo
     // Values of the product's entry besides InstallLocation ("Name=value",
     // %S the stage, %A the uninstaller's folder); UninstallString names the
     // uninstaller unless set here.
@@ -122,6 +125,10 @@ void TestInstallProcessMgr::cleanup()
         QProcess::execute(QStringLiteral("umount"), {m_stage + QStringLiteral("/bound")});
     for (const QString& mount : std::exchange(m_mounts, {}))
         QProcess::execute(QStringLiteral("umount"), {mount});
+    for (const auto& holder : std::exchange(m_holders, {})) {
+        holder->kill();
+        holder->waitForFinished();
+    }
     for (const QString& file : std::exchange(m_immutable, {}))
         QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), file});
 }
@@ -583,13 +590,15 @@ void TestInstallProcessMgr::runs_data()
         << "app:programs/Ferrovane inuse:own immutable:programs/Ferrovane/lib/locked.dll"
         << QStringList() << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
     // What another program holds waits where it is, its folders and the
-    // client after it; the entry goes.
+    // client after it; the entry goes, and the program is named.
     QTest::newRow("a file another program holds")
         << install << "铁风帆" << above
-        << "inuse:programs/Ferrovane/lib/a.dll "
+        << "inuse:programs/Ferrovane/lib/a.dll held:programs/Ferrovane/lib/a.dll "
            "pending:programs/Ferrovane/lib/a.dll,programs/Ferrovane/lib,"
            "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane"
-        << shortcuts << QStringList{left(R::NotRemoved, "programs/Ferrovane")};
+        << shortcuts
+        << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
+                       QStringLiteral("held lib/a.dll: sleep")};
     // The product moved: its old folder is not there, and the folder the
     // uninstaller runs from is not recorded anywhere. Named, not removed.
     QTest::newRow("moved, the uninstaller inside")
@@ -768,8 +777,7 @@ void TestInstallProcessMgr::runs_data()
             << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
             << QStringLiteral("programs/Ferrovane/Ferrovane.exe"))
         << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
-                       left(R::NotListed, "notes.txt"),
-                       left(R::NotListed, "saves/slot1.sav")};
+                       left(R::NotListed, "notes.txt"), left(R::NotListed, "saves/slot1.sav")};
     // Run from inside, its own files in use: they wait for the restart
     // outside, and the walk after the move keeps to the manifest too.
     QTest::newRow("a manifest, run from inside, its files in use")
@@ -839,6 +847,7 @@ void TestInstallProcessMgr::runs()
     // "component:PATH": a key file Windows Installer records for another product
     QStringList components;
     QStringList immutable; // "immutable:PATH": a file of the product the system refuses to remove
+    QStringList held;      // "held:PATH": a file another program holds open
     for (QString item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         item.replace(QLatin1Char('|'), QLatin1Char(' ')); // a blank inside a name or value
         if (item.startsWith(QLatin1String("manifest:")))
@@ -855,6 +864,8 @@ void TestInstallProcessMgr::runs()
             components << item.mid(10);
         else if (item.startsWith(QLatin1String("immutable:")))
             immutable << item.mid(10);
+        else if (item.startsWith(QLatin1String("held:")))
+            held << item.mid(5);
         else if (item.startsWith(QLatin1String("inuse:")))
             inUse = item.mid(6).split(QLatin1Char(':'));
         else if (item.startsWith(QLatin1String("pending:")))
@@ -924,6 +935,16 @@ void TestInstallProcessMgr::runs()
             QSKIP("mounting is not allowed here");
         m_mounts << mount;
     }
+    for (const QString& file : held) {
+        // sleep with the file open as its descriptor 3, named by /proc.
+        auto holder = std::make_unique<QProcess>();
+        holder->start(QStringLiteral("sh"),
+                      {QStringLiteral("-c"), QStringLiteral("exec sleep 60 3<\"$0\""),
+                       m_stage + QLatin1Char('/') + file});
+        QVERIFY(holder->waitForStarted());
+        QTRY_VERIFY(!Platform::programsHolding(m_stage + QLatin1Char('/') + file).empty());
+        m_holders.push_back(std::move(holder));
+    }
     const QStringList output = run();
     const QStringList expected{QStringLiteral("progress 0 BeganToUnloadWkJrSaJaAq"),
                                QStringLiteral("progress 30 DeleteShortcutULXVgdVTs"),
@@ -936,6 +957,10 @@ void TestInstallProcessMgr::runs()
         kGuid.toStdString());
     QStringList record;
     for (const QString& line : output.mid(5)) {
+        if (line.startsWith(QLatin1String("held "))) {
+            record << line.section(QStringLiteral(" (process "), 0, 0);
+            continue;
+        }
         const QString path = line.section(QLatin1Char(' '), 3);
         record << line.section(QLatin1Char(' '), 2, 2) + QLatin1Char(' ') +
                       (path == entryKey ? QStringLiteral("entry")

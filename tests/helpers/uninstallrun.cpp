@@ -3,7 +3,8 @@
 //   uninstallrun
 // prints "progress N TEXT" for each report as the main thread receives it,
 // "finished" when the thread has ended, then "left SCHEDULED PATH" for each
-// entry of the record.
+// entry of the record, followed by "held FILE: PROGRAMS" for each file of it
+// a program holds open.
 
 #include "engine/installprocessmgr.h"
 #include "engine/uninstallthread.h"
@@ -24,9 +25,12 @@ int main(int argc, char* argv[])
     auto* thread = new appinstaller::UnInstallThread(&app);
     QObject::connect(thread, &QThread::finished, &app, [manager] {
         std::printf("finished\n");
-        for (const appinstaller::LeftoverItem& item : manager->leftovers())
+        for (const appinstaller::LeftoverItem& item : manager->leftovers()) {
             std::printf("left %d %d %s\n", item.bScheduled ? 1 : 0, static_cast<int>(item.reason),
                         qPrintable(item.strPath));
+            for (const QString& held : item.holders)
+                std::printf("held %s\n", qPrintable(held));
+        }
         QCoreApplication::quit();
     });
     thread->start();

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <memory>
 
 namespace Engine
@@ -29,8 +30,10 @@ QString withoutFinalSeparators(const QString& path)
     return path.left(end);
 }
 
-bool removeFolderTree(const QString& path)
+bool removeFolderTree(const QString& path, int* error)
 {
+    if (error)
+        *error = 0;
     if (path.isEmpty())
         return true;
     // With a final separator a link reads as its target's folder.
@@ -38,12 +41,21 @@ bool removeFolderTree(const QString& path)
     const QFileInfo info(target);
     if (!info.exists() && !info.isSymLink())
         return true;
+    const auto failed = [error](int code) {
+        if (error && *error == 0)
+            *error = code;
+        return false;
+    };
     if (Platform::isLinkOrJunction(target))
-        return Platform::removeLink(target);
+        return Platform::removeLink(target) || failed(Platform::lastSystemError());
     if (!info.isDir())
         return true;
-    const bool contentsRemoved = Platform::removeFolderContents(target).complete;
-    return QDir().rmdir(target) && contentsRemoved;
+    Platform::WalkPlan plan;
+    plan.folder = target;
+    const Platform::FolderRemoval contents = Platform::removeFolderContents(plan);
+    if (contents.firstError != 0)
+        failed(contents.firstError);
+    return (QDir().rmdir(target) || failed(Platform::lastSystemError())) && contents.complete;
 }
 
 QVector<Platform::FileIdentity> ownFilesInside(const QString& folder)
@@ -154,27 +166,38 @@ QStringList groundsOf(const InstallLocation& location, const LocationFacts& fact
     return grounds;
 }
 
-// The client programs that go last: at the top, and with a manifest those
-// it lists one folder down; never a copy of it the manifest does not list.
-QStringList clientsToRemoveLast(const QString& path, const QString& clientName,
-                                const InstallManifest* manifest)
+} // namespace
+
+QStringList goesLast(const QString& top, const QString& clientName, const InstallManifest* manifest,
+                     const Platform::FolderRemoval* walked)
 {
-    const QStringList inside = clientInside(path, clientName);
-    if (!manifest || !manifest->used())
-        return inside;
+    const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
     QStringList last;
-    for (const QString& client : inside) {
-        const QString key = manifestKey(client, Platform::pathCaseSensitivity());
-        if (!client.contains(QLatin1Char('/')) || manifest->files.contains(key))
+    for (const QString& client : clientInside(top, clientName))
+        if (!client.contains(QLatin1Char('/')) || !manifest || !manifest->used() ||
+            manifest->files.contains(manifestKey(client, cs)))
             last << client;
+    if (!walked)
+        return last;
+    const QVector<Platform::FileIdentity> own = ownFilesInside(top);
+    for (const QString& path : walked->paths(Platform::EntryStatus::InUse))
+        if (own.contains(Platform::fileIdentity(path)))
+            last << QDir(top).relativeFilePath(path);
+    for (const QString& refused : walked->paths(Platform::EntryStatus::Refused)) {
+        const QString name = QDir(top).relativeFilePath(QDir::fromNativeSeparators(refused));
+        last.erase(std::remove_if(last.begin(), last.end(),
+                                  [&](const QString& entry) {
+                                      return QDir::cleanPath(entry).compare(QDir::cleanPath(name),
+                                                                            cs) == 0;
+                                  }),
+                   last.end());
     }
     return last;
 }
 
-} // namespace
-
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
-                                         const InstallManifest* manifest, bool uninstallerNamed)
+                                         const InstallManifest* manifest, bool uninstallerNamed,
+                                         bool dryRun)
 {
     InstallFolderRemoval result;
     result.folder = location;
@@ -201,18 +224,23 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     // Windows keeps the working folder open: it must not be one to remove.
     const QString cwd = QDir::currentPath();
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
-    if (cwd.compare(path, cs) == 0 || cwd.startsWith(path + QLatin1Char('/'), cs))
+    if (!dryRun && (cwd.compare(path, cs) == 0 || cwd.startsWith(path + QLatin1Char('/'), cs)))
         QDir::setCurrent(QFileInfo(path).absolutePath());
     // By the folder judged: the walk refuses anything else the path may
     // lead to by now.
-    const QStringList last = clientsToRemoveLast(path, clientName, manifest);
+    Platform::WalkPlan plan;
+    plan.folder = path;
+    plan.removeLast = goesLast(path, clientName, manifest);
+    plan.expected = judged;
+    plan.sealed = facts.otherFolderIds;
+    plan.dryRun = dryRun;
     // With a manifest, only what it lists goes, in both walks, and the
     // uninstaller's own files with it.
     std::unique_ptr<ManifestFilter> listedFilter;
     if (listed) {
         const QStringList own = ownFilesRelative(
             path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
-        listedFilter = std::make_unique<ManifestFilter>(*manifest, last + own);
+        listedFilter = std::make_unique<ManifestFilter>(*manifest, plan.removeLast + own);
     }
     // What was in the folder before the product came stays, manifest or not.
     const QStringList before = entriesBeforeInstall(path, clientName, uninstallerNamed);
@@ -221,23 +249,27 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     std::unique_ptr<PreInstallFilter> beforeFilter;
     if (!before.isEmpty())
         beforeFilter = std::make_unique<PreInstallFilter>(before, listedFilter.get());
-    const Platform::EntryFilter* filter =
-        beforeFilter ? static_cast<const Platform::EntryFilter*>(beforeFilter.get())
-                     : listedFilter.get();
-    result.contents =
-        Platform::removeFolderContents(path, last, judged, filter, facts.otherFolderIds);
-    if (!result.contents.inUse.isEmpty() && result.contents.failed.isEmpty() &&
-        result.contents.otherFileSystems.isEmpty() && result.contents.otherProducts.isEmpty()) {
+    plan.filter = beforeFilter ? static_cast<const Platform::EntryFilter*>(beforeFilter.get())
+                               : listedFilter.get();
+    result.contents = Platform::removeFolderContents(plan);
+    using Platform::EntryStatus;
+    const bool onlyInUse = result.contents.has(EntryStatus::InUse) &&
+                           !result.contents.has(EntryStatus::Refused) &&
+                           !result.contents.has(EntryStatus::OtherFileSystem) &&
+                           !result.contents.has(EntryStatus::OtherProduct);
+    if (onlyInUse && !dryRun) {
         // Run from inside it: the program's own files wait for the restart
         // elsewhere, and what they kept (their folders, the client) goes now.
         // Not when something else stays anyway: the entry is kept then, and
         // the uninstaller it names must still be there for the next run.
-        result.movedOut = moveOwnFilesOut(path, result.contents.inUse, ownFilesInside(path));
+        result.movedOut =
+            moveOwnFilesOut(path, result.contents.paths(EntryStatus::InUse), ownFilesInside(path));
         if (!result.movedOut.moved.isEmpty())
-            result.contents =
-                Platform::removeFolderContents(path, last, judged, filter, facts.otherFolderIds);
+            result.contents = Platform::removeFolderContents(plan);
     }
-    result.removed = Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
+    result.removed =
+        dryRun ? result.contents.complete && !result.contents.has(EntryStatus::Kept)
+               : Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;
 }
 

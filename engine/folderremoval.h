@@ -18,8 +18,9 @@ namespace Engine
 // is removed as a link and its target is left alone. When path itself is a
 // link, only the link goes, final separators or not. Returns whether
 // everything was removed; a path that does not exist or is no folder counts
-// as done and is left as it is.
-bool removeFolderTree(const QString& path);
+// as done and is left as it is. error, when given, is set to the system's
+// error code of the first entry refused (0 when none was).
+bool removeFolderTree(const QString& path, int* error = nullptr);
 
 // What became of the install folder.
 struct InstallFolderRemoval {
@@ -38,7 +39,7 @@ struct InstallFolderRemoval {
     // program and the uninstaller are, who else records the folder.
     QStringList grounds;
     // Entries at its top that were there before the product was installed
-    // (preInstallEntries()), by full path: kept, and among contents.kept.
+    // (preInstallEntries()), by full path: kept, and among the contents kept.
     QStringList preInstall;
     // The uninstaller's own files that were in use in it (run from inside
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
@@ -52,9 +53,8 @@ struct InstallFolderRemoval {
     // lists, the folder staying for what it does not list (contents.kept).
     bool productRemoved() const
     {
-        return removed || (walked() && contents.complete && !contents.kept.isEmpty() &&
-                           contents.otherFileSystems.isEmpty() &&
-                           contents.otherProducts.isEmpty() && contents.inUse.isEmpty());
+        return removed || (walked() && contents.complete &&
+                           contents.has(Platform::EntryStatus::Kept) && !contents.leftAnything());
     }
 };
 
@@ -69,12 +69,24 @@ struct InstallFolderRemoval {
 // uninstaller, which then proves the folder it lies at the top of.
 // With a manifest that is used, the guards run all the same and then only
 // what it lists goes, with the uninstaller's own files, the client program
-// at the top and every folder left empty; the rest stays, in contents.kept.
+// at the top and every folder left empty; the rest stays, kept in contents.
 // Such a manifest also decides in a folder that does not prove to be the
 // product's (NotOwned): what it lists goes there, nothing else.
+// With dryRun everything is decided and walked as it would be, and nothing
+// is removed, moved or changed.
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
                                          const InstallManifest* manifest = nullptr,
-                                         bool uninstallerNamed = false);
+                                         bool uninstallerNamed = false, bool dryRun = false);
+
+// What goes last from the install folder top, relative to it ('/' between
+// names), decided here alone. In the walk: the client programs at the top,
+// and one folder down unless a manifest is used that does not list them:
+// an interrupted or partial removal keeps the proof a later run needs. At
+// the restart, once a walk left entries in use (walked): those, and the
+// uninstaller's own files the walk left in use, for a kept entry must still
+// name an uninstaller that is there; never what the system refused.
+QStringList goesLast(const QString& top, const QString& clientName, const InstallManifest* manifest,
+                     const Platform::FolderRemoval* walked = nullptr);
 
 // The uninstaller's own files inside folder, relative to it ('/' between
 // names): the program and the libraries it loaded from there, its

@@ -127,20 +127,32 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
     }
     if (everything)
         return;
-    for (const Platform::FailedEntry& failed : folder.contents.failed)
-        reportKept(RemovalEvent::Item::InFolder, failed.path, LeftoverReason::NotRemoved,
-                   failed.error);
-    for (const QString& path : folder.contents.inUse)
-        if (!scheduled.contains(QDir::cleanPath(path), Platform::pathCaseSensitivity())) {
-            RemovalEvent event{RemovalEvent::Kind::Kept, RemovalEvent::Item::InFolder, path};
-            event.reason = LeftoverReason::NotRemoved;
-            event.detail = holdersText(path);
-            reportRemoval(event);
+    using Platform::EntryStatus;
+    for (const Platform::LeftEntry& left : folder.contents.left) {
+        switch (left.status) {
+        case EntryStatus::Refused:
+            reportKept(RemovalEvent::Item::InFolder, left.path, LeftoverReason::NotRemoved,
+                       left.error);
+            break;
+        case EntryStatus::InUse:
+            if (!scheduled.contains(QDir::cleanPath(left.path), Platform::pathCaseSensitivity())) {
+                RemovalEvent event{RemovalEvent::Kind::Kept, RemovalEvent::Item::InFolder,
+                                   left.path};
+                event.reason = LeftoverReason::NotRemoved;
+                event.detail = holdersText(left.path);
+                reportRemoval(event);
+            }
+            break;
+        case EntryStatus::OtherFileSystem:
+            reportKept(RemovalEvent::Item::InFolder, left.path, LeftoverReason::OtherFileSystem);
+            break;
+        case EntryStatus::OtherProduct:
+            reportKept(RemovalEvent::Item::InFolder, left.path, LeftoverReason::Shared);
+            break;
+        case EntryStatus::Kept:
+            break; // the user's: told with their reason by the removal step
         }
-    for (const QString& mount : folder.contents.otherFileSystems)
-        reportKept(RemovalEvent::Item::InFolder, mount, LeftoverReason::OtherFileSystem);
-    for (const QString& other : folder.contents.otherProducts)
-        reportKept(RemovalEvent::Item::InFolder, other, LeftoverReason::Shared);
+    }
     reportKept(RemovalEvent::Item::InstallFolder, location, LeftoverReason::NotRemoved);
 }
 
@@ -274,15 +286,12 @@ void InstallProcessMgr::unInstall()
     const QString strEntry = UninstallRegistry::entryKeyPath(registry->uninstallKeyBase(), guid);
     // Kept while anything of the product stays: the log, the page and the
     // exit status all read the same leftovers.
-    if (outcome().incomplete()) {
-        noteLeftover({strEntry, false, LeftoverReason::EntryKept});
-        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
-    } else if (!registry->removeEntry(guid) || registry->hasEntry(guid)) {
-        noteLeftover({strEntry, false, LeftoverReason::NotRemoved});
-        reportKept(RemovalEvent::Item::Entry, strEntry, LeftoverReason::NotRemoved);
-    } else {
+    if (outcome().incomplete())
+        keep(RemovalEvent::Item::Entry, strEntry, LeftoverReason::EntryKept);
+    else if (!m_dryRun && (!registry->removeEntry(guid) || registry->hasEntry(guid)))
+        keep(RemovalEvent::Item::Entry, strEntry, LeftoverReason::NotRemoved);
+    else
         reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Entry, strEntry});
-    }
 
     emit signalProcess(100, QObject::tr("Uninstalled"));
 }
@@ -291,7 +300,6 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
                                          const Engine::InstallManifest& manifest,
                                          const EntryRecord& entry)
 {
-    const QString& strLocation = recorded.location;
     if (!manifest.trusted()) {
         // Nothing tells the product's files from the user's: all stays.
         noteLeftover({manifest.path, false,
@@ -301,28 +309,36 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         for (const Engine::RefusedLine& line : manifest.refused)
             noteLeftover({QString::number(line.number), false, LeftoverReason::ManifestLineRefused,
                           manifest.path});
-        reportKept(RemovalEvent::Item::InstallFolder, strLocation, LeftoverReason::ManifestNotUsed);
+        reportKept(RemovalEvent::Item::InstallFolder, recorded.location,
+                   LeftoverReason::ManifestNotUsed);
         return false;
     }
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
-    const Engine::InstallFolderRemoval folder = Engine::removeInstallFolder(
-        strLocation, clientFileName(), &manifest, Engine::entryNamesRunningUninstaller(entry));
-    bool bFolderDone = folder.productRemoved();
+    const Engine::InstallFolderRemoval folder =
+        Engine::removeInstallFolder(recorded.location, clientFileName(), &manifest,
+                                    Engine::entryNamesRunningUninstaller(entry), m_dryRun);
     reportInstallFolder(folder);
     // The uninstaller's own files, moved out of the folder to wait for the
     // restart where only administrators can write.
     for (const QString& path : folder.movedOut.waiting)
         reportRemoval({RemovalEvent::Kind::Scheduled, RemovalEvent::Item::InFolder, path});
-    for (const QString& path : folder.movedOut.stranded) {
-        noteLeftover({path, false, LeftoverReason::NotRemoved});
-        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
-    }
-    // What the manifest does not list: the user's, named so that they can
-    // decide.
+    for (const QString& path : folder.movedOut.stranded)
+        keep(RemovalEvent::Item::InFolder, path, LeftoverReason::NotRemoved);
+    noteUsersFiles(folder);
+    if (folder.productRemoved())
+        return true;
+    return leaveForRestart(folder, manifest);
+}
+
+// What the manifest does not list, or what was there before the product:
+// the user's, named so that they can decide.
+void InstallProcessMgr::noteUsersFiles(const Engine::InstallFolderRemoval& folder)
+{
     const QString& strTop = folder.location.path;
-    for (const QString& path : folder.contents.kept) {
+    const QStringList kept = folder.contents.paths(Platform::EntryStatus::Kept);
+    for (const QString& path : kept) {
         const LeftoverReason reason =
             folder.preInstall.contains(path, Platform::pathCaseSensitivity())
                 ? LeftoverReason::PreInstall
@@ -330,57 +346,45 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
         reportKept(RemovalEvent::Item::InFolder, path, reason);
         noteLeftover({QDir(strTop).relativeFilePath(path), false, reason, strTop});
     }
-    if (bFolderDone && !folder.removed) {
+    if (folder.productRemoved() && !folder.removed) {
         RemovalEvent event{RemovalEvent::Kind::Note, RemovalEvent::Item::InstallFolder, strTop};
         event.detail = QStringLiteral("everything of the product is gone; the install folder %1 "
                                       "stays for the %2 entries of the user's")
                            .arg(QDir::toNativeSeparators(strTop))
-                           .arg(folder.contents.kept.size());
+                           .arg(kept.size());
         reportRemoval(event);
     }
-    if (bFolderDone)
-        return true;
-    // Only what is in use in a folder the guards allowed is handed on to
-    // the next restart, one by one; the client program last, and only when
-    // nothing else stays.
+}
+
+// Only what is in use in a folder the guards allowed is handed on to the
+// next restart, one by one, what goes last after it and only when nothing
+// else stays; whether all that stays of the product then goes.
+bool InstallProcessMgr::leaveForRestart(const Engine::InstallFolderRemoval& folder,
+                                        const Engine::InstallManifest& manifest)
+{
+    using Platform::EntryStatus;
+    const QString& strTop = folder.location.path;
+    const QStringList inUse = folder.contents.paths(EntryStatus::InUse);
     bool bScheduled = false;
     QStringList scheduled;
     if (folder.walked()) {
-        // The client when it was left untried or in use; one the system
-        // refused stays, and so does the entry.
         QStringList last;
-        for (const QString& name : Engine::clientInside(strTop, clientFileName()))
-            if (!name.contains(QLatin1Char('/')) ||
-                folder.verdict == Engine::LocationVerdict::Remove)
-                last << strTop + QLatin1Char('/') + name;
-        // The uninstaller's own files, when they stayed in it, go with the
-        // client: a kept entry must still name an uninstaller that is there.
-        const QVector<Platform::FileIdentity> own = Engine::ownFilesInside(strTop);
-        for (const QString& path : folder.contents.inUse)
-            if (own.contains(Platform::fileIdentity(path)))
-                last << path;
-        for (const Platform::FailedEntry& failed : folder.contents.failed) {
-            const QString refused = QDir::cleanPath(QDir::fromNativeSeparators(failed.path));
-            last.erase(std::remove_if(last.begin(), last.end(),
-                                      [&refused](const QString& path) {
-                                          return QDir::cleanPath(path).compare(
-                                                     refused, Platform::pathCaseSensitivity()) == 0;
-                                      }),
-                       last.end());
-        }
+        for (const QString& name :
+             Engine::goesLast(strTop, clientFileName(), &manifest, &folder.contents))
+            last << strTop + QLatin1Char('/') + name;
         // What the manifest does not list stays, and is no reason to keep
         // the client.
-        scheduled = Engine::scheduleLeftOnRestart(strTop, folder.contents.inUse, last, &bScheduled,
-                                                  folder.contents.kept);
-        bScheduled = bScheduled && folder.contents.otherFileSystems.isEmpty() &&
-                     folder.contents.otherProducts.isEmpty();
+        scheduled = Engine::scheduleLeftOnRestart(
+            strTop, inUse, last, &bScheduled, folder.contents.paths(EntryStatus::Kept), m_dryRun);
+        bScheduled = bScheduled && !folder.contents.has(EntryStatus::OtherFileSystem) &&
+                     !folder.contents.has(EntryStatus::OtherProduct);
     }
     LeftoverItem left{folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)};
-    left.holders = heldFiles(strTop, folder.contents.inUse);
+    left.holders = heldFiles(strTop, inUse);
     noteLeftover(left);
-    for (const QString& mount : folder.contents.otherFileSystems)
+    for (const QString& mount : folder.contents.paths(EntryStatus::OtherFileSystem))
         noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
-    for (const QString& other : folder.contents.otherProducts)
+    for (const QString& other : folder.contents.paths(EntryStatus::OtherProduct))
         noteLeftover({other, false, LeftoverReason::Shared});
     reportFolderLeft(folder, scheduled, bScheduled);
     if (!bScheduled)
@@ -428,51 +432,67 @@ void InstallProcessMgr::deleteShortcuts()
         if (target.folder)
             targets.append(target);
     for (const Engine::ShortcutTarget& target : targets) {
-        const QString strPath = QDir::cleanPath(target.path);
-        if (!target.folder) {
-            const bool bRemoved = QFile::remove(target.path);
-            const int iError = bRemoved ? 0 : Platform::lastSystemError();
-            if (stillThere(target.path)) {
-                noteLeftover({strPath, false, LeftoverReason::NotRemoved});
-                reportKept(RemovalEvent::Item::Shortcut, strPath, LeftoverReason::NotRemoved,
-                           iError);
-            } else if (bRemoved) {
-                reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Shortcut, strPath});
-            }
-            continue;
-        }
-        const QString folder = Engine::withoutFinalSeparators(target.path);
-        if (!stillThere(folder))
-            continue;
-        // A start-menu folder is the product's only when its name is not one
-        // many programs share and all it holds are shortcuts; otherwise only
-        // the shortcuts in it go.
-        LeftoverReason reason = LeftoverReason::NotRemoved;
-        if (Engine::isSharedStartMenuFolder(QFileInfo(folder).fileName()))
-            reason = LeftoverReason::SharedFolder;
-        else if (!Platform::isLinkOrJunction(folder) && !holdsOnlyShortcuts(folder))
-            reason = LeftoverReason::NotOnlyShortcuts;
-        int iError = 0;
-        if (reason == LeftoverReason::NotRemoved && !Engine::removeFolderTree(folder)) {
-            iError = Platform::lastSystemError();
-        } else if (reason == LeftoverReason::NotOnlyShortcuts && !removeShortcutsIn(folder)) {
-            iError = Platform::lastSystemError();
-            reason = LeftoverReason::NotRemoved;
-        }
-        if (stillThere(folder)) {
-            noteLeftover({strPath, false, reason});
-            reportKept(RemovalEvent::Item::StartMenuFolder, strPath, reason, iError);
-        } else {
+        if (target.folder)
+            removeStartMenuFolder(Engine::withoutFinalSeparators(target.path),
+                                  QDir::cleanPath(target.path));
+        else
+            removeShortcut(target.path);
+    }
+}
+
+void InstallProcessMgr::removeShortcut(const QString& path)
+{
+    const QString strPath = QDir::cleanPath(path);
+    const bool bRemoved = m_dryRun ? stillThere(path) : QFile::remove(path);
+    const int iError = bRemoved ? 0 : Platform::lastSystemError();
+    if (!m_dryRun && stillThere(path))
+        keep(RemovalEvent::Item::Shortcut, strPath, LeftoverReason::NotRemoved, iError);
+    else if (bRemoved)
+        reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Shortcut, strPath});
+}
+
+// A start-menu folder is the product's only when its name is not one many
+// programs share and all it holds are shortcuts; otherwise only the
+// shortcuts in it go.
+void InstallProcessMgr::removeStartMenuFolder(const QString& folder, const QString& strPath)
+{
+    if (!stillThere(folder))
+        return;
+    LeftoverReason reason = LeftoverReason::NotRemoved;
+    if (Engine::isSharedStartMenuFolder(QFileInfo(folder).fileName()))
+        reason = LeftoverReason::SharedFolder;
+    else if (!Platform::isLinkOrJunction(folder) && !holdsOnlyShortcuts(folder))
+        reason = LeftoverReason::NotOnlyShortcuts;
+    int iError = 0;
+    if (m_dryRun) {
+        if (reason == LeftoverReason::NotRemoved) {
             reportRemoval(
                 {RemovalEvent::Kind::Removed, RemovalEvent::Item::StartMenuFolder, strPath});
+            return;
         }
+    } else if (reason == LeftoverReason::NotRemoved) {
+        Engine::removeFolderTree(folder, &iError);
+    } else if (reason == LeftoverReason::NotOnlyShortcuts && !removeShortcutsIn(folder)) {
+        iError = Platform::lastSystemError();
+        reason = LeftoverReason::NotRemoved;
     }
+    if (stillThere(folder))
+        keep(RemovalEvent::Item::StartMenuFolder, strPath, reason, iError);
+    else
+        reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::StartMenuFolder, strPath});
 }
 
 QVector<LeftoverItem> InstallProcessMgr::leftovers() const
 {
     QMutexLocker lock(&m_leftoversMutex);
     return m_leftovers;
+}
+
+void InstallProcessMgr::keep(RemovalEvent::Item item, const QString& path, LeftoverReason reason,
+                             int error)
+{
+    noteLeftover({path, false, reason});
+    reportKept(item, path, reason, error);
 }
 
 void InstallProcessMgr::noteLeftover(const LeftoverItem& item)

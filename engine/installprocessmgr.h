@@ -6,6 +6,7 @@
 #include "config/singleton.h"
 #include "outcome.h"
 #include "registry/uninstallregistry.h"
+#include "removalreport.h"
 
 #include <QMutex>
 #include <QObject>
@@ -50,6 +51,12 @@ public:
     // thread that ran unInstall() has finished.
     Outcome outcome() const { return Outcome(leftovers()); }
 
+    // A trial run: everything is decided, walked and told as it would be,
+    // and nothing is removed, moved, scheduled or changed. The record then
+    // holds what would stay, and the events what would go.
+    void setDryRun(bool dryRun) { m_dryRun = dryRun; }
+    bool dryRun() const { return m_dryRun; }
+
 signals:
     void signalProcess(int iProcess, QString strProcessName);
 
@@ -61,8 +68,16 @@ private:
     // scheduled for the next restart).
     bool removeFolderStep(const Engine::RecordedFolder& recorded,
                           const Engine::InstallManifest& manifest, const EntryRecord& entry);
+    void removeShortcut(const QString& path);
+    void removeStartMenuFolder(const QString& folder, const QString& strPath);
+    void noteUsersFiles(const Engine::InstallFolderRemoval& folder);
+    bool leaveForRestart(const Engine::InstallFolderRemoval& folder,
+                         const Engine::InstallManifest& manifest);
     void noteLookalikes(const Engine::InstallFolderRemoval& folder);
+    // Something of the product that stays, on the record and told.
+    void keep(RemovalEvent::Item item, const QString& path, LeftoverReason reason, int error = 0);
 
+    bool m_dryRun = false;
     mutable QMutex m_leftoversMutex;
     QVector<LeftoverItem> m_leftovers;
 };

@@ -129,20 +129,21 @@ std::pair<QStringList, QStringList> splitOrder(const QString& top, const QString
 
 // Each folder on the way down from root, and the entry, must be no link:
 // checked now, as close to scheduling as it can be.
-bool scheduleUnlinked(const QString& root, const QString& path)
+bool scheduleUnlinked(const QString& root, const QString& path, bool dryRun)
 {
     bool plain = !Platform::isLinkOrJunction(root);
     for (int slash = path.indexOf(QLatin1Char('/'), root.size() + 1); plain && slash > 0;
          slash = path.indexOf(QLatin1Char('/'), slash + 1))
         plain = !Platform::isLinkOrJunction(path.left(slash));
-    return plain && !Platform::isLinkOrJunction(path) && Platform::scheduleRemovalOnRestart(path);
+    return plain && !Platform::isLinkOrJunction(path) &&
+           (dryRun || Platform::scheduleRemovalOnRestart(path));
 }
 
 } // namespace
 
 QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
                                   const QStringList& last, bool* everything,
-                                  const QStringList& kept)
+                                  const QStringList& kept, bool dryRun)
 {
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
     const QSet<QString> stay = entriesAndHolders(top, kept);
@@ -163,7 +164,7 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     bool all = true;
     // parts.first holds neither the client nor a folder holding it.
     for (const QString& path : parts.first) {
-        if (scheduleUnlinked(root, path))
+        if (scheduleUnlinked(root, path, dryRun))
             scheduled << path;
         else
             all = false;
@@ -171,7 +172,7 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     // The client goes last, and only when all else that stays goes with it
     // at the restart: otherwise it stays as the proof a later run needs.
     for (const QString& path : (covered && all) ? parts.second : QStringList()) {
-        if (scheduleUnlinked(root, path))
+        if (scheduleUnlinked(root, path, dryRun))
             scheduled << path;
         else
             all = false;

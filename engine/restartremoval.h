@@ -36,10 +36,11 @@ QStringList inUseRestartOrder(const QString& top, const QStringList& inUse);
 // handed on: Windows would follow it at start-up. Returns what was
 // scheduled; everything (when set) tells whether all that is left of top
 // was, but for kept: entries meant to stay (the user's, which the install
-// manifest does not list) and the folders holding them.
+// manifest does not list) and the folders holding them. With dryRun
+// nothing is handed on: what would be is returned.
 QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
                                   const QStringList& last, bool* everything = nullptr,
-                                  const QStringList& kept = {});
+                                  const QStringList& kept = {}, bool dryRun = false);
 
 // What moveOwnFilesOut() did.
 struct MovedOut {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The folder walk: removing everything inside a folder without ever leaving
-// it, whatever is swapped in on the way.
+// it, whatever is swapped in on the way. Mechanism only: what goes, what
+// goes last and what is sealed are the caller's decisions.
 
 #include "files.h"
 
@@ -29,48 +30,73 @@ public:
     virtual Decision decide(const QString& relativePath, bool isFolder) const = 0;
 };
 
-// An entry the system refused to remove, with the system's error code.
-struct FailedEntry {
+// Why an entry the walk met is still there.
+enum class EntryStatus {
+    InUse,           // a running program holds it (Windows): it may go at the restart
+    Refused,         // the system refused to remove it; the error says why
+    OtherFileSystem, // another file system or volume is mounted there: never entered
+    OtherProduct,    // one of sealed, another product's folder: never entered
+    Kept,            // the filter kept it: no failure
+};
+
+// One entry the walk left, with the system's error code where it gave one.
+struct LeftEntry {
     QString path;
+    EntryStatus status = EntryStatus::Refused;
     int error = 0;
+};
+
+// What a walk is to do: the folder whose contents go, and what it is to
+// take care of on the way.
+struct WalkPlan {
+    QString folder;
+    // Entries relative to folder, one or two names deep ("Client.exe",
+    // "bin/Client.exe"): they go after everything else, and only when
+    // everything else went, so that an interrupted or partial removal keeps
+    // them (with the folder holding them). Not asked about with a filter.
+    QStringList removeLast;
+    // The folder judged, when valid: the walk refuses any other folder the
+    // path leads to by now.
+    FileIdentity expected;
+    // With a filter only what it lets go is removed, and a folder entered on
+    // its word that still holds what it kept stays without counting as a
+    // failure.
+    const EntryFilter* filter = nullptr;
+    // Other products' folders, by identity whatever path named them: left,
+    // never entered; the removal is then incomplete.
+    QVector<FileIdentity> sealed;
+    // Decide as the walk would and report it, but remove nothing: what would
+    // go is not listed, what would stay is, and a folder would go when
+    // everything in it would.
+    bool dryRun = false;
 };
 
 // What removing a folder's contents left behind.
 struct FolderRemoval {
-    bool complete = true;         // everything inside went, removeLast included
-    QStringList otherFileSystems; // folders inside that are another file system
-                                  // or volume (mount points): left, never entered
-    QStringList otherProducts;    // folders inside that are another product's
-                                  // (see sealed): left, never entered
-    QStringList inUse;            // entries a running program holds (Windows): left
-    // The first entries the system refused (up to maxFailedEntries), for the
-    // record; the folders left only because something in them stayed are
-    // not among them.
-    QVector<FailedEntry> failed;
-    // What the filter kept, by full path, sorted; not counted as incomplete.
-    QStringList kept;
+    bool complete = true; // everything inside went, removeLast included
+    // What stayed, in the order met (several workers may interleave); the
+    // folders left only because something in them stayed are not listed.
+    // Refused entries are listed up to maxFailedEntries.
+    QVector<LeftEntry> left;
+    // The error of the first entry the system refused, whatever came after.
+    int firstError = 0;
+
+    // The paths left for one reason, sorted.
+    QStringList paths(EntryStatus status) const;
+    bool has(EntryStatus status) const;
+    // Something stayed that the filter did not keep.
+    bool leftAnything() const;
 };
 constexpr int maxFailedEntries = 100;
 
-// Removes everything inside folder, depth first, but not folder itself, and
-// never leaves it: every entry is reached relative to its open parent
-// (descriptors on Linux, handles on Windows), a link or junction is removed as
-// a link and never entered, another file system is left and listed, and no
-// file's mode or attributes are changed by name. What cannot be removed
-// stays. removeLast names entries relative to folder, one or two names deep
-// ("Client.exe", "bin/Client.exe"): they go after everything else, and only
-// when everything else went, so that an interrupted or partial removal keeps
-// them (with the folder holding them). A folder that is a link, or cannot be
-// opened, is left and counts as not removed; so is one that is not expected
-// (when valid): the folder judged may not be what the path leads to by now.
-// With a filter only what it lets go is removed (removeLast is not asked
-// about), and a folder entered on its word that still holds what it kept
-// stays without counting as a failure. A folder that is one of sealed (by
-// identity: other products' folders, whatever path named them) is left,
-// never entered, listed in otherProducts, and the removal is incomplete.
-FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast = {},
-                                   const FileIdentity& expected = FileIdentity(),
-                                   const EntryFilter* filter = nullptr,
-                                   const QVector<FileIdentity>& sealed = {});
+// Removes everything inside plan.folder, depth first, but not the folder
+// itself, and never leaves it: every entry is reached relative to its open
+// parent (descriptors on Linux, handles on Windows), a link or junction is
+// removed as a link and never entered, another file system is left and
+// listed, and no file's mode or attributes are changed by name. What cannot
+// be removed stays. A folder that is a link, or cannot be opened, is left
+// and counts as not removed; so is one that is not plan.expected (when
+// valid).
+FolderRemoval removeFolderContents(const WalkPlan& plan);
 
 } // namespace Platform

@@ -4,6 +4,7 @@
 // folders, sentinels beside them) and checks what is gone and what is left.
 
 #include "common/sandbox.h"
+#include "common/walk.h"
 #include "engine/installprocessmgr.h"
 #include "engine/removalguard.h"
 #include "engine/restartremoval.h"
@@ -400,7 +401,7 @@ void TestInstallProcessMgr::movedOut()
 
     const Engine::MovedOut moved = Engine::moveOwnFilesOut(top, under(top, inUse), identities);
     const QStringList last{QStringLiteral("Ferrovane.exe")};
-    QVERIFY(Platform::removeFolderContents(top, last).complete);
+    QVERIFY(removeContents(top, last).complete);
     QVERIFY(Platform::removeEmptyFolder(top));
     QVERIFY(!Platform::entryExists(top));
     QCOMPARE(pendingRemovals(m_stage), pending);

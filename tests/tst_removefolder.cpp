@@ -1,6 +1,7 @@
 // Real removals, inside the harness's read-only sandbox only.
 
 #include "common/sandbox.h"
+#include "common/walk.h"
 #include "engine/folderremoval.h"
 #include "engine/installmanifest.h"
 #include "platform/platform.h"
@@ -22,6 +23,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -218,15 +220,15 @@ void TestRemoveFolder::linkInsideIsRemovedNotFollowed()
     // Handed a link itself (it may have become one after the caller looked),
     // the walk leaves it and what it leads to.
     QVERIFY(QFile::link(outside, product));
-    QVERIFY(!Platform::removeFolderContents(product).complete);
+    QVERIFY(!removeContents(product).complete);
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/deeper/sentinel2.txt")));
 
     // Not the folder that was judged (a folder above it swapped for a link
     // after the check): nothing in it is touched. The one judged is walked.
     const Platform::FileIdentity judged = Platform::fileIdentity(m_root + QStringLiteral("/work"));
-    QVERIFY(!Platform::removeFolderContents(outside, {}, judged).complete);
+    QVERIFY(!removeContents(outside, {}, judged).complete);
     QVERIFY(QFileInfo::exists(outside + QStringLiteral("/deeper/sentinel2.txt")));
-    QVERIFY(Platform::removeFolderContents(outside, {}, Platform::fileIdentity(outside)).complete);
+    QVERIFY(removeContents(outside, {}, Platform::fileIdentity(outside)).complete);
     QVERIFY(!QFileInfo::exists(outside + QStringLiteral("/deeper")));
 }
 
@@ -380,6 +382,8 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
     QVERIFY(process.waitForFinished(60000));
     QCOMPARE(process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(process.exitCode(), 1);
+    // The cause, not what the folders above it then gave (ENOTEMPTY).
+    QCOMPARE(process.readAllStandardOutput().trimmed().toInt(), EACCES);
 
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (const QString& entry : left)
@@ -591,9 +595,9 @@ void TestRemoveFolder::otherFileSystemIsLeft()
         QSKIP("mounting is refused here");
     QVERIFY(writeFile(point + QStringLiteral("/sentinel")));
 
-    const Platform::FolderRemoval removal = Platform::removeFolderContents(product);
+    const Platform::FolderRemoval removal = removeContents(product);
     QVERIFY(!removal.complete);
-    QCOMPARE(removal.otherFileSystems, QStringList{point});
+    QCOMPARE(removal.paths(Platform::EntryStatus::OtherFileSystem), QStringList{point});
     QVERIFY(QFileInfo::exists(point + QStringLiteral("/sentinel")));
     QCOMPARE(QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList{QStringLiteral("data")});
@@ -631,7 +635,7 @@ void TestRemoveFolder::removeLastGoesLast()
     watch.watch(product + QStringLiteral("/bin"), QStringLiteral("bin"));
 
     const QStringList last{QStringLiteral("Client.exe"), QStringLiteral("bin/Client.exe")};
-    QCOMPARE(Platform::removeFolderContents(product, last).complete, !somethingStays);
+    QCOMPARE(removeContents(product, last).complete, !somethingStays);
     QStringList left =
         QDir(product).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     left.sort();
@@ -653,15 +657,19 @@ void TestRemoveFolder::manifestNarrowsRemoval_data()
 {
     QTest::addColumn<int>("workers");
     QTest::addColumn<bool>("folded"); // names compared as Windows does
-    QTest::newRow("one walk") << 1 << false;
-    QTest::newRow("four walks") << 4 << false;
-    QTest::newRow("four walks, manifest in capitals, folded") << 4 << true;
+    QTest::addColumn<bool>("dryRun"); // decided and told, nothing touched
+    QTest::newRow("one walk") << 1 << false << false;
+    QTest::newRow("four walks") << 4 << false << false;
+    QTest::newRow("four walks, manifest in capitals, folded") << 4 << true << false;
+    QTest::newRow("one walk, a trial run") << 1 << false << true;
+    QTest::newRow("four walks, a trial run") << 4 << false << true;
 }
 
 void TestRemoveFolder::manifestNarrowsRemoval()
 {
     QFETCH(int, workers);
     QFETCH(bool, folded);
+    QFETCH(bool, dryRun);
     qputenv("UNINSTALLER_REMOVAL_WORKERS", QByteArray::number(workers));
     const QString product = m_root + QStringLiteral("/work/Ferrovane");
     const QString outside = m_root + QStringLiteral("/work/elsewhere");
@@ -688,16 +696,35 @@ void TestRemoveFolder::manifestNarrowsRemoval()
     QCOMPARE(manifest.state, Engine::ManifestState::Used);
     const QStringList last{QStringLiteral("bin/Client.exe")};
     const Engine::ManifestFilter filter(manifest, last, paths);
+    const auto tree = [&product] {
+        QStringList entries;
+        QDirIterator it(product,
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo entry(it.next());
+            entries << QDir(product).relativeFilePath(entry.filePath()) + QLatin1Char(' ') +
+                           QString::number(entry.metadataChangeTime().toMSecsSinceEpoch());
+        }
+        entries.sort();
+        return entries;
+    };
+    const QStringList before = tree();
     const Platform::FolderRemoval removal =
-        Platform::removeFolderContents(product, last, Platform::fileIdentity(product), &filter);
+        removeContents(product, last, Platform::fileIdentity(product), &filter, dryRun);
+    // A trial run tells what the real one does, and changes nothing.
+    if (dryRun)
+        QCOMPARE(tree(), before);
 
     QVERIFY(removal.complete);
-    QVERIFY(removal.failed.isEmpty());
+    QVERIFY(!removal.has(Platform::EntryStatus::Refused));
     QStringList kept;
     for (const char* entry :
          {"bin/user.ini", "cache", "notes.txt", "plugins/extra.dll", "saves/slot1.sav"})
         kept << product + QLatin1Char('/') + QLatin1String(entry);
-    QCOMPARE(removal.kept, kept);
+    QCOMPARE(removal.paths(Platform::EntryStatus::Kept), kept);
+    if (dryRun)
+        return;
     QStringList left;
     QDirIterator it(product, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);

@@ -26,7 +26,7 @@ bool runsOut(int error)
 
 // What Windows would refuse to delete as in use, where a test asks for it
 // (TestHooks::filesTakenAsInUse; nothing in the program as shipped): the walk
-// leaves those files and lists them in FolderRemoval::inUse. Files by mount
+// leaves those files and lists them as EntryStatus::InUse. Files by mount
 // device (major << 32 | minor, as MountOf) and inode.
 bool takenAsInUse(quint64 device, quint64 inode)
 {
@@ -67,9 +67,9 @@ LastEntries::LastEntries(const QStringList& entries)
 ContentsWalk::ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath,
                            const LastEntries& last, std::size_t window, std::atomic<bool>& stop,
                            std::vector<std::string>* handOut, const EntryFilter* filter,
-                           const std::vector<std::pair<quint64, quint64>>* sealed)
+                           const std::vector<std::pair<quint64, quint64>>* sealed, bool dryRun)
     : m_mount(topMount), m_topPath(topPath), m_last(last), m_window(window), m_stop(stop),
-      m_handOut(handOut), m_filter(filter), m_sealed(sealed)
+      m_handOut(handOut), m_filter(filter), m_sealed(sealed), m_dryRun(dryRun)
 {
     Level level;
     level.stream = top;
@@ -115,7 +115,7 @@ void ContentsWalk::walk(std::size_t floor)
             struct stat status;
             if (::fstatat(currentFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno != ENOENT)
-                    fail(name);
+                    fail(name, errno);
                 continue;
             }
             isFolder = S_ISDIR(status.st_mode);
@@ -130,9 +130,9 @@ void ContentsWalk::walk(std::size_t floor)
         else if (isFolder)
             enter(currentFd, name, decision == EntryFilter::Decision::Enter);
         else if (takenAsInUse(m_mount.device, entry->d_ino))
-            hold(name);
-        else if (!removeEntryAt(currentFd, name))
-            fail(name);
+            fail(name, 0, EntryStatus::InUse);
+        else if (!m_dryRun && !removeEntryAt(currentFd, name))
+            fail(name, errno);
     }
 }
 
@@ -151,23 +151,24 @@ void ContentsWalk::keep(const char* name)
 {
     m_levels.back().failed.insert(name);
     m_levels.back().holdsKept = true;
-    m_kept << pathOf(name);
+    m_left.append({pathOf(name), EntryStatus::Kept, 0});
 }
 
-void ContentsWalk::fail(const char* name)
-{
-    const int error = errno;
-    m_complete = false;
-    m_levels.back().failed.insert(name);
-    if (error != ENOTEMPTY && error != EEXIST && m_failed.size() < maxFailedEntries)
-        m_failed.push_back({pathOf(name), error});
-}
-
-void ContentsWalk::hold(const char* name)
+void ContentsWalk::fail(const char* name, int error, EntryStatus status)
 {
     m_complete = false;
     m_levels.back().failed.insert(name);
-    m_inUse << pathOf(name);
+    if (status != EntryStatus::Refused) {
+        m_left.append({pathOf(name), status, error});
+        return;
+    }
+    // A folder left for what stayed in it is no failure of its own.
+    if (error == ENOTEMPTY || error == EEXIST)
+        return;
+    if (m_firstError == 0)
+        m_firstError = error;
+    if (m_refused++ < maxFailedEntries)
+        m_left.append({pathOf(name), status, error});
 }
 
 bool ContentsWalk::closeOldest()
@@ -196,24 +197,26 @@ void ContentsWalk::enter(int currentFd, const char* name, bool decides)
 {
     const int fd = openFolderAt(currentFd, name);
     if (fd < 0) {
-        if (errno == ENOENT)
+        const int error = errno;
+        if (error == ENOENT)
             return;
         // No longer a folder since it was listed (a link now): removed
         // as what it is, never entered. Unreadable: it goes only if empty.
-        const bool removed = errno == ELOOP || errno == ENOTDIR
-                                 ? removeEntryAt(currentFd, name)
-                                 : removeEmptyFolderAt(currentFd, name);
+        const bool asEntry = error == ELOOP || error == ENOTDIR;
+        const bool removed = m_dryRun  ? asEntry
+                             : asEntry ? removeEntryAt(currentFd, name)
+                                       : removeEmptyFolderAt(currentFd, name);
         if (!removed)
-            fail(name);
+            fail(name, m_dryRun ? error : errno);
         return;
     }
     const MountOf mount = mountOf(fd, "", AT_EMPTY_PATH);
     if (!sameMount(mount, m_mount)) {
         ::close(fd);
         if (mount.valid)
-            m_otherFileSystems << pathOf(name);
-        errno = EXDEV;
-        fail(name);
+            fail(name, EXDEV, EntryStatus::OtherFileSystem);
+        else
+            fail(name, EXDEV);
         return;
     }
     // Another product's folder, under whatever path its entry names it:
@@ -221,15 +224,14 @@ void ContentsWalk::enter(int currentFd, const char* name, bool decides)
     if (m_sealed && std::find(m_sealed->begin(), m_sealed->end(),
                               std::make_pair(mount.device, mount.inode)) != m_sealed->end()) {
         ::close(fd);
-        m_otherProducts << pathOf(name);
-        errno = EPERM;
-        fail(name);
+        fail(name, EPERM, EntryStatus::OtherProduct);
         return;
     }
     DIR* stream = ::fdopendir(fd);
     if (!stream) {
+        const int error = errno;
         ::close(fd);
-        fail(name);
+        fail(name, error);
         return;
     }
     Level level;
@@ -260,14 +262,18 @@ void ContentsWalk::leaveLevel()
     const std::string name = std::move(m_levels[current].name);
     const bool holdsLast = m_levels[current].last != nullptr;
     const bool holdsKept = m_levels[current].holdsKept;
+    const bool emptied = m_levels[current].failed.empty();
     m_levels.pop_back();
     if (m_firstOpen > m_levels.size() - 1)
         m_firstOpen = std::max<std::size_t>(1, m_levels.size() - 1);
     if (holdsKept) {
         m_levels.back().failed.insert(name);
         m_levels.back().holdsKept = true;
-    } else if (!holdsLast && !removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str())) {
-        fail(name.c_str());
+    } else if (!holdsLast) {
+        const bool removed =
+            m_dryRun ? emptied : removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str());
+        if (!removed)
+            fail(name.c_str(), m_dryRun ? ENOTEMPTY : errno);
     }
 }
 

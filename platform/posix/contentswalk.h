@@ -52,11 +52,13 @@ class ContentsWalk
 public:
     // top: the top folder, which the walk owns from here on. With handOut,
     // the top folder's own folders are not entered but listed there, for
-    // walkFolder() of this or another walk.
+    // walkFolder() of this or another walk. With dryRun nothing is removed:
+    // an entry counts as gone, a folder as gone when all in it would be.
     ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last,
                  std::size_t window, std::atomic<bool>& stop,
                  std::vector<std::string>* handOut = nullptr, const EntryFilter* filter = nullptr,
-                 const std::vector<std::pair<quint64, quint64>>* sealed = nullptr);
+                 const std::vector<std::pair<quint64, quint64>>* sealed = nullptr,
+                 bool dryRun = false);
 
     ~ContentsWalk();
 
@@ -72,17 +74,11 @@ public:
     // False when something stayed or a walk stopped.
     bool complete() const { return m_complete && !m_stop.load(std::memory_order_relaxed); }
 
-    // Folders inside left alone as other file systems, by their full paths.
-    const QStringList& otherFileSystems() const { return m_otherFileSystems; }
-    const QStringList& otherProducts() const { return m_otherProducts; }
-
-    // What the system refused, by full path.
-    const QVector<FailedEntry>& failed() const { return m_failed; }
-
-    // What was left in use, by full path.
-    const QStringList& inUse() const { return m_inUse; }
-    // What the filter kept, by full path.
-    const QStringList& kept() const { return m_kept; }
+    // What stayed, by full path, in the order met; refused entries up to
+    // maxFailedEntries.
+    const QVector<LeftEntry>& left() const { return m_left; }
+    // The error of the first entry refused; 0 when none was.
+    int firstError() const { return m_firstError; }
 
 private:
     // Until the folders deeper than floor are done.
@@ -108,11 +104,9 @@ private:
     // holding it stay, and a folder listed again does not ask again.
     void keep(const char* name);
 
-    // What stayed in the current folder, with errno as the failed call set
-    // it; a folder that stayed for what it holds is not recorded again.
-    void fail(const char* name);
-
-    void hold(const char* name);
+    // What stayed in the current folder, with the error the failed call
+    // gave; a folder that stayed for what it holds is not recorded again.
+    void fail(const char* name, int error, EntryStatus status = EntryStatus::Refused);
 
     std::size_t openLevels() const { return 1 + m_levels.size() - m_firstOpen; }
 
@@ -144,12 +138,11 @@ private:
     std::atomic<bool>& m_stop;
     std::vector<std::string>* m_handOut;
     const EntryFilter* m_filter;
-    QStringList m_otherFileSystems;
-    QStringList m_otherProducts;
     const std::vector<std::pair<quint64, quint64>>* m_sealed;
-    QVector<FailedEntry> m_failed;
-    QStringList m_inUse;
-    QStringList m_kept;
+    const bool m_dryRun;
+    QVector<LeftEntry> m_left;
+    int m_refused = 0; // of m_left
+    int m_firstError = 0;
 };
 
 } // namespace Posix

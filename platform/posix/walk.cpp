@@ -43,11 +43,24 @@ int openSameMount(int top, const char* name, const MountOf& mount)
     return -1;
 }
 
+// Adds an entry the system refused to result, keeping its first error.
+void refused(FolderRemoval& result, const QString& path, int error)
+{
+    result.complete = false;
+    if (result.firstError == 0)
+        result.firstError = error;
+    result.left.append({path, EntryStatus::Refused, error});
+}
+
 // removeLast's entries, once everything else went; with a filter, a folder
 // holding them may also hold what it kept.
-bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last, bool filtered)
+void removeLastEntries(int top, const MountOf& mount, const LastEntries& last, bool filtered,
+                       const QString& topPath, FolderRemoval& result)
 {
-    bool complete = true;
+    const auto pathOf = [&topPath](const std::string& folder, const std::string& name) -> QString {
+        return topPath + QLatin1Char('/') +
+               QFile::decodeName((folder.empty() ? name : folder + '/' + name).c_str());
+    };
     std::map<std::string, int> folders; // -1: not there
     for (const auto& [folder, name] : last.inOrder) {
         int parent = top;
@@ -57,17 +70,20 @@ bool removeLastEntries(int top, const MountOf& mount, const LastEntries& last, b
                 found = folders.emplace(folder, openSameMount(top, folder.c_str(), mount)).first;
             parent = found->second;
         }
-        if (parent >= 0)
-            complete = removeEntryAt(parent, name.c_str()) && complete;
+        if (parent >= 0 && !removeEntryAt(parent, name.c_str()))
+            refused(result, pathOf(folder, name), errno);
     }
     for (const auto& [folder, fd] : folders) {
         if (fd >= 0)
             ::close(fd);
-        complete = (removeEmptyFolderAt(top, folder.c_str()) ||
-                    (filtered && (errno == ENOTEMPTY || errno == EEXIST))) &&
-                   complete;
+        if (removeEmptyFolderAt(top, folder.c_str()))
+            continue;
+        // Not empty: for what stayed in it, or what the filter kept.
+        if (errno == ENOTEMPTY || errno == EEXIST)
+            result.complete = result.complete && filtered;
+        else
+            refused(result, pathOf(folder, std::string()).chopped(1), errno);
     }
-    return complete;
 }
 
 // How many walks share a removal: one a processor, two to four of them, and
@@ -150,49 +166,41 @@ unsigned shareDescriptors(std::size_t& window)
     return workers;
 }
 
-// Adds what one walk left behind to result.
-void collect(const ContentsWalk& walk, FolderRemoval& result)
+// Adds what one walk left behind to result: the first walk's first error is
+// the first kept, and no more refused entries than maxFailedEntries.
+void collect(const ContentsWalk& walk, FolderRemoval& result, int& refusedCount)
 {
     result.complete = walk.complete() && result.complete;
-    result.otherFileSystems += walk.otherFileSystems();
-    result.otherProducts += walk.otherProducts();
-    result.failed += walk.failed();
-    result.inUse += walk.inUse();
-    result.kept += walk.kept();
-}
-
-// The lists in order, and no more failures than are kept.
-void sortAndTrim(FolderRemoval& result)
-{
-    result.failed.resize(std::min(result.failed.size(), maxFailedEntries));
-    result.otherFileSystems.sort();
-    result.otherProducts.sort();
-    result.kept.sort();
+    if (result.firstError == 0)
+        result.firstError = walk.firstError();
+    for (const LeftEntry& entry : walk.left())
+        if (entry.status != EntryStatus::Refused || refusedCount++ < maxFailedEntries)
+            result.left.append(entry);
 }
 
 } // namespace
 
-FolderRemoval removeFolderContents(const QString& folder, const QStringList& removeLast,
-                                   const FileIdentity& expected, const EntryFilter* filter,
-                                   const QVector<FileIdentity>& sealed)
+FolderRemoval removeFolderContents(const WalkPlan& plan)
 {
+    const QString& folder = plan.folder;
+    const EntryFilter* filter = plan.filter;
     // As rm does: every name is removed relative to its open folder, so the
     // system never looks the whole path up again for each file, and a
     // folder renamed or replaced by a link meanwhile is never gone through.
     FolderRemoval result;
     MountOf mount;
-    DIR* const top = openTop(folder, expected, mount, result);
+    DIR* const top = openTop(folder, plan.expected, mount, result);
     if (!top)
         return result;
-    const LastEntries last(removeLast);
-    const std::vector<std::pair<quint64, quint64>> sealedIds = statxIdentities(sealed);
+    const LastEntries last(plan.removeLast);
+    const std::vector<std::pair<quint64, quint64>> sealedIds = statxIdentities(plan.sealed);
     const auto* sealing = sealedIds.empty() ? nullptr : &sealedIds;
     std::atomic<bool> stop{false};
     std::size_t window = 0;
     const unsigned workers = shareDescriptors(window);
     std::vector<std::string> folders;
     ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr,
-                         filter, sealing);
+                         filter, sealing, plan.dryRun);
     topWalk.run();
     // The top folder's folders, on several workers: each walk holds a
     // descriptor of the top folder of its own and takes the next folder
@@ -213,7 +221,7 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
             break;
         }
         walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop,
-                                                       nullptr, filter, sealing));
+                                                       nullptr, filter, sealing, plan.dryRun));
         try {
             threads.emplace_back(work, std::ref(*walks.back()));
         } catch (const std::system_error&) {
@@ -224,12 +232,12 @@ FolderRemoval removeFolderContents(const QString& folder, const QStringList& rem
     for (std::thread& thread : threads)
         thread.join();
 
-    collect(topWalk, result);
+    int refusedCount = 0;
+    collect(topWalk, result, refusedCount);
     for (const auto& walk : walks)
-        collect(*walk, result);
-    sortAndTrim(result);
-    if (result.complete)
-        result.complete = removeLastEntries(::dirfd(top), mount, last, filter != nullptr);
+        collect(*walk, result, refusedCount);
+    if (result.complete && !plan.dryRun)
+        removeLastEntries(::dirfd(top), mount, last, filter != nullptr, folder, result);
     return result;
 }
 

@@ -1,7 +1,8 @@
 // Lets a test remove, or judge a location, as another user or from another
 // folder than the test program's:
 //   removetree PATH           Engine::removeFolderTree(PATH); exit 0 when
-//                             everything went, 1 when something was left
+//                             everything went, 1 when something was left,
+//                             printing then the first error the system gave
 //   removetree --check PATH   prints Engine::checkInstallLocation(PATH, "Ferrovane.exe")
 //                             as a number
 
@@ -22,5 +23,9 @@ int main(int argc, char* argv[])
     }
     if (args.size() != 2)
         return 2;
-    return Engine::removeFolderTree(args.at(1)) ? 0 : 1;
+    int error = 0;
+    if (Engine::removeFolderTree(args.at(1), &error))
+        return 0;
+    std::printf("%d\n", error);
+    return 1;
 }

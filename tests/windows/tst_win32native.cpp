@@ -642,10 +642,13 @@ void checkWalk(const std::wstring& base)
         for (const std::wstring& entry : c.keep)
             kept.push_back(top + L"\\" + entry);
         const std::vector<std::wstring> left = treeOf(top);
-        check(removal.complete == c.complete && left == c.left && removal.inUse == inUse &&
-                  removal.kept == kept && removal.otherFileSystems.empty() && exists(top),
+        using Platform::Win32::LeftStatus;
+        check(removal.complete == c.complete && left == c.left &&
+                  removal.paths(LeftStatus::InUse) == inUse &&
+                  removal.paths(LeftStatus::Kept) == kept &&
+                  removal.paths(LeftStatus::OtherVolume).empty() && exists(top),
               std::string(c.what) + ": complete " + (removal.complete ? "yes" : "no") + ", left " +
-                  joined(left) + ", in use " + joined(removal.inUse));
+                  joined(left) + ", in use " + joined(removal.paths(LeftStatus::InUse)));
     }
     wipe(top);
 }
@@ -699,8 +702,9 @@ void checkRunningProgram(const std::wstring& base, const std::wstring& self)
         Platform::Win32::removeFolderContents(top.c_str(), {});
     const std::vector<std::wstring> left = treeOf(top);
     const std::vector<std::wstring> expected{L"bin\\", std::wstring(L"bin\\") + kClientName};
-    check(!removal.complete && left == expected && removal.inUse == std::vector<std::wstring>{exe},
-          "running program: left " + joined(left) + ", in use " + joined(removal.inUse));
+    const std::vector<std::wstring> inUse = removal.paths(Platform::Win32::LeftStatus::InUse);
+    check(!removal.complete && left == expected && inUse == std::vector<std::wstring>{exe},
+          "running program: left " + joined(left) + ", in use " + joined(inUse));
 
     // It can be renamed within its volume, though: into a holding folder at
     // the volume's root, through a handle whose identity is one of own only.
@@ -825,7 +829,7 @@ void checkRefusedTops(const std::wstring& base)
     for (const auto& c : cases) {
         const Platform::Win32::ContentsRemoval removal =
             Platform::Win32::removeFolderContents(c.path.c_str(), {L"x"});
-        check(!removal.complete && removal.inUse.empty(),
+        check(!removal.complete && removal.paths(Platform::Win32::LeftStatus::InUse).empty(),
               std::string("top folder that is ") + c.what + ": left, incomplete");
     }
     check(exists(file), "top folder that is a file: the file stays");
@@ -970,7 +974,8 @@ void checkChangeTimeAndSealedFolders(const std::wstring& base)
     const ContentsRemoval removal =
         removeFolderContents(top.c_str(), {}, Identity(), nullptr, {other});
     check(staged && other.valid && !removal.complete &&
-              removal.otherProducts == std::vector<std::wstring>{top + L"\\plugins\\Other"} &&
+              removal.paths(LeftStatus::OtherProduct) ==
+                  std::vector<std::wstring>{top + L"\\plugins\\Other"} &&
               exists(top + L"\\plugins\\Other\\settings.ini") && !exists(top + L"\\ours.dll"),
           "the walk leaves another product's folder, known by its identity, untouched");
     wipe(top);

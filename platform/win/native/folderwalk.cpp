@@ -136,8 +136,9 @@ class FolderWalk
 {
 public:
     FolderWalk(const std::wstring& top, ContentsRemoval& result, unsigned& waited,
-               const EntryDecider& decide = nullptr, const std::vector<Identity>* sealed = nullptr)
-        : m_top(top), m_result(result), m_decide(decide), m_waited(waited), m_sealed(sealed)
+               const EntryDecider& decide, const std::vector<Identity>* sealed, bool dryRun)
+        : m_top(top), m_result(result), m_decide(decide), m_waited(waited), m_sealed(sealed),
+          m_dryRun(dryRun)
     {
     }
 
@@ -173,8 +174,10 @@ private:
     Outcome removeFolder(Level& done);
     Outcome removeOnce(HANDLE handle);
     Outcome removeClassic(HANDLE handle);
-    bool waitAgain(unsigned& waited);
+    // A retry of one entry, within the whole walk's budget.
+    Retry retry() { return Retry(kEntryWaitMs, &m_waited, kWalkWaitMs); }
     void leave(Outcome outcome, const std::wstring& name);
+    void record(LeftStatus status, const std::wstring& name, unsigned long error = 0);
     // Where the filter decides: whether an entry that cannot be opened for
     // removal is one it keeps anyway (recorded so); such an entry is no
     // failure and is not waited for.
@@ -197,6 +200,8 @@ private:
     NTSTATUS m_status = 0;                 // of the last disposition asked for
     unsigned& m_waited;                    // by the whole walk, in milliseconds
     const std::vector<Identity>* m_sealed; // other products' folders
+    const bool m_dryRun;                   // decide, report, remove nothing
+    std::size_t m_refused = 0;             // entries recorded as refused
 };
 
 std::wstring FolderWalk::pathOf(const std::wstring& name) const
@@ -268,9 +273,20 @@ bool FolderWalk::keptAnyway(const std::wstring& name)
                decision(name, true) == EntryDecision::Keep;
     if (keep) {
         parent.holdsKept = true;
-        m_result.kept.push_back(pathOf(name));
+        record(LeftStatus::Kept, name);
     }
     return keep;
+}
+
+void FolderWalk::record(LeftStatus status, const std::wstring& name, unsigned long error)
+{
+    if (status == LeftStatus::Refused) {
+        if (m_result.firstError == 0)
+            m_result.firstError = error;
+        if (m_refused++ >= kMaxFailedEntries)
+            return;
+    }
+    m_result.left.push_back({pathOf(name), status, error});
 }
 
 void FolderWalk::leave(Outcome outcome, const std::wstring& name)
@@ -278,10 +294,8 @@ void FolderWalk::leave(Outcome outcome, const std::wstring& name)
     if (outcome == Outcome::Removed)
         return;
     m_levels.back().failed = true;
-    if (outcome == Outcome::InUse)
-        m_result.inUse.push_back(pathOf(name));
-    else if (m_result.failed.size() < kMaxFailedEntries)
-        m_result.failed.push_back({pathOf(name), m_error});
+    record(outcome == Outcome::InUse ? LeftStatus::InUse : LeftStatus::Refused, name,
+           outcome == Outcome::InUse ? 0 : m_error);
     m_error = 0;
 }
 
@@ -333,28 +347,19 @@ Outcome FolderWalk::removeClassic(HANDLE handle)
                                                                   : failedWith(status);
 }
 
-bool FolderWalk::waitAgain(unsigned& waited)
-{
-    constexpr unsigned step = 5;
-    if (waited >= kEntryWaitMs || m_waited >= kWalkWaitMs)
-        return false;
-    ::Sleep(step);
-    waited += step;
-    m_waited += step;
-    return true;
-}
-
 Outcome FolderWalk::remove(HANDLE handle)
 {
+    if (m_dryRun)
+        return Outcome::Removed; // opened for deletion: nothing holds it so
     // Refused for a moment: another program (a scanner, an indexer) holds
     // the entry without leave to delete, or a folder's last entries are
     // still pending deletion. Tried again, briefly, before it counts.
-    unsigned waited = 0;
+    Retry waiting = retry();
     for (;;) {
         m_status = 0;
         const Outcome outcome = removeOnce(handle);
         if (outcome == Outcome::Removed ||
-            (m_status != kSharingViolation && m_status != kDirectoryNotEmpty) || !waitAgain(waited))
+            (m_status != kSharingViolation && m_status != kDirectoryNotEmpty) || !waiting.again())
             return outcome;
         m_error = 0;
     }
@@ -365,8 +370,10 @@ Outcome FolderWalk::remove(HANDLE handle)
 // as removed only once its name is gone or pending deletion.
 Outcome FolderWalk::removeFolder(Level& done)
 {
+    if (m_dryRun)
+        return Outcome::Removed; // everything in it would have gone
     const Identity identity = identityOf(done.handle.get());
-    unsigned waited = 0;
+    Retry waiting = retry();
     for (;;) {
         const Outcome outcome = remove(done.handle.get());
         done.handle.reset();
@@ -381,7 +388,7 @@ Outcome FolderWalk::removeFolder(Level& done)
         const Identity found = NT_SUCCESS(status) ? identityOf(again.get()) : Identity();
         if (found != identity)
             return failed(ERROR_DIR_NOT_EMPTY); // not the folder emptied: left alone
-        if (!waitAgain(waited))
+        if (!waiting.again())
             return failed(ERROR_DIR_NOT_EMPTY);
         done.handle = std::move(again);
     }
@@ -420,7 +427,7 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
         openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
     if (status == kSharingViolation && keptAnyway(name))
         return; // the user's, held open: nothing to wait for
-    for (unsigned waited = 0; status == kSharingViolation && waitAgain(waited);)
+    for (Retry waiting = retry(); status == kSharingViolation && waiting.again();)
         status = openRelative(parent.handle.get(), name, DELETE | FILE_READ_ATTRIBUTES, 0, handle);
     if (status == kSharingViolation) {
         // Held without leave to delete: it stays, but a folder can still be
@@ -442,12 +449,12 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
                                       : decision(name, kind == EntryKind::Folder);
     if (decided == EntryDecision::Keep) {
         parent.holdsKept = true;
-        m_result.kept.push_back(pathOf(name));
+        record(LeftStatus::Kept, name);
         return;
     }
     switch (kind) {
     case EntryKind::OtherVolume:
-        m_result.otherFileSystems.push_back(pathOf(name));
+        record(LeftStatus::OtherVolume, name);
         parent.failed = true;
         return;
     case EntryKind::File:
@@ -464,7 +471,7 @@ void FolderWalk::enter(const std::wstring& name, Handle& handle, bool deletable,
 {
     // Another product's folder, however its entry names it: never entered.
     if (m_sealed && !m_sealed->empty() && isOneOf(identityOf(handle.get()), *m_sealed)) {
-        m_result.otherProducts.push_back(pathOf(name));
+        record(LeftStatus::OtherProduct, name);
         m_levels.back().failed = true;
         return;
     }
@@ -541,7 +548,7 @@ void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, cons
         if (done.failed) {
             m_levels.back().failed = true;
             if (!done.removable)
-                m_result.inUse.push_back(pathOf(done.name));
+                record(LeftStatus::InUse, done.name);
             continue;
         }
         leave(done.removable ? removeFolder(done) : Outcome::InUse, done.name);
@@ -550,10 +557,20 @@ void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, cons
 
 } // namespace
 
+std::vector<std::wstring> ContentsRemoval::paths(LeftStatus status) const
+{
+    std::vector<std::wstring> found;
+    for (const LeftEntry& entry : left) {
+        if (entry.status == status)
+            found.push_back(entry.path);
+    }
+    return found;
+}
+
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
                                      const Identity& expected, const EntryDecider& decide,
-                                     const std::vector<Identity>& sealed)
+                                     const std::vector<Identity>& sealed, bool dryRun)
 {
     ContentsRemoval result;
     const std::wstring top = trimmed(folder);
@@ -582,12 +599,12 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
     }
     const Deferred deferred = deferredEntries(removeLast);
     unsigned waited = 0;
-    FolderWalk(top, result, waited, decide, &sealed).run(handle, nullptr, &deferred);
+    FolderWalk(top, result, waited, decide, &sealed, dryRun).run(handle, nullptr, &deferred);
     if (result.complete && (!deferred.entries.empty() || !deferred.holders.empty())) {
         // Everything else went: now what was kept for last, whole.
         std::vector<std::wstring> names = deferred.entries;
         names.insert(names.end(), deferred.holders.begin(), deferred.holders.end());
-        FolderWalk(top, result, waited, decide, &sealed).run(handle, &names, nullptr);
+        FolderWalk(top, result, waited, decide, &sealed, dryRun).run(handle, &names, nullptr);
     }
     return result;
 }

@@ -163,13 +163,16 @@ Handle openFollowing(const wchar_t* path)
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-bool waitedLongEnough(unsigned& waited, unsigned budget)
+bool Retry::again()
 {
-    if (waited >= budget)
-        return true;
-    ::Sleep(5);
-    waited += 5;
-    return false;
+    constexpr unsigned step = 5;
+    if (m_waited >= m_budget || (m_shared && *m_shared >= m_sharedBudget))
+        return false;
+    ::Sleep(step);
+    m_waited += step;
+    if (m_shared)
+        *m_shared += step;
+    return true;
 }
 
 bool isVolumeName(const std::wstring& substituteName)

@@ -108,8 +108,24 @@ bool isOneOf(const Identity& identity, const std::vector<Identity>& identities);
 // path opened for its attributes, links followed.
 Handle openFollowing(const wchar_t* path);
 
-// A short sleep, until waited reaches budget: true once it has.
-bool waitedLongEnough(unsigned& waited, unsigned budget);
+// Trying again for a moment: again() sleeps a short step and says whether
+// to try once more, until this retry's budget is spent, or the budget it
+// shares with others (a whole walk's) is.
+class Retry
+{
+public:
+    explicit Retry(unsigned budgetMs, unsigned* sharedWaited = nullptr, unsigned sharedBudgetMs = 0)
+        : m_budget(budgetMs), m_shared(sharedWaited), m_sharedBudget(sharedBudgetMs)
+    {
+    }
+    bool again();
+
+private:
+    unsigned m_budget;
+    unsigned m_waited = 0;
+    unsigned* m_shared;
+    unsigned m_sharedBudget;
+};
 
 } // namespace Win32
 } // namespace Platform

@@ -159,7 +159,7 @@ bool removeEmptyFolder(const wchar_t* path, const Identity& expected)
     if (extended.compare(0, 4, L"\\\\?\\") != 0)
         return false;
     Handle handle;
-    unsigned waited = 0;
+    Retry retry(kFolderWaitMs);
     for (;;) {
         handle.reset(::CreateFileW(
             extended.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE, kShareAll, nullptr,
@@ -168,8 +168,7 @@ bool removeEmptyFolder(const wchar_t* path, const Identity& expected)
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
             error == ERROR_ACCESS_DENIED) // access denied: pending deletion itself
             return !entryExists(path);
-        if (handle.valid() || error != ERROR_SHARING_VIOLATION ||
-            waitedLongEnough(waited, kFolderWaitMs))
+        if (handle.valid() || error != ERROR_SHARING_VIOLATION || !retry.again())
             break;
     }
     FILE_ATTRIBUTE_TAG_INFO info;
@@ -206,7 +205,7 @@ bool removeEmptyFolder(const wchar_t* path, const Identity& expected)
         }
         // Entries pending deletion still count until their last handle closes.
         if ((!NT_SUCCESS(status) && status != kDirectoryNotEmpty && status != kSharingViolation) ||
-            waitedLongEnough(waited, kFolderWaitMs))
+            !retry.again())
             return false;
     }
 }

@@ -126,17 +126,29 @@ EntryKind entryKind(unsigned long attributes, unsigned long reparseTag,
 // rather than a folder (a junction, "\\??\\C:\\…").
 bool isVolumeName(const std::wstring& substituteName);
 
+// Why an entry the walk met stayed.
+enum class LeftStatus {
+    InUse,        // held by a program
+    Refused,      // the system refused otherwise; the error says why
+    OtherVolume,  // a volume mounted in a folder: never entered
+    OtherProduct, // one of the sealed folders (another product's): never entered
+    Kept,         // what the decider kept
+};
+
+struct LeftEntry {
+    std::wstring path;
+    LeftStatus status = LeftStatus::Refused;
+    unsigned long error = 0; // a Win32 error code (an NTSTATUS turned into one)
+};
+
 struct ContentsRemoval {
-    bool complete = true;                       // everything inside went
-    std::vector<std::wstring> otherFileSystems; // mounted volumes inside: left
-    std::vector<std::wstring> inUse;            // held by a program: left
-    // The first entries the system refused otherwise, with the Win32 error
-    // code (an NTSTATUS turned into one), up to kMaxFailedEntries.
-    std::vector<std::pair<std::wstring, unsigned long>> failed;
-    std::vector<std::wstring> kept; // what the decider kept, by full path
-    // Folders that are one of the sealed ones (another product's): left,
-    // never entered.
-    std::vector<std::wstring> otherProducts;
+    bool complete = true; // everything inside went
+    // What stayed, in the order met; refused entries up to kMaxFailedEntries.
+    std::vector<LeftEntry> left;
+    unsigned long firstError = 0; // of the first entry refused
+
+    // The paths left for one reason, in the order met.
+    std::vector<std::wstring> paths(LeftStatus status) const;
 };
 
 // What becomes of an entry, asked by its path relative to the walked folder
@@ -158,6 +170,9 @@ constexpr std::size_t kMaxFailedEntries = 100;
 // opened must be that one (volume and file id), else nothing is touched.
 // With decide set, only what it lets go is removed (removeLast is not
 // asked about), and a folder still holding what it kept stays unreported.
+// With dryRun nothing is removed: an entry that can be opened for deletion
+// counts as gone (a mapped program is not noticed), a folder as gone when
+// everything in it would be.
 struct Identity {
     unsigned long long volume = 0;
     unsigned long long file = 0;
@@ -170,12 +185,12 @@ struct Identity {
     bool operator!=(const Identity& other) const { return !(*this == other); }
 };
 // A folder whose identity is one of sealed is left, never entered, and
-// listed in otherProducts; the removal is then incomplete.
+// listed as OtherProduct; the removal is then incomplete.
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
                                      const Identity& expected = Identity(),
                                      const EntryDecider& decide = nullptr,
-                                     const std::vector<Identity>& sealed = {});
+                                     const std::vector<Identity>& sealed = {}, bool dryRun = false);
 
 // The deepest folders the walk keeps open at once; what lies deeper stays.
 constexpr int kMaxOpenFolders = 256;

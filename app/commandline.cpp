@@ -8,7 +8,7 @@ namespace appinstaller
 namespace
 {
 
-enum class Switch { None, Quiet, Passive, Help, Accepted, Log, LogIs, LogFormat };
+enum class Switch { None, Quiet, Passive, Help, Accepted, Log, LogIs, LogFormat, WhatIf };
 
 // What an argument asks for: '/' or '-', then the switch, in any case. A
 // path such as "/tmp/a.log" is no switch.
@@ -32,6 +32,8 @@ Switch switchOf(const QString& argument)
     // run without questions shows no message box.
     if (name == QLatin1String("norestart") || name == QLatin1String("suppressmsgboxes"))
         return Switch::Accepted;
+    if (name == QLatin1String("whatif"))
+        return Switch::WhatIf;
     if (name == QLatin1String("log"))
         return Switch::Log;
     if (name.startsWith(QLatin1String("log=")))
@@ -71,6 +73,9 @@ CommandLine parseCommandLine(const QStringList& arguments)
             line.help = true;
             break;
         case Switch::Accepted:
+            break;
+        case Switch::WhatIf:
+            line.whatIf = true;
             break;
         case Switch::Log: {
             // "/LOG file": the next argument, unless it is a switch of ours.

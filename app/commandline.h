@@ -18,7 +18,10 @@ struct CommandLine {
     bool logGiven = false; // /LOG=file or /LOG file
     QString logPath;       // as given
     bool jsonLog = false;  // /LOGFORMAT=json: one JSON object a line
-    QString error;         // what is wrong with the arguments, for the user; empty when nothing
+    // /WHATIF: a trial run. Everything is decided and logged as a real run
+    // would, with its exit status; nothing is removed, moved or changed.
+    bool whatIf = false;
+    QString error; // what is wrong with the arguments, for the user; empty when nothing
 
     // Nobody answers a question or a message box: /S, /SILENT and the like.
     bool unattended() const { return quiet || passive; }

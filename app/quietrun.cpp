@@ -164,7 +164,8 @@ void logRunStart(UninstallLog& log, bool quiet)
     if (user.isEmpty())
         user = QStringLiteral("?");
     const QString program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
-    const QString mode = quiet ? QStringLiteral("quiet") : QStringLiteral("clicked");
+    const QString mode = (quiet ? QStringLiteral("quiet") : QStringLiteral("clicked")) +
+                         (log.trialRun() ? QStringLiteral(" trial") : QString());
     const QString guid = QString::fromStdString(config->getGuid());
     const QString nameEN = QString::fromStdString(config->getSoftwareNameEN());
     const QString client = QString::fromStdString(config->getProgramName());
@@ -200,6 +201,12 @@ void logRunStart(UninstallLog& log, bool quiet)
          QStringLiteral("command line: ") + quoted(QCoreApplication::arguments()),
          QStringLiteral("product: GUID %1, names \"%2\" and \"%3\", client program \"%4\"")
              .arg(guid, nameEN, config->getSoftwareNameCHText(), client)});
+}
+
+void startTrialRun(const CommandLine& line, UninstallLog& log)
+{
+    InstallProcessMgr::getInstance()->setDryRun(line.whatIf);
+    log.setTrialRun(line.whatIf);
 }
 
 void logNextSteps(UninstallLog& log, const Outcome& outcome)
@@ -255,10 +262,14 @@ int runWithoutWindow()
         printError(logError);
         return finish(QuietExit::BadArguments);
     }
+    startTrialRun(line, log);
     setRemovalReport(&log);
     logRunStart(log, true);
     const int status = quietSequence(log);
     setRemovalReport(nullptr);
+    if (line.whatIf)
+        printError(QStringLiteral("trial run: nothing was removed or changed; the exit status is "
+                                  "the one a real run would give"));
     return finish(status);
 }
 

@@ -52,6 +52,10 @@ bool openDefaultLog(UninstallLog& log);
 void logRunStart(UninstallLog& log, bool quiet);
 // What a person can do about what stayed (Outcome::nextSteps()).
 void logNextSteps(UninstallLog& log, const Outcome& outcome);
+
+// With /WHATIF, the removal and the log of a trial run: nothing is removed
+// or changed, and the log says so on every line.
+void startTrialRun(const CommandLine& line, UninstallLog& log);
 // The last: the exit status and what it means.
 void logExit(UninstallLog& log, int status, const QString& meaning = QString());
 

@@ -94,14 +94,16 @@ int runUninstaller(const CommandLine& line)
         if (passive)
             return QuietExit::BadArguments;
     }
+    startTrialRun(line, log);
     logRunStart(log, false);
     const auto finish = [&log](int status) {
         logExit(log, status);
         return status;
     };
 
+    // A trial run removes nothing: there is nothing to confirm.
     std::function<bool()> confirm;
-    if (!passive) {
+    if (!passive && !line.whatIf) {
         confirm = [] {
             auto question = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
             question->setDialogModel(Ulmora::CModalTipDialog::Model_Question);

@@ -382,14 +382,17 @@ void UninstallLog::writeEvent(const QString& code, const QJsonObject& fields,
         QJsonObject object{{QStringLiteral("time"), time},
                            {QStringLiteral("run"), m_runId},
                            {QStringLiteral("event"), code}};
+        if (m_trial)
+            object.insert(QStringLiteral("trial"), true);
         for (auto it = fields.begin(); it != fields.end(); ++it)
             object.insert(it.key(), it.value());
         lines = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     } else {
         for (const QString& line : text)
-            lines += (time + QLatin1String("  ") + m_runId + QLatin1String("  ") + line +
-                      QLatin1Char('\n'))
-                         .toUtf8();
+            lines +=
+                (time + QLatin1String("  ") + m_runId + QLatin1String("  ") +
+                 (m_trial ? QLatin1String("trial: ") : QLatin1String()) + line + QLatin1Char('\n'))
+                    .toUtf8();
     }
     // Flushed event by event: a run that is killed keeps its record so far.
     if (m_file.write(lines) != lines.size() || !m_file.flush())

@@ -29,6 +29,10 @@ public:
     // This run's id, on each of its lines: a log appended to by many runs
     // (on a share, by many machines) can be read one run at a time.
     QString runId() const { return m_runId; }
+    // A trial run's log: every line says so ("trial: " before its text, a
+    // "trial" field in JSON), for nothing it tells was done.
+    void setTrialRun(bool trial) { m_trial = trial; }
+    bool trialRun() const { return m_trial; }
 
     // The first line of every log, written before anything else into a file
     // that is new or empty. A file that is not empty gets lines appended
@@ -82,6 +86,7 @@ private:
     QFile m_file;
     QString m_path; // as opened, absolute
     bool m_intact = true;
+    bool m_trial = false;
     Engine::LocationVerdict m_verdict = Engine::LocationVerdict::Empty;
     QString m_location; // as recorded
 };

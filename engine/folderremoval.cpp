@@ -257,7 +257,19 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
                            !result.contents.has(EntryStatus::Refused) &&
                            !result.contents.has(EntryStatus::OtherFileSystem) &&
                            !result.contents.has(EntryStatus::OtherProduct);
-    if (onlyInUse && !dryRun) {
+    if (onlyInUse && dryRun) {
+        // The program's own files would move out to wait for the restart
+        // elsewhere, and the rest go with them.
+        const QVector<Platform::FileIdentity> own = ownFilesInside(path);
+        QVector<Platform::LeftEntry>& left = result.contents.left;
+        left.erase(std::remove_if(left.begin(), left.end(),
+                                  [&own](const Platform::LeftEntry& entry) {
+                                      return entry.status == EntryStatus::InUse &&
+                                             own.contains(Platform::fileIdentity(entry.path));
+                                  }),
+                   left.end());
+        result.contents.complete = !result.contents.leftAnything();
+    } else if (onlyInUse) {
         // Run from inside it: the program's own files wait for the restart
         // elsewhere, and what they kept (their folders, the client) goes now.
         // Not when something else stays anyway: the entry is kept then, and

@@ -377,7 +377,8 @@ bool InstallProcessMgr::leaveForRestart(const Engine::InstallFolderRemoval& fold
         scheduled = Engine::scheduleLeftOnRestart(
             strTop, inUse, last, &bScheduled, folder.contents.paths(EntryStatus::Kept), m_dryRun);
         bScheduled = bScheduled && !folder.contents.has(EntryStatus::OtherFileSystem) &&
-                     !folder.contents.has(EntryStatus::OtherProduct);
+                     !folder.contents.has(EntryStatus::OtherProduct) &&
+                     !(m_dryRun && folder.contents.has(EntryStatus::Refused));
     }
     LeftoverItem left{folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)};
     left.holders = heldFiles(strTop, inUse);

@@ -154,7 +154,9 @@ QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
     const auto parts = splitOrder(top, inUse, lastThere); // clean paths
     // All that is left of top, were it all handed on?
     bool covered = !parts.first.isEmpty() || !parts.second.isEmpty();
-    for (const QString& left : restartRemovalOrder(top)) {
+    // A trial run removed nothing: what its walk would have left is what it
+    // listed, and the caller knows whether that is only inUse.
+    for (const QString& left : dryRun ? QStringList() : restartRemovalOrder(top)) {
         const QString path = QDir::cleanPath(left);
         covered = covered && (parts.first.contains(path, cs) || parts.second.contains(path, cs) ||
                               stay.contains(pathKey(path)));

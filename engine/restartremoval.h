@@ -37,7 +37,8 @@ QStringList inUseRestartOrder(const QString& top, const QStringList& inUse);
 // scheduled; everything (when set) tells whether all that is left of top
 // was, but for kept: entries meant to stay (the user's, which the install
 // manifest does not list) and the folders holding them. With dryRun
-// nothing is handed on: what would be is returned.
+// nothing is handed on: what would be is returned, inUse and last taken as
+// all that would be left of top but kept.
 QStringList scheduleLeftOnRestart(const QString& top, const QStringList& inUse,
                                   const QStringList& last, bool* everything = nullptr,
                                   const QStringList& kept = {}, bool dryRun = false);

@@ -14,6 +14,7 @@
 #include "registry/uninstallregistry.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -74,7 +75,8 @@ class TestInstallProcessMgr : public QObject
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
     void stage(const QString& location, const QString& nameEN, const QString& nameCH,
                const QString& sibling = QStringLiteral("%S/programs"));
-    QStringList run(const QStringList& prefix = {});
+    QStringList run(const QStringList& prefix = {}, const QStringList& arguments = {});
+    QStringList stageListing() const;
 
 private slots:
     void initTestCase();
@@ -240,16 +242,34 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
 }
 
 // Runs the uninstall in its own process; returns its output lines.
-QStringList TestInstallProcessMgr::run(const QStringList& prefix)
+// Every entry of the stage with its size and times: what a trial run must
+// leave as it is, the stand-in's registry and pending removals included.
+QStringList TestInstallProcessMgr::stageListing() const
+{
+    QStringList entries;
+    QDirIterator it(m_stage, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        entries << QStringLiteral("%1 %2 %3")
+                       .arg(entry.filePath())
+                       .arg(entry.isDir() ? 0 : entry.size())
+                       .arg(entry.metadataChangeTime().toMSecsSinceEpoch());
+    }
+    entries.sort();
+    return entries;
+}
+
+QStringList TestInstallProcessMgr::run(const QStringList& prefix, const QStringList& arguments)
 {
     QProcess process;
     // From the stage: a relative location would name the install folder.
     process.setWorkingDirectory(m_stage);
     const QString program = m_stage + QLatin1Char('/') + m_app + QStringLiteral("/uninstallrun");
     if (prefix.isEmpty())
-        process.start(program, QStringList());
+        process.start(program, arguments);
     else
-        process.start(prefix.first(), prefix.mid(1) << program);
+        process.start(prefix.first(), prefix.mid(1) << program << arguments);
     if (!process.waitForFinished(60000) || process.exitCode() != 0)
         return {QStringLiteral("failed: ") +
                 QString::fromLocal8Bit(process.readAllStandardError())};
@@ -507,6 +527,8 @@ void TestInstallProcessMgr::runs_data()
          "data/appinstaller/windows/C/ProgramData/Microsoft/Windows/Start Menu/Programs/铁风帆"});
     const QStringList shortcuts = all.mid(1);
     QTest::newRow("the product") << install << "铁风帆" << above << "" << all << QStringList();
+    QTest::newRow("the product, a trial run first")
+        << install << "铁风帆" << above << "trial" << all << QStringList();
     QTest::newRow("equal names") << install << "Ferrovane" << above << ""
                                  << QStringList{all[0], all[1], all[3], all[5]} << QStringList();
     // The layouts installers make, and the uninstaller in a product that
@@ -576,6 +598,10 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆" << above
         << "app:programs/Ferrovane/uninstall inuse:own pending:H/uninstallrun,H" << all
         << QStringList();
+    QTest::newRow("its files in use, a trial run first")
+        << install << "铁风帆" << above
+        << "trial app:programs/Ferrovane inuse:own pending:H/uninstallrun,H" << all
+        << QStringList();
     // Something else stays: the uninstaller stays where the kept entry
     // names it, for the next run.
     QTest::newRow("its files in use, another file system inside")
@@ -594,7 +620,7 @@ void TestInstallProcessMgr::runs_data()
     // client after it; the entry goes, and the program is named.
     QTest::newRow("a file another program holds")
         << install << "铁风帆" << above
-        << "inuse:programs/Ferrovane/lib/a.dll held:programs/Ferrovane/lib/a.dll "
+        << "trial inuse:programs/Ferrovane/lib/a.dll held:programs/Ferrovane/lib/a.dll "
            "pending:programs/Ferrovane/lib/a.dll,programs/Ferrovane/lib,"
            "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane"
         << shortcuts
@@ -696,7 +722,7 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("another product inside, known by Windows Installer's components")
         << install << "铁风帆"
         << "UninstallString=MsiExec.exe /X{SIBLING}"
-        << "component:programs/Ferrovane/lib/plugins/b.dll" << QStringList()
+        << "trial component:programs/Ferrovane/lib/plugins/b.dll" << QStringList()
         << QStringList{shared, entry};
     QTest::newRow("another product inside, by where its installer ran")
         << install << "铁风帆"
@@ -805,7 +831,7 @@ void TestInstallProcessMgr::runs_data()
     // are no reason to keep the client: it is scheduled after it.
     QTest::newRow("a manifest, a listed file another program holds")
         << install << "铁风帆" << above
-        << "manifest:ours inuse:programs/Ferrovane/lib/a.dll "
+        << "trial manifest:ours inuse:programs/Ferrovane/lib/a.dll "
            "pending:programs/Ferrovane/lib/a.dll,programs/Ferrovane/lib,"
            "programs/Ferrovane/Ferrovane.exe,programs/Ferrovane "
            "programs/Ferrovane/saves/slot1.sav"
@@ -849,6 +875,7 @@ void TestInstallProcessMgr::runs()
     QStringList components;
     QStringList immutable; // "immutable:PATH": a file of the product the system refuses to remove
     QStringList held;      // "held:PATH": a file another program holds open
+    bool trial = false;    // "trial": a trial run first, which must tell the same and touch nothing
     for (QString item : extra.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         item.replace(QLatin1Char('|'), QLatin1Char(' ')); // a blank inside a name or value
         if (item.startsWith(QLatin1String("manifest:")))
@@ -865,6 +892,8 @@ void TestInstallProcessMgr::runs()
             components << item.mid(10);
         else if (item.startsWith(QLatin1String("immutable:")))
             immutable << item.mid(10);
+        else if (item == QLatin1String("trial"))
+            trial = true;
         else if (item.startsWith(QLatin1String("held:")))
             held << item.mid(5);
         else if (item.startsWith(QLatin1String("inuse:")))
@@ -946,7 +975,15 @@ void TestInstallProcessMgr::runs()
         QTRY_VERIFY(!Platform::programsHolding(m_stage + QLatin1Char('/') + file).empty());
         m_holders.push_back(std::move(holder));
     }
+    QStringList trialOutput;
+    if (trial) {
+        const QStringList before = stageListing();
+        trialOutput = run({}, {QStringLiteral("--trial")});
+        QCOMPARE(stageListing(), before);
+    }
     const QStringList output = run();
+    if (trial)
+        QCOMPARE(trialOutput.join(QLatin1Char('\n')), output.join(QLatin1Char('\n')));
     const QStringList expected{QStringLiteral("progress 0 BeganToUnloadWkJrSaJaAq"),
                                QStringLiteral("progress 30 DeleteShortcutULXVgdVTs"),
                                QStringLiteral("progress 60 ClearTheRegistryeuyqTkYHjj"),

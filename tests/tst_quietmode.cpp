@@ -78,6 +78,10 @@ void TestQuietMode::parses_data()
     row("/SX", QStringLiteral("/SX"), false, false, none, unknown);
     row("/ alone", QStringLiteral("/"), false, false, none, unknown);
     row("/LOGFILE=x", QStringLiteral("/LOGFILE=x"), false, false, none, unknown);
+    // A trial run, quiet or with the window.
+    row("/WHATIF with /S", QStringLiteral("/S|/WHATIF"), true, false, none, QString());
+    row("-whatif alone", QStringLiteral("-whatif"), false, false, none, QString());
+    row("/WHATIF=yes", QStringLiteral("/WHATIF=yes"), false, false, none, unknown);
 }
 
 void TestQuietMode::parses()
@@ -96,6 +100,9 @@ void TestQuietMode::parses()
                  QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("passive")));
     QCOMPARE(line.unattended(), line.quiet || line.passive);
     QCOMPARE(line.help, help);
+    QCOMPARE(line.whatIf,
+             line.error.isEmpty() && arguments.join(QLatin1Char(' '))
+                                         .contains(QLatin1String("whatif"), Qt::CaseInsensitive));
     QCOMPARE(line.logGiven, log != QLatin1String("-"));
     if (line.logGiven)
         QCOMPARE(line.logPath, log);

@@ -29,6 +29,9 @@
 #   config  AppConfig.xml missing, not XML, without the client program, with an
 #           unusable GUID: 1610 each, nothing touched, the log names the file
 #           and the fault (never 1605: a broken package is no "already gone")
+#   whatif  /WHATIF: a trial run logs what would go, every line marked, and
+#           touches nothing (the tree, the entry, the registry); its status
+#           is the real run's: 0, then 1603 with another product inside
 # On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103, 74.
 #   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
 set -u
@@ -362,6 +365,38 @@ recorded)
     grep -q 'the folder above this uninstaller' "$TMPDIR/logs/layout.log" || fail "the log does not say where the folder came from"
     [ -f "$support/photo.jpg" ] && [ -f "$support/Ferrovane.exe" ] || fail "the user's files went"
     echo "recorded: Windows Installer's entry refused; a copy among the user's files removed nothing; the uninstall/ layout removed whole"
+    ;;
+whatif)
+    log=$TMPDIR/logs/whatif.log
+    before=$(snapshot)
+    run 0 /S /WHATIF "/LOG=$log"
+    untouched "a trial run"
+    for path in "${product[@]}"; do
+        [ "$path" = "$entry" ] && continue
+        grep '  trial: removed ' "$log" | grep -qF ": $path" || fail "the trial run does not name $path"
+    done
+    grep -q '  trial: removed uninstall entry: HKEY_LOCAL_MACHINE' "$log" || fail "the entry is not named"
+    grep -q 'started, quiet trial run' "$log" || fail "the log does not say it is a trial run"
+    grep -vxF "$header" "$log" | grep -qv '  trial: ' && fail "a line of the trial run's log does not say so"
+    grep -q '^trial run: nothing was removed' "$TMPDIR/logs/out" || fail "nothing on standard error says it"
+    # JSON: each event marked.
+    run 0 /S /WHATIF "/LOG=$TMPDIR/logs/whatif.json" /LOGFORMAT=json
+    untouched "a trial run, a JSON log"
+    python3 - "$TMPDIR/logs/whatif.json" <<'PY' || fail "the JSON trial log does not mark its events"
+import json, sys
+events = [e for e in map(json.loads, open(sys.argv[1], encoding="utf-8")) if "event" in e]
+assert all(event.get("trial") is True for event in events), events
+assert any(event["event"] == "removed" for event in events)
+assert events[-1]["event"] == "exit" and events[-1]["status"] == 0
+PY
+    # Another product inside: the trial's status is the real run's, 1603.
+    mapfile -t other < <(stage_shared_folder "$root" "$install")
+    before=$(snapshot)
+    run 67 /S /WHATIF "/LOG=$TMPDIR/logs/whatif-shared.log"
+    untouched "a trial run, another product inside"
+    grep -q '  trial: kept uninstall entry' "$TMPDIR/logs/whatif-shared.log" || fail "the trial does not keep the entry"
+    run 67 /S "/LOG=$TMPDIR/logs/shared.log"
+    echo "whatif: a trial run named what would go, touched nothing, and gave the real run's status (0, 1603)"
     ;;
 *) fail "unknown case" ;;
 esac

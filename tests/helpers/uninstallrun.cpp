@@ -1,10 +1,10 @@
 // Runs one uninstall the way the window does, for tests that need a process
 // of its own (its own AppConfig.xml beside it, another user):
-//   uninstallrun
-// prints "progress N TEXT" for each report as the main thread receives it,
-// "finished" when the thread has ended, then "left SCHEDULED PATH" for each
-// entry of the record, followed by "held FILE: PROGRAMS" for each file of it
-// a program holds open.
+//   uninstallrun [--trial]
+// (--trial: a trial run, which removes nothing) prints "progress N TEXT" for each report as the
+// main thread receives it, "finished" when the thread has ended, then "left SCHEDULED PATH" for
+// each entry of the record, followed by "held FILE: PROGRAMS" for each file of it a program holds
+// open.
 
 #include "engine/installprocessmgr.h"
 #include "engine/uninstallthread.h"
@@ -18,6 +18,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     using appinstaller::InstallProcessMgr;
     InstallProcessMgr* manager = InstallProcessMgr::getInstance();
+    manager->setDryRun(QCoreApplication::arguments().contains(QStringLiteral("--trial")));
     QObject::connect(manager, &InstallProcessMgr::signalProcess, &app,
                      [](int iProcess, const QString& strProcessName) {
                          std::printf("progress %d %s\n", iProcess, qPrintable(strProcessName));

@@ -195,6 +195,67 @@ QStringList goesLast(const QString& top, const QString& clientName, const Instal
     return last;
 }
 
+namespace
+{
+
+// The filters a walk of the install folder asks: what was there before the
+// product came stays, manifest or not; with a manifest only what it lists
+// goes, and the uninstaller's own files and what goes last with it.
+struct WalkFilters {
+    std::unique_ptr<ManifestFilter> listed;
+    std::unique_ptr<PreInstallFilter> before;
+
+    const Platform::EntryFilter* first() const
+    {
+        return before ? static_cast<const Platform::EntryFilter*>(before.get()) : listed.get();
+    }
+};
+
+WalkFilters walkFilters(const QString& path, const QStringList& last,
+                        const InstallManifest* manifest, const QStringList& before)
+{
+    WalkFilters filters;
+    if (manifest && manifest->used()) {
+        const QStringList own = ownFilesRelative(
+            path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
+        filters.listed = std::make_unique<ManifestFilter>(*manifest, last + own);
+    }
+    if (!before.isEmpty())
+        filters.before = std::make_unique<PreInstallFilter>(before, filters.listed.get());
+    return filters;
+}
+
+// After a walk that left only files in use: run from inside the folder, the
+// program's own files wait for the restart elsewhere, and what they kept
+// (their folders, the client) goes in a second walk. Not when something
+// else stays anyway: the entry is kept then, and the uninstaller it names
+// must still be there for the next run. A trial run takes them as moved.
+void moveOwnFilesAside(InstallFolderRemoval& result, const Platform::WalkPlan& plan)
+{
+    using Platform::EntryStatus;
+    Platform::FolderRemoval& contents = result.contents;
+    if (!contents.has(EntryStatus::InUse) || contents.has(EntryStatus::Refused) ||
+        contents.has(EntryStatus::OtherFileSystem) || contents.has(EntryStatus::OtherProduct))
+        return;
+    const QVector<Platform::FileIdentity> own = ownFilesInside(plan.folder);
+    if (plan.dryRun) {
+        contents.left.erase(std::remove_if(contents.left.begin(), contents.left.end(),
+                                           [&own](const Platform::LeftEntry& entry) {
+                                               return entry.status == EntryStatus::InUse &&
+                                                      own.contains(
+                                                          Platform::fileIdentity(entry.path));
+                                           }),
+                            contents.left.end());
+        contents.complete = !contents.leftAnything();
+        return;
+    }
+    result.movedOut = moveOwnFilesOut(plan.folder, contents.paths(EntryStatus::InUse), own);
+    if (!result.movedOut.moved.isEmpty())
+        contents = Platform::removeFolderContents(plan);
+}
+
+} // namespace
+
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
                                          const InstallManifest* manifest, bool uninstallerNamed,
                                          bool dryRun)
@@ -208,8 +269,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         checkInstallLocation(result.location, clientName, uninstallerNamed, &judged, &facts);
     result.lookalikes = facts.lookalikes;
     result.grounds = groundsOf(result.location, facts, clientName, uninstallerNamed);
-    const bool listed = manifest && manifest->used();
-    result.listedOnly = result.verdict == LocationVerdict::NotOwned && listed && judged.valid;
+    result.listedOnly =
+        result.verdict == LocationVerdict::NotOwned && manifest && manifest->used() && judged.valid;
     if (!result.walked())
         return result;
     const QString& path = result.location.path;
@@ -234,53 +295,15 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     plan.expected = judged;
     plan.sealed = facts.otherFolderIds;
     plan.dryRun = dryRun;
-    // With a manifest, only what it lists goes, in both walks, and the
-    // uninstaller's own files with it.
-    std::unique_ptr<ManifestFilter> listedFilter;
-    if (listed) {
-        const QStringList own = ownFilesRelative(
-            path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
-        listedFilter = std::make_unique<ManifestFilter>(*manifest, plan.removeLast + own);
-    }
-    // What was in the folder before the product came stays, manifest or not.
     const QStringList before = entriesBeforeInstall(path, clientName, uninstallerNamed);
     for (const QString& name : before)
         result.preInstall << path + QLatin1Char('/') + name;
-    std::unique_ptr<PreInstallFilter> beforeFilter;
-    if (!before.isEmpty())
-        beforeFilter = std::make_unique<PreInstallFilter>(before, listedFilter.get());
-    plan.filter = beforeFilter ? static_cast<const Platform::EntryFilter*>(beforeFilter.get())
-                               : listedFilter.get();
+    const WalkFilters filters = walkFilters(path, plan.removeLast, manifest, before);
+    plan.filter = filters.first();
     result.contents = Platform::removeFolderContents(plan);
-    using Platform::EntryStatus;
-    const bool onlyInUse = result.contents.has(EntryStatus::InUse) &&
-                           !result.contents.has(EntryStatus::Refused) &&
-                           !result.contents.has(EntryStatus::OtherFileSystem) &&
-                           !result.contents.has(EntryStatus::OtherProduct);
-    if (onlyInUse && dryRun) {
-        // The program's own files would move out to wait for the restart
-        // elsewhere, and the rest go with them.
-        const QVector<Platform::FileIdentity> own = ownFilesInside(path);
-        QVector<Platform::LeftEntry>& left = result.contents.left;
-        left.erase(std::remove_if(left.begin(), left.end(),
-                                  [&own](const Platform::LeftEntry& entry) {
-                                      return entry.status == EntryStatus::InUse &&
-                                             own.contains(Platform::fileIdentity(entry.path));
-                                  }),
-                   left.end());
-        result.contents.complete = !result.contents.leftAnything();
-    } else if (onlyInUse) {
-        // Run from inside it: the program's own files wait for the restart
-        // elsewhere, and what they kept (their folders, the client) goes now.
-        // Not when something else stays anyway: the entry is kept then, and
-        // the uninstaller it names must still be there for the next run.
-        result.movedOut =
-            moveOwnFilesOut(path, result.contents.paths(EntryStatus::InUse), ownFilesInside(path));
-        if (!result.movedOut.moved.isEmpty())
-            result.contents = Platform::removeFolderContents(plan);
-    }
+    moveOwnFilesAside(result, plan);
     result.removed =
-        dryRun ? result.contents.complete && !result.contents.has(EntryStatus::Kept)
+        dryRun ? result.contents.complete && !result.contents.has(Platform::EntryStatus::Kept)
                : Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);
     return result;
 }

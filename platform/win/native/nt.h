@@ -127,5 +127,18 @@ private:
     unsigned m_sharedBudget;
 };
 
+// removeLast split into usable names: "a" or "a\\b", no "." or ".." and
+// nothing deeper.
+struct Deferred {
+    std::vector<std::wstring> entries;             // names directly inside the top folder
+    std::vector<std::wstring> holders;             // folders there that hold the others ...
+    std::vector<std::vector<std::wstring>> inside; // ... and what they hold
+};
+
+Deferred deferredEntries(const std::vector<std::wstring>& removeLast);
+
+// Whether names holds name, compared as the file system does.
+bool contains(const std::vector<std::wstring>& names, const std::wstring& name);
+
 } // namespace Win32
 } // namespace Platform

@@ -9,12 +9,6 @@
 namespace Platform
 {
 
-bool isProcessRunning(const QString& configuredName)
-{
-    return matchesRunningProcess(runningProcesses(), nativeProcessName(configuredName),
-                                 currentProcessId(), pathCaseSensitivity() == Qt::CaseInsensitive);
-}
-
 std::vector<RunningProcess> processesRunning(const QString& configuredName)
 {
     std::vector<RunningProcess> found;

@@ -17,12 +17,10 @@ namespace Platform
 std::vector<ProcessRecord> runningProcesses();
 unsigned long long currentProcessId();
 
-// Whether another process runs the executable named by configuredName (the
-// part after its last '/'), compared exactly as the system names processes.
-bool isProcessRunning(const QString& configuredName);
-
-// The ids of the processes isProcessRunning() finds, and who runs each:
-// the account's name, empty when the system does not tell.
+// The other processes that run the executable named by configuredName (the
+// part after its last '/'), compared exactly as the system names processes,
+// and who runs each: the account's name, empty when the system does not
+// tell.
 struct RunningProcess {
     unsigned long long pid = 0;
     QString user;

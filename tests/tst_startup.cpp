@@ -139,8 +139,9 @@ void TestStartup::setClientRunning(bool running)
         return;
     m_client.start(m_clientPath, {QStringLiteral("60")});
     QVERIFY(m_client.waitForStarted());
-    QVERIFY(QTest::qWaitFor(
-        [] { return Platform::isProcessRunning(QStringLiteral("ferrovane-test-client")); }));
+    QVERIFY(QTest::qWaitFor([] {
+        return !Platform::processesRunning(QStringLiteral("ferrovane-test-client")).empty();
+    }));
 }
 
 void TestStartup::setInstalled(const QString& location)

@@ -81,13 +81,14 @@
     </message>
     <message>
         <source>CommandLineUsage</source>
-        <translation>Usage: uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/LOG=file] [/?]
+        <translation>Usage: uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/WHATIF] [/LOG=file] [/?]
 
 Without switches the uninstaller asks before it removes anything and shows its progress.
 
 /S, /quiet, /qn, /VERYSILENT  Uninstall without any question, window or message box.
 /SILENT, /passive        Uninstall without any question or message box; the window shows the progress and closes itself at the end.
 /LOG=file, /LOG file     Append a record of every decision to file (UTF-8). A quiet run without /LOG writes one to the temporary folder.
+/WHATIF                  A trial run: decide and log what would be removed and what would stay, and remove or change nothing. The exit status is the one a real run would give.
 /NORESTART, /SUPPRESSMSGBOXES  Accepted; the uninstaller never restarts the computer, and a run without questions shows no message box.
 /?, /help, -h, --help    Show this text.
 

@@ -81,13 +81,14 @@
     </message>
     <message>
         <source>CommandLineUsage</source>
-        <translation>用法：uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/LOG=文件] [/?]
+        <translation>用法：uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/WHATIF] [/LOG=文件] [/?]
 
 不带开关时，卸载程序在删除任何内容之前先询问，并显示进度。
 
 /S、/quiet、/qn、/VERYSILENT  卸载时不提问、不显示窗口和消息框。
 /SILENT、/passive        卸载时不提问、不显示消息框；窗口显示进度，结束时自行关闭。
 /LOG=文件、/LOG 文件      将每一项决定追加记录到该文件（UTF-8）。静默运行未指定 /LOG 时，记录写入临时文件夹。
+/WHATIF                  试运行：判断并记录将会删除和保留的内容，不删除、不更改任何东西。退出状态与实际运行时相同。
 /NORESTART、/SUPPRESSMSGBOXES  可接受；卸载程序从不重新启动计算机，不提问的运行也不显示消息框。
 /?、/help、-h、--help    显示本说明。
 

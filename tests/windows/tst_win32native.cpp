@@ -626,6 +626,23 @@ void checkWalk(const std::wstring& base)
                 return isFolder ? Platform::Win32::EntryDecision::Enter
                                 : Platform::Win32::EntryDecision::Remove;
             };
+        std::vector<std::wstring> inUse;
+        for (const std::wstring& entry : c.inUse)
+            inUse.push_back(top + L"\\" + entry);
+        std::vector<std::wstring> kept;
+        for (const std::wstring& entry : c.keep)
+            kept.push_back(top + L"\\" + entry);
+        using Platform::Win32::LeftStatus;
+        if (!c.releaseMs) {
+            // A trial run first: the same verdicts, and nothing touched.
+            const std::vector<std::wstring> before = treeOf(top);
+            const Platform::Win32::ContentsRemoval trial = Platform::Win32::removeFolderContents(
+                top.c_str(), c.removeLast, Platform::Win32::Identity(), decide, {}, true);
+            check(treeOf(top) == before && trial.complete == c.complete &&
+                      trial.paths(LeftStatus::InUse) == inUse &&
+                      trial.paths(LeftStatus::Kept) == kept,
+                  std::string(c.what) + ": a trial run tells the same and touches nothing");
+        }
         const Platform::Win32::ContentsRemoval removal = Platform::Win32::removeFolderContents(
             top.c_str(), c.removeLast, Platform::Win32::Identity(), decide);
 
@@ -635,14 +652,7 @@ void checkWalk(const std::wstring& base)
         } else if (held != INVALID_HANDLE_VALUE) {
             ::CloseHandle(held);
         }
-        std::vector<std::wstring> inUse;
-        for (const std::wstring& entry : c.inUse)
-            inUse.push_back(top + L"\\" + entry);
-        std::vector<std::wstring> kept;
-        for (const std::wstring& entry : c.keep)
-            kept.push_back(top + L"\\" + entry);
         const std::vector<std::wstring> left = treeOf(top);
-        using Platform::Win32::LeftStatus;
         check(removal.complete == c.complete && left == c.left &&
                   removal.paths(LeftStatus::InUse) == inUse &&
                   removal.paths(LeftStatus::Kept) == kept &&

@@ -186,6 +186,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     result.lookalikes = facts.lookalikes;
     result.grounds = groundsOf(result.location, facts, clientName, uninstallerNamed);
     const bool listed = manifest && manifest->used();
+    result.sharedWith = sharingProducts(result.location.normalized, facts, hostPathRules());
+    result.unprovedAlone = !provesOwnership(facts) && !listed;
     result.listedOnly = result.verdict == LocationVerdict::NotOwned && listed && judged.valid;
     if (!result.walked())
         return result;

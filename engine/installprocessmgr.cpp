@@ -377,6 +377,8 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
     }
     LeftoverItem left{folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)};
     left.holders = heldFiles(strTop, folder.contents.inUse);
+    left.sharedWith = folder.sharedWith;
+    left.bUnproved = folder.unprovedAlone;
     noteLeftover(left);
     for (const QString& mount : folder.contents.otherFileSystems)
         noteLeftover({mount, false, LeftoverReason::OtherFileSystem});

@@ -114,15 +114,8 @@ QString recordedLocation()
 
 bool openDefaultLog(UninstallLog& log)
 {
-    // Windows' own temporary folder first, as Inno Setup's logs go there:
-    // an administrator finds every run's log in one place. Then the user's.
-    QStringList folders;
-    const QString systemRoot = qEnvironmentVariable("SystemRoot");
-    if (!systemRoot.isEmpty())
-        folders << QDir::fromNativeSeparators(systemRoot) + QStringLiteral("/Temp");
-    folders << QDir::tempPath();
     const QString location = recordedLocation();
-    for (const QString& folder : folders) {
+    for (const QString& folder : UninstallLog::defaultFolders()) {
         // Its own name is made when it is created: only its folder is judged.
         if (UninstallLog::insideRefusal(folder + QLatin1String("/uninstaller.log"), location)
                 .isEmpty() &&
@@ -135,9 +128,9 @@ bool openDefaultLog(UninstallLog& log)
 QString openLog(const CommandLine& line, UninstallLog& log)
 {
     if (!line.logGiven) {
-        // A clicked run keeps no log unless asked: it would read the
-        // registry before the client program's gate, and a user is there to
-        // read the page.
+        // A clicked run opens its own once the gates have been passed
+        // (startup.cpp): here it would read the registry before the client
+        // program's gate.
         if (!line.unattended() || openDefaultLog(log))
             return QString();
         return QObject::tr("LogPathNotWritable")

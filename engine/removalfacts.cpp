@@ -95,11 +95,6 @@ QString resolvedThroughLinks(const QString& path, const PathRules& rules)
     return QString();
 }
 
-} // namespace
-
-namespace
-{
-
 // The client program and the uninstaller at the top of the folder resolved,
 // and the folders one down that hold the client.
 void addProgramFacts(LocationFacts& facts, const QString& location, const QString& resolved,

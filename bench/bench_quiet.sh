@@ -19,14 +19,18 @@ unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export LANG=en_US.UTF-8
 
 # stage ROOT BIN: the product under ROOT, its HOME and XDG_DATA_HOME there
-# too, the install folder holding FILES empty files in folders of 1000.
+# too, the install folder holding FILES small files in folders of 1000.
 stage() {
-    local root=$1 bin=$2 install
+    local root=$1 bin=$2 install folder i
     rm -rf "$root" && mkdir -p "$root/home" "$root/data" || return 1
     HOME=$root/home XDG_DATA_HOME=$root/data stage_product "$root" "$bin" 0 1 >/dev/null || return 1
     install=$root/programs/$product_name_en
-    (cd "$install" && seq -f 'd%g' 1 $((files / 1000)) | xargs mkdir -p &&
-        for folder in d*; do (cd "$folder" && seq -f 'f%g.dat' 1 1000 | xargs touch); done)
+    for ((folder = 1; folder <= files / 1000; folder++)); do
+        mkdir -p "$install/d$folder" || return 1
+        for ((i = 1; i <= 1000; i++)); do
+            printf 'file %d/%d\n' "$folder" "$i" >"$install/d$folder/f$i.dat"
+        done
+    done
 }
 
 # run ROOT: milliseconds of one quiet run, or "fail".

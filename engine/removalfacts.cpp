@@ -159,6 +159,8 @@ void addOtherEntries(LocationFacts& facts, const PathRules& rules)
                 identity = known.insert(folder, Platform::fileIdentity(folder));
             if (identity->valid && !facts.otherIds.contains(*identity))
                 facts.otherIds << *identity;
+            if (identity->valid)
+                facts.otherIdOwners.append({*identity, owner});
         }
     }
 }
@@ -210,10 +212,22 @@ QVector<appinstaller::SharingProduct>
 sharingProducts(const QString& location, const LocationFacts& facts, const PathRules& rules)
 {
     QVector<appinstaller::SharingProduct> products;
-    for (const QString& owner : sharingOwners(location, facts, rules)) {
-        const appinstaller::SharingProduct product = facts.otherProducts.value(owner);
+    const auto add = [&products](const appinstaller::SharingProduct& product) {
         if (!products.contains(product))
             products << product;
+    };
+    for (const QString& owner : sharingOwners(location, facts, rules)) {
+        if (facts.otherProducts.contains(owner)) {
+            add(facts.otherProducts.value(owner));
+            continue;
+        }
+        // Known by what the folder is: whose folder that is.
+        const int before = products.size();
+        for (const auto& identity : facts.otherIdOwners)
+            if (!facts.identities.isEmpty() && identity.first == facts.identities.first())
+                add(facts.otherProducts.value(identity.second));
+        if (products.size() == before)
+            add({});
     }
     return products;
 }

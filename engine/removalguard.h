@@ -10,6 +10,7 @@
 #include "windowsnames.h"
 
 #include <QHash>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -73,6 +74,8 @@ struct LocationFacts {
     QStringList otherOwners;  // for each of otherEntries, who records it (for the record)
     // The product of each entry among otherOwners, by its text there.
     QHash<QString, appinstaller::SharingProduct> otherProducts;
+    // Each of otherIds with the owner whose folder it is or lies above.
+    QVector<QPair<Platform::FileIdentity, QString>> otherIdOwners;
     // What other products' folders are, whatever path names them: each
     // that exists and every folder above it.
     QVector<Platform::FileIdentity> otherIds;
@@ -91,8 +94,8 @@ QStringList sharingOwners(const QString& location, const LocationFacts& facts,
                           const PathRules& rules);
 
 // The products behind sharingOwners(): by name and entry where an entry
-// records the folder, one with neither where only its identity or Windows
-// Installer's records tell.
+// records the folder, by path or by what the folder is; one with neither
+// where only Windows Installer's records tell.
 QVector<appinstaller::SharingProduct>
 sharingProducts(const QString& location, const LocationFacts& facts, const PathRules& rules);
 

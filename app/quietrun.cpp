@@ -114,15 +114,8 @@ QString recordedLocation()
 
 bool openDefaultLog(UninstallLog& log)
 {
-    // Windows' own temporary folder first, as Inno Setup's logs go there:
-    // an administrator finds every run's log in one place. Then the user's.
-    QStringList folders;
-    const QString systemRoot = qEnvironmentVariable("SystemRoot");
-    if (!systemRoot.isEmpty())
-        folders << QDir::fromNativeSeparators(systemRoot) + QStringLiteral("/Temp");
-    folders << QDir::tempPath();
     const QString location = recordedLocation();
-    for (const QString& folder : folders) {
+    for (const QString& folder : UninstallLog::defaultFolders()) {
         // Its own name is made when it is created: only its folder is judged.
         if (UninstallLog::insideRefusal(folder + QLatin1String("/uninstaller.log"), location)
                 .isEmpty() &&
@@ -135,9 +128,9 @@ bool openDefaultLog(UninstallLog& log)
 QString openLog(const CommandLine& line, UninstallLog& log)
 {
     if (!line.logGiven) {
-        // A clicked run keeps no log unless asked: it would read the
-        // registry before the client program's gate, and a user is there to
-        // read the page.
+        // A clicked run opens its own once the gates have been passed
+        // (startup.cpp): here it would read the registry before the client
+        // program's gate.
         if (!line.unattended() || openDefaultLog(log))
             return QString();
         return QObject::tr("LogPathNotWritable")
@@ -153,7 +146,7 @@ QString openLog(const CommandLine& line, UninstallLog& log)
     return error;
 }
 
-void logRunStart(UninstallLog& log, bool quiet)
+void logRunStart(UninstallLog& log, const CommandLine& line)
 {
     const AppConfigManager* config = AppConfigManager::getInstance();
     // Where and as whom: a log collected from many machines tells them apart.
@@ -164,7 +157,9 @@ void logRunStart(UninstallLog& log, bool quiet)
     if (user.isEmpty())
         user = QStringLiteral("?");
     const QString program = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
-    const QString mode = (quiet ? QStringLiteral("quiet") : QStringLiteral("clicked")) +
+    const QString mode = (line.quiet     ? QStringLiteral("quiet")
+                          : line.passive ? QStringLiteral("passive")
+                                         : QStringLiteral("clicked")) +
                          (log.trialRun() ? QStringLiteral(" trial") : QString());
     const QString guid = QString::fromStdString(config->getGuid());
     const QString nameEN = QString::fromStdString(config->getSoftwareNameEN());
@@ -252,7 +247,7 @@ int runWithoutWindow()
     if (!line.error.isEmpty()) {
         printError(line.error);
         if (openDefaultLog(log)) {
-            logRunStart(log, true);
+            logRunStart(log, line);
             log.write(QStringLiteral("command line refused: ") + line.error);
         }
         return finish(QuietExit::BadArguments);
@@ -264,7 +259,7 @@ int runWithoutWindow()
     }
     startTrialRun(line, log);
     setRemovalReport(&log);
-    logRunStart(log, true);
+    logRunStart(log, line);
     const int status = quietSequence(log);
     setRemovalReport(nullptr);
     if (line.whatIf)

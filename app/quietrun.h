@@ -48,8 +48,9 @@ QString openLog(const CommandLine& line, UninstallLog& log);
 // A new log in the system's temporary folder, else the user's.
 bool openDefaultLog(UninstallLog& log);
 
-// The first lines of a run's log: version, command line, product, mode.
-void logRunStart(UninstallLog& log, bool quiet);
+// The first lines of a run's log: version, command line, product, mode
+// (quiet, passive or clicked, and whether a trial run).
+void logRunStart(UninstallLog& log, const CommandLine& line);
 // What a person can do about what stayed (Outcome::nextSteps()).
 void logNextSteps(UninstallLog& log, const Outcome& outcome);
 

@@ -12,6 +12,7 @@
 #include "uilib/ulmora.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -50,77 +51,56 @@ void warn(const QString& text)
     Ulmora::CModalTipDialog::ShowMessageWarn(text, Ulmora::CModalTipDialog::Size_Small, nullptr);
 }
 
-} // namespace
-
-int runUninstaller()
+void applyStyleSheet()
 {
-    return runUninstaller(CommandLine());
-}
-
-int runUninstaller(const CommandLine& line)
-{
-    // Writes nothing until opened.
-    UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
-    ReportScope report(log);
-
     QString strStyleSheet;
     const QString strResourcePath =
         QCoreApplication::applicationDirPath() + QLatin1String("/rcc/guiresource.rcc");
     // A missing resource file leaves the sheet empty; the program still runs.
     Ulmora::InitResource(strResourcePath, strStyleSheet, false);
     qApp->setStyleSheet(strStyleSheet);
+}
 
-    MainWindow mainWindow;
-
-    // A passive run (/SILENT, /passive) asks nothing and shows no message
-    // box: nobody is there to answer one. It tells its outcome by the quiet
-    // run's statuses, and what stopped it on standard error and in the log.
-    const bool passive = line.passive;
-    const auto tell = [passive](const QString& text) {
-        if (passive)
-            printError(text);
-        else
-            warn(text);
+// The question of a clicked run; a passive one asks none, nor does a trial
+// run, which removes nothing.
+std::function<bool()> question(bool passive, bool trial)
+{
+    if (passive || trial)
+        return nullptr;
+    return [] {
+        auto question = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
+        question->setDialogModel(Ulmora::CModalTipDialog::Model_Question);
+        question->setContentText(QObject::tr("DetermineTheUninstalfYANYiIa"));
+        question->setDialogSize(Ulmora::CModalTipDialog::Size_Large);
+        return question->exec() != 0;
     };
-    if (!line.error.isEmpty()) {
-        tell(line.error);
-        return QuietExit::BadArguments;
-    }
-    // A log that cannot be written costs the record, not the uninstall; in
-    // a passive run, as in a quiet one, the run.
-    const QString logError = openLog(line, log);
-    if (!logError.isEmpty()) {
-        tell(logError);
-        if (passive)
-            return QuietExit::BadArguments;
-    }
-    startTrialRun(line, log);
-    logRunStart(log, false);
-    const auto finish = [&log](int status) {
-        logExit(log, status);
-        return status;
-    };
+}
 
-    // A trial run removes nothing: there is nothing to confirm.
-    std::function<bool()> confirm;
-    if (!passive && !line.whatIf) {
-        confirm = [] {
-            auto question = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
-            question->setDialogModel(Ulmora::CModalTipDialog::Model_Question);
-            question->setContentText(QObject::tr("DetermineTheUninstalfYANYiIa"));
-            question->setDialogSize(Ulmora::CModalTipDialog::Size_Large);
-            return question->exec() != 0;
-        };
+// A clicked run given no /LOG leaves one all the same, where a run without
+// questions leaves its own, opened once the gates are behind it so that
+// nothing is read for it before the client program's gate. A run stopped
+// before it read the entry (a bad switch, the configuration, the client
+// program) removes nothing: there is no install folder to keep its log out
+// of.
+void openClickedLog(UninstallLog& log, bool entryRead)
+{
+    if (!log.holding())
+        return;
+    if (entryRead) {
+        openDefaultLog(log);
+        return;
     }
-    const GateResult gates = passGates(log, confirm);
-    if (gates.gate != Gate::Passed) {
-        if (!gates.message.isEmpty())
-            tell(gates.message);
-        return finish(passive ? quietExitStatus(gates.gate) : -1);
-    }
+    for (const QString& folder : UninstallLog::defaultFolders())
+        if (log.openNew(folder, nullptr))
+            return;
+}
 
+// The window once the gates are passed: shown, the removal started, the
+// event loop; a passive run's closes itself a moment after the completion
+// page. Returns the event loop's result once the removal has ended.
+int runWindow(MainWindow& mainWindow, bool passive)
+{
     if (passive) {
-        // The completion page shows a moment, then the window closes itself.
         QObject::connect(&mainWindow, &MainWindow::uninstallFinished, &mainWindow, [&mainWindow] {
             QTimer::singleShot(kPassiveCloseMs, &mainWindow, &QWidget::close);
         });
@@ -131,6 +111,66 @@ int runUninstaller(const CommandLine& line)
     // The window may close while the removal goes on: its record is
     // complete only once the thread has ended.
     mainWindow.waitForUninstall();
+    return iResult;
+}
+
+} // namespace
+
+int runUninstaller()
+{
+    return runUninstaller(CommandLine());
+}
+
+int runUninstaller(const CommandLine& line)
+{
+    // Writes nothing until opened; a clicked run's own log keeps its lines
+    // until then.
+    UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
+    const bool ownLog = (!line.logGiven || !line.error.isEmpty()) && !line.unattended();
+    if (ownLog)
+        log.holdUntilOpen();
+    ReportScope report(log);
+
+    applyStyleSheet();
+    MainWindow mainWindow;
+
+    // A passive run (/SILENT, /passive) asks nothing and shows no message
+    // box: nobody is there to answer one. It tells its outcome by the quiet
+    // run's statuses, and what stopped it on standard error and in the log.
+    const bool passive = line.passive;
+    const auto tell = [passive](const QString& text) { passive ? printError(text) : warn(text); };
+    const auto finish = [&log, ownLog](int status) {
+        logExit(log, status);
+        if (ownLog && log.isOpen())
+            log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
+        return status;
+    };
+    if (!line.error.isEmpty()) {
+        logRunStart(log, line);
+        log.write(QStringLiteral("command line refused: ") + line.error);
+        openClickedLog(log, false);
+        tell(line.error);
+        return finish(QuietExit::BadArguments);
+    }
+    // A log that cannot be written costs the record, not the uninstall; in
+    // a passive run, as in a quiet one, the run.
+    const QString logError = openLog(line, log);
+    if (!logError.isEmpty()) {
+        tell(logError);
+        if (passive)
+            return QuietExit::BadArguments;
+    }
+    startTrialRun(line, log);
+    logRunStart(log, line);
+
+    const GateResult gates = passGates(log, question(passive, line.whatIf));
+    openClickedLog(log, gates.gate != Gate::BadConfiguration && gates.gate != Gate::ClientRunning);
+    if (gates.gate != Gate::Passed) {
+        if (!gates.message.isEmpty())
+            tell(gates.message);
+        return finish(passive ? quietExitStatus(gates.gate) : -1);
+    }
+    const int iResult = runWindow(mainWindow, passive);
     const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
     logNextSteps(log, outcome);
     if (passive)

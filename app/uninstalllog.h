@@ -60,6 +60,17 @@ public:
     // A new file of its own in folder (the temporary folder), never one
     // that was there before.
     bool openNew(const QString& folder, QString* error);
+    // Where a log goes that no /LOG names: %SystemRoot%\Temp, then the
+    // user's temporary folder.
+    static QStringList defaultFolders();
+
+    // Until the log is opened, its lines are kept and then written after its
+    // first line, with the times they were written at: a run that may not
+    // yet look where its log may go (a clicked run, before the client
+    // program's gate) still records everything. Nothing is kept for a log
+    // that is never opened.
+    void holdUntilOpen();
+    bool holding() const;
 
     bool isOpen() const;
     QString path() const;
@@ -79,6 +90,9 @@ public:
 
 private:
     void describeLocation(const QString& location, const QString& source);
+    void verdictEvent(const RemovalEvent& event);
+    void removedEvent(const RemovalEvent& event);
+    void writeLines(const QByteArray& lines); // m_mutex held, the file open
 
     const Format m_format;
     const QString m_runId;
@@ -87,6 +101,8 @@ private:
     QString m_path; // as opened, absolute
     bool m_intact = true;
     bool m_trial = false;
+    bool m_holding = false;
+    QByteArray m_held; // written while holding
     Engine::LocationVerdict m_verdict = Engine::LocationVerdict::Empty;
     QString m_location; // as recorded
 };

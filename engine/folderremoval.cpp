@@ -269,8 +269,10 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         checkInstallLocation(result.location, clientName, uninstallerNamed, &judged, &facts);
     result.lookalikes = facts.lookalikes;
     result.grounds = groundsOf(result.location, facts, clientName, uninstallerNamed);
-    result.listedOnly =
-        result.verdict == LocationVerdict::NotOwned && manifest && manifest->used() && judged.valid;
+    const bool listed = manifest && manifest->used();
+    result.sharedWith = sharingProducts(result.location.normalized, facts, hostPathRules());
+    result.unprovedAlone = !provesOwnership(facts) && !listed;
+    result.listedOnly = result.verdict == LocationVerdict::NotOwned && listed && judged.valid;
     if (!result.walked())
         return result;
     const QString& path = result.location.path;

@@ -38,6 +38,10 @@ struct InstallFolderRemoval {
     // What the verdict rests on, in words for the record: where the client
     // program and the uninstaller are, who else records the folder.
     QStringList grounds;
+    // Shared: the other products that record it, and whether it would not
+    // prove to be the product's even alone (LeftoverItem::bUnproved).
+    QVector<appinstaller::SharingProduct> sharedWith;
+    bool unprovedAlone = false;
     // Entries at its top that were there before the product was installed
     // (preInstallEntries()), by full path: kept, and among the contents kept.
     QStringList preInstall;

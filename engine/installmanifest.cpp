@@ -153,6 +153,53 @@ QString manifestKey(const QString& relative, Qt::CaseSensitivity paths)
     return key;
 }
 
+namespace
+{
+
+// The lines of a manifest's text into manifest, a line that cannot be used
+// among its refused ones: Used when it is a manifest of the product with
+// guid, else why not.
+ManifestState readLines(const QString& text, const QString& guid, Qt::CaseSensitivity paths,
+                        InstallManifest& manifest)
+{
+    bool header = false;
+    bool product = false;
+    QString key;
+    const QVector<QStringRef> lines = text.splitRef(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i) {
+        QStringRef line = lines.at(i);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (!header) {
+            if (line != kHeader)
+                return ManifestState::NotManifest;
+            header = true;
+            continue;
+        }
+        if (!product) {
+            if (!line.startsWith(kProductKey))
+                return ManifestState::NotManifest;
+            if (bareGuid(line.mid(kProductKey.size()).toString()) != bareGuid(guid) ||
+                bareGuid(guid).isEmpty())
+                return ManifestState::OtherProduct;
+            product = true;
+            continue;
+        }
+        bool folder = false;
+        ManifestLineProblem problem = ManifestLineProblem::Parent;
+        if (!entryKey(line, key, folder, problem)) {
+            refuse(manifest, i + 1, line.toString(), problem);
+            continue;
+        }
+        (folder ? manifest.folders : manifest.files).insert(manifestKey(key, paths));
+    }
+    return product ? ManifestState::Used : ManifestState::NotManifest;
+}
+
+} // namespace
+
 InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid,
                                      Qt::CaseSensitivity paths)
 {
@@ -172,42 +219,9 @@ InstallManifest parseInstallManifest(const QByteArray& data, const QString& guid
         return failed(ManifestState::NotUtf8);
     if (text.count(QLatin1Char('\n')) >= kManifestMaxLines)
         return failed(ManifestState::TooManyLines);
-
-    bool header = false;
-    bool product = false;
-    QString key;
-    const QVector<QStringRef> lines = text.splitRef(QLatin1Char('\n'));
-    for (int i = 0; i < lines.size(); ++i) {
-        QStringRef line = lines.at(i);
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#')))
-            continue;
-        if (!header) {
-            if (line != kHeader)
-                return failed(ManifestState::NotManifest);
-            header = true;
-            continue;
-        }
-        if (!product) {
-            if (!line.startsWith(kProductKey))
-                return failed(ManifestState::NotManifest);
-            if (bareGuid(line.mid(kProductKey.size()).toString()) != bareGuid(guid) ||
-                bareGuid(guid).isEmpty())
-                return failed(ManifestState::OtherProduct);
-            product = true;
-            continue;
-        }
-        bool folder = false;
-        ManifestLineProblem problem = ManifestLineProblem::Parent;
-        if (!entryKey(line, key, folder, problem)) {
-            refuse(manifest, i + 1, line.toString(), problem);
-            continue;
-        }
-        (folder ? manifest.folders : manifest.files).insert(manifestKey(key, paths));
-    }
-    if (!product)
-        return failed(ManifestState::NotManifest);
+    const ManifestState read = readLines(text, guid, paths, manifest);
+    if (read != ManifestState::Used)
+        return failed(read);
     if (manifest.refusedCount > 0 || (manifest.files.isEmpty() && manifest.folders.isEmpty())) {
         // A list with a line it cannot keep is not the installer's whole
         // record, and an empty one would leave the product and still clear

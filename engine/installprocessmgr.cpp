@@ -382,6 +382,8 @@ bool InstallProcessMgr::leaveForRestart(const Engine::InstallFolderRemoval& fold
     }
     LeftoverItem left{folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)};
     left.holders = heldFiles(strTop, inUse);
+    left.sharedWith = folder.sharedWith;
+    left.bUnproved = folder.unprovedAlone;
     noteLeftover(left);
     for (const QString& mount : folder.contents.paths(EntryStatus::OtherFileSystem))
         noteLeftover({mount, false, LeftoverReason::OtherFileSystem});

@@ -25,6 +25,39 @@ bool Outcome::incomplete() const
     });
 }
 
+namespace
+{
+
+// "remove 'Other Tool' first (its uninstall entry {…}), then run the
+// uninstaller again", for each other product known by its entry; the run
+// again only where it can remove the folder once the others are gone.
+template <typename Add> void sharedSteps(const LeftoverItem& item, const Add& add)
+{
+    const QString then = item.bUnproved
+                             ? QStringLiteral("; nothing proves the folder to be the product's "
+                                              "either: remove its files by hand, then run the "
+                                              "uninstaller again to clear its entry")
+                             : QStringLiteral(", then run the uninstaller again");
+    const QVector<SharingProduct> products =
+        item.sharedWith.isEmpty() ? QVector<SharingProduct>{SharingProduct()} : item.sharedWith;
+    for (const SharingProduct& product : products) {
+        if (product.entry.isEmpty())
+            add(QStringLiteral("remove the other product named above first (from its own "
+                               "uninstall entry)") +
+                then);
+        else if (product.name.isEmpty())
+            add(QStringLiteral("remove the product of the uninstall entry %1 first")
+                    .arg(product.entry) +
+                then);
+        else
+            add(QStringLiteral("remove '%1' first (its uninstall entry %2)")
+                    .arg(product.name, product.entry) +
+                then);
+    }
+}
+
+} // namespace
+
 bool Outcome::restartNeeded() const
 {
     return std::any_of(m_items.begin(), m_items.end(),
@@ -47,8 +80,7 @@ QStringList Outcome::nextSteps() const
                                "Windows), then run the uninstaller again"));
             break;
         case LeftoverReason::Shared:
-            add(QStringLiteral("remove the other product named above first (from its own uninstall "
-                               "entry), then run the uninstaller again"));
+            sharedSteps(item, add);
             break;
         case LeftoverReason::OtherFileSystem:
             add(QStringLiteral("detach the disk or share mounted inside the install folder, then "

@@ -39,6 +39,19 @@ enum class LeftoverReason {
                 // prove to be it: named for the user, never removed
 };
 
+// Another product whose uninstall entry records a folder of ours or one
+// inside it: what keeps that folder.
+struct SharingProduct {
+    QString name;  // its DisplayName, fit for one line; empty when it has none
+    QString entry; // its entry's key name ("{GUID}"); empty when no entry is known
+    // The name a person knows it by: its DisplayName, else its entry's name.
+    QString shown() const { return name.isEmpty() ? entry : name; }
+    bool operator==(const SharingProduct& other) const
+    {
+        return name == other.name && entry == other.entry;
+    }
+};
+
 // Something a removal step set out to remove and that is still there after it.
 struct LeftoverItem {
     LeftoverItem() = default;
@@ -58,6 +71,13 @@ struct LeftoverItem {
     // Files of it left in use, each with the programs holding it open:
     // "docs/file1.dat: notepad.exe (process 4312)".
     QStringList holders;
+    // Shared: the other products known to record it (or a folder in it), by
+    // name; empty when only the folder's identity tells.
+    QVector<SharingProduct> sharedWith;
+    // Shared: nothing proves the folder to be the product's either (no client
+    // program or uninstaller at its top, no manifest): a later run would not
+    // remove it even once the others are gone.
+    bool bUnproved = false;
 };
 
 // Whether an item is something of the product that stayed (or stays for a

@@ -95,17 +95,11 @@ QString resolvedThroughLinks(const QString& path, const PathRules& rules)
     return QString();
 }
 
-} // namespace
-
-LocationFacts locationFacts(const QString& location, const QString& clientName,
-                            bool uninstallerNamed)
+// The client program and the uninstaller at the top of the folder resolved,
+// and the folders one down that hold the client.
+void addProgramFacts(LocationFacts& facts, const QString& location, const QString& resolved,
+                     const QString& clientName, bool uninstallerNamed)
 {
-    const PathRules rules = hostPathRules();
-    LocationFacts facts;
-    const QString resolved = Platform::resolvedPath(location);
-    // A file, or nothing: nothing to prove.
-    if (resolved.isEmpty() || !QFileInfo(resolved).isDir())
-        return facts;
     for (const QString& client : clientInside(resolved, clientName)) {
         const QString place = client.section(QLatin1Char('/'), 0, -2);
         if (place.isEmpty())
@@ -120,17 +114,31 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
         facts.uninstallerAtTop =
             !own.isEmpty() && Platform::fileIdentity(own) == Platform::fileIdentity(resolved);
     }
-    facts.mountPoint = Platform::isMountPoint(resolved);
-    // As recorded, as resolved, and by what each folder is: another product
-    // recorded through a link, a bind mount or a short name lives where its
-    // path leads. Network paths only as written: an offline server would
-    // keep the removal waiting.
+}
+
+// "'Other Tool' (its uninstall entry {…}; InstallLocation: C:\X)", or
+// without a DisplayName "the uninstall entry {…} (InstallLocation: C:\X)".
+QString ownerText(const appinstaller::UninstallRegistry::OtherFolder& entry)
+{
+    const QString folder = QDir::toNativeSeparators(entry.folder);
+    return entry.name.isEmpty() ? QStringLiteral("the uninstall entry %1 (%2: %3)")
+                                      .arg(entry.owner, entry.value, folder)
+                                : QStringLiteral("'%1' (its uninstall entry %2; %3: %4)")
+                                      .arg(entry.name, entry.owner, entry.value, folder);
+}
+
+// The folders other products' uninstall entries record: as recorded, as
+// resolved, and by what each folder is. Another product recorded through a
+// link, a bind mount or a short name lives where its path leads. Network
+// paths only as written: an offline server would keep the removal waiting.
+void addOtherEntries(LocationFacts& facts, const PathRules& rules)
+{
     QHash<QString, Platform::FileIdentity> known;
     for (const auto& entry :
          appinstaller::UninstallRegistry::getInstance()->otherProductFolderOwners()) {
         const QString& other = entry.folder;
-        const QString owner = QStringLiteral("the uninstall entry %1 (%2: %3)")
-                                  .arg(entry.owner, entry.value, QDir::toNativeSeparators(other));
+        const QString owner = ownerText(entry);
+        facts.otherProducts.insert(owner, {entry.name, entry.owner});
         facts.otherEntries << other;
         facts.otherOwners << owner;
         if (Platform::isRemotePath(other))
@@ -151,13 +159,19 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
                 identity = known.insert(folder, Platform::fileIdentity(folder));
             if (identity->valid && !facts.otherIds.contains(*identity))
                 facts.otherIds << *identity;
+            if (identity->valid)
+                facts.otherIdOwners.append({*identity, owner});
         }
     }
-    // Windows Installer's products: the folder of any key file of their
-    // components in it is theirs. Thousands of records: compared as paths,
-    // only those inside looked at further.
-    const QString top = normalizedPath(resolved, rules);
-    const QString written = normalizedPath(location, rules);
+}
+
+// Windows Installer's products: the folder of any key file of their
+// components in the location (as resolved or as written) is theirs.
+// Thousands of records: compared as paths, only those inside looked at
+// further.
+void addInstallerComponents(LocationFacts& facts, const QString& top, const QString& written,
+                            const PathRules& rules)
+{
     for (const QString& component : Platform::installerComponentPaths()) {
         const QString path = normalizedPath(component, rules);
         if (!isSameOrAncestor(top, path, rules.caseSensitivity) &&
@@ -171,12 +185,59 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
                                      .arg(QDir::toNativeSeparators(component));
         }
     }
+}
+
+} // namespace
+
+LocationFacts locationFacts(const QString& location, const QString& clientName,
+                            bool uninstallerNamed)
+{
+    const PathRules rules = hostPathRules();
+    LocationFacts facts;
+    const QString resolved = Platform::resolvedPath(location);
+    // A file, or nothing: nothing to prove.
+    if (resolved.isEmpty() || !QFileInfo(resolved).isDir())
+        return facts;
+    addProgramFacts(facts, location, resolved, clientName, uninstallerNamed);
+    facts.mountPoint = Platform::isMountPoint(resolved);
+    addOtherEntries(facts, rules);
+    addInstallerComponents(facts, normalizedPath(resolved, rules), normalizedPath(location, rules),
+                           rules);
     for (const QString& folder : selfAndAncestors(normalizedPath(resolved, rules), rules))
         facts.identities << Platform::fileIdentity(folder);
     return facts;
 }
 
-ProtectedFolders protectedFolders()
+QVector<appinstaller::SharingProduct>
+sharingProducts(const QString& location, const LocationFacts& facts, const PathRules& rules)
+{
+    QVector<appinstaller::SharingProduct> products;
+    const auto add = [&products](const appinstaller::SharingProduct& product) {
+        if (!products.contains(product))
+            products << product;
+    };
+    for (const QString& owner : sharingOwners(location, facts, rules)) {
+        if (facts.otherProducts.contains(owner)) {
+            add(facts.otherProducts.value(owner));
+            continue;
+        }
+        // Known by what the folder is: whose folder that is.
+        const int before = products.size();
+        for (const auto& identity : facts.otherIdOwners)
+            if (!facts.identities.isEmpty() && identity.first == facts.identities.first())
+                add(facts.otherProducts.value(identity.second));
+        if (products.size() == before)
+            add({});
+    }
+    return products;
+}
+
+namespace
+{
+
+// The user's folders: home, each standard location of the user's, and those
+// Qt lists less the program's own folder (see locationsToProtect()).
+QStringList userFolders(const QString& home, const PathRules& rules)
 {
     static const QStandardPaths::StandardLocation userLocations[] = {
         QStandardPaths::HomeLocation,          QStandardPaths::DesktopLocation,
@@ -189,50 +250,39 @@ ProtectedFolders protectedFolders()
         QStandardPaths::CacheLocation,         QStandardPaths::GenericCacheLocation,
         QStandardPaths::TempLocation,          QStandardPaths::FontsLocation,
     };
-    const PathRules rules = hostPathRules();
-    const QString home = Platform::homeFolder();
     QStringList folders{home};
     QStringList listed;
     for (const QStandardPaths::StandardLocation type : userLocations) {
-        // The user's own location always; the others Qt lists less the
-        // program's folder (see locationsToProtect()).
         folders << QStandardPaths::writableLocation(type);
         listed << QStandardPaths::standardLocations(type);
     }
     const QString programFolder =
         QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
     folders << locationsToProtect(listed, programFolder, rules);
-    folders << Platform::systemFolders();
-    // The desktop shared by all users holds the product's shortcuts, never
-    // the product.
-    folders << Platform::allUsersDesktop();
-    // Nor does a start menu, whose folders many programs share.
-    QStringList sealed = Platform::sealedSystemFolders();
-    sealed << QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)
-           << Platform::allUsersStartMenu();
+    return folders;
+}
 
-    // Each as written and as resolved through links and junctions.
-    const auto withResolved = [&rules](const QStringList& list) {
-        QStringList result;
-        for (const QString& folder : list) {
-            const QString normalized = normalizedPath(folder, rules);
-            if (normalized.isEmpty())
-                continue;
-            result << normalized;
-            const QString resolved = normalizedPath(Platform::resolvedPath(normalized), rules);
-            if (!resolved.isEmpty() && resolved != normalized)
-                result << resolved;
-        }
-        result.removeDuplicates();
-        return result;
-    };
-    ProtectedFolders result;
-    result.folders = withResolved(folders);
-    result.sealed = withResolved(sealed);
-    result.profileParents = withResolved(Platform::userProfileParents());
-    result.home = withResolved({home});
-    // Identities of what exists: each protected folder and every folder
-    // above it, and the sealed ones.
+// Each folder as written and as resolved through links and junctions.
+QStringList withResolved(const QStringList& list, const PathRules& rules)
+{
+    QStringList result;
+    for (const QString& folder : list) {
+        const QString normalized = normalizedPath(folder, rules);
+        if (normalized.isEmpty())
+            continue;
+        result << normalized;
+        const QString resolved = normalizedPath(Platform::resolvedPath(normalized), rules);
+        if (!resolved.isEmpty() && resolved != normalized)
+            result << resolved;
+    }
+    result.removeDuplicates();
+    return result;
+}
+
+// Identities of what exists: each protected folder and every folder above
+// it, and the sealed ones.
+void addIdentities(ProtectedFolders& result, const PathRules& rules)
+{
     for (const QString& folder : result.folders) {
         for (const QString& path : selfAndAncestors(folder, rules)) {
             const Platform::FileIdentity identity = Platform::fileIdentity(path);
@@ -245,6 +295,29 @@ ProtectedFolders protectedFolders()
         if (identity.valid)
             result.sealedIds << identity;
     }
+}
+
+} // namespace
+
+ProtectedFolders protectedFolders()
+{
+    const PathRules rules = hostPathRules();
+    const QString home = Platform::homeFolder();
+    QStringList folders = userFolders(home, rules);
+    folders << Platform::systemFolders();
+    // The desktop shared by all users holds the product's shortcuts, never
+    // the product.
+    folders << Platform::allUsersDesktop();
+    // Nor does a start menu, whose folders many programs share.
+    QStringList sealed = Platform::sealedSystemFolders();
+    sealed << QStandardPaths::writableLocation(QStandardPaths::ApplicationsLocation)
+           << Platform::allUsersStartMenu();
+    ProtectedFolders result;
+    result.folders = withResolved(folders, rules);
+    result.sealed = withResolved(sealed, rules);
+    result.profileParents = withResolved(Platform::userProfileParents(), rules);
+    result.home = withResolved({home}, rules);
+    addIdentities(result, rules);
     return result;
 }
 

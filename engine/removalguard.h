@@ -5,9 +5,12 @@
 // name only what the product owns. The rules are pure (removalrules.cpp);
 // the facts of this machine are gathered apart (removalfacts.cpp).
 
+#include "outcome.h"
 #include "platform/platform.h"
 #include "windowsnames.h"
 
+#include <QHash>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -69,6 +72,10 @@ struct LocationFacts {
     bool mountPoint = false;  // see Platform::isMountPoint()
     QStringList otherEntries; // the folders other uninstall entries record
     QStringList otherOwners;  // for each of otherEntries, who records it (for the record)
+    // The product of each entry among otherOwners, by its text there.
+    QHash<QString, appinstaller::SharingProduct> otherProducts;
+    // Each of otherIds with the owner whose folder it is or lies above.
+    QVector<QPair<Platform::FileIdentity, QString>> otherIdOwners;
     // What other products' folders are, whatever path names them: each
     // that exists and every folder above it.
     QVector<Platform::FileIdentity> otherIds;
@@ -85,6 +92,12 @@ struct LocationFacts {
 // tells. Pure.
 QStringList sharingOwners(const QString& location, const LocationFacts& facts,
                           const PathRules& rules);
+
+// The products behind sharingOwners(): by name and entry where an entry
+// records the folder, by path or by what the folder is; one with neither
+// where only Windows Installer's records tell.
+QVector<appinstaller::SharingProduct>
+sharingProducts(const QString& location, const LocationFacts& facts, const PathRules& rules);
 
 // Whether the facts prove the location to be the product's folder: the
 // client program at its top, or the running uninstaller that the entry names.

@@ -24,6 +24,7 @@ std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath);
 // folders, as recorded.
 struct UninstallEntry {
     QString name;
+    QString displayName; // DisplayName as written: what Windows lists the product as
     QString installLocation;
     QString installSource; // where its installer ran from (Windows Installer's products)
     // UninstallString, QuietUninstallString and DisplayIcon: command lines

@@ -138,6 +138,31 @@ bool UninstallRegistry::isWindowsInstallerCommand(const QString& command)
     return msiexec.match(command).hasMatch();
 }
 
+QString UninstallRegistry::displayName(const QString& value)
+{
+    constexpr int kLongest = 128;
+    QString shown;
+    for (const QChar c : value) {
+        // Control and format characters (a line break would forge a log
+        // line, a direction override reorder the page) and separators.
+        const QChar::Category category = c.category();
+        const bool blank = c.isSpace() || category == QChar::Other_Control ||
+                           category == QChar::Other_Format || category == QChar::Separator_Line ||
+                           category == QChar::Separator_Paragraph;
+        if (!blank)
+            shown += c;
+        else if (!shown.isEmpty() && !shown.endsWith(QLatin1Char(' ')))
+            shown += QLatin1Char(' ');
+    }
+    shown = shown.trimmed();
+    if (shown.size() > kLongest) {
+        // Never half of a surrogate pair.
+        const int cut = shown.at(kLongest - 1).isHighSurrogate() ? kLongest - 1 : kLongest;
+        shown = shown.left(cut) + QStringLiteral("...");
+    }
+    return shown;
+}
+
 EntryRecord UninstallRegistry::entryRecord() const
 {
     EntryRecord record;
@@ -174,16 +199,19 @@ QVector<UninstallRegistry::OtherFolder> UninstallRegistry::otherProductFolderOwn
 {
     const QString own = QString::fromStdString(configuredGuid());
     QVector<OtherFolder> folders;
-    const auto add = [&folders](const QString& owner, const QString& value, const QString& folder) {
+    QString name;
+    const auto add = [&folders, &name](const QString& owner, const QString& value,
+                                       const QString& folder) {
         for (const OtherFolder& known : folders)
             if (known.owner == owner && known.folder == folder)
                 return;
-        folders.append({owner, value, folder});
+        folders.append({owner, name, value, folder});
     };
     for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
         // Both registry views and HKEY_CURRENT_USER may list our own GUID.
         if (entry.name.compare(own, Qt::CaseInsensitive) == 0)
             continue;
+        name = displayName(entry.displayName);
         if (!entry.installLocation.trimmed().isEmpty())
             add(entry.name, QStringLiteral("InstallLocation"),
                 QString::fromStdString(unquotedLocation(entry.installLocation.toStdString())));

@@ -54,6 +54,7 @@ public:
     // The same with the entry that names each and the value that does.
     struct OtherFolder {
         QString owner;  // the entry's key name
+        QString name;   // its DisplayName as shown (displayName()); empty when it has none
         QString value;  // "InstallLocation", "InstallSource", or a program's folder
         QString folder; // as written
     };
@@ -73,6 +74,11 @@ public:
     // An uninstall command that hands the removal to Windows Installer
     // ("MsiExec.exe /X{GUID}", "msiexec /I{GUID}").
     static bool isWindowsInstallerCommand(const QString& command);
+    // A DisplayName fit to be shown on one line of a log or a page: line
+    // breaks and other control characters become spaces, runs of blanks one,
+    // and what is longer than 128 characters is cut there with "...". Any
+    // program may write one.
+    static QString displayName(const QString& value);
     static std::string uninstallKeyBaseFor(int iArchitecture);
     // A GUID that names one entry below the Uninstall key: not empty, not
     // "." or "..", no '\\' or '/'.

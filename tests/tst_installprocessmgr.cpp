@@ -71,6 +71,8 @@ class TestInstallProcessMgr : public QObject
     // %S the stage, %A the uninstaller's folder); UninstallString names the
     // uninstaller unless set here.
     QStringList m_entry;
+    // Lines added to the sibling's entry file as written ("Name=value").
+    QStringList m_siblingLines;
 
     QString expand(QString path) const { return path.replace(QLatin1String("%S"), m_stage); }
     void stage(const QString& location, const QString& nameEN, const QString& nameCH,
@@ -110,6 +112,7 @@ void TestInstallProcessMgr::init()
     m_app = QStringLiteral("app");
     m_client = QStringLiteral("programs/Ferrovane/Ferrovane.exe");
     m_entry.clear();
+    m_siblingLines.clear();
     QVERIFY(QDir(m_stage).removeRecursively());
     QVERIFY(QDir().mkpath(m_stage));
     qputenv("HOME", QFile::encodeName(m_stage + QStringLiteral("/home")));
@@ -209,7 +212,8 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
     const int equals = value.startsWith(QLatin1Char('%')) ? -1 : value.indexOf(QLatin1Char('='));
     QVERIFY(writeFile(siblingFile,
                       entryText(equals < 0 ? QStringLiteral("InstallLocation") : value.left(equals),
-                                expand(value.mid(equals + 1)))));
+                                expand(value.mid(equals + 1))) +
+                          m_siblingLines.join(QLatin1Char('\n')).toUtf8() + '\n'));
 
     const QString install = m_stage + QStringLiteral("/programs/Ferrovane");
     for (const char* file : {"bin/a.exe", "lib/a.dll", "lib/plugins/b.dll", ".hidden"})
@@ -508,7 +512,8 @@ void TestInstallProcessMgr::runs_data()
     // An install manifest beside the uninstaller: "manifest:ours",
     // "manifest:other" (another product's), "manifest:broken" (no UTF-8),
     // "manifest:refused" (a line leading out). "entry:NAME=VALUE" sets a
-    // value of the product's entry (see m_entry). '|' stands for a blank.
+    // value of the product's entry (see m_entry), "sibling:NAME=VALUE" a line of
+    // the sibling's as written. '|' stands for a blank.
     QTest::addColumn<QString>("extra");
     QTest::addColumn<QStringList>("gone");
     QTest::addColumn<QStringList>("left"); // the record: "reason path"
@@ -692,42 +697,72 @@ void TestInstallProcessMgr::runs_data()
         << ""
         << "client: app:programs/tools programs/notes.txt" << QStringList()
         << QStringList{left(R::NotProducts, "programs"), entry};
-    QTest::newRow("another product inside")
-        << install << "铁风帆"
-        << "%S/programs/Ferrovane/lib/Other"
-        << "" << QStringList() << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
-    QTest::newRow("another product's same folder")
-        << install << "铁风帆" << install << "" << QStringList()
-        << QStringList{left(R::Shared, "programs/Ferrovane"), entry};
-    // However the other product is registered.
+    // Each with who else records it, and the step that names it.
+    const QString sibling = QStringLiteral("sharing \"\" {SIBLING}");
+    const QString again = QStringLiteral(", then run the uninstaller again");
+    const QString removeSibling =
+        QStringLiteral("step remove the product of the uninstall entry {SIBLING} first") + again;
+    const QString removeOther = QStringLiteral("step remove the other product named above first "
+                                               "(from its own uninstall entry)") +
+                                again;
     const QString shared = left(R::Shared, "programs/Ferrovane");
+    const QStringList bySibling{shared, sibling, entry, removeSibling};
+    QTest::newRow("another product inside") << install << "铁风帆"
+                                            << "%S/programs/Ferrovane/lib/Other"
+                                            << "" << QStringList() << bySibling;
+    QTest::newRow("another product's same folder")
+        << install << "铁风帆" << install << "" << QStringList() << bySibling;
+    // Named as Windows lists it, on one line whatever its DisplayName holds.
+    const QStringList byOtherTool{
+        shared, QStringLiteral("sharing \"Other Tool\" {SIBLING}"), entry,
+        QStringLiteral("step remove 'Other Tool' first (its uninstall entry {SIBLING})") + again};
+    QTest::newRow("another product inside, by its DisplayName")
+        << install << "铁风帆"
+        << "%S/programs/Ferrovane/lib"
+        << "sibling:DisplayName=Other|Tool" << QStringList() << byOtherTool;
+    QTest::newRow("another product inside, a DisplayName over lines")
+        << install << "铁风帆"
+        << "%S/programs/Ferrovane/lib"
+        << "sibling:DisplayName=\"|Other\\r\\n\\tTool|\"" << QStringList() << byOtherTool;
+    // Nothing proves the folder ours either: no run again is promised.
+    QTest::newRow("another product inside, the client not at the top")
+        << install << "铁风帆"
+        << "%S/programs/Ferrovane/lib"
+        << "sibling:DisplayName=Other|Tool client:programs/Ferrovane/bin/Ferrovane.exe"
+        << QStringList()
+        << QStringList{shared, QStringLiteral("sharing \"Other Tool\" {SIBLING}"),
+                       left(R::Lookalike, "programs/Ferrovane/bin"), entry,
+                       QStringLiteral("step remove 'Other Tool' first (its uninstall entry "
+                                      "{SIBLING}); nothing proves the folder to be the "
+                                      "product's either: remove its files by hand, then run the "
+                                      "uninstaller again to clear its entry")};
+    // However the other product is registered.
     QTest::newRow("another product inside, by its uninstall command")
         << install << "铁风帆"
         << "UninstallString=\"%S/programs/Ferrovane/lib/unins000.exe\" /SILENT"
-        << "" << QStringList() << QStringList{shared, entry};
+        << "" << QStringList() << bySibling;
     QTest::newRow("another product inside, by its icon")
         << install << "铁风帆"
         << "DisplayIcon=%S/programs/Ferrovane/lib/b.exe,0"
-        << "" << QStringList() << QStringList{shared, entry};
-    QTest::newRow("another product inside, its entry a link")
-        << install << "铁风帆"
-        << "link:%S/programs/Ferrovane/lib"
-        << "" << QStringList() << QStringList{shared, entry};
+        << "" << QStringList() << bySibling;
+    QTest::newRow("another product inside, its entry a link") << install << "铁风帆"
+                                                              << "link:%S/programs/Ferrovane/lib"
+                                                              << "" << QStringList() << bySibling;
     QTest::newRow("another product inside, through a bind mount")
         << install << "铁风帆"
         << "bind:%S/bound/Ferrovane/lib"
-        << "" << QStringList() << QStringList{shared, entry};
+        << "" << QStringList() << bySibling;
     // A product of Windows Installer's in a folder of ours: its entry names
-    // no folder, its component records do.
+    // no folder, its component records do, and they name no product.
     QTest::newRow("another product inside, known by Windows Installer's components")
         << install << "铁风帆"
         << "UninstallString=MsiExec.exe /X{SIBLING}"
         << "trial component:programs/Ferrovane/lib/plugins/b.dll" << QStringList()
-        << QStringList{shared, entry};
+        << QStringList{shared, QStringLiteral("sharing \"\""), entry, removeOther};
     QTest::newRow("another product inside, by where its installer ran")
         << install << "铁风帆"
         << "InstallSource=%S/programs/Ferrovane/lib"
-        << "" << QStringList() << QStringList{shared, entry};
+        << "" << QStringList() << bySibling;
     // Its entry names the folder by another path (a bind mount of the
     // product's lib): nothing above it in that path is ours, so only the
     // walk can tell, by what the folder is, and it never enters it.
@@ -736,11 +771,11 @@ void TestInstallProcessMgr::runs_data()
         << "bindlib:%S/bound"
         << "" << QStringList()
         << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
-                       left(R::Shared, "programs/Ferrovane/lib"), entry};
+                       left(R::Shared, "programs/Ferrovane/lib"), entry, removeOther};
     QTest::newRow("another product inside, its location in quotes")
         << install << "铁风帆"
         << "\"%S/programs/Ferrovane/lib\""
-        << "" << QStringList() << QStringList{shared, entry};
+        << "" << QStringList() << bySibling;
     // The location itself bind-mounted from a folder of the same disk: the
     // folder seen there is another one, never emptied.
     QTest::newRow("the location a bind mount")
@@ -886,6 +921,8 @@ void TestInstallProcessMgr::runs()
             m_app = item.mid(4);
         else if (item.startsWith(QLatin1String("entry:")))
             m_entry << item.mid(6);
+        else if (item.startsWith(QLatin1String("sibling:")))
+            m_siblingLines << item.mid(8);
         else if (item.startsWith(QLatin1String("before:")))
             before << item.mid(7);
         else if (item.startsWith(QLatin1String("component:")))
@@ -994,11 +1031,18 @@ void TestInstallProcessMgr::runs()
         UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture()),
         kGuid.toStdString());
     QStringList record;
+    static const QRegularExpression otherProductStep(
+        QStringLiteral("^step remove (the other product|the product of the uninstall entry|')"));
     for (const QString& line : output.mid(5)) {
         if (line.startsWith(QLatin1String("held "))) {
             record << line.section(QStringLiteral(" (process "), 0, 0);
             continue;
         }
+        // Who else records the folder, and the steps that name them.
+        if (line.startsWith(QLatin1String("sharing ")) || otherProductStep.match(line).hasMatch())
+            record << line;
+        if (line.startsWith(QLatin1String("sharing ")) || line.startsWith(QLatin1String("step ")))
+            continue;
         const QString path = line.section(QLatin1Char(' '), 3);
         record << line.section(QLatin1Char(' '), 2, 2) + QLatin1Char(' ') +
                       (path == entryKey ? QStringLiteral("entry")
@@ -1134,7 +1178,9 @@ void TestInstallProcessMgr::refusedRemovalIsRecorded()
                      QStringLiteral("left 0 7 HKEY_LOCAL_MACHINE\\") +
                          QString::fromStdString(UninstallRegistry::uninstallKeyBaseFor(
                              Platform::nativeArchitecture())) +
-                         kGuid}));
+                         kGuid,
+                     QStringLiteral("step close the programs that hold what is named above (or "
+                                    "restart Windows), then run the uninstaller again")}));
     QVERIFY(QFileInfo::exists(locked + QStringLiteral("/in-use.dll")));
     QVERIFY(!QFileInfo::exists(m_stage + QStringLiteral("/programs/Ferrovane/lib")));
     QVERIFY(QFileInfo::exists(m_stage + QStringLiteral("/home/Desktop/Ferrovane.lnk")));

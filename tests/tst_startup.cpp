@@ -228,8 +228,23 @@ void TestStartup::gates()
     answerer.hold = hold;
     if (startedLater)
         answerer.beforeFirstAnswer = [this] { setClientRunning(true); };
+    const QStringList logs{QStringLiteral("uninstaller-*.log")};
+    for (const QString& earlier : QDir::temp().entryList(logs, QDir::Files))
+        QVERIFY(QDir::temp().remove(earlier));
     QCOMPARE(runUninstaller(), result);
     QCOMPARE(answerer.texts, texts);
+    // Every run leaves a log, even one asked for none: in the temporary
+    // folder, from its first gate to its status and its own path.
+    const QStringList made = QDir::temp().entryList(logs, QDir::Files);
+    QCOMPARE(made.size(), 1);
+    QFile log(QDir::temp().filePath(made.first()));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(log.readAll());
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(text.contains(QLatin1String("gate configuration: ")), qPrintable(text));
+    QVERIFY2(lines.value(lines.size() - 2).endsWith(QStringLiteral("exit status %1").arg(result)),
+             qPrintable(text));
+    QVERIFY2(lines.last().endsWith(QLatin1String("log: ") + log.fileName()), qPrintable(text));
     QCOMPARE(answerer.windowShown, result >= 0);
     if (running && !startedLater)
         QVERIFY2(!UninstallRegistry::hasInstance(), "the registry was consulted");
@@ -252,10 +267,13 @@ void TestStartup::withArguments_data()
     QTest::addColumn<QStringList>("logged"); // what the log holds, in this order
 
     const QString log = QStringLiteral("/LOG=<temp>/clicked.log");
+    // Refused: the refusal and the run recorded in the temporary folder.
     QTest::newRow("log inside the install folder")
         << QStringList{QStringLiteral("/LOG=<install>/bin/run.log")} << true
         << QStringList{QStringLiteral("LogPathInsideInstallFolder"), confirm} << -1
-        << QStringList();
+        << QStringList{QStringLiteral("log <install>/bin/run.log refused: "),
+                       QStringLiteral("gate confirmation: declined"),
+                       QStringLiteral("exit status -1")};
     QTest::newRow("logged, declined")
         << QStringList{log} << true << QStringList{confirm} << -1
         << QStringList{QStringLiteral("clicked run"), QStringLiteral("is not running: passed"),
@@ -267,9 +285,23 @@ void TestStartup::withArguments_data()
         << QStringList{notInstalled} << -1
         << QStringList{QStringLiteral("gate installed: no uninstall entry: refused"),
                        QStringLiteral("exit status -1")};
+    // Without /LOG: in the temporary folder, as every run.
     QTest::newRow("bad switch") << QStringList{QStringLiteral("/Z")} << true
                                 << QStringList{QStringLiteral("CommandLineUnknownArgument")}
-                                << QuietExit::BadArguments << QStringList();
+                                << QuietExit::BadArguments
+                                << QStringList{QStringLiteral("clicked run"),
+                                               QStringLiteral("command line refused: "),
+                                               QStringLiteral("exit status 1639"),
+                                               QStringLiteral("log: <temp>/")};
+    QTest::newRow("bad switch with a log")
+        << QStringList{QStringLiteral("/Z"), log} << true
+        << QStringList{QStringLiteral("CommandLineUnknownArgument")} << QuietExit::BadArguments
+        << QStringList{QStringLiteral("command line refused: "), QStringLiteral("log: <temp>/")};
+    QTest::newRow("no log asked, declined")
+        << QStringList() << true << QStringList{confirm} << -1
+        << QStringList{QStringLiteral("clicked run"), QStringLiteral("is not running: passed"),
+                       QStringLiteral("gate confirmation: declined"),
+                       QStringLiteral("exit status -1"), QStringLiteral("log: <temp>/")};
 }
 
 void TestStartup::withArguments()
@@ -281,10 +313,14 @@ void TestStartup::withArguments()
     QFETCH(QStringList, logged);
 
     setInstalled(installed ? m_installFolder : QString());
-    const QString logFile = QDir::temp().filePath(QStringLiteral("clicked.log"));
-    QFile::remove(logFile);
-    arguments.replaceInStrings(QStringLiteral("<install>"), m_installFolder);
-    arguments.replaceInStrings(QStringLiteral("<temp>"), QDir::tempPath());
+    QFile::remove(QDir::temp().filePath(QStringLiteral("clicked.log")));
+    const QStringList defaultLogs{QStringLiteral("uninstaller-*.log")};
+    for (const QString& earlier : QDir::temp().entryList(defaultLogs, QDir::Files))
+        QVERIFY(QDir::temp().remove(earlier));
+    for (QStringList* list : {&arguments, &logged}) {
+        list->replaceInStrings(QStringLiteral("<install>"), m_installFolder);
+        list->replaceInStrings(QStringLiteral("<temp>"), QDir::tempPath());
+    }
 
     // Declines the question, dismisses any warning.
     DialogAnswerer answerer(QStringLiteral("m_pCancelBtn"));
@@ -292,7 +328,11 @@ void TestStartup::withArguments()
     QCOMPARE(answerer.texts, texts);
     QVERIFY(QFileInfo::exists(m_installFolder + QLatin1String("/client.dat")));
     QVERIFY(!QFileInfo::exists(m_installFolder + QLatin1String("/bin/run.log")));
-    QFile file(logFile);
+    // The log asked for when it could be, else one in the temporary folder.
+    const QStringList made = QDir::temp().entryList(defaultLogs, QDir::Files);
+    QVERIFY(made.size() <= 1);
+    QFile file(
+        QDir::temp().filePath(made.isEmpty() ? QStringLiteral("clicked.log") : made.first()));
     QCOMPARE(file.open(QIODevice::ReadOnly), !logged.isEmpty());
     const QString text = QString::fromUtf8(file.readAll());
     int at = 0;

@@ -142,6 +142,42 @@ private slots:
             location);
     }
 
+    // Another product's DisplayName as the log and the page show it.
+    void displayName_data()
+    {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << "Other Tool 2.1"
+                               << "Other Tool 2.1";
+        QTest::newRow("Chinese") << "其他工具"
+                                 << "其他工具";
+        QTest::newRow("a forged log line")
+            << "Other\r\n2026-12-08T11:26:27.213Z  run-1  exit status 0"
+            << "Other 2026-12-08T11:26:27.213Z run-1 exit status 0";
+        QTest::newRow("controls and blanks around") << "\t Other\x01\x7fTool \n"
+                                                    << "Other Tool";
+        QTest::newRow("direction override")
+            << QString::fromUtf8("Tool\u202Eexe.txt") << "Tool exe.txt";
+        QTest::newRow("line separator") << QString::fromUtf8("A\u2028B") << "A B";
+        QTest::newRow("blank") << " \t "
+                               << "";
+        QTest::newRow("longest kept")
+            << QString(128, QLatin1Char('x')) << QString(128, QLatin1Char('x'));
+        QTest::newRow("longer cut") << QString(129, QLatin1Char('x'))
+                                    << QString(128, QLatin1Char('x')) + QStringLiteral("...");
+        // U+1F600 spans characters 128 and 129: never cut in half.
+        QTest::newRow("cut before a surrogate pair")
+            << QString(127, QLatin1Char('x')) + QString::fromUtf8("\U0001F600") +
+                   QStringLiteral("yy")
+            << QString(127, QLatin1Char('x')) + QStringLiteral("...");
+    }
+    void displayName()
+    {
+        QFETCH(QString, value);
+        QFETCH(QString, shown);
+        QCOMPARE(UninstallRegistry::displayName(value), shown);
+    }
+
     // stored: the entry written with values; asked: the GUID looked up, and
     // the InstallLocation read through it.
     void lookUp_data()

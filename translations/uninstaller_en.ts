@@ -243,6 +243,14 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own
         <translation>Left because it is shared with another program: %1.</translation>
     </message>
     <message>
+        <source>Left because %1 is installed in it too: %2. Uninstall %1 first, then run this uninstaller again.</source>
+        <translation>Left because %1 is installed in it too: %2. Uninstall %1 first, then run this uninstaller again.</translation>
+    </message>
+    <message>
+        <source>Left because %1 is installed in it too: %2.</source>
+        <translation>Left because %1 is installed in it too: %2.</translation>
+    </message>
+    <message>
         <source>Left because another disk is attached there: %1.</source>
         <translation>Left because another disk is attached there: %1.</translation>
     </message>

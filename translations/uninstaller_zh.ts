@@ -243,6 +243,14 @@
         <translation>此文件夹与其他程序共用，已保留：%1。</translation>
     </message>
     <message>
+        <source>Left because %1 is installed in it too: %2. Uninstall %1 first, then run this uninstaller again.</source>
+        <translation>此文件夹中还安装着%1，已保留：%2。请先卸载%1，再重新运行本卸载程序。</translation>
+    </message>
+    <message>
+        <source>Left because %1 is installed in it too: %2.</source>
+        <translation>此文件夹中还安装着%1，已保留：%2。</translation>
+    </message>
+    <message>
         <source>Left because another disk is attached there: %1.</source>
         <translation>此处挂载了其他磁盘，已保留：%1。</translation>
     </message>

@@ -53,6 +53,7 @@ std::vector<UninstallEntry> uninstallEntries()
             for (const char* name : {"UninstallString", "QuietUninstallString", "DisplayIcon"})
                 commands << entry.value(QLatin1String(name)).toString();
             entries.push_back({file.completeBaseName(),
+                               entry.value(QStringLiteral("DisplayName")).toString(),
                                entry.value(QStringLiteral("InstallLocation")).toString(),
                                entry.value(QStringLiteral("InstallSource")).toString(), commands});
         }

@@ -36,6 +36,7 @@ std::vector<UninstallEntry> uninstallEntries()
              {values.uninstallString, values.quietUninstallString, values.displayIcon})
             commands << QString::fromStdWString(command);
         entries.push_back({QString::fromStdWString(values.name),
+                           QString::fromStdWString(values.displayName),
                            QString::fromStdWString(values.installLocation),
                            QString::fromStdWString(values.installSource), commands});
     }

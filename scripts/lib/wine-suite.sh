@@ -455,8 +455,80 @@ quiet_run() {
         grep -qF "removed install folder: C:\\Program Files\\$name_en" "$log" 2>/dev/null ||
             { echo "    the log does not name the install folder as removed"; ok=1; }
         grep -q 'exit status 0: done' "$log" 2>/dev/null || ok=1
+        log_header "$log" /S "/LOG=C:\\logs\\$name_ch.log" || ok=1
     fi
     record_status $ok "uninstaller.exe /S, $case: exit $expected, no window, log C:\\logs\\$name_ch.log"
+}
+
+# log_header LOG ARGUMENT...: the log's first lines say which version ran,
+# on which host, as which user, on which system, as which process, built for
+# which architecture, with which command line (each argument quoted).
+log_header() {
+    local log=$1 text ok=0 built suffix
+    shift
+    case $arch in
+    i686) built=i386 ;;
+    *) built=$arch ;;
+    esac
+    text=$(tr -d '\r' <"$log" 2>/dev/null | sed -E 's/^[0-9T:.Z-]+  run-[0-9a-f]{8}  //')
+    while IFS='|' read -r what pattern; do
+        grep -qE "^$pattern\$" <<<"$text" || { echo "    the log's header has no $what: $pattern"; ok=1; }
+    done <<ROWS
+version|uninstaller [0-9]+\.[0-9]+\.[0-9]+ started, quiet run
+host, user, system and process|host $(hostname), user $user, Windows [^,]*\(winnt [0-9.]+\), process [0-9]+
+architecture|program C:\\\\FerrovaneUninstaller\\\\uninstaller\.exe for $built, built with Qt 5\.15\.[0-9]+, running on x86_64
+ROWS
+    # The program as Wine hands it over, then each argument, quoted.
+    suffix='uninstaller.exe"'
+    for argument in "$@"; do suffix+=" \"$argument\""; done
+    grep '^command line: "' <<<"$text" | grep -qF "$suffix" ||
+        { echo "    the log's header has no command line ending $suffix"; ok=1; }
+    [ $ok -eq 0 ] && echo "    the log's header names the version, host, user, system, process, architecture and command line"
+    return $ok
+}
+
+# passive_run: uninstaller.exe /SILENT, nobody at the keyboard: no question,
+# the window shows the progress and closes by itself; exit 0, the product
+# removed, the sentinels kept, the entry gone, and a log in Windows' own
+# temporary folder (no /LOG given) that ends with status 0.
+passive_run() {
+    local window status ok=0 size logs
+    echo
+    echo "== uninstaller.exe /SILENT"
+    stage || { record fail "passive: staging"; return; }
+    registry_entry add || { record fail "passive: registry entry"; return; }
+    rm -f "$drive_c"/windows/temp/uninstaller-*.log
+    (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" /SILENT) \
+        >"$results/passive.log" 2>&1 &
+    pid=$!
+    # The first window is the main one (744 x 504 at 96 DPI), not a question.
+    if window=$(program_window "$pid" 60); then
+        size=$(xdotool getwindowgeometry "$window" 2>/dev/null | sed -n 's/.*Geometry: //p')
+        echo "    first window $size device pixels"
+        [ "$size" = 744x504 ] || { echo "    expected the main window, 744x504"; ok=1; }
+    else
+        echo "    no window appeared"
+        ok=1
+    fi
+    # Nobody answers anything: it must end by itself.
+    wait_for_exit "$pid" 120
+    status=$?
+    echo "    exit status $status, expected 0"
+    [ "$status" -eq 0 ] || ok=1
+    finish_wine
+    report || ok=1
+    registry_has_entry && { echo "    the uninstall entry stayed"; ok=1; }
+    logs=("$drive_c"/windows/temp/uninstaller-*.log)
+    if [ -f "${logs[0]}" ]; then
+        tr -d '\r' <"${logs[0]}" | grep -E 'started|gate confirmation|exit status' | sed 's/^/    log: /'
+        tr -d '\r' <"${logs[0]}" | grep -q 'gate confirmation: not asked' ||
+            { echo "    the log does not say no question was asked"; ok=1; }
+        tr -d '\r' <"${logs[0]}" | grep -q 'exit status 0' || ok=1
+    else
+        echo "    no log in C:\\windows\\temp"
+        ok=1
+    fi
+    record_status $ok "uninstaller.exe /SILENT ($arch): no question, the window closes by itself, exit 0, product removed, log in C:\\windows\\temp"
 }
 
 # What Windows removes at its next start: PendingFileRenameOperations, one
@@ -854,6 +926,7 @@ if [ -z "$only" ]; then
     refusal "client running"
     quiet_run "removes"
     quiet_run "client running"
+    passive_run
     manifest_run usable
     manifest_run "refused line"
     full_run en_US.UTF-8 en 96

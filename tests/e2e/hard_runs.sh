@@ -68,8 +68,12 @@ snapshot() {
         prune+=(-path "$path" -prune -o)
     done
     find "$UNINSTALLER_TEST_SANDBOX" "${prune[@]}" -path "$TMPDIR/shots" -prune -o \
+        -path "$TMPDIR/uninstaller-*.log" -prune -o \
         \( -type d -printf 'd %p\n' \) -o -printf '%y %p %s %T@\n' | sort
 }
+# Every run leaves its log in the temporary folder, the only thing it writes
+# beside the product; prints the logs that hold TEXT.
+logs_with() { grep -lF -- "$1" "$TMPDIR"/uninstaller-*.log 2>/dev/null; }
 mkdir -p "$TMPDIR/shots"
 before=$(snapshot)
 
@@ -87,6 +91,7 @@ check_end() {
     done
     after=$(snapshot)
     [ "$before" = "$after" ] || fail "touched beside the product: $(diff <(echo "$before") <(echo "$after") | head -5)"
+    [ -n "$(logs_with 'gate confirmation: confirmed')" ] || fail "no log of a confirmed run in $TMPDIR"
 }
 
 # start: runs the program as a child of this shell (for its exit status);
@@ -257,6 +262,7 @@ client)
     grep -q InstallLocation "$entry" || fail "the entry was cleared"
     after=$(snapshot)
     [ "$before" = "$after" ] || fail "touched beside the product"
+    [ -n "$(logs_with 'is running: refused')" ] || fail "no log naming the client's gate in $TMPDIR"
     echo "client: seen after the confirmation; warned, ended with -1, nothing removed; the client $running"
     ;;
 *) fail "unknown case" ;;

@@ -7,7 +7,8 @@
 #   client  the client program runs: 1618, nothing touched; without /LOG the
 #           log goes to the temporary folder and ends with its own path
 #   shared  another product lives in the install folder: 1603, the folder and
-#           the entry stay, the log names the other product's entry
+#           the entry stay, the log names the other product by its DisplayName
+#           and its entry, and says to remove it first
 #   badlog  a log in a read-only folder, inside the install folder (as written,
 #           by "..", through a bind mount), a link, past a link (a folder that
 #           leads into another product's, one further up), another program's
@@ -153,13 +154,13 @@ shared)
     [ -d "$install" ] && [ -f "${other[0]}" ] || fail "the shared folder or the other product's file went"
     grep -q InstallLocation "$entry" || fail "the entry was cleared"
     grep -q 'ownership of the install folder: refused: another product' "$log" || fail "no verdict"
-    grep -qF "shared with the uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}" "$log" ||
-        fail "the log does not name the other product's entry"
+    grep -qF "shared with 'Other Game' (its uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}; InstallLocation: ${other[0]%/saves/*})" "$log" ||
+        fail "the log does not name the other product and its entry"
     grep -q 'kept uninstall entry' "$log" || fail "the log does not say the entry stays"
-    grep -q 'what to do: remove the other product named above first' "$log" ||
+    grep -qF "what to do: remove 'Other Game' first (its uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}), then run the uninstaller again" "$log" ||
         fail "the log does not say what to do"
     tail -n 1 "$log" | grep -q 'exit status 1603' || fail "no exit status 1603"
-    echo "shared: 1603, folder and entry kept, the log names the other product's entry"
+    echo "shared: 1603, folder and entry kept, the log names the other product and its entry"
     ;;
 badlog)
     ro=$TMPDIR/readonly

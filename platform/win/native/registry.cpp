@@ -87,6 +87,7 @@ std::vector<UninstallValues> uninstallEntries()
                     continue;
                 UninstallValues values;
                 values.name.assign(name, length);
+                values.displayName = stringValue(entry, L"DisplayName");
                 values.installLocation = stringValue(entry, L"InstallLocation");
                 values.installSource = stringValue(entry, L"InstallSource");
                 values.uninstallString = stringValue(entry, L"UninstallString");

@@ -427,6 +427,7 @@ quiet_run() {
         sleep 2
         expected=$((1618 % 256))
     fi
+    [ "$case" = trial ] && arguments+=(/WHATIF)
     [ -z "$(visible_windows)" ] || echo "    windows visible before the run: $(visible_windows | paste -sd' ' -)"
     (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" "${arguments[@]}") \
         >"$results/quiet-${case// /-}.log" 2>&1 &
@@ -449,6 +450,14 @@ quiet_run() {
         registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
         grep -q 'gate client program: .* is running: refused' "$log" 2>/dev/null || ok=1
         grep -q 'exit status 1618' "$log" 2>/dev/null || ok=1
+    elif [ "$case" = trial ]; then
+        # A trial run: what would go is logged, each line marked; nothing goes.
+        untouched || ok=1
+        registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
+        grep -qF "trial: removed install folder: C:\\Program Files\\$name_en" "$log" 2>/dev/null ||
+            { echo "    the log does not name the install folder as what would go"; ok=1; }
+        grep -q 'trial: exit status 0: done' "$log" 2>/dev/null || ok=1
+        tr -d '\r' <"$log" | sed 1d | grep -qv '  trial: ' && { echo "    a line not marked as a trial"; ok=1; }
     else
         report || ok=1
         registry_has_entry && { echo "    the uninstall entry stayed"; ok=1; }
@@ -926,6 +935,7 @@ if [ -z "$only" ]; then
     refusal "client running"
     quiet_run "removes"
     quiet_run "client running"
+    quiet_run trial
     passive_run
     manifest_run usable
     manifest_run "refused line"

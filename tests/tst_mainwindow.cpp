@@ -65,6 +65,8 @@ private slots:
     void progress_data();
     void progress();
     void pixels();
+    void composed_data();
+    void composed();
     void closeRequests_data();
     void closeRequests();
     void cancelQuestion_data();
@@ -270,6 +272,40 @@ void TestMainWindow::pixels()
     }
     QCOMPARE(first, 3);
     QCOMPARE(red, 642);
+}
+
+void TestMainWindow::composed_data()
+{
+    QTest::addColumn<bool>("composed");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("card"); // the stack's place in the window
+
+    QTest::newRow("composed: the card in its shadow") << true << QSize(744, 504) << QPoint(12, 12);
+    QTest::newRow("nothing composes: the card alone") << false << QSize(720, 480) << QPoint(0, 0);
+}
+
+// Where nothing composes a translucent window its transparent margin would
+// show black: the window is the card alone, opaque.
+void TestMainWindow::composed()
+{
+    QFETCH(bool, composed);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, card);
+
+    MainWindow window;
+    window.setComposed(composed);
+    window.show();
+    QCOMPARE(window.size(), size);
+    const auto* stack = window.findChild<QStackedWidget*>();
+    QCOMPARE(stack->geometry(), QRect(card, QSize(720, 480)));
+    QCOMPARE(window.testAttribute(Qt::WA_TranslucentBackground), composed);
+    QCOMPARE(stack->graphicsEffect() != nullptr, composed);
+    // The window's left edge beside the lower, white part of the card.
+    const QRgb edge = window.grab().toImage().pixel(0, 440);
+    if (composed)
+        QCOMPARE(qAlpha(edge), 0);
+    else
+        QCOMPARE(edge, qRgb(255, 255, 255));
 }
 
 void TestMainWindow::closeRequests_data()

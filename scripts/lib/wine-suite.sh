@@ -331,7 +331,9 @@ refusal() {
 # sentinel kept.
 full_run() {
     local lang=$1 tag=$2 dpi=$3 dialog window status ok=0 geometry size scale lookalike_pid
-    local width=$((744 * dpi / 96)) height=$((504 * dpi / 96))
+    # Wine composes no translucent window: the card alone, without the
+    # shadow's margin.
+    local width=$((720 * dpi / 96)) height=$((480 * dpi / 96))
     scale=$(awk -v d="$dpi" 'BEGIN { print d / 96 }')
     echo
     echo "== uninstaller.exe: full run, LANG=$lang, $dpi DPI"

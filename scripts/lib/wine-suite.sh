@@ -271,8 +271,8 @@ start_program() { # LANG LOG: the uninstaller from its folder; sets pid
 }
 
 # note_shown SHOT WINDOW: whether the completion page shows its note of what
-# could not be removed, grey text in the white strip below the button (left
-# of where the button sits when there is no note).
+# could not be removed, grey text at the card's bottom left, beside the
+# button.
 note_shown() {
     local white
     white=$(count_colour "$1" "$2" 24 442 560 42 '#FFFFFF') || return 0

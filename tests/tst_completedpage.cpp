@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -130,8 +131,6 @@ private slots:
     void leftovers();
     void noteLayout_data();
     void noteLayout();
-    void shortened_data();
-    void shortened();
     void sharpImages();
 
 private:
@@ -430,6 +429,9 @@ void TestCompletedPage::noteLayout()
             continue;
         QVERIFY2(lines.contains(tail(path)), qPrintable(lines));
     }
+    // Shortened by whole folders: "…" stands between separators.
+    QVERIFY2(!whole.contains(QRegularExpression(QStringLiteral("[^/\\\\\\s]…|…[^/\\\\]"))),
+             qPrintable(whole));
     // With the system's font, room for a sentence naming the first item.
     if (fontScale == 1.0)
         QVERIFY2(whole.contains(tail(record.first().strPath)), qPrintable(whole));
@@ -444,37 +446,6 @@ void TestCompletedPage::noteLayout()
     const auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
     const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
     QVERIFY2(list.split(QLatin1Char('\n')).contains(held), qPrintable(list));
-}
-
-void TestCompletedPage::shortened_data()
-{
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<int>("width"); // -1: the width of the expected text
-    QTest::addColumn<QString>("expected");
-
-    const QString saves = QStringLiteral("C:\\Users\\小明\\My Games\\Ferrovane\\saves\\slot 1.sav");
-    QTest::newRow("fits") << saves << -1 << saves;
-    QTest::newRow("a folder left out")
-        << saves << -1 << QStringLiteral("C:\\Users\\小明\\…\\saves\\slot 1.sav");
-    QTest::newRow("all but the drive left out")
-        << saves << -1 << QStringLiteral("C:\\…\\saves\\slot 1.sav");
-    QTest::newRow("narrower than the tail") << saves << 1 << QStringLiteral("…\\saves\\slot 1.sav");
-    QTest::newRow("from the root") << QStringLiteral("/tmp/ferrovane demo/programs/Ferrovane") << -1
-                                   << QStringLiteral("/…/programs/Ferrovane");
-    QTest::newRow("a folder and a name")
-        << QStringLiteral("saves/slot1.sav") << 1 << QStringLiteral("saves/slot1.sav");
-}
-
-void TestCompletedPage::shortened()
-{
-    QFETCH(QString, path);
-    QFETCH(int, width);
-    QFETCH(QString, expected);
-
-    const QFontMetrics metrics(QApplication::font());
-    QCOMPARE(UnInstallCompletedPage::shortened(
-                 path, metrics, width < 0 ? metrics.horizontalAdvance(expected) : width),
-             expected);
 }
 
 // On a display scaled to 200 % (QT_SCALE_FACTOR=2) the banner is its @2x

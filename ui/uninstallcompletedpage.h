@@ -40,11 +40,6 @@ public:
     // Opens the full list of what stayed, one path a line under its reason.
     void showDetails();
 
-    // path within iWidth pixels of metrics: the last folder and the name
-    // whole, whole folders before them left out in the middle
-    // ("C:\Games\…\saves\slot1.sav"); never shorter than "…\saves\slot1.sav".
-    static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
-
 signals:
     void signalClose();
 
@@ -80,6 +75,10 @@ private:
     QString sentence(int iKey, const QString& strList) const;
     // "docs\file1.dat is open in notepad.exe (process 4312)."
     QString heldSentence(const QString& strHolder, const PathStyle& style, bool& bComplete) const;
+    // path within iWidth pixels of metrics: the last folder and the name
+    // whole, whole folders before them left out in the middle
+    // ("C:\Games\…\saves\slot1.sav"); never shorter than "…\saves\slot1.sav".
+    static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
     // path as style shows it; bComplete turns false when it is shortened.
     static QString shown(const QString& path, const PathStyle& style, bool& bComplete);
     // Whether the note's label holds strText in its height.

@@ -144,6 +144,8 @@ private:
 void TestCompletedPage::init()
 {
     m_window = new MainWindow;
+    // The designed window, whether or not this system composes it.
+    m_window->setComposed(true);
     m_window->show();
     m_completed = m_window->findChild<UnInstallCompletedPage*>();
 }

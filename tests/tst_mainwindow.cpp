@@ -84,6 +84,8 @@ private:
 void TestMainWindow::init()
 {
     m_window = new MainWindow;
+    // The designed window, whether or not this system composes it.
+    m_window->setComposed(true);
     m_window->show();
     m_progress = m_window->findChild<InstallingPage*>();
     m_completed = m_window->findChild<UnInstallCompletedPage*>();

@@ -19,4 +19,9 @@ QString systemErrorText(int error);
 // standard output elsewhere.
 void showText(const QString& title, const QString& text);
 
+// Whether the windowing system composes a translucent window over what is
+// behind it: Windows does, Wine does not (its windows on X show black where
+// they are transparent); X11 when a compositing manager runs.
+bool composesTranslucentWindows();
+
 } // namespace Platform

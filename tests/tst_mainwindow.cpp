@@ -65,12 +65,12 @@ private slots:
     void progress_data();
     void progress();
     void pixels();
+    void composed_data();
+    void composed();
     void closeRequests_data();
     void closeRequests();
     void cancelQuestion_data();
     void cancelQuestion();
-    void leftovers_data();
-    void leftovers();
     void dragByTitle_data();
     void dragByTitle();
     void unshownStartsNothing();
@@ -84,6 +84,8 @@ private:
 void TestMainWindow::init()
 {
     m_window = new MainWindow;
+    // The designed window, whether or not this system composes it.
+    m_window->setComposed(true);
     m_window->show();
     m_progress = m_window->findChild<InstallingPage*>();
     m_completed = m_window->findChild<UnInstallCompletedPage*>();
@@ -193,12 +195,15 @@ void TestMainWindow::images_data()
     QTest::addColumn<int>("count");
 
     QTest::newRow("background") << "Background.png" << QSize(720, 320) << 1;
+    QTest::newRow("background @2x") << "Background@2x.png" << QSize(1440, 640) << 1;
     QTest::newRow("close") << "common_close.svg" << QSize(24, 24) << 1;
     QTest::newRow("close @2x") << "common_close@2x.svg" << QSize(48, 48) << 1;
     QTest::newRow("success") << "common_feedback_success_lg.svg" << QSize(40, 40) << 1;
     QTest::newRow("success @2x") << "common_feedback_success_lg@2x.svg" << QSize(80, 80) << 1;
     QTest::newRow("warning") << "common_feedback_warning_lg.svg" << QSize(40, 40) << 1;
+    QTest::newRow("warning @2x") << "common_feedback_warning_lg@2x.svg" << QSize(80, 80) << 1;
     QTest::newRow("info") << "common_feedback_info_sm.svg" << QSize(24, 24) << 1;
+    QTest::newRow("info @2x") << "common_feedback_info_sm@2x.svg" << QSize(48, 48) << 1;
     QTest::newRow("icon") << "icon.ico" << QSize(128, 128) << 9;
 }
 
@@ -271,6 +276,40 @@ void TestMainWindow::pixels()
     QCOMPARE(red, 642);
 }
 
+void TestMainWindow::composed_data()
+{
+    QTest::addColumn<bool>("composed");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QPoint>("card"); // the stack's place in the window
+
+    QTest::newRow("composed: the card in its shadow") << true << QSize(744, 504) << QPoint(12, 12);
+    QTest::newRow("nothing composes: the card alone") << false << QSize(720, 480) << QPoint(0, 0);
+}
+
+// Where nothing composes a translucent window its transparent margin would
+// show black: the window is the card alone, opaque.
+void TestMainWindow::composed()
+{
+    QFETCH(bool, composed);
+    QFETCH(QSize, size);
+    QFETCH(QPoint, card);
+
+    MainWindow window;
+    window.setComposed(composed);
+    window.show();
+    QCOMPARE(window.size(), size);
+    const auto* stack = window.findChild<QStackedWidget*>();
+    QCOMPARE(stack->geometry(), QRect(card, QSize(720, 480)));
+    QCOMPARE(window.testAttribute(Qt::WA_TranslucentBackground), composed);
+    QCOMPARE(stack->graphicsEffect() != nullptr, composed);
+    // The window's left edge beside the lower, white part of the card.
+    const QRgb edge = window.grab().toImage().pixel(0, 440);
+    if (composed)
+        QCOMPARE(qAlpha(edge), 0);
+    else
+        QCOMPARE(edge, qRgb(255, 255, 255));
+}
+
 void TestMainWindow::closeRequests_data()
 {
     QTest::addColumn<bool>("completionPage");
@@ -325,230 +364,6 @@ void TestMainWindow::cancelQuestion()
     QCOMPARE(question, QStringLiteral("ConfirmUninstallOemAjtmnj"));
     QCOMPARE(cancelSpy.count(), cancels);
     QVERIFY(m_window->isVisible());
-}
-
-void TestMainWindow::leftovers_data()
-{
-    QTest::addColumn<QVector<LeftoverItem>>("record");
-    QTest::addColumn<QStringList>("shown");
-    QTest::addColumn<QString>("notShown");
-    QTest::addColumn<QString>("language"); // of the build's translations; none: the source texts
-    QTest::addColumn<qreal>("fontScale");  // of the system's font, as "Make text bigger" sets it
-
-    const QString a = QStringLiteral("/programs/Ferrovane");
-    const QString b = QStringLiteral("/desktop/Ferrovane.lnk");
-    QTest::newRow("empty") << QVector<LeftoverItem>{} << QStringList{} << "could not" << QString()
-                           << 1.0;
-    // The note shows paths as the system writes them.
-    QTest::newRow("two paths") << QVector<LeftoverItem>{{a, false}, {b, false}}
-                               << QStringList{QStringLiteral("could not be removed"),
-                                              QDir::toNativeSeparators(a),
-                                              QDir::toNativeSeparators(b)}
-                               << "Windows restarts" << QString() << 1.0;
-    // Long paths are shortened until everything fits below the button.
-    QVector<LeftoverItem> seven;
-    for (int i = 1; i <= 7; ++i)
-        seven.append(
-            {QStringLiteral("/programs/Ferrovane/lib/plugins/format%1.dll").arg(i), false});
-    // Left for a reason of its own: said in words, the headline says so too.
-    using R = appinstaller::LeftoverReason;
-    QTest::newRow("shared folder")
-        << QVector<LeftoverItem>{{a, false, R::Shared},
-                                 {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
-        << QStringList{QStringLiteral("shared with another program"),
-                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane"))}
-        << "HKEY" << QString() << 1.0;
-    // Several reasons: each sentence shown is whole, the first one at least.
-    const QVector<LeftoverItem> reasons{
-        {a, false, R::Shared},
-        {QStringLiteral("/programs/Ferrovane/data"), false, R::OtherFileSystem},
-        {QStringLiteral("/menu/Ferrovane"), false, R::NotOnlyShortcuts},
-        {b, false, R::NotRemoved},
-        {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}};
-    QTest::newRow("several reasons")
-        << reasons
-        << QStringList{QStringLiteral("shared with another program"),
-                       QDir::toNativeSeparators(QStringLiteral("/Ferrovane"))}
-        << "HKEY" << QString() << 1.0;
-    QTest::newRow("in use, removed at restart")
-        << QVector<LeftoverItem>{{a, true, R::NotRemoved}}
-        << QStringList{QStringLiteral("Windows restarts"), QDir::toNativeSeparators(a)}
-        << "could not" << QString() << 1.0;
-    // A long path keeps its last name whole; its folders give way.
-    const QString deep = QStringLiteral("/programs/") +
-                         QStringLiteral("very long folder name/").repeated(12) +
-                         QStringLiteral("the file that stayed.dll");
-    QTest::newRow("long path") << QVector<LeftoverItem>{{deep, false}}
-                               << QStringList{QDir::toNativeSeparators(
-                                                  QStringLiteral("/the file that stayed.dll")),
-                                              QDir::toNativeSeparators(QStringLiteral("/programs"))}
-                               << QDir::toNativeSeparators(deep) << QString() << 1.0;
-    // Five are all named; from six on the rest are counted.
-    QTest::newRow("five") << seven.mid(0, 5)
-                          << QStringList{QStringLiteral("format1.dll"),
-                                         QStringLiteral("format5.dll")}
-                          << "more" << QString() << 1.0;
-    QTest::newRow("six") << seven.mid(0, 6)
-                         << QStringList{QStringLiteral("format5.dll"), QStringLiteral("and 1 more")}
-                         << "format6.dll" << QString() << 1.0;
-    QTest::newRow("seven") << seven
-                           << QStringList{QStringLiteral("format1.dll"),
-                                          QStringLiteral("format5.dll"),
-                                          QStringLiteral("and 2 more")}
-                           << "format6.dll" << QString() << 1.0;
-    // The user's own files, kept where an install manifest narrowed the
-    // removal, and a manifest that was not used: named, the removal complete.
-    const QString folder = QStringLiteral("/programs/Ferrovane");
-    const QVector<LeftoverItem> kept{
-        {QStringLiteral("saves/slot1.sav"), false, R::NotListed, folder},
-        {QStringLiteral("notes.txt"), false, R::NotListed, folder}};
-    QTest::newRow("the user's files kept")
-        << kept
-        << QStringList{QStringLiteral("Kept 2 files"), QStringLiteral("did not install, in"),
-                       QDir::toNativeSeparators(folder),
-                       QDir::toNativeSeparators(QStringLiteral("saves/slot1.sav")),
-                       QStringLiteral("notes.txt")}
-        << "could not" << QStringLiteral("en") << 1.0;
-    QTest::newRow("manifest not used, a line refused")
-        << QVector<LeftoverItem>{{QStringLiteral("/app/InstallManifest.txt"), false,
-                                  R::ManifestNotUsed},
-                                 {QStringLiteral("7"), false, R::ManifestLineRefused,
-                                  QStringLiteral("/app/InstallManifest.txt")}}
-        << QStringList{QStringLiteral("Nothing was removed: the list of installed files cannot"),
-                       QStringLiteral("that cannot be used: 7.")}
-        << "incomplete" << QString() << 1.0;
-    // A folder not proved, where the program was found instead: no promise
-    // that another run finishes (the kept entry's sentence, checked below).
-    QTest::newRow("not proved, the program elsewhere")
-        << QVector<LeftoverItem>{{QStringLiteral("/tools"), false, R::NotProducts},
-                                 {QStringLiteral("/tools/Ferrovane Desk"), false, R::Lookalike,
-                                  QStringLiteral("/tools")},
-                                 {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
-        << QStringList() << "can finish" << QStringLiteral("en") << 1.0;
-    QTest::newRow("the user's files kept, zh")
-        << kept << QStringList{QString::fromUtf8("已保留 2 个")} << "HKEY" << QStringLiteral("zh")
-        << 1.0;
-    // Whatever the language and the font, the note fits in whole lines and
-    // what it leaves out is a click away.
-    for (const char* language : {"en", "zh"})
-        for (const qreal scale : {1.0, 1.5})
-            for (const auto& [tag, record] :
-                 {std::make_pair("seven", seven), std::make_pair("several reasons", reasons)})
-                QTest::addRow("%s, %s, %gx", tag, language, scale)
-                    << record << QStringList{} << "HKEY" << QString::fromLatin1(language) << scale;
-}
-
-void TestMainWindow::leftovers()
-{
-    QFETCH(QVector<LeftoverItem>, record);
-    QFETCH(QStringList, shown);
-    QFETCH(QString, notShown);
-    QFETCH(QString, language);
-    QFETCH(qreal, fontScale);
-
-    // The window is made anew under the row's language, font and the
-    // library's sheet, as the program makes it once these are set.
-    QTranslator translator;
-    if (!language.isEmpty()) {
-        QVERIFY(translator.load(QStringLiteral("uninstaller_") + language,
-                                QCoreApplication::applicationDirPath() +
-                                    QStringLiteral("/../bin/translations")));
-        qApp->installTranslator(&translator);
-        qApp->setStyleSheet(librarySheet());
-    }
-    const QFont systemFont = QApplication::font();
-    QFont font = systemFont;
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * fontScale);
-    else
-        font.setPixelSize(qRound(font.pixelSize() * fontScale));
-    QApplication::setFont(font);
-    const auto restore = qScopeGuard([&] {
-        QApplication::setFont(systemFont);
-        qApp->removeTranslator(&translator);
-        qApp->setStyleSheet(QString());
-    });
-    if (!language.isEmpty() || fontScale != 1.0) {
-        delete m_window;
-        init();
-    }
-
-    m_window->onFinishedUnInstall(); // nothing ran: the engine's record is empty
-    QCOMPARE(m_window->findChild<QStackedWidget*>()->currentWidget(), m_completed);
-    auto* label = m_completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"));
-    QVERIFY(!label->isVisible());
-    const QWidget* button = m_completed->findChild<QWidget*>(QStringLiteral("m_pCompletedBtn"));
-    const QRect buttonBefore = button->geometry();
-
-    m_completed->showLeftovers(record);
-    label->parentWidget()->layout()->activate();
-    QCOMPARE(label->isVisible(), !record.isEmpty());
-    for (const QString& text : shown)
-        QVERIFY2(label->text().contains(text), qPrintable(label->text()));
-    QVERIFY2(!label->text().contains(notShown), qPrintable(label->text()));
-    // The headline: complete unless something stays that no restart removes.
-    const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
-    const bool incomplete = std::any_of(record.begin(), record.end(), [](const LeftoverItem& item) {
-        return !item.bScheduled && item.reason != LeftoverReason::NotListed &&
-               item.reason != LeftoverReason::PreInstall &&
-               item.reason != LeftoverReason::NotOnlyShortcuts &&
-               item.reason != LeftoverReason::Lookalike;
-    });
-    QCOMPARE(headline->text(),
-             incomplete ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
-                                                      "Uninstall incomplete")
-                        : QCoreApplication::translate("UnInstallCompletedUI", "Uninstalled"));
-    if (record.isEmpty()) {
-        QCOMPARE(button->geometry(), buttonBefore);
-        return;
-    }
-    QCOMPARE(button->height(), 32);
-    QVERIFY(button->geometry().bottom() < label->geometry().top());
-    // Whole lines: everything the note says fits its height.
-    QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
-    // UNINSTALLER_NOTE_SHOTS names a folder for pictures of the larger font.
-    if (qEnvironmentVariableIsSet("UNINSTALLER_NOTE_SHOTS") && fontScale > 1)
-        m_window->grab().save(QStringLiteral("%1/%2-%3-large.png")
-                                  .arg(qEnvironmentVariable("UNINSTALLER_NOTE_SHOTS"), language,
-                                       QString::fromLatin1(QTest::currentDataTag())
-                                           .section(QLatin1Char(','), 0, 0)
-                                           .replace(QLatin1Char(' '), QLatin1Char('-'))));
-
-    // Every path reaches a screen reader and the details in full; the note
-    // links to them whenever it leaves a path out or shortens it.
-    const QString description = label->accessibleDescription();
-    bool named = true;
-    for (const LeftoverItem& item : record) {
-        const QString path = QDir::toNativeSeparators(item.strPath);
-        // The kept entry is a sentence of its own, without its path.
-        const QString said =
-            item.reason != LeftoverReason::EntryKept ? path
-            : appinstaller::Outcome(record).laterRunMayFinish()
-                ? QCoreApplication::translate("appinstaller::UnInstallCompletedPage",
-                                              "The product stays listed as installed, so that "
-                                              "running the uninstaller again can finish.")
-                : QCoreApplication::translate(
-                      "appinstaller::UnInstallCompletedPage",
-                      "The product stays listed as installed. Running the uninstaller again "
-                      "changes nothing until what is named here is dealt with.");
-        QVERIFY2(description.contains(said), qPrintable(description));
-        named = named && label->text().contains(said);
-    }
-    QCOMPARE(label->text().contains(QLatin1String("<a href")), !named);
-    if (!named) {
-        emit label->linkActivated(QStringLiteral("#details"));
-        auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
-        QVERIFY(details && details->isVisible());
-        const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
-        for (const LeftoverItem& item : record)
-            QVERIFY2(list.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(item.strPath)),
-                     qPrintable(list));
-        if (qEnvironmentVariableIsSet("UNINSTALLER_NOTE_SHOTS") && fontScale > 1)
-            details->grab().save(
-                QStringLiteral("%1/%2-details.png")
-                    .arg(qEnvironmentVariable("UNINSTALLER_NOTE_SHOTS"), language));
-        details->close();
-    }
 }
 
 void TestMainWindow::dragByTitle_data()

@@ -9,9 +9,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 using Ulmora::CModalTipDialog;
 
@@ -82,6 +88,8 @@ private slots:
     void answers();
     void sizeFollowsText_data();
     void sizeFollowsText();
+    void focusShown_data();
+    void focusShown();
     void initResource_data();
     void initResource();
     void readAllJoinsInOrder();
@@ -172,6 +180,53 @@ void TestModalTipDialog::sizeFollowsText()
         QVERIFY(label->geometry().right() < dialog->width());
     }
     qApp->setStyleSheet(QString());
+}
+
+void TestModalTipDialog::focusShown_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("shown");
+
+    const int tab = Qt::TabFocusReason;
+    QTest::newRow("confirm, Tab") << "m_pConfirmBtn" << tab << true;
+    QTest::newRow("confirm, Shift+Tab") << "m_pConfirmBtn" << int(Qt::BacktabFocusReason) << true;
+    QTest::newRow("confirm, mouse") << "m_pConfirmBtn" << int(Qt::MouseFocusReason) << false;
+    QTest::newRow("confirm, window activated")
+        << "m_pConfirmBtn" << int(Qt::ActiveWindowFocusReason) << false;
+    QTest::newRow("cancel, Tab") << "m_pCancelBtn" << tab << true;
+    QTest::newRow("cancel, mouse") << "m_pCancelBtn" << int(Qt::MouseFocusReason) << false;
+}
+
+// Under the library's sheet, a button focused from the keyboard shows it,
+// and focus that came otherwise changes nothing: no dotted rectangle, which
+// the Windows style draws by itself.
+void TestModalTipDialog::focusShown()
+{
+    QFETCH(QString, button);
+    QFETCH(int, reason);
+    QFETCH(bool, shown);
+    QString sheet;
+    QVERIFY(Ulmora::InitResource(guiResource(), sheet, false));
+    qApp->setStyleSheet(sheet);
+    const auto restore = qScopeGuard([] { qApp->setStyleSheet(QString()); });
+    const std::unique_ptr<QStyle> windows(QStyleFactory::create(QStringLiteral("Windows")));
+    QVERIFY(windows);
+
+    CModalTipDialog dialog;
+    dialog.setDialogModel(CModalTipDialog::Model_Question);
+    auto* target = dialog.findChild<QPushButton*>(button);
+    auto* other = dialog.findChild<QPushButton*>(
+        QLatin1String(button == QLatin1String("m_pConfirmBtn") ? "m_pCancelBtn" : "m_pConfirmBtn"));
+    target->setStyle(windows.get());
+    dialog.show();
+    dialog.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    other->setFocus(Qt::OtherFocusReason);
+    const QImage unfocused = target->grab().toImage();
+    target->setFocus(Qt::FocusReason(reason));
+    QVERIFY(target->hasFocus());
+    QCOMPARE(target->grab().toImage() != unfocused, shown);
 }
 
 void TestModalTipDialog::initResource_data()

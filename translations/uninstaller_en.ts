@@ -294,6 +294,19 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own
         <translation>Nothing was removed: the list of installed files names another product: %1.</translation>
     </message>
     <message>
+        <source>%1 (process %2)</source>
+        <comment>a program holding a file open</comment>
+        <translation>%1 (process %2)</translation>
+    </message>
+    <message>
+        <source>%1 is open in %2.</source>
+        <translation>%1 is open in %2.</translation>
+    </message>
+    <message>
+        <source>%1 is open in another program.</source>
+        <translation>%1 is open in another program.</translation>
+    </message>
+    <message>
         <source>Details</source>
         <comment>opens the list of what stayed</comment>
         <translation>Details</translation>

@@ -293,6 +293,19 @@
         <translation>未删除任何内容：安装文件清单属于其他产品：%1。</translation>
     </message>
     <message>
+        <source>%1 (process %2)</source>
+        <comment>a program holding a file open</comment>
+        <translation>%1（进程 %2）</translation>
+    </message>
+    <message>
+        <source>%1 is open in %2.</source>
+        <translation>%1 正被 %2 占用。</translation>
+    </message>
+    <message>
+        <source>%1 is open in another program.</source>
+        <translation>%1 正被其他程序占用。</translation>
+    </message>
+    <message>
         <source>Details</source>
         <comment>opens the list of what stayed</comment>
         <translation>详情</translation>

@@ -24,8 +24,11 @@ CustomTitleWidget::CustomTitleWidget(QWidget* parent) : Ulmora::CFancyTitle(pare
     m_pIconLabel->setPixmap(icon.scaled(32, 32, Qt::KeepAspectRatio, Qt::FastTransformation));
 
     m_pCloseBtn->setFixedSize(24, 24);
+    // Closed by the mouse; the keyboard has the page's own button, and no
+    // dotted focus rectangle shows on the image.
+    m_pCloseBtn->setFocusPolicy(Qt::NoFocus);
     m_pCloseBtn->setStyleSheet(
-        QStringLiteral("background:transparent; border:none; "
+        QStringLiteral("background:transparent; border:none; outline:none; "
                        "border-image:url(:/Uninstall/Images/common_close.svg);"));
     // The button shows only an image: give screen readers a name for it.
     m_pCloseBtn->setAccessibleName(tr("Close"));

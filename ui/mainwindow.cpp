@@ -8,8 +8,12 @@
 
 #include "ui_MainWindowUI.h"
 
+#include "platform/system.h"
+
 #include <QDir>
 #include <QGraphicsDropShadowEffect>
+#include <QGuiApplication>
+#include <QPainterPath>
 
 namespace appinstaller
 {
@@ -37,19 +41,40 @@ MainWindow::MainWindow(QWidget* parent)
 
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pInstallingPage);
 
-    // The card's shadow is drawn in the 12-pixel transparent margin around it.
+    m_shadowMargins = m_ui->gridLayout_2->contentsMargins();
+    m_cardSize = minimumSize().shrunkBy(m_shadowMargins);
+    // Offscreen (grabs, tests) every pixel keeps its alpha.
+    const QString strPlatform = QGuiApplication::platformName();
+    setComposed((strPlatform != QLatin1String("windows") && strPlatform != QLatin1String("xcb")) ||
+                Platform::composesTranslucentWindows());
+}
+
+void MainWindow::setComposed(bool bComposed)
+{
+    const QSize card = m_cardSize;
+    m_ui->gridLayout_2->setContentsMargins(bComposed ? m_shadowMargins : QMargins());
+    setFixedSize(bComposed ? card.grownBy(m_shadowMargins) : card);
+    QPalette palette = this->palette();
+    palette.setBrush(QPalette::All, QPalette::Window,
+                     QBrush(bComposed ? QColor(Qt::transparent) : QColor(Qt::white)));
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setAttribute(Qt::WA_TranslucentBackground, bComposed);
+    if (!bComposed) {
+        // No shadow, and the card's rounded corners cut out of the window.
+        m_ui->m_pInstallStackedWidget->setGraphicsEffect(nullptr);
+        QPainterPath path;
+        path.addRoundedRect(QRectF(QPointF(0, 0), QSizeF(card)), 4, 4);
+        setMask(QRegion(path.toFillPolygon().toPolygon()));
+        return;
+    }
+    clearMask();
+    // The card's shadow, drawn in the transparent margin around it.
     auto* pShadow = new QGraphicsDropShadowEffect(this);
     pShadow->setOffset(0, 0);
     pShadow->setColor(QColor(0, 0, 0, 114));
     pShadow->setBlurRadius(12);
     m_ui->m_pInstallStackedWidget->setGraphicsEffect(pShadow);
-
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setBrush(QPalette::All, QPalette::Window, QBrush(Qt::transparent));
-    setPalette(palette);
-    setWindowOpacity(1.0);
-    setAttribute(Qt::WA_TranslucentBackground);
 }
 
 MainWindow::~MainWindow() = default;

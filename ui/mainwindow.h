@@ -2,9 +2,12 @@
 
 // The uninstaller's only window: frameless and translucent, it shows a white
 // 720 x 480 card with a soft shadow, holding the progress page and then the
-// completion page. The start-up sequence shows it once the user has
+// completion page. Where nothing composes a translucent window (Wine, X11
+// without a compositing manager) it is the card alone, opaque, without the
+// shadow and its margin. The start-up sequence shows it once the user has
 // confirmed and calls onUninstall().
 
+#include <QMargins>
 #include <QWidget>
 
 #include <memory>
@@ -32,6 +35,11 @@ public:
     // and never shown (a refused or declined run) never pays for it.
     void setVisible(bool visible) override;
 
+    // The card in the 12-pixel margin of its shadow on a translucent window,
+    // or alone on an opaque one; chosen by the constructor for the system,
+    // and before the window is first shown.
+    void setComposed(bool bComposed);
+
     // Returns once the removal, if one was started, has ended: the record of
     // what it left is complete then, however the window was closed.
     void waitForUninstall();
@@ -51,6 +59,8 @@ private:
     InstallingPage* m_pInstallingPage = nullptr;
     UnInstallCompletedPage* m_pUnInstallCompletedPage = nullptr;
     bool m_bStyled = false;
+    QMargins m_shadowMargins; // the form's margins, where the shadow is drawn
+    QSize m_cardSize;         // the form's size within them
 };
 
 } // namespace appinstaller

@@ -10,8 +10,8 @@
 #include <QDir>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QLocale>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -25,10 +25,32 @@ namespace
 constexpr int kNamedPaths = 5;
 // Paths are shortened down to this width at most, however little room.
 constexpr int kMinPathWidth = 80;
-// While the note shows, the form's bottom margin shrinks to this, to leave
-// the note as many lines as can be had below the button.
-constexpr int kNoteBottomMargin = 6;
 const QString kDetailsLink = QStringLiteral("#details");
+// Between two characters: no line break there, and nothing drawn.
+constexpr QChar kWordJoiner(0x2060);
+constexpr QChar kEllipsis(0x2026);
+
+// text as one word for the line breaker: no break at its spaces, after its
+// separators or between its Chinese characters.
+QString oneLine(const QString& text)
+{
+    QString joined;
+    joined.reserve(2 * text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (i > 0 && !text.at(i).isLowSurrogate())
+            joined += kWordJoiner;
+        joined += text.at(i) == QLatin1Char(' ') ? QChar(QChar::Nbsp) : text.at(i);
+    }
+    return joined;
+}
+
+// The separator path is written with.
+QChar separatorOf(const QString& path)
+{
+    if (path.contains(QLatin1Char('\\')))
+        return QLatin1Char('\\');
+    return path.contains(QLatin1Char('/')) ? QLatin1Char('/') : QDir::separator();
+}
 
 } // namespace
 
@@ -38,31 +60,12 @@ UnInstallCompletedPage::UnInstallCompletedPage(QWidget* parent)
     m_ui->setupUi(this);
     m_ui->m_pInstallInfoLabel->setAccessibleName(tr("Result"));
     m_strCompleted = m_ui->m_pInstallInfoLabel->text();
-
-    // A row of its own under the form's two, hidden (and so taking no room)
-    // while there is nothing to report. It gets the height that the form
-    // leaves below the finish button and most of the bottom margin, so that
-    // nothing is squeezed.
-    m_pLeftoverLabel = new QLabel(m_ui->m_pBottomWidget);
-    m_pLeftoverLabel->setObjectName(QStringLiteral("m_pLeftoverLabel"));
-    m_pLeftoverLabel->setAlignment(Qt::AlignCenter);
-    m_pLeftoverLabel->setWordWrap(true);
-    // The system's font and size: a user who made text bigger gets it here.
-    m_pLeftoverLabel->setStyleSheet(QStringLiteral("color: rgba(0,0,0,0.55);"));
-    m_pLeftoverLabel->setTextFormat(Qt::RichText);
-    m_pLeftoverLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
-                                              Qt::LinksAccessibleByKeyboard);
-    connect(m_pLeftoverLabel, &QLabel::linkActivated, this, &UnInstallCompletedPage::showDetails);
-    m_pLeftoverLabel->setAccessibleName(tr("Items not removed"));
-    const QMargins margins = m_ui->gridLayout_3->contentsMargins();
-    m_iFormBottomMargin = margins.bottom();
-    const int iRoom = m_ui->m_pBottomWidget->minimumHeight() - margins.top() - kNoteBottomMargin -
-                      m_ui->m_pIconToolBtn->minimumHeight() -
-                      m_ui->m_pCompletedBtn->minimumHeight() -
-                      2 * m_ui->gridLayout_3->verticalSpacing();
-    m_pLeftoverLabel->setFixedSize(width() - margins.left() - margins.right(), iRoom);
-    m_pLeftoverLabel->hide();
-    m_ui->gridLayout_3->addWidget(m_pLeftoverLabel, 2, 0);
+    // Hidden, and so taking no room, while there is nothing to report; the
+    // system's font and size: a user who made text bigger gets it here.
+    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    pNote->hide();
+    pNote->setAccessibleName(tr("Items not removed"));
+    connect(pNote, &QLabel::linkActivated, this, &UnInstallCompletedPage::showDetails);
 
     connect(m_ui->m_pUpperWidget, &UpperWidget::signalClose, this,
             &UnInstallCompletedPage::signalClose);
@@ -74,25 +77,71 @@ UnInstallCompletedPage::~UnInstallCompletedPage() = default;
 
 void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftovers)
 {
+    groupLeftovers(leftovers);
+    const Outcome outcome(leftovers);
+    showHeadline(outcome.incomplete());
+    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    QStringList all;
+    for (const Group& group : qAsConst(m_groups))
+        all << group.paths;
+    pNote->setToolTip(all.join(QLatin1Char('\n')));
+    pNote->clear();
+    pNote->setVisible(!leftovers.isEmpty());
+    if (leftovers.isEmpty())
+        return;
+    // The form's geometry, also on a page not shown yet: the note is fitted
+    // to the room it gets there.
+    for (QLayout* pLayout : {m_ui->gridLayout_2, m_ui->gridLayout, m_ui->gridLayout_3}) {
+        pLayout->invalidate();
+        pLayout->activate();
+    }
+
+    // Screen readers get every sentence with every path, whatever is shown.
+    pNote->ensurePolished();
+    const QFontMetrics metrics = pNote->fontMetrics();
+    bool bComplete = true;
+    QStringList full;
+    for (const Group& group : qAsConst(m_groups))
+        full << describe(group, group.paths.size(), {metrics, QWIDGETSIZE_MAX, false}, bComplete);
+    pNote->setAccessibleDescription(full.join(QLatin1Char(' ')));
+
+    // In the product's red, a shade darker than its buttons, not the system's link blue.
+    const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#C8262D;\">%2</a>")
+                                .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
+    if (!fittedNote(strLink).isEmpty())
+        return;
+    // Too little room for even one reason: a count of everything.
+    const QString strCount =
+        outcome.incomplete() ? tr("%n item(s) could not be removed.", "", m_iItems)
+        : outcome.restartNeeded()
+            ? tr("%n item(s) will be removed when Windows restarts.", "", m_iItems)
+            : tr("%n item(s) kept.", "", m_iItems);
+    if (!fits(strCount.toHtmlEscaped() + strLink))
+        fits(strLink.trimmed());
+}
+
+void UnInstallCompletedPage::groupLeftovers(const QVector<LeftoverItem>& leftovers)
+{
     // Grouped by why they stayed, in the order the reasons are first met.
     m_groups.clear();
-    const Outcome outcome(leftovers);
-    m_bLaterRunMayFinish = outcome.laterRunMayFinish();
-    const bool bIncomplete = outcome.incomplete();
-    const bool bScheduled = outcome.restartNeeded();
-    QStringList all;
+    m_iItems = leftovers.size();
+    m_bLaterRunMayFinish = Outcome(leftovers).laterRunMayFinish();
     for (const LeftoverItem& item : leftovers) {
         const int iKey = item.bScheduled ? -1 : static_cast<int>(item.reason);
         auto group = std::find_if(m_groups.begin(), m_groups.end(),
                                   [iKey](const Group& g) { return g.iKey == iKey; });
         if (group == m_groups.end()) {
-            m_groups.append({iKey, QStringList(), QDir::toNativeSeparators(item.strFolder)});
+            m_groups.append(
+                {iKey, QStringList(), QDir::toNativeSeparators(item.strFolder), QStringList()});
             group = m_groups.end() - 1;
         }
-        const QString strPath = QDir::toNativeSeparators(item.strPath);
-        group->paths << strPath;
-        all << strPath;
+        group->paths << QDir::toNativeSeparators(item.strPath);
+        group->holders << item.holders;
     }
+}
+
+void UnInstallCompletedPage::showHeadline(bool bIncomplete)
+{
     m_ui->m_pInstallInfoLabel->setText(bIncomplete ? tr("Uninstall incomplete") : m_strCompleted);
     m_ui->m_pInstallInfoLabel->setStyleSheet(bIncomplete ? QStringLiteral("color: #D46B08;")
                                                          : QString());
@@ -101,51 +150,34 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
         bIncomplete
             ? QStringLiteral("border-image:url(:/Uninstall/Images/common_feedback_warning_lg.svg);")
             : QString());
-    m_pLeftoverLabel->setToolTip(all.join(QLatin1Char('\n')));
-    m_pLeftoverLabel->setVisible(!leftovers.isEmpty());
-    QMargins margins = m_ui->gridLayout_3->contentsMargins();
-    margins.setBottom(leftovers.isEmpty() ? m_iFormBottomMargin : kNoteBottomMargin);
-    m_ui->gridLayout_3->setContentsMargins(margins);
-    if (leftovers.isEmpty()) {
-        m_pLeftoverLabel->clear();
-        return;
-    }
+}
 
-    // Screen readers get every sentence with every path, whatever is shown.
-    m_pLeftoverLabel->ensurePolished();
-    const QFontMetrics metrics = m_pLeftoverLabel->fontMetrics();
-    bool bComplete = true;
-    QStringList full;
-    for (const Group& group : m_groups)
-        full << describe(group, group.paths.size(), metrics, QWIDGETSIZE_MAX, bComplete);
-    m_pLeftoverLabel->setAccessibleDescription(full.join(QLatin1Char(' ')));
-
+QString UnInstallCompletedPage::fittedNote(const QString& strLink)
+{
     // The most that fits in whole lines, reason by reason in their order:
     // each sentence with as many of its paths as fit, shortened in their
     // folders before any is left out; a reason that no longer fits ends the
     // note with a count of the rest. Whatever is not shown in full is a
     // click away.
-    // In the product's red, a shade darker than its buttons, not the system's link blue.
-    const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#C8262D;\">%2</a>")
-                                .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
+    const QFontMetrics metrics = m_ui->m_pLeftoverLabel->fontMetrics();
     QString strShown;
     bool bShownComplete = true;
-    int iRest = leftovers.size(); // the items of the reasons after the last shown
+    int iRest = m_iItems; // the items of the reasons after the last shown
     const auto ending = [&](bool bComplete) {
         QString strEnd;
         if (iRest > 0)
             strEnd = QLatin1Char(' ') + tr("%n more item(s) stayed.", "", iRest).toHtmlEscaped();
         return bComplete && iRest == 0 ? strEnd : strEnd + strLink;
     };
-    for (const Group& group : m_groups) {
+    for (const Group& group : qAsConst(m_groups)) {
         iRest -= group.paths.size();
         QString strNext;
         for (int iNames = qMin(group.paths.size(), kNamedPaths); iNames >= 0 && strNext.isEmpty();
              --iNames) {
-            for (int iPathWidth = m_pLeftoverLabel->width();; iPathWidth = iPathWidth * 3 / 4) {
+            for (int iWidth = m_ui->m_pLeftoverLabel->width();; iWidth = iWidth * 3 / 4) {
                 bool bComplete = bShownComplete;
                 const QString strSentence =
-                    describe(group, iNames, metrics, iPathWidth, bComplete).toHtmlEscaped();
+                    describe(group, iNames, {metrics, iWidth, true}, bComplete).toHtmlEscaped();
                 const QString strText =
                     strShown.isEmpty() ? strSentence : strShown + QLatin1Char(' ') + strSentence;
                 if (fits(strText + ending(bComplete))) {
@@ -153,7 +185,7 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
                     bShownComplete = bComplete;
                     break;
                 }
-                if (iPathWidth <= kMinPathWidth)
+                if (iWidth <= kMinPathWidth)
                     break;
             }
         }
@@ -163,24 +195,16 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
         }
         strShown = strNext;
     }
-    if (!strShown.isEmpty()) {
+    if (!strShown.isEmpty())
         fits(strShown + ending(bShownComplete));
-        return;
-    }
-    // Too little room for even one reason: a count of everything.
-    const QString strCount =
-        bIncomplete  ? tr("%n item(s) could not be removed.", "", leftovers.size())
-        : bScheduled ? tr("%n item(s) will be removed when Windows restarts.", "", leftovers.size())
-                     : tr("%n item(s) kept.", "", leftovers.size());
-    if (!fits(strCount.toHtmlEscaped() + strLink))
-        fits(strLink.trimmed());
+    return strShown;
 }
 
 bool UnInstallCompletedPage::fits(const QString& strText) const
 {
-    m_pLeftoverLabel->setText(strText);
-    return m_pLeftoverLabel->heightForWidth(m_pLeftoverLabel->width()) <=
-           m_pLeftoverLabel->height();
+    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    pNote->setText(strText);
+    return pNote->heightForWidth(pNote->width()) <= pNote->height();
 }
 
 void UnInstallCompletedPage::showDetails()
@@ -197,11 +221,14 @@ void UnInstallCompletedPage::showDetails()
     }
     QStringList lines;
     const QFontMetrics metrics = fontMetrics();
-    for (const Group& group : m_groups) {
+    const PathStyle whole{metrics, QWIDGETSIZE_MAX, false};
+    for (const Group& group : qAsConst(m_groups)) {
         bool bComplete = true;
         if (!lines.isEmpty())
             lines << QString();
-        lines << describe(group, 0, metrics, QWIDGETSIZE_MAX, bComplete) << group.paths;
+        lines << describe(group, 0, whole, bComplete) << group.paths;
+        for (const QString& strHolder : group.holders)
+            lines << heldSentence(strHolder, whole, bComplete);
     }
     m_pDetailsDialog->findChild<QPlainTextEdit*>()->setPlainText(lines.join(QLatin1Char('\n')));
     m_pDetailsDialog->open();
@@ -210,19 +237,35 @@ void UnInstallCompletedPage::showDetails()
 QString UnInstallCompletedPage::shortened(const QString& path, const QFontMetrics& metrics,
                                           int iWidth)
 {
-    // The last name stays whole; only the folders before it give way.
-    const int iSlash =
-        qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-    if (metrics.horizontalAdvance(path) <= iWidth || iSlash < 0)
+    if (metrics.horizontalAdvance(path) <= iWidth)
         return path;
-    const QString strName = path.mid(iSlash);
-    const int iRoom = qMax(iWidth - metrics.horizontalAdvance(strName),
-                           metrics.horizontalAdvance(QStringLiteral("W…")));
-    return metrics.elidedText(path.left(iSlash), Qt::ElideMiddle, iRoom) + strName;
+    // Whole folders give way in the middle, from the last before the tail
+    // up; the first part (the drive, the root) stays.
+    const QChar separator = separatorOf(path);
+    const QStringList parts = path.split(separator);
+    const int iTail = parts.size() - 2;
+    if (iTail <= 0)
+        return path;
+    const QString strTail = parts.mid(iTail).join(separator);
+    const QString strGap = separator + QString(kEllipsis) + separator;
+    for (int iHead = iTail - 1; iHead >= 1; --iHead) {
+        const QString strShort = parts.mid(0, iHead).join(separator) + strGap + strTail;
+        if (metrics.horizontalAdvance(strShort) <= iWidth)
+            return strShort;
+    }
+    // Too narrow for any head: the tail alone, its names whole even where
+    // that is wider.
+    return QString(kEllipsis) + separator + strTail;
 }
 
-QString UnInstallCompletedPage::describe(const Group& group, int iNames,
-                                         const QFontMetrics& metrics, int iPathWidth,
+QString UnInstallCompletedPage::shown(const QString& path, const PathStyle& style, bool& bComplete)
+{
+    const QString strShort = shortened(path, style.metrics, qMax(style.iWidth, kMinPathWidth));
+    bComplete = bComplete && strShort == path;
+    return style.bOneLine ? oneLine(strShort) : strShort;
+}
+
+QString UnInstallCompletedPage::describe(const Group& group, int iNames, const PathStyle& style,
                                          bool& bComplete) const
 {
     // These name no path: the entry, or a location that was blank.
@@ -230,10 +273,8 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
         group.paths.join(QString()).isEmpty())
         return sentence(group.iKey, QString());
     QStringList named;
-    for (const QString& path : group.paths.mid(0, iNames)) {
-        named << shortened(path, metrics, qMax(iPathWidth, kMinPathWidth));
-        bComplete = bComplete && named.last() == path;
-    }
+    for (const QString& path : group.paths.mid(0, iNames))
+        named << shown(path, style, bComplete);
     const int iRest = group.paths.size() - named.size();
     bComplete = bComplete && iRest == 0;
     QString strList = named.join(tr(", ", "between the paths of a list"));
@@ -241,21 +282,49 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames,
         strList = tr("%n item(s)", "", iRest);
     else if (iRest > 0)
         strList = tr("%1 and %2 more").arg(strList, QString::number(iRest));
+    QString strText;
     if (group.iKey == static_cast<int>(LeftoverReason::NotListed) ||
         group.iKey == static_cast<int>(LeftoverReason::PreInstall)) {
         // One name for the product on every page and dialog: the one the
         // title, the question and the warnings give it in both languages.
         const QString strProduct =
             QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN());
-        const QString strFolder = shortened(group.folder, metrics, qMax(iPathWidth, kMinPathWidth));
-        bComplete = bComplete && strFolder == group.folder;
-        return tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
-            .arg(strProduct, strFolder, strList);
+        strText = tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
+                      .arg(strProduct, shown(group.folder, style, bComplete), strList);
+    } else if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused)) {
+        strText = tr("Lines of %1 that cannot be used: %2.")
+                      .arg(shown(group.folder, style, bComplete), strList);
+    } else {
+        strText = sentence(group.iKey, strList);
     }
-    if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused))
-        return tr("Lines of %1 that cannot be used: %2.")
-            .arg(shortened(group.folder, metrics, qMax(iPathWidth, kMinPathWidth)), strList);
-    return sentence(group.iKey, strList);
+    // Who holds its files, for as many as it names paths.
+    for (const QString& strHolder : group.holders.mid(0, iNames))
+        strText += QLatin1Char(' ') + heldSentence(strHolder, style, bComplete);
+    bComplete = bComplete && group.holders.size() <= iNames;
+    return strText;
+}
+
+QString UnInstallCompletedPage::heldSentence(const QString& strHolder, const PathStyle& style,
+                                             bool& bComplete) const
+{
+    // "docs/file1.dat: notepad.exe (process 4312), ...", as the removal
+    // words it, told in the page's language.
+    const int iColon = strHolder.indexOf(QLatin1String(": "));
+    const QString strFile =
+        QDir::toNativeSeparators(iColon < 0 ? strHolder : strHolder.left(iColon));
+    static const QRegularExpression program(QStringLiteral("(.+?) \\(process (\\d+)\\)(?:, |$)"));
+    QStringList programs;
+    for (auto it = program.globalMatch(iColon < 0 ? QString() : strHolder.mid(iColon + 2));
+         it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        programs << tr("%1 (process %2)", "a program holding a file open")
+                        .arg(match.captured(1), match.captured(2));
+    }
+    if (programs.isEmpty())
+        return tr("%1 is open in another program.").arg(shown(strFile, style, bComplete));
+    return tr("%1 is open in %2.")
+        .arg(shown(strFile, style, bComplete),
+             programs.join(tr(", ", "between the paths of a list")));
 }
 
 QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const

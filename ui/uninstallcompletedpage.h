@@ -2,8 +2,9 @@
 
 // The page shown once the removal has ended: the result, what could not be
 // removed if anything, and a button that closes the program. The note of
-// what stayed shows what fits below the button in whole lines, whatever the
-// font; the full list opens from its "Details" link.
+// what stayed sits beside the button, in the room the form gives it, and
+// shows what fits there in whole lines, whatever the font; the full list
+// opens from its "Details" link.
 
 #include "engine/installprocessmgr.h"
 
@@ -14,7 +15,6 @@
 
 class QDialog;
 class QFontMetrics;
-class QLabel;
 
 namespace Ui
 {
@@ -32,7 +32,7 @@ public:
     explicit UnInstallCompletedPage(QWidget* parent);
     ~UnInstallCompletedPage() override;
 
-    // Names what the removal left behind below the result, and why; hides
+    // Names what the removal left behind beside the button, and why; hides
     // that note when nothing was left. With anything left that is not
     // waiting for a restart, the headline says the uninstall is incomplete.
     void showLeftovers(const QVector<LeftoverItem>& leftovers);
@@ -50,30 +50,46 @@ private:
     // Items left for one reason (-1: scheduled for the next restart).
     struct Group {
         int iKey;
-        QStringList paths; // as the system writes them
-        QString folder;    // what the paths are relative to, for some reasons
+        QStringList paths;   // as the system writes them
+        QString folder;      // what the paths are relative to, for some reasons
+        QStringList holders; // "docs/file1.dat: notepad.exe (process 4312)"
+    };
+    // How the paths of a sentence are shown: shortened to iWidth pixels, and
+    // for the note kept on one line.
+    struct PathStyle {
+        const QFontMetrics& metrics;
+        int iWidth;
+        bool bOneLine;
     };
 
-    // The sentence for one group, naming its first iNames paths (at most a
-    // few), each shortened to at most iPathWidth pixels, and counting the
-    // rest. bComplete turns false when a path is left out or shortened.
-    QString describe(const Group& group, int iNames, const QFontMetrics& metrics, int iPathWidth,
-                     bool& bComplete) const;
+    void groupLeftovers(const QVector<LeftoverItem>& leftovers);
+    void showHeadline(bool bIncomplete);
+    // The most of the note that fits, reason by reason; empty when not even
+    // the first reason fits.
+    QString fittedNote(const QString& strLink);
+    // The sentences for one group, naming its first iNames paths (at most a
+    // few) and the programs holding its files, and counting the rest.
+    // bComplete turns false when a path is left out or shortened.
+    QString describe(const Group& group, int iNames, const PathStyle& style, bool& bComplete) const;
     // The group's sentence with strList for its items.
     QString sentence(int iKey, const QString& strList) const;
+    // "docs\file1.dat is open in notepad.exe (process 4312)."
+    QString heldSentence(const QString& strHolder, const PathStyle& style, bool& bComplete) const;
+    // path within iWidth pixels of metrics: the last folder and the name
+    // whole, whole folders before them left out in the middle
+    // ("C:\Games\…\saves\slot1.sav"); never shorter than "…\saves\slot1.sav".
+    static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
+    // path as style shows it; bComplete turns false when it is shortened.
+    static QString shown(const QString& path, const PathStyle& style, bool& bComplete);
     // Whether the note's label holds strText in its height.
     bool fits(const QString& strText) const;
-    // path within iWidth pixels: its last name whole, the folders before it
-    // shortened in their middle.
-    static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
 
     std::unique_ptr<Ui::UnInstallCompletedUI> m_ui;
-    QLabel* m_pLeftoverLabel = nullptr;
     QDialog* m_pDetailsDialog = nullptr;
     bool m_bLaterRunMayFinish = true;
     QVector<Group> m_groups; // what stayed, for the details
-    int m_iFormBottomMargin = 0;
-    QString m_strCompleted; // the form's headline for a complete removal
+    int m_iItems = 0;        // how many items stayed
+    QString m_strCompleted;  // the form's headline for a complete removal
 };
 
 } // namespace appinstaller

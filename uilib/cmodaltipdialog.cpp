@@ -57,6 +57,22 @@ CModalTipDialog::CModalTipDialog(QWidget* parent)
     pOuterLayout->setSizeConstraint(QLayout::SetNoConstraint);
     pOuterLayout->addWidget(pCard);
 
+    auto* pCardLayout = new QVBoxLayout(pCard);
+    pCardLayout->setContentsMargins(0, 0, 0, 0);
+    pCardLayout->setSpacing(0);
+    pCardLayout->addWidget(buildTitle(pCard));
+    pCardLayout->addLayout(buildBody(pCard));
+    pCardLayout->addLayout(buildButtons(pCard));
+
+    connect(m_pConfirmBtn, &QPushButton::clicked, this, &QDialog::accept);
+    connect(m_pCancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_pCloseBtn, &QPushButton::clicked, this, &QDialog::reject);
+
+    applyModel();
+}
+
+QWidget* CModalTipDialog::buildTitle(QWidget* pCard)
+{
     auto* pTitle = new CFancyTitle(pCard);
     pTitle->setObjectName(QStringLiteral("m_pTitle"));
     m_pCloseBtn = new CPushButton(pTitle);
@@ -75,7 +91,11 @@ CModalTipDialog::CModalTipDialog(QWidget* parent)
     pTitleLayout->setContentsMargins(0, 0, 8, 0);
     pTitleLayout->addStretch();
     pTitleLayout->addWidget(m_pCloseBtn);
+    return pTitle;
+}
 
+QLayout* CModalTipDialog::buildBody(QWidget* pCard)
+{
     m_pIconLabel = new QLabel(pCard);
     m_pIconLabel->setObjectName(QStringLiteral("m_pIconLabel"));
     m_pIconLabel->setFixedSize(kIconSize, kIconSize);
@@ -88,7 +108,11 @@ CModalTipDialog::CModalTipDialog(QWidget* parent)
     pBodyLayout->setSpacing(8);
     pBodyLayout->addWidget(m_pIconLabel, 0, Qt::AlignTop);
     pBodyLayout->addWidget(m_pContentLabel, 1);
+    return pBodyLayout;
+}
 
+QLayout* CModalTipDialog::buildButtons(QWidget* pCard)
+{
     m_pCancelBtn = new CSecondCommandButton(pCard);
     m_pCancelBtn->setObjectName(QStringLiteral("m_pCancelBtn"));
     m_pConfirmBtn = new CCommandButton(pCard);
@@ -103,19 +127,7 @@ CModalTipDialog::CModalTipDialog(QWidget* parent)
     pButtonLayout->addStretch();
     pButtonLayout->addWidget(m_pCancelBtn);
     pButtonLayout->addWidget(m_pConfirmBtn);
-
-    auto* pCardLayout = new QVBoxLayout(pCard);
-    pCardLayout->setContentsMargins(0, 0, 0, 0);
-    pCardLayout->setSpacing(0);
-    pCardLayout->addWidget(pTitle);
-    pCardLayout->addLayout(pBodyLayout);
-    pCardLayout->addLayout(pButtonLayout);
-
-    connect(m_pConfirmBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_pCancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_pCloseBtn, &QPushButton::clicked, this, &QDialog::reject);
-
-    applyModel();
+    return pButtonLayout;
 }
 
 void CModalTipDialog::setDialogModel(ModalTipDialogModel model)

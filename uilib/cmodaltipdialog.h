@@ -6,6 +6,7 @@
 #include <QDialog>
 
 class QLabel;
+class QLayout;
 class QPushButton;
 
 namespace Ulmora
@@ -54,6 +55,10 @@ private:
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
+    // The parts of the card, made in the constructor.
+    QWidget* buildTitle(QWidget* pCard);
+    QLayout* buildBody(QWidget* pCard);
+    QLayout* buildButtons(QWidget* pCard);
     void applyModel();
     void relayout();
 

@@ -1,6 +1,7 @@
 #include "cpushbutton.h"
 
 #include <QEvent>
+#include <QFocusEvent>
 #include <QStyle>
 #include <QVariant>
 
@@ -11,6 +12,7 @@ CPushButton::CPushButton(QWidget* parent) : QPushButton(parent)
 {
     setCursor(Qt::PointingHandCursor);
     setProperty("hovered", false);
+    setProperty("keyboardFocus", false);
 }
 
 bool CPushButton::event(QEvent* event)
@@ -56,6 +58,21 @@ void CPushButton::leaveEvent(QEvent* event)
     QPushButton::leaveEvent(event);
 }
 
+void CPushButton::focusInEvent(QFocusEvent* event)
+{
+    const Qt::FocusReason reason = event->reason();
+    setStateProperty("keyboardFocus", reason == Qt::TabFocusReason ||
+                                          reason == Qt::BacktabFocusReason ||
+                                          reason == Qt::ShortcutFocusReason);
+    QPushButton::focusInEvent(event);
+}
+
+void CPushButton::focusOutEvent(QFocusEvent* event)
+{
+    setStateProperty("keyboardFocus", false);
+    QPushButton::focusOutEvent(event);
+}
+
 void CPushButton::paintEvent(QPaintEvent* event)
 {
     QPushButton::paintEvent(event);
@@ -66,11 +83,7 @@ void CPushButton::setHovered(bool bHovered)
     if (m_bHovered == bHovered)
         return;
     m_bHovered = bHovered;
-    setProperty("hovered", bHovered);
-    // Style sheets read dynamic properties only when polishing.
-    style()->unpolish(this);
-    style()->polish(this);
-    update();
+    setStateProperty("hovered", bHovered);
 
     if (m_pWatchedWindow)
         m_pWatchedWindow->removeEventFilter(this);
@@ -79,6 +92,17 @@ void CPushButton::setHovered(bool bHovered)
         m_pWatchedWindow = window();
         m_pWatchedWindow->installEventFilter(this);
     }
+}
+
+void CPushButton::setStateProperty(const char* name, bool bOn)
+{
+    if (property(name).toBool() == bOn)
+        return;
+    setProperty(name, bOn);
+    // Style sheets read dynamic properties only when polishing.
+    style()->unpolish(this);
+    style()->polish(this);
+    update();
 }
 
 CCommandButton::CCommandButton(QWidget* parent) : CPushButton(parent) {}

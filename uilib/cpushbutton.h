@@ -3,7 +3,9 @@
 // Push buttons for style sheets: the hover state is kept in the dynamic
 // property "hovered", so that a sheet can match [hovered="true"], and it is
 // dropped when the window is blocked by a modal dialog or loses focus, where
-// Qt sends no Leave and :hover would stick.
+// Qt sends no Leave and :hover would stick. Focus reached from the keyboard
+// (Tab, Shift+Tab, a shortcut) sets "keyboardFocus", for a sheet to show it
+// in the product's style instead of the system's dotted rectangle.
 
 #include <QPointer>
 #include <QPushButton>
@@ -23,10 +25,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void enterEvent(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     void setHovered(bool bHovered);
+    // Sets a dynamic property the sheet reads, and polishes again.
+    void setStateProperty(const char* name, bool bOn);
 
     bool m_bHovered = false;
     QPointer<QWidget> m_pWatchedWindow; // watched only while hovered

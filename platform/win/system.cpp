@@ -3,6 +3,8 @@
 #include "platform/system.h"
 #include "native/win32native.h"
 
+#include <windows.h>
+
 namespace Platform
 {
 
@@ -20,6 +22,13 @@ void showText(const QString& title, const QString& text)
 {
     // A program of the GUI subsystem has no console to write to.
     Win32::showInformation(title.toStdWString(), text.toStdWString());
+}
+
+bool composesTranslucentWindows()
+{
+    // Wine's ntdll exports wine_get_version; Windows' does not.
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return !(ntdll && GetProcAddress(ntdll, "wine_get_version"));
 }
 
 } // namespace Platform

@@ -1,6 +1,8 @@
-// Draws the window's two raster images into the folder given as argument:
-// Background.png, the 720 x 320 banner behind the title area, and icon.ico,
-// the product icon at nine sizes. Built and run by scripts/make-images.
+// Draws the window's raster images into the folder given as argument:
+// Background.png, the 720 x 320 banner behind the title area, with
+// Background@2x.png, the same drawn at twice the resolution for displays
+// scaled to 150 % and more, and icon.ico, the product icon at nine sizes.
+// Built and run by scripts/make-images.
 
 #include <QByteArray>
 #include <QFile>
@@ -36,23 +38,25 @@ void drawMark(QPainter& painter, const QRectF& target)
     painter.restore();
 }
 
-QImage background()
+// The banner in 720 x 320 units, scale device pixels each.
+QImage background(int scale)
 {
-    QImage image(720, 320, QImage::Format_ARGB32);
+    QImage image(720 * scale, 320 * scale, QImage::Format_ARGB32);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
 
     // Dark enough everywhere for a white bold title at the top left.
     QLinearGradient base(0, 0, 720, 320);
     base.setColorAt(0.0, QColor(0x3B, 0x10, 0x18));
     base.setColorAt(0.55, QColor(0x22, 0x14, 0x22));
     base.setColorAt(1.0, QColor(0x10, 0x18, 0x28));
-    painter.fillRect(image.rect(), base);
+    painter.fillRect(QRect(0, 0, 720, 320), base);
 
     QRadialGradient glow(QPointF(360, 196), 300);
     glow.setColorAt(0.0, QColor(0xF2, 0x32, 0x39, 70));
     glow.setColorAt(1.0, QColor(0xF2, 0x32, 0x39, 0));
-    painter.fillRect(image.rect(), glow);
+    painter.fillRect(QRect(0, 0, 720, 320), glow);
 
     // Wind: long faint curves across the banner.
     painter.setBrush(Qt::NoBrush);
@@ -161,7 +165,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
-    if (!background().save(folder + QLatin1String("/Background.png"), "PNG")) {
+    if (!background(1).save(folder + QLatin1String("/Background.png"), "PNG") ||
+        !background(2).save(folder + QLatin1String("/Background@2x.png"), "PNG")) {
         std::fprintf(stderr, "make-images: cannot write Background.png\n");
         return 1;
     }

@@ -265,14 +265,25 @@ crop_window() { # SHOT WINDOW OUT
     im_convert "$1" -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage "$3"
 }
 
+# shoot_window WINDOW OUT: a picture of WINDOW once Wine has drawn it; a
+# window is mapped before its first paint and shows black until then.
+shoot_window() {
+    local try
+    for try in 1 2 3 4 5 6 7 8 9 10; do
+        screenshot "$results/shot.png" && crop_window "$results/shot.png" "$1" "$2" || return 1
+        [ "$(im_convert "$2" -format '%[fx:mean > 0]' info:)" = 1 ] && return 0
+        sleep 0.3
+    done
+}
+
 start_program() { # LANG LOG: the uninstaller from its folder; sets pid
     (cd "$app" && LANG=$1 exec "$wine" "$app/uninstaller.exe") >"$2" 2>&1 &
     pid=$!
 }
 
 # note_shown SHOT WINDOW: whether the completion page shows its note of what
-# could not be removed, grey text in the white strip below the button (left
-# of where the button sits when there is no note).
+# could not be removed, grey text at the card's bottom left, beside the
+# button.
 note_shown() {
     local white
     white=$(count_colour "$1" "$2" 24 442 560 42 '#FFFFFF') || return 0
@@ -306,8 +317,7 @@ refusal() {
     fi
     start_program en_US.UTF-8 "$results/$case.log"
     if dialog=$(program_window "$pid" 60); then
-        screenshot "$results/shot.png" && crop_window "$results/shot.png" "$dialog" \
-            "$results/win-en-refused-${case// /-}.png"
+        shoot_window "$dialog" "$results/win-en-refused-${case// /-}.png"
         answer_dialog "$pid" "$dialog" 1 || echo "    the warning did not go"
     else
         echo "    no warning appeared"
@@ -331,7 +341,9 @@ refusal() {
 # sentinel kept.
 full_run() {
     local lang=$1 tag=$2 dpi=$3 dialog window status ok=0 geometry size scale lookalike_pid
-    local width=$((744 * dpi / 96)) height=$((504 * dpi / 96))
+    # Wine composes no translucent window: the card alone, without the
+    # shadow's margin.
+    local width=$((720 * dpi / 96)) height=$((480 * dpi / 96))
     scale=$(awk -v d="$dpi" 'BEGIN { print d / 96 }')
     echo
     echo "== uninstaller.exe: full run, LANG=$lang, $dpi DPI"
@@ -357,7 +369,7 @@ full_run() {
         echo "    no confirmation appeared"
         ok=1
     else
-        screenshot "$results/shot.png" && crop_window "$results/shot.png" "$dialog" "$results/win-$tag-1-confirm.png"
+        shoot_window "$dialog" "$results/win-$tag-1-confirm.png"
         answer_dialog "$pid" "$dialog" "$scale" || echo "    the confirmation did not go"
         if window=$(program_window "$pid" 30 "$dialog"); then
             geometry=$(xdotool getwindowgeometry "$window" | grep -o 'Geometry: .*')

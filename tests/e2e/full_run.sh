@@ -3,8 +3,9 @@
 # confirms, the window appears and removes without a further click, the
 # completion page comes, a click on its button ends the program with 0, and
 # nothing of the product is left. With DPI, the display is scaled as a
-# desktop does it (Xft.dpi; 144 is 150 %) and the window must cover its 744 x
-# 504 logical pixels at that scale, unrounded. With OUTCOME "above" the
+# desktop does it (Xft.dpi; 144 is 150 %) and the window must cover its 720 x
+# 480 logical pixels at that scale, unrounded (the card alone: Xvfb runs no
+# compositing manager, so the window has no shadow's margin). With OUTCOME "above" the
 # entry names the folder holding the product's, with "missing" a folder that
 # is not there: nothing goes, not even the shortcuts, the page shows its
 # warning, the entry stays and the status is 1. With "manifest" an
@@ -22,7 +23,7 @@ bindir=$1
 lang=$2
 dpi=${3:-96}
 outcome=${4:-complete}
-size=$((744 * dpi / 96))x$((504 * dpi / 96))
+size=$((720 * dpi / 96))x$((480 * dpi / 96))
 if [ "$dpi" != 96 ]; then
     xprop -root -f RESOURCE_MANAGER 8s -set RESOURCE_MANAGER "Xft.dpi:	$dpi" ||
         { echo "cannot set Xft.dpi"; exit 1; }

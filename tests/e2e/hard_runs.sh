@@ -208,10 +208,8 @@ close | closeleft)
     pid=$started
     window=$(confirm "$pid") || fail "no main window"
     wait_for_hold "$pid" "$hold"
-    read -r left top scale <<<"$(window_box "$window")"
     # The title bar's close button: 24 x 24 at the card's top right.
-    xdotool mousemove --window "$window" "$(awk -v s="$scale" 'BEGIN { printf "%d", 704 * s }')" \
-        "$(awk -v s="$scale" 'BEGIN { printf "%d", 40 * s }')" click 1
+    click_designed "$window" 704 40
     deadline=$((SECONDS + 10))
     while xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1 && ((SECONDS < deadline)); do
         sleep 0.01

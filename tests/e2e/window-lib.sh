@@ -125,13 +125,20 @@ stage_manifest() {
     printf '%s\n' "$install/My notes.txt" "$install/saves/slot1.sav"
 }
 
-# window_box WINDOW: prints "X Y SCALE", the window's place on the screen and
-# its size over the designed 744 x 504 (2 with QT_SCALE_FACTOR=2).
+# window_box WINDOW: prints "X Y SCALE", the place on the screen of the
+# designed 744 x 504 window and its scale (2 with QT_SCALE_FACTOR=2). Where
+# nothing composes the window (no compositing manager, Wine) it is the 720 x
+# 480 card alone, 12 designed pixels in from that place.
 window_box() {
     local X Y WIDTH HEIGHT SCREEN WINDOW
     eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)" || return 1
     [ -n "${WIDTH:-}" ] || return 1
-    echo "$X $Y $(awk -v w="$WIDTH" 'BEGIN { print w / 744 }')"
+    if [ $((WIDTH * 2)) -eq $((HEIGHT * 3)) ]; then
+        awk -v x="$X" -v y="$Y" -v w="$WIDTH" \
+            'BEGIN { s = w / 720; printf "%d %d %s\n", x - 12 * s, y - 12 * s, s }'
+    else
+        echo "$X $Y $(awk -v w="$WIDTH" 'BEGIN { print w / 744 }')"
+    fi
 }
 
 # count_colour SHOT WINDOW X Y W H COLOUR: how many pixels of the designed
@@ -202,7 +209,17 @@ click_completion_button() {
         fi
     fi
     rm -f "$shot"
-    xdotool mousemove --window "$1" "$x" "$y" click 1
+    xdotool mousemove "$(awk -v l="$left" -v x="$x" 'BEGIN { printf "%d", l + x }')" \
+        "$(awk -v t="$top" -v y="$y" 'BEGIN { printf "%d", t + y }')" click 1
+}
+
+# click_designed WINDOW X Y: a left click at the designed point X,Y of the
+# 744 x 504 window, wherever its margin is.
+click_designed() {
+    local left top scale
+    read -r left top scale <<<"$(window_box "$1")" || return 1
+    xdotool mousemove "$(awk -v s="$scale" -v l="$left" -v x="$2" 'BEGIN { printf "%d", l + x * s }')" \
+        "$(awk -v s="$scale" -v t="$top" -v y="$3" 'BEGIN { printf "%d", t + y * s }')" click 1
 }
 
 # main_window PID DIALOG [SECONDS]: the first visible window of PID other

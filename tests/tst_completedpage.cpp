@@ -180,6 +180,21 @@ void TestCompletedPage::leftovers_data()
         << QStringList{QStringLiteral("shared with another program"),
                        QDir::toNativeSeparators(QStringLiteral("/Ferrovane"))}
         << "HKEY" << QString() << 1.0;
+    // The other product named, and what to do; "run again" only where that
+    // would finish; a name that looks like markup shown as text.
+    LeftoverItem sharedWith{a, false, R::Shared};
+    sharedWith.sharedWith = {{QStringLiteral("Other <b>Tool</b>"), QStringLiteral("{X}")}};
+    QTest::newRow("shared with a product named")
+        << QVector<LeftoverItem>{sharedWith}
+        << QStringList{QStringLiteral("Other <b>Tool</b> is installed in it too"),
+                       QStringLiteral("first, then run this uninstaller again")}
+        << "shared with another program" << QString() << 1.0;
+    sharedWith.sharedWith = {{QString(), QStringLiteral("{0C5D7E21}")}};
+    sharedWith.bUnproved = true;
+    QTest::newRow("shared with an entry without a name, not the product's either")
+        << QVector<LeftoverItem>{sharedWith}
+        << QStringList{QStringLiteral("{0C5D7E21} is installed in it too")}
+        << "run this uninstaller" << QString() << 1.0;
     // Several reasons: each sentence shown is whole, the first one at least.
     const QVector<LeftoverItem> reasons{
         {a, false, R::Shared},

@@ -131,12 +131,16 @@ void UnInstallCompletedPage::groupLeftovers(const QVector<LeftoverItem>& leftove
         auto group = std::find_if(m_groups.begin(), m_groups.end(),
                                   [iKey](const Group& g) { return g.iKey == iKey; });
         if (group == m_groups.end()) {
-            m_groups.append(
-                {iKey, QStringList(), QDir::toNativeSeparators(item.strFolder), QStringList()});
+            m_groups.append({iKey, QStringList(), QDir::toNativeSeparators(item.strFolder),
+                             QStringList(), QStringList(), false});
             group = m_groups.end() - 1;
         }
         group->paths << QDir::toNativeSeparators(item.strPath);
         group->holders << item.holders;
+        for (const SharingProduct& product : item.sharedWith)
+            if (!product.shown().isEmpty() && !group->products.contains(product.shown()))
+                group->products << product.shown();
+        group->bUnproved = group->bUnproved || item.bUnproved;
     }
 }
 
@@ -291,6 +295,15 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
             QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN());
         strText = tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
                       .arg(strProduct, shown(group.folder, style, bComplete), strList);
+    } else if (group.iKey == static_cast<int>(LeftoverReason::Shared) &&
+               !group.products.isEmpty()) {
+        // Named, and what to do; running this uninstaller again helps only
+        // where the folder proves to be the product's once the others went.
+        const QString strOthers = group.products.join(tr(", ", "between the paths of a list"));
+        strText = (group.bUnproved ? tr("Left because %1 is installed in it too: %2.")
+                                   : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
+                                        "first, then run this uninstaller again."))
+                      .arg(strOthers, strList);
     } else if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused)) {
         strText = tr("Lines of %1 that cannot be used: %2.")
                       .arg(shown(group.folder, style, bComplete), strList);

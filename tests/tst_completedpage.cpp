@@ -132,6 +132,7 @@ private slots:
     void noteLayout_data();
     void noteLayout();
     void sharpImages();
+    void trialRunHeadline();
 
 private:
     void checkFullList(const QVector<LeftoverItem>& record, const QString& note,
@@ -488,6 +489,19 @@ void TestCompletedPage::sharpImages()
                               std::abs(qBlue(a) - qBlue(b))});
         }
     QVERIFY2(worst <= 2, qPrintable(QString::number(worst)));
+}
+
+// A trial run's page says nothing was removed, whatever would have stayed;
+// the next real run's page is a real one again.
+void TestCompletedPage::trialRunHeadline()
+{
+    const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
+    InstallProcessMgr::getInstance()->setDryRun(true);
+    m_window->onFinishedUnInstall();
+    InstallProcessMgr::getInstance()->setDryRun(false);
+    QCOMPARE(headline->text(), pageText("Trial run: nothing was removed"));
+    m_window->onFinishedUnInstall();
+    QCOMPARE(headline->text(), expectedHeadline({}));
 }
 
 QTEST_MAIN(TestCompletedPage)

@@ -219,6 +219,10 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own
         <translation>%1 and %2 more</translation>
     </message>
     <message>
+        <source>Trial run: nothing was removed</source>
+        <translation>Trial run: nothing was removed</translation>
+    </message>
+    <message>
         <source>Uninstall incomplete</source>
         <translation>Uninstall incomplete</translation>
     </message>

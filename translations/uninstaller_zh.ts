@@ -219,6 +219,10 @@
         <translation>%1，另有 %2 项</translation>
     </message>
     <message>
+        <source>Trial run: nothing was removed</source>
+        <translation>试运行：未删除任何内容</translation>
+    </message>
+    <message>
         <source>Uninstall incomplete</source>
         <translation>卸载未完成</translation>
     </message>

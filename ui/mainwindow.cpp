@@ -94,6 +94,7 @@ void MainWindow::setVisible(bool visible)
 void MainWindow::onFinishedUnInstall()
 {
     // The thread has finished, so the record of what it left is complete.
+    m_pUnInstallCompletedPage->setTrialRun(InstallProcessMgr::getInstance()->dryRun());
     m_pUnInstallCompletedPage->showLeftovers(InstallProcessMgr::getInstance()->leftovers());
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pUnInstallCompletedPage);
     emit uninstallFinished();

@@ -146,7 +146,9 @@ void UnInstallCompletedPage::groupLeftovers(const QVector<LeftoverItem>& leftove
 
 void UnInstallCompletedPage::showHeadline(bool bIncomplete)
 {
-    m_ui->m_pInstallInfoLabel->setText(bIncomplete ? tr("Uninstall incomplete") : m_strCompleted);
+    m_ui->m_pInstallInfoLabel->setText(m_bTrialRun   ? tr("Trial run: nothing was removed")
+                                       : bIncomplete ? tr("Uninstall incomplete")
+                                                     : m_strCompleted);
     m_ui->m_pInstallInfoLabel->setStyleSheet(bIncomplete ? QStringLiteral("color: #D46B08;")
                                                          : QString());
     // The page's own sheet wins over the application's for this one button.

@@ -32,6 +32,10 @@ public:
     explicit UnInstallCompletedPage(QWidget* parent);
     ~UnInstallCompletedPage() override;
 
+    // A trial run's page: the headline says nothing was removed, the note
+    // tells what would have stayed.
+    void setTrialRun(bool bTrialRun) { m_bTrialRun = bTrialRun; }
+
     // Names what the removal left behind beside the button, and why; hides
     // that note when nothing was left. With anything left that is not
     // waiting for a restart, the headline says the uninstall is incomplete.
@@ -91,7 +95,8 @@ private:
     bool m_bLaterRunMayFinish = true;
     QVector<Group> m_groups; // what stayed, for the details
     int m_iItems = 0;        // how many items stayed
-    QString m_strCompleted;  // the form's headline for a complete removal
+    bool m_bTrialRun = false;
+    QString m_strCompleted; // the form's headline for a complete removal
 };
 
 } // namespace appinstaller

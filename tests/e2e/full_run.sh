@@ -13,7 +13,10 @@
 # install folder: they stay with their folders, the rest goes, the entry is
 # cleared, the page shows success and the status is 0. With "silent" it is
 # started with /SILENT: no question, the window (its title, its size) shows
-# the progress and closes itself, nothing is clicked, the status is 0.
+# the progress and closes itself, nothing is clicked, the status is 0. With
+# "trial" it is started with /WHATIF: no question, the completion page comes,
+# its button is clicked, the status is 0, and everything of the product and
+# its entry are still there.
 #   full_run.sh BINDIR en|zh [DPI [OUTCOME]]    (inside run-test.sh --sandbox, under xvfb-run)
 set -u
 here=$(dirname "$0")
@@ -57,8 +60,8 @@ manifest)
     mapfile -t mine < <(stage_manifest "$root/app" "${product[0]}")
     [ ${#mine[@]} -eq 2 ] || { echo "no manifest staged"; exit 1; }
     ;;
-silent) ;;
-*) echo "outcome complete, above, missing, manifest or silent"; exit 2 ;;
+silent | trial) ;;
+*) echo "outcome complete, above, missing, manifest, silent or trial"; exit 2 ;;
 esac
 
 if [ "$outcome" = silent ]; then
@@ -76,6 +79,24 @@ if [ "$outcome" = silent ]; then
         if [ -d "$path" ] || [ -s "$path" ]; then echo "still there: $path"; exit 1; fi
     done
     echo "silent: no question, progress shown, the window closed by itself, exit status 0, nothing left"
+    exit 0
+fi
+
+if [ "$outcome" = trial ]; then
+    before=$(find "$root" "$(dirname "${product[1]}")" -printf '%y %p %s %T@\n' | sort)
+    "$root/app/uninstaller" /WHATIF &
+    pid=$!
+    window=$(wait_for_window "$pid" 30) || { echo "no window appeared"; exit 1; }
+    name=$(xdotool getwindowname "$window")
+    [ "$name" = "$title" ] || { echo "the first window is '$name', not the main window: a question?"; exit 1; }
+    wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
+    click_completion_button "$window"
+    wait_for_exit "$pid" 30
+    status=$?
+    [ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
+    after=$(find "$root" "$(dirname "${product[1]}")" -printf '%y %p %s %T@\n' | sort)
+    [ "$before" = "$after" ] || { echo "touched: $(diff <(echo "$before") <(echo "$after") | head -5)"; exit 1; }
+    echo "trial: no question, the completion page, exit status 0, nothing touched"
     exit 0
 fi
 

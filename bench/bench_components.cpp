@@ -31,8 +31,8 @@ double medianMs(const QString& location, int rounds)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer timer;
         timer.start();
-        const Engine::LocationVerdict verdict =
-            Engine::checkInstallLocation(location, QStringLiteral("Ferrovane.exe"));
+        const Engine::LocationVerdict verdict = Engine::checkInstallLocation(
+            Engine::readInstallLocation(location), QStringLiteral("Ferrovane.exe"), false);
         times.push_back(timer.nsecsElapsed() / 1e6);
         if (verdict != Engine::LocationVerdict::Remove)
             std::printf("unexpected verdict %d\n", int(verdict));

@@ -353,10 +353,4 @@ LocationVerdict checkInstallLocation(const InstallLocation& location, const QStr
     return judgeOwnership(location.normalized, facts, folders, rules);
 }
 
-LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
-                                     bool uninstallerNamed)
-{
-    return checkInstallLocation(readInstallLocation(location), clientName, uninstallerNamed);
-}
-
 } // namespace Engine

@@ -179,7 +179,5 @@ LocationVerdict checkInstallLocation(const InstallLocation& location, const QStr
                                      bool uninstallerNamed,
                                      Platform::FileIdentity* judged = nullptr,
                                      LocationFacts* facts = nullptr);
-LocationVerdict checkInstallLocation(const QString& location, const QString& clientName,
-                                     bool uninstallerNamed = false);
 
 } // namespace Engine

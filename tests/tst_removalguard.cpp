@@ -692,8 +692,12 @@ void TestRemovalGuard::protectedFoldersOfThisMachine()
                  qPrintable(sealed));
     QVERIFY(!protectedFolders.profileParents.isEmpty());
     // The real home and root are refused without being touched.
-    QCOMPARE(Engine::checkInstallLocation(QDir::homePath(), QString()), LocationVerdict::Protected);
-    QCOMPARE(Engine::checkInstallLocation(QDir::rootPath(), QString()), LocationVerdict::Root);
+    QCOMPARE(Engine::checkInstallLocation(Engine::readInstallLocation(QDir::homePath()), QString(),
+                                          false),
+             LocationVerdict::Protected);
+    QCOMPARE(Engine::checkInstallLocation(Engine::readInstallLocation(QDir::rootPath()), QString(),
+                                          false),
+             LocationVerdict::Root);
 }
 
 QTEST_GUILESS_MAIN(TestRemovalGuard)

@@ -3,7 +3,7 @@
 //   removetree PATH           Engine::removeFolderTree(PATH); exit 0 when
 //                             everything went, 1 when something was left,
 //                             printing then the first error the system gave
-//   removetree --check PATH   prints Engine::checkInstallLocation(PATH, "Ferrovane.exe")
+//   removetree --check PATH   prints Engine::checkInstallLocation() of PATH, "Ferrovane.exe"
 //                             as a number
 
 #include "engine/folderremoval.h"
@@ -18,7 +18,8 @@ int main(int argc, char* argv[])
     const QStringList args = QCoreApplication::arguments();
     if (args.size() == 3 && args.at(1) == QLatin1String("--check")) {
         std::printf("%d\n", static_cast<int>(Engine::checkInstallLocation(
-                                args.at(2), QStringLiteral("Ferrovane.exe"))));
+                                Engine::readInstallLocation(args.at(2)),
+                                QStringLiteral("Ferrovane.exe"), false)));
         return 0;
     }
     if (args.size() != 2)

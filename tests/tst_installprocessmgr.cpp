@@ -1009,7 +1009,12 @@ void TestInstallProcessMgr::runs()
                       {QStringLiteral("-c"), QStringLiteral("exec sleep 60 3<\"$0\""),
                        m_stage + QLatin1Char('/') + file});
         QVERIFY(holder->waitForStarted());
-        QTRY_VERIFY(!Platform::programsHolding(m_stage + QLatin1Char('/') + file).empty());
+        // Once the shell that opened it has become sleep.
+        const auto bySleep = [this, &file] {
+            const auto holders = Platform::programsHolding(m_stage + QLatin1Char('/') + file);
+            return holders.size() == 1 && holders.front().program == QLatin1String("sleep");
+        };
+        QTRY_VERIFY(bySleep());
         m_holders.push_back(std::move(holder));
     }
     QStringList trialOutput;

@@ -20,11 +20,18 @@ namespace Bench
 
 // Up to 400 folders three levels deep (8 top folders, nested below them),
 // small files spread over them, every 50th file read-only, and the client
-// program one folder below the top.
+// program at the top, made first.
 inline void makeTree(const std::string& root, int files)
 {
     const int folders = std::max(1, std::min(400, files / 40));
     ::mkdir(root.c_str(), 0755);
+    // The client program, as in a real installation: what proves the folder
+    // is the product's. First: what was at the top before it counts as the
+    // user's, there before the product came.
+    const std::string client = root + "/Ferrovane.exe";
+    const int clientFd = ::open(client.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
+    if (clientFd >= 0)
+        ::close(clientFd);
     std::vector<std::string> paths;
     for (int f = 0; f < folders; ++f) {
         std::string path = root + "/top" + std::to_string(f % 8);
@@ -36,12 +43,6 @@ inline void makeTree(const std::string& root, int files)
         paths.push_back(path);
     }
     static const char content[] = "ferrovane payload\n";
-    // The client program, as in a real installation: what proves the folder
-    // is the product's.
-    const std::string client = root + "/Ferrovane.exe";
-    const int clientFd = ::open(client.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
-    if (clientFd >= 0)
-        ::close(clientFd);
     for (int i = 0; i < files; ++i) {
         const std::string file = paths[i % folders] + "/file" + std::to_string(i) + ".dat";
         const bool readOnly = i % 50 == 0;

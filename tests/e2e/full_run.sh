@@ -64,39 +64,33 @@ silent | trial) ;;
 *) echo "outcome complete, above, missing, manifest, silent or trial"; exit 2 ;;
 esac
 
-if [ "$outcome" = silent ]; then
-    "$root/app/uninstaller" /SILENT &
+# No question in either: /SILENT closes its window by itself, a trial run's
+# completion page is clicked; the trial must leave every file and the entry.
+if [ "$outcome" = silent ] || [ "$outcome" = trial ]; then
+    snapshot() { find "$root" "$(dirname "${product[1]}")" -printf '%y %p %s %T@\n' | sort; }
+    before=$(snapshot)
+    switch=/SILENT
+    [ "$outcome" = trial ] && switch=/WHATIF
+    "$root/app/uninstaller" "$switch" &
     pid=$!
     window=$(wait_for_window "$pid" 30) || { echo "no window appeared"; exit 1; }
     name=$(xdotool getwindowname "$window")
     [ "$name" = "$title" ] || { echo "the first window is '$name', not the main window: a question?"; exit 1; }
     wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
-    # Nobody clicks: the window closes by itself.
+    [ "$outcome" = trial ] && click_completion_button "$window"
     wait_for_exit "$pid" 30
     status=$?
     [ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
+    if [ "$outcome" = trial ]; then
+        after=$(snapshot)
+        [ "$before" = "$after" ] || { echo "touched: $(diff <(echo "$before") <(echo "$after") | head -5)"; exit 1; }
+        echo "trial: no question, the completion page, exit status 0, nothing touched"
+        exit 0
+    fi
     for path in "${product[@]}"; do
         if [ -d "$path" ] || [ -s "$path" ]; then echo "still there: $path"; exit 1; fi
     done
     echo "silent: no question, progress shown, the window closed by itself, exit status 0, nothing left"
-    exit 0
-fi
-
-if [ "$outcome" = trial ]; then
-    before=$(find "$root" "$(dirname "${product[1]}")" -printf '%y %p %s %T@\n' | sort)
-    "$root/app/uninstaller" /WHATIF &
-    pid=$!
-    window=$(wait_for_window "$pid" 30) || { echo "no window appeared"; exit 1; }
-    name=$(xdotool getwindowname "$window")
-    [ "$name" = "$title" ] || { echo "the first window is '$name', not the main window: a question?"; exit 1; }
-    wait_for_completion "$window" "$TMPDIR/completed.png" "" 60 || { echo "no completion page"; exit 1; }
-    click_completion_button "$window"
-    wait_for_exit "$pid" 30
-    status=$?
-    [ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
-    after=$(find "$root" "$(dirname "${product[1]}")" -printf '%y %p %s %T@\n' | sort)
-    [ "$before" = "$after" ] || { echo "touched: $(diff <(echo "$before") <(echo "$after") | head -5)"; exit 1; }
-    echo "trial: no question, the completion page, exit status 0, nothing touched"
     exit 0
 fi
 

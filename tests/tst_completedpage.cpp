@@ -2,6 +2,8 @@
 // does not define QT_WIDGETS_LIB (the Windows syntax check).
 #include <QtTest/qtest_widgets.h>
 
+#include "common/librarysheet.h"
+
 #include "engine/installprocessmgr.h"
 #include "ui/mainwindow.h"
 #include "ui/uninstallcompletedpage.h"
@@ -29,16 +31,6 @@ using namespace appinstaller;
 
 namespace
 {
-
-// The component library's application-wide sheet, as the program loads it.
-QString librarySheet()
-{
-    QString sheet;
-    Ulmora::InitResource(QCoreApplication::applicationDirPath() +
-                             QStringLiteral("/../bin/rcc/guiresource.rcc"),
-                         sheet, false);
-    return sheet;
-}
 
 // A language of the build's translations (none: the source texts) with the
 // library's sheet, and the system's font made larger ("Make text bigger"),

@@ -2,6 +2,8 @@
 // does not define QT_WIDGETS_LIB (the Windows syntax check).
 #include <QtTest/qtest_widgets.h>
 
+#include "common/librarysheet.h"
+
 #include "engine/installprocessmgr.h"
 #include "ui/installingpage.h"
 #include "ui/mainwindow.h"
@@ -31,19 +33,6 @@
 #include <memory>
 
 using namespace appinstaller;
-
-namespace
-{
-// The component library's application-wide sheet, as the program loads it.
-QString librarySheet()
-{
-    QString sheet;
-    Ulmora::InitResource(QCoreApplication::applicationDirPath() +
-                             QStringLiteral("/../bin/rcc/guiresource.rcc"),
-                         sheet, false);
-    return sheet;
-}
-} // namespace
 
 Q_DECLARE_METATYPE(QVector<LeftoverItem>)
 

@@ -258,7 +258,7 @@ void moveOwnFilesAside(InstallFolderRemoval& result, const Platform::WalkPlan& p
 
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
                                          const InstallManifest* manifest, bool uninstallerNamed,
-                                         bool dryRun)
+                                         bool dryRun, Platform::WalkProgress* progress)
 {
     InstallFolderRemoval result;
     result.folder = location;
@@ -297,6 +297,7 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     plan.expected = judged;
     plan.sealed = facts.otherFolderIds;
     plan.dryRun = dryRun;
+    plan.progress = progress;
     const QStringList before = entriesBeforeInstall(path, clientName, uninstallerNamed);
     for (const QString& name : before)
         result.preInstall << path + QLatin1Char('/') + name;

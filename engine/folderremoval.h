@@ -77,10 +77,12 @@ struct InstallFolderRemoval {
 // Such a manifest also decides in a folder that does not prove to be the
 // product's (NotOwned): what it lists goes there, nothing else.
 // With dryRun everything is decided and walked as it would be, and nothing
-// is removed, moved or changed.
+// is removed, moved or changed. progress, when given, counts the folder's
+// entries and follows the walk (Platform::WalkProgress).
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
                                          const InstallManifest* manifest = nullptr,
-                                         bool uninstallerNamed = false, bool dryRun = false);
+                                         bool uninstallerNamed = false, bool dryRun = false,
+                                         Platform::WalkProgress* progress = nullptr);
 
 // What goes last from the install folder top, relative to it ('/' between
 // names), decided here alone. In the walk: the client programs at the top,

@@ -423,8 +423,16 @@ void TestCompletedPage::noteLayout()
     m_completed->showLeftovers(record);
     bottom->layout()->activate();
     QCOMPARE(button->geometry(), form);
+    // Outside the form's layouts: beside the button and under the result
+    // line, within the form's side margins, the card's foot kept clear.
+    for (const QLayout* layout : m_completed->findChildren<QLayout*>())
+        QCOMPARE(layout->indexOf(label), -1);
     const QRect note(label->mapTo(bottom, QPoint()), label->size());
-    QVERIFY(bottom->rect().marginsRemoved(bottom->layout()->contentsMargins()).contains(note));
+    const QMargins margins = bottom->layout()->contentsMargins();
+    const QWidget* result = m_completed->findChild<QWidget*>(QStringLiteral("m_pInstallInfoLabel"));
+    QCOMPARE(note.left(), margins.left());
+    QVERIFY(note.top() > result->geometry().bottom());
+    QVERIFY(note.bottom() < bottom->height() - margins.bottom() / 2);
     QVERIFY(note.right() < form.left());
     QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
 

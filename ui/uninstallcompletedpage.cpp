@@ -9,7 +9,9 @@
 #include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -58,11 +60,21 @@ UnInstallCompletedPage::UnInstallCompletedPage(QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::UnInstallCompletedUI>())
 {
     m_ui->setupUi(this);
+    // An image, not a control: never in the tab order.
+    m_ui->m_pIconToolBtn->setFocusPolicy(Qt::NoFocus);
     m_ui->m_pInstallInfoLabel->setAccessibleName(tr("Result"));
     m_strCompleted = m_ui->m_pInstallInfoLabel->text();
-    // Hidden, and so taking no room, while there is nothing to report; the
+    // The note of what stayed lies outside the form's layouts, left of the
+    // button (placeNote()); hidden while there is nothing to report. The
     // system's font and size: a user who made text bigger gets it here.
-    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    m_pNote = new QLabel(m_ui->m_pBottomWidget);
+    QLabel* pNote = m_pNote;
+    pNote->setObjectName(QStringLiteral("m_pLeftoverLabel"));
+    pNote->setStyleSheet(QStringLiteral("color: rgba(0,0,0,0.65);"));
+    pNote->setTextFormat(Qt::RichText);
+    pNote->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    pNote->setWordWrap(true);
+    pNote->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
     pNote->hide();
     pNote->setAccessibleName(tr("Items not removed"));
     connect(pNote, &QLabel::linkActivated, this, &UnInstallCompletedPage::showDetails);
@@ -80,7 +92,7 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     groupLeftovers(leftovers);
     const Outcome outcome(leftovers);
     showHeadline(outcome.incomplete());
-    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    QLabel* pNote = m_pNote;
     QStringList all;
     for (const Group& group : qAsConst(m_groups))
         all << group.paths;
@@ -95,6 +107,7 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
         pLayout->invalidate();
         pLayout->activate();
     }
+    placeNote();
 
     // Screen readers get every sentence with every path, whatever is shown.
     pNote->ensurePolished();
@@ -165,7 +178,7 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
     // folders before any is left out; a reason that no longer fits ends the
     // note with a count of the rest. Whatever is not shown in full is a
     // click away.
-    const QFontMetrics metrics = m_ui->m_pLeftoverLabel->fontMetrics();
+    const QFontMetrics metrics = m_pNote->fontMetrics();
     QString strShown;
     bool bShownComplete = true;
     int iRest = m_iItems; // the items of the reasons after the last shown
@@ -180,7 +193,7 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
         QString strNext;
         for (int iNames = qMin(group.paths.size(), kNamedPaths); iNames >= 0 && strNext.isEmpty();
              --iNames) {
-            for (int iWidth = m_ui->m_pLeftoverLabel->width();; iWidth = iWidth * 3 / 4) {
+            for (int iWidth = m_pNote->width();; iWidth = iWidth * 3 / 4) {
                 bool bComplete = bShownComplete;
                 const QString strSentence =
                     describe(group, iNames, {metrics, iWidth, true}, bComplete).toHtmlEscaped();
@@ -206,9 +219,23 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
     return strShown;
 }
 
+void UnInstallCompletedPage::placeNote()
+{
+    // From the form's left margin to the button, less twice the form's
+    // spacing; from the result line's foot to a spacing below the button's:
+    // four lines of the system's font, Chinese included.
+    const QGridLayout* pGrid = m_ui->gridLayout_3;
+    const int iSpacing = pGrid->spacing();
+    const QRect button = m_ui->m_pCompletedBtn->geometry();
+    const QRect result = m_ui->horizontalLayout_6->geometry();
+    m_pNote->setGeometry(
+        QRect(QPoint(pGrid->contentsMargins().left(), result.bottom() + 1),
+              QPoint(button.left() - 1 - 2 * iSpacing, button.bottom() + iSpacing)));
+}
+
 bool UnInstallCompletedPage::fits(const QString& strText) const
 {
-    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    QLabel* pNote = m_pNote;
     pNote->setText(strText);
     return pNote->heightForWidth(pNote->width()) <= pNote->height();
 }

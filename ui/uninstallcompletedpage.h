@@ -15,6 +15,7 @@
 
 class QDialog;
 class QFontMetrics;
+class QLabel;
 
 namespace Ui
 {
@@ -87,10 +88,13 @@ private:
     static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
     // path as style shows it; bComplete turns false when it is shortened.
     static QString shown(const QString& path, const PathStyle& style, bool& bComplete);
+    // The note's place: left of the button, under the result line.
+    void placeNote();
     // Whether the note's label holds strText in its height.
     bool fits(const QString& strText) const;
 
     std::unique_ptr<Ui::UnInstallCompletedUI> m_ui;
+    QLabel* m_pNote = nullptr; // what stayed, beside the button
     QDialog* m_pDetailsDialog = nullptr;
     bool m_bLaterRunMayFinish = true;
     QVector<Group> m_groups; // what stayed, for the details

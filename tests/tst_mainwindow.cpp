@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
@@ -65,6 +66,8 @@ private slots:
     void dragByTitle_data();
     void dragByTitle();
     void unshownStartsNothing();
+    void opensInTheMiddle_data();
+    void opensInTheMiddle();
 
 private:
     MainWindow* m_window = nullptr;
@@ -479,6 +482,39 @@ void TestMainWindow::unshownStartsNothing()
 {
     MainWindow unshown;
     QVERIFY(unshown.findChildren<QThread*>().isEmpty());
+}
+
+// The window opens in the middle of the screen the confirmation was on, not
+// where a new window goes without a window manager (the top left corner),
+// whatever its size.
+void TestMainWindow::opensInTheMiddle_data()
+{
+    QTest::addColumn<bool>("composed");
+    QTest::addColumn<bool>("screenGiven");
+    QTest::newRow("composed, the question's screen") << true << true;
+    QTest::newRow("the card alone, the question's screen") << false << true;
+    QTest::newRow("no question: the screen under the pointer") << true << false;
+}
+
+void TestMainWindow::opensInTheMiddle()
+{
+    QFETCH(bool, composed);
+    QFETCH(bool, screenGiven);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen);
+    MainWindow window;
+    window.setComposed(composed);
+    if (screenGiven)
+        window.setHomeScreen(screen);
+    window.show();
+    const QPoint middle = screen->availableGeometry().center();
+    QVERIFY2((window.frameGeometry().center() - middle).manhattanLength() <= 1,
+             qPrintable(QStringLiteral("%1,%2 not %3,%4")
+                            .arg(window.frameGeometry().center().x())
+                            .arg(window.frameGeometry().center().y())
+                            .arg(middle.x())
+                            .arg(middle.y())));
+    QVERIFY(window.pos() != QPoint(0, 0));
 }
 
 QTEST_MAIN(TestMainWindow)

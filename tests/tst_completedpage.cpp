@@ -65,6 +65,12 @@ struct Look {
 
 const QChar kWordJoiner(0x2060);
 
+// Without the isolation of each name, which shows nothing.
+QString unisolated(QString text)
+{
+    return text.remove(QChar(0x2068)).remove(QChar(0x2069));
+}
+
 // What a reader of the note's rich text sees, with a line break where the
 // label's width ends each line when width is given.
 QString readText(const QString& html, const QFont& font = QFont(), int width = -1)
@@ -85,7 +91,7 @@ QString readText(const QString& html, const QFont& font = QFont(), int width = -
             }
         text = lines.join(QLatin1Char('\n'));
     }
-    return text.remove(kWordJoiner).replace(QChar(QChar::Nbsp), QLatin1Char(' '));
+    return unisolated(text.remove(kWordJoiner).replace(QChar(QChar::Nbsp), QLatin1Char(' ')));
 }
 
 // The page's text in the installed language.
@@ -125,6 +131,8 @@ private slots:
     void noteLayout();
     void sharpImages();
     void trialRunHeadline();
+    void namesCannotReorder_data();
+    void namesCannotReorder();
 
 private:
     void checkFullList(const QVector<LeftoverItem>& record, const QString& note,
@@ -345,7 +353,7 @@ void TestCompletedPage::checkFullList(const QVector<LeftoverItem>& record, const
         emit label->linkActivated(QStringLiteral("#details"));
         auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
         QVERIFY(details && details->isVisible());
-        const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
+        const QString list = unisolated(details->findChild<QPlainTextEdit*>()->toPlainText());
         for (const LeftoverItem& item : record)
             QVERIFY2(list.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(item.strPath)),
                      qPrintable(list));
@@ -462,7 +470,7 @@ void TestCompletedPage::noteLayout()
              qPrintable(whole + QLatin1Char('\n') + held));
     m_completed->showDetails();
     const auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
-    const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
+    const QString list = unisolated(details->findChild<QPlainTextEdit*>()->toPlainText());
     QVERIFY2(list.split(QLatin1Char('\n')).contains(held), qPrintable(list));
 }
 
@@ -502,6 +510,65 @@ void TestCompletedPage::trialRunHeadline()
     QCOMPARE(headline->text(), pageText("Trial run: nothing was removed"));
     m_window->onFinishedUnInstall();
     QCOMPARE(headline->text(), expectedHeadline({}));
+}
+
+// A right-to-left override (or an isolate mark) in a name reorders nothing
+// of the page's own words, in the note and in the details: every letter
+// outside the names' isolation stands left of the next one.
+void TestCompletedPage::namesCannotReorder_data()
+{
+    using R = appinstaller::LeftoverReason;
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    const QString rlo(QChar(0x202E));
+    LeftoverItem shared{QStringLiteral("/programs/Ferrovane"), false, R::Shared};
+    shared.sharedWith = {{rlo + QStringLiteral("Other Tool"), QStringLiteral("{X}")}};
+    QTest::newRow("another product's name") << QVector<LeftoverItem>{shared};
+    QTest::newRow("a path") << QVector<LeftoverItem>{
+        {QStringLiteral("/programs/Ferrovane/") + rlo + QStringLiteral("tad.evas"), false}};
+    QTest::newRow("a path closing the isolation first") << QVector<LeftoverItem>{
+        {QStringLiteral("/programs/a") + QChar(0x2069) + rlo + QStringLiteral("b"), false}};
+    LeftoverItem held{QStringLiteral("/programs/Ferrovane"), true, R::NotRemoved};
+    held.holders =
+        QStringList{QStringLiteral("a.dat: ") + rlo + QStringLiteral("exe.dapeton (process 7)")};
+    QTest::newRow("a program holding a file") << QVector<LeftoverItem>{held};
+}
+
+void TestCompletedPage::namesCannotReorder()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    m_window->onFinishedUnInstall();
+    m_completed->showLeftovers(record);
+    const auto* label = m_completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"));
+    QTextDocument note;
+    note.setHtml(label->text());
+    m_completed->showDetails();
+    const auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
+    QStringList paragraphs = note.toPlainText().split(QLatin1Char('\n'));
+    // The details' first line is the sentence; the paths follow one a line.
+    paragraphs << details->findChild<QPlainTextEdit*>()->toPlainText().section(QLatin1Char('\n'), 0,
+                                                                               0);
+    for (const QString& text : qAsConst(paragraphs)) {
+        QTextLayout layout(text, label->font());
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(100000);
+        layout.endLayout();
+        int depth = 0;
+        qreal lastX = -1;
+        for (int i = 0; i < text.size(); ++i) {
+            const ushort c = text.at(i).unicode();
+            if (c >= 0x2066 && c <= 0x2068)
+                ++depth;
+            else if (c == 0x2069)
+                --depth;
+            else if (depth == 0 && text.at(i).isLetter()) {
+                const qreal x = line.cursorToX(i);
+                QVERIFY2(x > lastX, qPrintable(QStringLiteral("at %1 of: %2").arg(i).arg(text)));
+                lastX = x;
+            }
+        }
+        QCOMPARE(depth, 0);
+    }
 }
 
 QTEST_MAIN(TestCompletedPage)

@@ -1,5 +1,6 @@
 #include "uninstallcompletedpage.h"
 
+#include "shownnames.h"
 #include "ui_LeftoverDetailsUI.h"
 #include "ui_UnInstallCompletedUI.h"
 
@@ -295,7 +296,7 @@ QString UnInstallCompletedPage::shown(const QString& path, const PathStyle& styl
 {
     const QString strShort = shortened(path, style.metrics, qMax(style.iWidth, kMinPathWidth));
     bComplete = bComplete && strShort == path;
-    return style.bOneLine ? oneLine(strShort) : strShort;
+    return isolatedName(style.bOneLine ? oneLine(strShort) : strShort);
 }
 
 QString UnInstallCompletedPage::describe(const Group& group, int iNames, const PathStyle& style,
@@ -320,15 +321,18 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
         group.iKey == static_cast<int>(LeftoverReason::PreInstall)) {
         // One name for the product on every page and dialog: the one the
         // title, the question and the warnings give it in both languages.
-        const QString strProduct =
-            QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN());
+        const QString strProduct = isolatedName(
+            QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN()));
         strText = tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
                       .arg(strProduct, shown(group.folder, style, bComplete), strList);
     } else if (group.iKey == static_cast<int>(LeftoverReason::Shared) &&
                !group.products.isEmpty()) {
         // Named, and what to do; running this uninstaller again helps only
         // where the folder proves to be the product's once the others went.
-        const QString strOthers = group.products.join(tr(", ", "between the paths of a list"));
+        QStringList others;
+        for (const QString& product : group.products)
+            others << isolatedName(product);
+        const QString strOthers = others.join(tr(", ", "between the paths of a list"));
         strText = (group.bUnproved ? tr("Left because %1 is installed in it too: %2.")
                                    : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
                                         "first, then run this uninstaller again."))
@@ -360,7 +364,7 @@ QString UnInstallCompletedPage::heldSentence(const QString& strHolder, const Pat
          it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         programs << tr("%1 (process %2)", "a program holding a file open")
-                        .arg(match.captured(1), match.captured(2));
+                        .arg(isolatedName(match.captured(1)), match.captured(2));
     }
     if (programs.isEmpty())
         return tr("%1 is open in another program.").arg(shown(strFile, style, bComplete));

@@ -4,10 +4,12 @@
 
 #include "common/librarysheet.h"
 
+#include "config/appconfigmanager.h"
 #include "engine/installprocessmgr.h"
 #include "ui/mainwindow.h"
 #include "ui/uninstallcompletedpage.h"
 #include "ui/upperwidget.h"
+#include "uilib/cfancytitle.h"
 #include "uilib/ulmora.h"
 
 #include <QAbstractButton>
@@ -18,6 +20,7 @@
 #include <QLayout>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -132,6 +135,8 @@ private slots:
     void sharpImages();
     void trialRunHeadline();
     void namesCannotReorder_data();
+    void detailsDialog_data();
+    void detailsDialog();
     void namesCannotReorder();
 
 private:
@@ -569,6 +574,66 @@ void TestCompletedPage::namesCannotReorder()
         }
         QCOMPARE(depth, 0);
     }
+}
+
+// The list of what stayed: headed by what it lists, names in natural order
+// within each reason, a card like the program's other dialogs, no caret and
+// no scroll bar across its lines.
+void TestCompletedPage::detailsDialog_data()
+{
+    using R = appinstaller::LeftoverReason;
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    QTest::addColumn<bool>("trial");
+    QTest::addColumn<QString>("heading");
+    const QString top = QStringLiteral("/programs/Ferrovane");
+    QVector<LeftoverItem> users;
+    for (const char* name : {"file 10.txt", "file 2.txt", "File 11.txt", "file 1.txt"})
+        users << LeftoverItem(QString::fromLatin1(name), false, R::NotListed, top);
+    QTest::newRow("the user's files kept")
+        << users << false << "Your files, which %1 did not install, were kept:";
+    QVector<LeftoverItem> left;
+    for (const char* name : {"/programs/Ferrovane/lib10.dll", "/programs/Ferrovane/lib2.dll",
+                             "/programs/Ferrovane/lib11.dll", "/programs/Ferrovane/lib1.dll"})
+        left << LeftoverItem(QString::fromLatin1(name));
+    QTest::newRow("the product's files left") << left << false << "What stayed, and why:";
+    QTest::newRow("a trial run") << left << true << "What a real uninstall would leave, and why:";
+}
+
+void TestCompletedPage::detailsDialog()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    QFETCH(bool, trial);
+    QFETCH(QString, heading);
+    m_window->onFinishedUnInstall();
+    m_completed->setTrialRun(trial);
+    m_completed->showLeftovers(record);
+    m_completed->showDetails();
+    auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
+    QVERIFY(details && details->isVisible());
+    QVERIFY(details->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(details->findChild<Ulmora::CFancyTitle*>());
+    QCOMPARE(unisolated(details->findChild<QLabel*>(QStringLiteral("m_pIntroLabel"))->text()),
+             heading.contains(QLatin1String("%1"))
+                 ? pageText(qPrintable(heading))
+                       .arg(QString::fromStdString(
+                           appinstaller::AppConfigManager::getInstance()->getSoftwareNameEN()))
+                 : pageText(qPrintable(heading)));
+    auto* list = details->findChild<QPlainTextEdit*>();
+    QCOMPARE(list->cursorWidth(), 0);
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QStringList paths;
+    for (const QString& line : list->toPlainText().split(QLatin1Char('\n')))
+        if (line.contains(QLatin1String(".txt")) || line.contains(QLatin1String(".dll")))
+            paths << QDir::fromNativeSeparators(line).section(QLatin1Char('/'), -1);
+    const QStringList natural =
+        paths.first().endsWith(QLatin1String(".txt"))
+            ? QString::fromLatin1("file 1.txt|file 2.txt|file 10.txt|File 11.txt")
+                  .split(QLatin1Char('|'))
+            : QString::fromLatin1("lib1.dll|lib2.dll|lib10.dll|lib11.dll").split(QLatin1Char('|'));
+    QCOMPARE(paths, natural);
+    details->close();
+    m_completed->setTrialRun(false);
 }
 
 QTEST_MAIN(TestCompletedPage)

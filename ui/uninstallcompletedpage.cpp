@@ -7,12 +7,15 @@
 #include "config/appconfigmanager.h"
 
 #include <QClipboard>
+#include <QCollator>
 #include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QLabel>
+#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
@@ -53,6 +56,39 @@ QChar separatorOf(const QString& path)
     if (path.contains(QLatin1Char('\\')))
         return QLatin1Char('\\');
     return path.contains(QLatin1Char('/')) ? QLatin1Char('/') : QDir::separator();
+}
+
+// Whether a comes before b as a person counts: the numbers in names by
+// their value ("file 2" before "file 10"), the rest by the system's
+// collation without regard to case. QCollator's numeric mode alone does not
+// do it where Qt collates without ICU.
+bool naturallyBefore(const QString& a, const QString& b)
+{
+    static const QRegularExpression chunk(QStringLiteral("\\d+|\\D+"));
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    auto left = chunk.globalMatch(a);
+    auto right = chunk.globalMatch(b);
+    while (left.hasNext() && right.hasNext()) {
+        const QString x = left.next().captured();
+        const QString y = right.next().captured();
+        const bool bNumbers = x.at(0).isDigit() && y.at(0).isDigit();
+        if (bNumbers) {
+            const QString xs = x.mid(x.indexOf(QRegularExpression(QStringLiteral("[^0]|0$"))));
+            const QString ys = y.mid(y.indexOf(QRegularExpression(QStringLiteral("[^0]|0$"))));
+            if (xs.size() != ys.size())
+                return xs.size() < ys.size();
+            if (xs != ys)
+                return xs < ys;
+            continue;
+        }
+        const int iOrder = collator.compare(x, y);
+        if (iOrder != 0)
+            return iOrder < 0;
+    }
+    if (left.hasNext() != right.hasNext())
+        return right.hasNext();
+    return a < b;
 }
 
 } // namespace
@@ -244,13 +280,33 @@ bool UnInstallCompletedPage::fits(const QString& strText) const
 void UnInstallCompletedPage::showDetails()
 {
     if (!m_pDetailsDialog) {
-        m_pDetailsDialog = new QDialog(this);
+        // A card of its own, as the program's other dialogs.
+        m_pDetailsDialog = new QDialog(this, Qt::Dialog | Qt::FramelessWindowHint);
         auto* form = new Ui::LeftoverDetailsUI;
         form->setupUi(m_pDetailsDialog);
         m_pDetailsDialog->setObjectName(QStringLiteral("m_pLeftoverDetails"));
+        m_pDetailsDialog->setStyleSheet(QStringLiteral(
+            "QDialog#m_pLeftoverDetails { background: #FFFFFF; }"
+            "#m_pCard { background: #FFFFFF; border: 1px solid #BFBFBF; border-radius: 4px; }"
+            "#m_pTitle { background: transparent; border: none; }"
+            "QLabel#m_pIntroLabel { color: rgba(0, 0, 0, 0.85); font-size: 14px; "
+            "font-weight: bold; }"
+            "QPlainTextEdit#m_pListEdit { background: #FAFAFA; color: rgba(0, 0, 0, 0.85); "
+            "border: none; border-radius: 4px; }"));
+        form->m_pCloseBtn->setIcon(QIcon(QStringLiteral(":/Ulmora/Image/close.svg")));
+        form->m_pCloseBtn->setIconSize(QSize(12, 12));
+        form->m_pCloseBtn->setAccessibleName(tr("Close"));
+        // Long paths wrap, anywhere if they must: no scroll bar across.
+        form->m_pListEdit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        m_pDetailsDialog->setFixedSize(m_pDetailsDialog->size());
+        // Rounded corners without translucency, which needs a compositor.
+        QPainterPath corners;
+        corners.addRoundedRect(QRectF(m_pDetailsDialog->rect()), 4, 4);
+        m_pDetailsDialog->setMask(QRegion(corners.toFillPolygon().toPolygon()));
         connect(m_pDetailsDialog, &QObject::destroyed, [form] { delete form; });
         connect(form->m_pCopyBtn, &QAbstractButton::clicked, form->m_pListEdit, [form] {
-            QGuiApplication::clipboard()->setText(form->m_pListEdit->toPlainText());
+            QGuiApplication::clipboard()->setText(
+                withoutIsolation(form->m_pListEdit->toPlainText()));
         });
     }
     QStringList lines;
@@ -260,12 +316,36 @@ void UnInstallCompletedPage::showDetails()
         bool bComplete = true;
         if (!lines.isEmpty())
             lines << QString();
-        lines << describe(group, 0, whole, bComplete) << group.paths;
+        QStringList paths = group.paths;
+        std::sort(paths.begin(), paths.end(), naturallyBefore);
+        lines << describe(group, 0, whole, bComplete) << paths;
         for (const QString& strHolder : group.holders)
             lines << heldSentence(strHolder, whole, bComplete);
     }
+    const QString strHeading = detailsHeading();
+    m_pDetailsDialog->setWindowTitle(strHeading);
+    m_pDetailsDialog->findChild<QLabel*>(QStringLiteral("m_pIntroLabel"))->setText(strHeading);
     m_pDetailsDialog->findChild<QPlainTextEdit*>()->setPlainText(lines.join(QLatin1Char('\n')));
     m_pDetailsDialog->open();
+}
+
+QString UnInstallCompletedPage::detailsHeading() const
+{
+    if (m_bTrialRun)
+        return tr("What a real uninstall would leave, and why:");
+    const auto all = [this](std::initializer_list<int> keys) {
+        return std::all_of(m_groups.begin(), m_groups.end(), [keys](const Group& group) {
+            return std::find(keys.begin(), keys.end(), group.iKey) != keys.end();
+        });
+    };
+    if (all({static_cast<int>(LeftoverReason::NotListed),
+             static_cast<int>(LeftoverReason::PreInstall)}))
+        return tr("Your files, which %1 did not install, were kept:")
+            .arg(isolatedName(
+                QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN())));
+    if (all({-1}))
+        return tr("These items will be removed when Windows restarts:");
+    return tr("What stayed, and why:");
 }
 
 QString UnInstallCompletedPage::shortened(const QString& path, const QFontMetrics& metrics,

@@ -42,7 +42,8 @@ public:
     // waiting for a restart, the headline says the uninstall is incomplete.
     void showLeftovers(const QVector<LeftoverItem>& leftovers);
 
-    // Opens the full list of what stayed, one path a line under its reason.
+    // Opens the full list of what stayed, one path a line under its reason,
+    // in natural order (file 2 before file 10), headed by what it lists.
     void showDetails();
 
 signals:
@@ -88,6 +89,7 @@ private:
     static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
     // path as style shows it; bComplete turns false when it is shortened.
     static QString shown(const QString& path, const PathStyle& style, bool& bComplete);
+    QString detailsHeading() const;
     // The note's place: left of the button, under the result line.
     void placeNote();
     // Whether the note's label holds strText in its height.

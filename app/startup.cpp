@@ -173,6 +173,8 @@ int runUninstaller(const CommandLine& line)
             tell(gates.message);
         return finish(passive ? quietExitStatus(gates.gate) : -1);
     }
+    if (log.isOpen())
+        mainWindow.setLogPath(log.path());
     const int iResult = runWindow(mainWindow, passive);
     const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
     logNextSteps(log, outcome);

@@ -18,8 +18,10 @@
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextBlock>
@@ -134,6 +136,8 @@ private slots:
     void noteLayout();
     void sharpImages();
     void trialRunHeadline();
+    void trialRunNote_data();
+    void trialRunNote();
     void namesCannotReorder_data();
     void detailsDialog_data();
     void detailsDialog();
@@ -506,6 +510,62 @@ void TestCompletedPage::sharpImages()
 
 // A trial run's page says nothing was removed, whatever would have stayed;
 // the next real run's page is a real one again.
+void TestCompletedPage::trialRunNote_data()
+{
+    using R = appinstaller::LeftoverReason;
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("shown");
+    LeftoverItem shared{QStringLiteral("/programs/Ferrovane"), false, R::Shared};
+    shared.sharedWith = {{QStringLiteral("Other Tool"), QStringLiteral("{X}")}};
+    QTest::newRow("nothing would stay") << QVector<LeftoverItem>{} << "en"
+                                        << QStringList{QStringLiteral("Would remove 1204 items")};
+    QTest::newRow("another product inside")
+        << QVector<LeftoverItem>{shared} << "en"
+        << QStringList{QStringLiteral("Would remove 1204 items"),
+                       QStringLiteral("Would stay because Other Tool is installed in it too")};
+    QTest::newRow("the user's files")
+        << QVector<LeftoverItem>{{QStringLiteral("notes.txt"), false, R::NotListed,
+                                  QStringLiteral("/programs/Ferrovane")}}
+        << "en" << QStringList{QStringLiteral("Would keep 1 file")};
+    QTest::newRow("another product inside, zh")
+        << QVector<LeftoverItem>{shared} << "zh"
+        << QStringList{QStringLiteral("将删除 1204 项"),
+                       QStringLiteral("将保留，因为 Other Tool 也安装在其中")};
+}
+
+// A trial run's note: what would go (count and size), what would stay and
+// why in the conditional, never in the past tense, and where the log is.
+void TestCompletedPage::trialRunNote()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    QFETCH(QString, language);
+    QFETCH(QStringList, shown);
+    const Look look(language, 1.0);
+    QVERIFY(look.loaded);
+    QLocale::setDefault(
+        QLocale(language == QLatin1String("zh") ? QLocale::Chinese : QLocale::English));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    delete m_window;
+    init();
+    m_window->onFinishedUnInstall();
+    m_completed->setTrialRun(true);
+    m_completed->setWouldGo({1204, 5 * 1024 * 1024});
+    m_completed->setLogPath(QStringLiteral("/var/log/trial run.log"));
+    m_completed->showLeftovers(record);
+    const auto* label = m_completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"));
+    QVERIFY(label->isVisible());
+    const QString note = readText(label->text());
+    for (const QString& text : shown)
+        QVERIFY2(note.contains(text), qPrintable(note));
+    QVERIFY2(note.contains(QLocale().formattedDataSize(5 * 1024 * 1024)), qPrintable(note));
+    QVERIFY2(note.contains(QLatin1String("trial run.log")), qPrintable(note));
+    for (const char* past : {"Left because", "Kept ", "stayed", "已保留", "未删除"})
+        QVERIFY2(!note.contains(QString::fromUtf8(past)), qPrintable(note));
+    m_completed->setTrialRun(false);
+    m_completed->setLogPath(QString());
+}
+
 void TestCompletedPage::trialRunHeadline()
 {
     const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));

@@ -15,6 +15,7 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QThread>
@@ -36,6 +37,7 @@ private slots:
     void completes();
     void closeWhileRunning();
     void barFollowsRemoval();
+    void trialRunSaysWhatWouldGo();
 
 private:
     // The install folder with iFiles files, named by the uninstall entry
@@ -170,6 +172,29 @@ void TestWindowRun::barFollowsRemoval()
     QCOMPARE(std::adjacent_find(between.begin(), between.end()), between.end());
     QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QLatin1String(", "))));
     QVERIFY(!QFileInfo::exists(m_install));
+}
+
+// A trial run's page counts what would go (the staged files, their folder
+// and the client program) and removes nothing.
+void TestWindowRun::trialRunSaysWhatWouldGo()
+{
+    stage(50);
+    InstallProcessMgr::getInstance()->setDryRun(true);
+    const auto real = qScopeGuard([] { InstallProcessMgr::getInstance()->setDryRun(false); });
+    MainWindow window;
+    window.setLogPath(QDir::tempPath() + QStringLiteral("/logs/uninstall-trial.log"));
+    window.show();
+    window.onUninstall();
+    auto* completed = window.findChild<UnInstallCompletedPage*>();
+    QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QStackedWidget*>()->currentWidget(),
+                              static_cast<QWidget*>(completed), 30000);
+    const QString note = completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"))
+                             ->text()
+                             .remove(QChar(0x2060)); // the marks that keep a path on one line
+    QVERIFY2(note.contains(QLatin1String("Would remove 52 item")), qPrintable(note));
+    QVERIFY2(note.contains(QLatin1String("uninstall-trial.log")), qPrintable(note));
+    QVERIFY(QFileInfo::exists(m_install + QStringLiteral("/d0/f49")));
+    QVERIFY(UninstallRegistry::getInstance()->isInstalled());
 }
 
 QTEST_MAIN(TestWindowRun)

@@ -105,6 +105,11 @@ void MainWindow::setVisible(bool visible)
     QWidget::setVisible(visible);
 }
 
+void MainWindow::setLogPath(const QString& strLogPath)
+{
+    m_pUnInstallCompletedPage->setLogPath(strLogPath);
+}
+
 void MainWindow::setHomeScreen(QScreen* screen)
 {
     m_homeScreen = screen;
@@ -113,7 +118,10 @@ void MainWindow::setHomeScreen(QScreen* screen)
 void MainWindow::onFinishedUnInstall()
 {
     // The thread has finished, so the record of what it left is complete.
-    m_pUnInstallCompletedPage->setTrialRun(InstallProcessMgr::getInstance()->dryRun());
+    const InstallProcessMgr* pManager = InstallProcessMgr::getInstance();
+    m_pUnInstallCompletedPage->setTrialRun(pManager->dryRun());
+    const InstallProcessMgr::FolderTally tally = pManager->folderTally();
+    m_pUnInstallCompletedPage->setWouldGo({tally.entries, tally.bytes});
     m_pUnInstallCompletedPage->showLeftovers(InstallProcessMgr::getInstance()->leftovers());
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pUnInstallCompletedPage);
     emit uninstallFinished();

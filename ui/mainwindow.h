@@ -44,6 +44,9 @@ public:
     // pointer, where a dialog would have shown.
     void setHomeScreen(QScreen* screen);
 
+    // Where this run's log is, for the completion page of a trial run.
+    void setLogPath(const QString& strLogPath);
+
     // The card in the 12-pixel margin of its shadow on a translucent window,
     // or alone on an opaque one; chosen by the constructor for the system,
     // and before the window is first shown.

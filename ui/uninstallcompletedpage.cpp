@@ -15,11 +15,13 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
+#include <QLocale>
 #include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <climits>
 
 namespace appinstaller
 {
@@ -135,8 +137,10 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
         all << group.paths;
     pNote->setToolTip(all.join(QLatin1Char('\n')));
     pNote->clear();
-    pNote->setVisible(!leftovers.isEmpty());
-    if (leftovers.isEmpty())
+    // A trial run's note also says what would go and where its log is.
+    const bool bNote = !leftovers.isEmpty() || m_bTrialRun;
+    pNote->setVisible(bNote);
+    if (!bNote)
         return;
     // The form's geometry, also on a page not shown yet: the note is fitted
     // to the room it gets there.
@@ -154,19 +158,51 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     for (const Group& group : qAsConst(m_groups))
         full << describe(group, group.paths.size(), {metrics, QWIDGETSIZE_MAX, false}, bComplete);
     pNote->setAccessibleDescription(full.join(QLatin1Char(' ')));
+    m_strLead.clear();
+    m_strTail.clear();
+    if (m_bTrialRun) {
+        const int iEntries = int(qMin<quint64>(m_wouldGo.entries, INT_MAX));
+        m_strLead = (iEntries == 0 ? tr("Nothing would be removed from the install folder.")
+                                   : tr("Would remove %n item(s) (%1).", "", iEntries)
+                                         .arg(QLocale().formattedDataSize(qint64(m_wouldGo.bytes))))
+                        .toHtmlEscaped();
+        bool bComplete = true;
+        if (!m_strLogPath.isEmpty())
+            m_strTail = QLatin1Char(' ') +
+                        tr("Log: %1.", "where the trial run's log is")
+                            .arg(shown(QDir::toNativeSeparators(m_strLogPath),
+                                       {metrics, pNote->width() * 2 / 3, true}, bComplete))
+                            .toHtmlEscaped();
+        pNote->setAccessibleDescription(m_strLead + QLatin1Char(' ') +
+                                        pNote->accessibleDescription() + m_strTail);
+        if (leftovers.isEmpty()) {
+            fits(m_strLead + m_strTail);
+            return;
+        }
+    }
 
     // In the product's red, a shade darker than its buttons, not the system's link blue.
     const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#C8262D;\">%2</a>")
                                 .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
     if (!fittedNote(strLink).isEmpty())
         return;
+    // Without the log's path, which the details give too, rather than
+    // without the reasons.
+    if (!m_strTail.isEmpty()) {
+        m_strTail.clear();
+        if (!fittedNote(strLink).isEmpty())
+            return;
+    }
     // Too little room for even one reason: a count of everything.
     const QString strCount =
-        outcome.incomplete() ? tr("%n item(s) could not be removed.", "", m_iItems)
+        m_bTrialRun            ? tr("%n item(s) would stay.", "", m_iItems)
+        : outcome.incomplete() ? tr("%n item(s) could not be removed.", "", m_iItems)
         : outcome.restartNeeded()
             ? tr("%n item(s) will be removed when Windows restarts.", "", m_iItems)
             : tr("%n item(s) kept.", "", m_iItems);
-    if (!fits(strCount.toHtmlEscaped() + strLink))
+    const QString strLead = m_strLead.isEmpty() ? QString() : m_strLead + QLatin1Char(' ');
+    if (!fits(strLead + strCount.toHtmlEscaped() + strLink + m_strTail) &&
+        !fits(strLead + strCount.toHtmlEscaped() + strLink))
         fits(strLink.trimmed());
 }
 
@@ -216,14 +252,16 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
     // note with a count of the rest. Whatever is not shown in full is a
     // click away.
     const QFontMetrics metrics = m_pNote->fontMetrics();
-    QString strShown;
+    QString strShown = m_strLead; // a trial run's: what would go
     bool bShownComplete = true;
     int iRest = m_iItems; // the items of the reasons after the last shown
-    const auto ending = [&](bool bComplete) {
+    const auto ending = [&](bool bComplete) -> QString {
         QString strEnd;
         if (iRest > 0)
-            strEnd = QLatin1Char(' ') + tr("%n more item(s) stayed.", "", iRest).toHtmlEscaped();
-        return bComplete && iRest == 0 ? strEnd : strEnd + strLink;
+            strEnd = QLatin1Char(' ') + (m_bTrialRun ? tr("%n more item(s) would stay.", "", iRest)
+                                                     : tr("%n more item(s) stayed.", "", iRest))
+                                            .toHtmlEscaped();
+        return (bComplete && iRest == 0 ? strEnd : strEnd + strLink) + m_strTail;
     };
     for (const Group& group : qAsConst(m_groups)) {
         iRest -= group.paths.size();
@@ -251,8 +289,9 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
         }
         strShown = strNext;
     }
-    if (!strShown.isEmpty())
-        fits(strShown + ending(bShownComplete));
+    if (strShown == m_strLead)
+        return QString(); // not even one reason
+    fits(strShown + ending(bShownComplete));
     return strShown;
 }
 
@@ -322,6 +361,10 @@ void UnInstallCompletedPage::showDetails()
         for (const QString& strHolder : group.holders)
             lines << heldSentence(strHolder, whole, bComplete);
     }
+    if (m_bTrialRun && !m_strLogPath.isEmpty())
+        lines << QString()
+              << tr("Log: %1.", "where the trial run's log is")
+                     .arg(QDir::toNativeSeparators(m_strLogPath));
     const QString strHeading = detailsHeading();
     m_pDetailsDialog->setWindowTitle(strHeading);
     m_pDetailsDialog->findChild<QLabel*>(QStringLiteral("m_pIntroLabel"))->setText(strHeading);
@@ -403,7 +446,10 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
         // title, the question and the warnings give it in both languages.
         const QString strProduct = isolatedName(
             QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN()));
-        strText = tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
+        strText = (m_bTrialRun ? tr("Would keep %n file(s) %1 did not install, in %2: %3.", "",
+                                    group.paths.size())
+                               : tr("Kept %n file(s) %1 did not install, in %2: %3.", "",
+                                    group.paths.size()))
                       .arg(strProduct, shown(group.folder, style, bComplete), strList);
     } else if (group.iKey == static_cast<int>(LeftoverReason::Shared) &&
                !group.products.isEmpty()) {
@@ -413,10 +459,15 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
         for (const QString& product : group.products)
             others << isolatedName(product);
         const QString strOthers = others.join(tr(", ", "between the paths of a list"));
-        strText = (group.bUnproved ? tr("Left because %1 is installed in it too: %2.")
-                                   : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
-                                        "first, then run this uninstaller again."))
-                      .arg(strOthers, strList);
+        if (m_bTrialRun)
+            strText =
+                tr("Would stay because %1 is installed in it too: %2.").arg(strOthers, strList);
+        else
+            strText =
+                (group.bUnproved ? tr("Left because %1 is installed in it too: %2.")
+                                 : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
+                                      "first, then run this uninstaller again."))
+                    .arg(strOthers, strList);
     } else if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused)) {
         strText = tr("Lines of %1 that cannot be used: %2.")
                       .arg(shown(group.folder, style, bComplete), strList);
@@ -455,6 +506,11 @@ QString UnInstallCompletedPage::heldSentence(const QString& strHolder, const Pat
 
 QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
 {
+    if (m_bTrialRun) {
+        const QString strTrial = trialSentence(iKey, strList);
+        if (!strTrial.isEmpty())
+            return strTrial;
+    }
     switch (iKey) {
     case -1:
         return tr("Some items will be removed when Windows restarts: %1.").arg(strList);
@@ -495,6 +551,45 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
             .arg(strList);
     default:
         return tr("Some items could not be removed: %1.").arg(strList);
+    }
+}
+
+// What a real run would leave, in the conditional: a trial run removed
+// nothing, so nothing "was left".
+QString UnInstallCompletedPage::trialSentence(int iKey, const QString& strList) const
+{
+    switch (iKey) {
+    case -1:
+        return tr("Some items would be removed only when Windows restarts: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::Refused):
+        return tr("Would stay because you or Windows need the folder: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotProducts):
+        return tr("Nothing would be removed from %1: the product's program is not at its top, "
+                  "and no list of installed files says what in it is the product's.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::Shared):
+        return tr("Would stay because it is shared with another program: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::OtherFileSystem):
+        return tr("Would stay because another disk is attached there: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotOnlyShortcuts):
+        return tr("Only the shortcuts would be removed from %1: it holds other files.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::SharedFolder):
+        return tr("Would stay because other programs share it: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::EntryKept):
+        return tr("The product would stay listed as installed.");
+    case static_cast<int>(LeftoverReason::ManifestNotUsed):
+        return tr("Nothing would be removed: the list of installed files cannot be used: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::ManifestOtherProduct):
+        return tr("Nothing would be removed: the list of installed files names another "
+                  "product: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::NotFound):
+    case static_cast<int>(LeftoverReason::Lookalike):
+        return QString(); // facts, in the present either way
+    default:
+        return tr("Would stay, as the system would refuse to remove it: %1.").arg(strList);
     }
 }
 

@@ -34,8 +34,15 @@ public:
     ~UnInstallCompletedPage() override;
 
     // A trial run's page: the headline says nothing was removed, the note
-    // tells what would have stayed.
+    // what would go (entries and bytes of the install folder), what would
+    // stay and why, and where the log is (logPath, when there is one).
     void setTrialRun(bool bTrialRun) { m_bTrialRun = bTrialRun; }
+    struct WouldGo {
+        quint64 entries = 0;
+        quint64 bytes = 0;
+    };
+    void setWouldGo(const WouldGo& wouldGo) { m_wouldGo = wouldGo; }
+    void setLogPath(const QString& logPath) { m_strLogPath = logPath; }
 
     // Names what the removal left behind beside the button, and why; hides
     // that note when nothing was left. With anything left that is not
@@ -81,6 +88,9 @@ private:
     QString describe(const Group& group, int iNames, const PathStyle& style, bool& bComplete) const;
     // The group's sentence with strList for its items.
     QString sentence(int iKey, const QString& strList) const;
+    // In a trial run, the same in the conditional; empty where the plain
+    // sentence says a fact that holds either way.
+    QString trialSentence(int iKey, const QString& strList) const;
     // "docs\file1.dat is open in notepad.exe (process 4312)."
     QString heldSentence(const QString& strHolder, const PathStyle& style, bool& bComplete) const;
     // path within iWidth pixels of metrics: the last folder and the name
@@ -102,6 +112,10 @@ private:
     QVector<Group> m_groups; // what stayed, for the details
     int m_iItems = 0;        // how many items stayed
     bool m_bTrialRun = false;
+    WouldGo m_wouldGo;
+    QString m_strLogPath;
+    QString m_strLead;      // rich text before the reasons (a trial run's)
+    QString m_strTail;      // and after them
     QString m_strCompleted; // the form's headline for a complete removal
 };
 

@@ -241,6 +241,8 @@ FolderRemoval removeFolderContents(const WalkPlan& plan)
         collect(*walk, result, refusedCount);
     if (result.complete && !plan.dryRun)
         removeLastEntries(::dirfd(top), mount, last, filter != nullptr, folder, result);
+    else if (result.complete && plan.progress)
+        plan.progress->add(last.inOrder.size()); // they would go too
     return result;
 }
 

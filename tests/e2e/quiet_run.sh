@@ -317,12 +317,18 @@ config)
     config=$root/app/AppConfig.xml
     good=$(cat "$config")
     for fault in "missing|missing" "not XML|not XML" "no client program|no client program" \
-        "a GUID that names|a GUID that names no single"; do
+        "a GUID that names|a GUID that is not in braces (\"../x\"" \
+        "no braces|a GUID that is not in braces (\"8E4B" "two GUIDs|more than one GUID (2 <GUID>" \
+        "a component's GUID only|no GUID (no <GUID> directly under the root"; do
         name=${fault%%|*}
         case $name in
         missing) rm -f "$config" ;;
         "not XML") printf 'GUID=broken\n' >"$config" ;;
         "no client program") printf '%s\n' "$good" | sed 's|<ProgramName>.*</ProgramName>||' >"$config" ;;
+        "no braces") printf '%s\n' "$good" | sed 's|<GUID>{\([^}<]*\)}</GUID>|<GUID>\1</GUID>|' >"$config" ;;
+        "two GUIDs") printf '%s\n' "$good" | sed 's|\(<GUID>[^<]*</GUID>\)|\1\1|' >"$config" ;;
+        "a component's GUID only") printf '%s\n' "$good" |
+            sed 's|\(<GUID>[^<]*</GUID>\)|<Components><Component>\1</Component></Components>|' >"$config" ;;
         *) printf '%s\n' "$good" | sed 's|<GUID>[^<]*</GUID>|<GUID>../x</GUID>|' >"$config" ;;
         esac
         before=$(snapshot)
@@ -334,7 +340,16 @@ config)
         tail -n 1 "$log" | grep -q 'exit status 1610' || fail "no exit status 1610: $name"
         printf '%s\n' "$good" >"$config"
     done
-    echo "config: missing, not XML, no client program, an unusable GUID: 1610 each, nothing touched, the fault logged"
+    # The GUID in lower case among no-break spaces and line breaks: the
+    # product's own, found as Windows finds its entry; the trial run passes.
+    printf '%s\n' "$good" | sed 's|<GUID>\([^<]*\)</GUID>|<GUID>\xc2\xa0\n\L\1\E\xc2\xa0</GUID>|' >"$config"
+    grep -q '{[0-9a-f-]*[a-f][0-9a-f-]*}' "$config" || fail "the GUID was not rewritten"
+    before=$(snapshot)
+    run 0 /S /WHATIF "/LOG=$TMPDIR/logs/lower.log"
+    untouched "a trial run"
+    grep -qF 'gate installed: uninstall entry found: passed' "$TMPDIR/logs/lower.log" || fail "the entry was not found by a GUID in lower case"
+    printf '%s\n' "$good" >"$config"
+    echo "config: missing, not XML, no client program, an unusable GUID (no braces, two, a component's only): 1610 each, nothing touched, the fault logged; one in lower case among blanks is the product's"
     ;;
 recorded)
     guid=$(sed -n 's|.*<GUID>\(.*\)</GUID>.*|\1|p' "$root/app/AppConfig.xml")

@@ -136,10 +136,16 @@ QString productsText(const QVector<SharingProduct>& products)
     QStringList names;
     for (const SharingProduct& product : products) {
         const QString entry = product.key.isEmpty() ? product.entry : product.key;
-        names << (entry.isEmpty() ? QStringLiteral("a product Windows Installer keeps")
-                  : product.name.isEmpty()
-                      ? QStringLiteral("the uninstall entry %1").arg(entry)
-                      : QStringLiteral("'%1' (its uninstall entry %2)").arg(product.name, entry));
+        if (product.earlierEntry)
+            names << QStringLiteral("the uninstall entry %1 of this product's own name, left by an "
+                                    "earlier installation")
+                         .arg(entry);
+        else
+            names
+                << (entry.isEmpty() ? QStringLiteral("a product Windows Installer keeps")
+                    : product.name.isEmpty()
+                        ? QStringLiteral("the uninstall entry %1").arg(entry)
+                        : QStringLiteral("'%1' (its uninstall entry %2)").arg(product.name, entry));
     }
     return names.isEmpty() ? QStringLiteral("another product") : names.join(QStringLiteral(", "));
 }
@@ -166,8 +172,11 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
 {
     const QString& location = folder.folder;
     if (!folder.walked()) {
-        reportKept(RemovalEvent::Item::InstallFolder, location,
-                   reasonFor(folder.verdict, folder.listedOnly));
+        RemovalEvent kept{RemovalEvent::Kind::Kept, RemovalEvent::Item::InstallFolder, location};
+        kept.reason = reasonFor(folder.verdict, folder.listedOnly);
+        if (kept.reason == LeftoverReason::Shared)
+            kept.detail = QStringLiteral("recorded by ") + productsText(named(folder.sharedWith));
+        reportRemoval(kept);
         return;
     }
     for (const QString& path : scheduled) {

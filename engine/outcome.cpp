@@ -74,10 +74,10 @@ template <typename Add> void sharedSteps(const LeftoverItem& item, const Add& ad
         item.sharedWith.isEmpty() ? QVector<SharingProduct>{SharingProduct()} : item.sharedWith;
     for (const SharingProduct& product : products) {
         if (product.earlierEntry)
-            add(QStringLiteral("delete the registry key %1 by hand: that uninstall entry carries "
-                               "this product's own name%2 and records the same folder; an earlier "
-                               "installation left it behind, it is no other program to remove "
-                               "first")
+            add(QStringLiteral("the uninstall entry %1 carries this product's own name%2 and "
+                               "records the same folder: an earlier installation left it behind, "
+                               "it is no other program to remove first; delete that registry key "
+                               "by hand")
                     .arg(product.key.isEmpty() ? product.entry : product.key,
                          product.name.isEmpty() ? QString()
                                                 : QStringLiteral(" ('%1')").arg(product.name)) +

@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>ConfigFaultNoGuid</source>
-        <translation>names no product GUID</translation>
+        <translation>names no product GUID directly under its root element</translation>
     </message>
     <message>
         <source>ConfigFaultBadGuid</source>

@@ -29,7 +29,7 @@
     </message>
     <message>
         <source>ConfigFaultNoGuid</source>
-        <translation>未写明产品 GUID</translation>
+        <translation>未在根元素下直接写明产品 GUID</translation>
     </message>
     <message>
         <source>ConfigFaultBadGuid</source>

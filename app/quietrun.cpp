@@ -92,11 +92,15 @@ LogOpened openLog(const CommandLine& line, UninstallLog& log)
         // (startup.cpp): here it would read the registry before the client
         // program's gate. A log nobody asked for is a courtesy: without
         // one the run goes on.
-        if (line.unattended() && !openDefaultLog(log))
-            opened.warning = QObject::tr("LogPathNotWritable")
-                                 .arg(QDir::toNativeSeparators(
-                                          UninstallLog::defaultFolders().join(QLatin1String(", "))),
-                                      QObject::tr("LogNoneWritten"));
+        if (line.unattended() && !openDefaultLog(log)) {
+            const QStringList folders = UninstallLog::defaultFolders();
+            opened.warning =
+                QObject::tr("LogPathNotWritable")
+                    .arg(folders.isEmpty()
+                             ? QObject::tr("LogTemporaryFolder")
+                             : QDir::toNativeSeparators(folders.join(QLatin1String(", "))),
+                         QObject::tr("LogNoneWritten"));
+        }
         return opened;
     }
     opened.refusal = UninstallLog::refusal(line.logPath, recordedLocation(), log.format());

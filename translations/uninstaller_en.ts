@@ -135,6 +135,10 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;
         <translation>no log can be made there; the uninstall goes on without one</translation>
     </message>
     <message>
+        <source>LogTemporaryFolder</source>
+        <translation>in the temporary folder</translation>
+    </message>
+    <message>
         <source>NoDisplayToAsk</source>
         <translation>There is no display to ask on, so nothing was removed. For an uninstall without questions run the uninstaller with /S.</translation>
     </message>

@@ -135,6 +135,10 @@
         <translation>无法在该处创建日志；卸载将在没有日志的情况下继续</translation>
     </message>
     <message>
+        <source>LogTemporaryFolder</source>
+        <translation>临时文件夹中</translation>
+    </message>
+    <message>
         <source>NoDisplayToAsk</source>
         <translation>没有可用于询问的显示器，因此未删除任何内容。要在不提问的情况下卸载，请使用 /S 运行卸载程序。</translation>
     </message>

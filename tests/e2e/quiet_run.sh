@@ -236,7 +236,8 @@ ROWS
     cmp -s "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before" || fail "the other program's file changed"
     { [ -e "$neighbour/run.log" ] || [ -e "$root/elsewhere/deeper/run.log" ]; } && fail "a log made past a link"
     run 0 /?
-    grep -q '/LOG=file' "$TMPDIR/logs/out" || fail "/? shows no usage"
+    grep -q '/LOG=file' "$TMPDIR/logs/out" && grep -q '/LOGFORMAT=json' "$TMPDIR/logs/out" &&
+        grep -q '/RESTARTEXITCODE=N' "$TMPDIR/logs/out" || fail "/? shows no usage, or not every switch"
     untouched "/?"
     [ "$(stat -c %u "$TMPDIR/logs/others.log")" = 65534 ] || fail "another user's log changed hands"
     echo "badlog: read-only, inside the install folder${bound:+ (also through a bind mount)}, a link, past a link, another program's file, another user's, a folder: 1622 each; bad switches: 1639; nothing touched; /? usage"
@@ -460,7 +461,8 @@ courtesy)
         TMPDIR=$temp timeout 120 "$program" /S /WHATIF >"$TMPDIR/logs/out" 2>&1 ||
             fail "a trial with the temporary folder $temp ended with $?: $(cat "$TMPDIR/logs/out")"
         untouched "a trial with the temporary folder $temp"
-        grep -q 'cannot be written' "$TMPDIR/logs/out" || fail "no warning on standard error"
+        grep -qE 'The log (/|in the temporary folder).* cannot be written: no log can be made there' "$TMPDIR/logs/out" ||
+            fail "no warning on standard error: $(cat "$TMPDIR/logs/out")"
         grep -q '^log: ' "$TMPDIR/logs/out" && fail "a log named that is not there"
     done
     TMPDIR=/var/tmp timeout 120 "$program" /S >"$TMPDIR/logs/out" 2>&1 || fail "/S ended with $?: $(cat "$TMPDIR/logs/out")"

@@ -218,40 +218,58 @@ int runWithoutWindow()
         Platform::showText(QObject::tr("CommandLineUsageTitle"), usageText());
         return 0;
     }
-    // A passive run without a display goes on as a quiet one: its statuses
-    // are the same, and it asks nothing either.
+    // Without a display: a passive run goes on as a quiet one, a clicked one
+    // cannot ask.
     const RunMode mode = line.unattended() ? RunMode::Quiet : RunMode::Window;
     UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
     // Every run leaves a log, and says where: on standard error, where the
     // tool that started it keeps what it printed.
     RunEnd end;
-    const auto refuse = [&](RunEnd::Stop stop, const QString& text, const QString& logged) {
-        printError(text);
+    if (!line.error.isEmpty()) {
+        printError(line.error);
         if (openDefaultLog(log)) {
             logRunStart(log, line);
-            log.write(logged + text);
+            log.write(QStringLiteral("command line refused: ") + line.error);
         }
-        end.stop = stop;
+        end.stop = RunEnd::Stop::CommandLine;
         return endRun(log, exitStatus(end, mode, line), false);
-    };
-    if (!line.error.isEmpty())
-        return refuse(RunEnd::Stop::CommandLine, line.error,
-                      QStringLiteral("command line refused: "));
-    // A clicked run that cannot ask removes nothing.
-    if (mode == RunMode::Window)
-        return refuse(RunEnd::Stop::NoDisplay, QObject::tr("NoDisplayToAsk"),
-                      QStringLiteral("no display: "));
+    }
     const LogOpened opened = openLog(line, log);
     if (!opened.refusal.isEmpty()) {
         printError(opened.refusal);
-        end.stop = RunEnd::Stop::Log;
-        return endRun(log, exitStatus(end, mode, line), false);
+        // A clicked run goes on, its log in the temporary folder.
+        if (mode != RunMode::Window) {
+            end.stop = RunEnd::Stop::Log;
+            return endRun(log, exitStatus(end, mode, line), false);
+        }
     }
     if (!opened.warning.isEmpty())
         printError(opened.warning);
+    // A clicked run's log, which a run with a window opens once the gates
+    // are passed: here nothing is held for it.
+    if (mode == RunMode::Window && !log.isOpen())
+        openDefaultLog(log);
+    const bool logGiven = line.logGiven && opened.refusal.isEmpty();
     startTrialRun(line, log);
     setRemovalReport(&log);
     logRunStart(log, line);
+    if (mode == RunMode::Window) {
+        // A clicked run with no display to ask on: the gates that need no
+        // answer tell what would stop it anyway, on standard error as a
+        // window would; then nothing is removed without the question.
+        const GateResult gates = passGates(log, [&log] {
+            log.write(QStringLiteral("no display: the question cannot be asked"));
+            return false;
+        });
+        setRemovalReport(nullptr);
+        const bool asked = gates.gate == Gate::Declined;
+        printError(asked ? QObject::tr("NoDisplayToAsk") : gates.message);
+        end.stop = asked ? RunEnd::Stop::NoDisplay : RunEnd::Stop::Gate;
+        end.gate = gates.gate;
+        return endRun(log, exitStatus(end, mode, line), logGiven);
+    }
+    // A passive run without a display goes on as a quiet one: its statuses
+    // are the same, and it asks nothing either.
     if (line.passive && !line.quiet)
         log.write(QStringLiteral("no display: the passive run goes on as a quiet one"));
     end = quietSequence(log);
@@ -259,7 +277,7 @@ int runWithoutWindow()
     if (line.whatIf)
         printError(QStringLiteral("trial run: nothing was removed or changed; the exit status is "
                                   "the one a real run would give"));
-    return endRun(log, exitStatus(end, mode, line), line.logGiven);
+    return endRun(log, exitStatus(end, mode, line), logGiven);
 }
 
 } // namespace appinstaller

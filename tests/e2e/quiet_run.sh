@@ -444,8 +444,17 @@ switches)
 /S /WHATIF _?=C:\Program Files\Ferrovane|0|_?=C:\Program Files\Ferrovane: not used
 /qb /bogus|103|command line refused: Unknown argument: /bogus
 /bogus|103|command line refused: Unknown argument: /bogus
-/WHATIF|255|no display: There is no display to ask on
+|255|no display: the question cannot be asked
 ROWS
+    # A clicked run that cannot ask still says what stops it.
+    config=$root/app/AppConfig.xml
+    good=$(cat "$config")
+    printf 'GUID=broken\n' >"$config"
+    before=$(snapshot)
+    run 255
+    untouched "a clicked run, AppConfig.xml broken"
+    grep -qF "$config is not an XML file" "$TMPDIR/logs/out" || fail "the fault is not on standard error: $(cat "$TMPDIR/logs/out")"
+    printf '%s\n' "$good" >"$config"
     log=$TMPDIR/logs/q.log
     run 0 /q "/LOG=$log"
     for path in "${product[@]}"; do

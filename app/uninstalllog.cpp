@@ -5,6 +5,8 @@
 #include <QMutexLocker>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 // The log's lines: its first, and each event as text or JSON. Where it may
 // be and how it is opened: logfile.cpp; the events of a removal: logevents.cpp.
 
@@ -45,11 +47,28 @@ bool UninstallLog::intact() const
     return m_intact;
 }
 
+namespace
+{
+
+// A character no line of the text log holds as it is: a control character,
+// a line break, a bidirectional control, half of a surrogate pair.
+bool needsEscape(ushort c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f ||
+           (c >= 0x2028 && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) || QChar::isSurrogate(c);
+}
+
+} // namespace
+
 QString UninstallLog::escaped(const QString& text)
 {
-    QString result;
-    result.reserve(text.size());
-    for (int i = 0; i < text.size(); ++i) {
+    // Nearly every line holds none: it is returned as it is.
+    const auto first =
+        std::find_if(text.cbegin(), text.cend(), [](QChar c) { return needsEscape(c.unicode()); });
+    if (first == text.cend())
+        return text;
+    QString result = text.left(int(first - text.cbegin()));
+    for (int i = result.size(); i < text.size(); ++i) {
         const ushort c = text.at(i).unicode();
         const bool pair = i + 1 < text.size() && QChar::isHighSurrogate(c) &&
                           QChar::isLowSurrogate(text.at(i + 1).unicode());
@@ -58,11 +77,7 @@ QString UninstallLog::escaped(const QString& text)
             result += text.at(++i);
             continue;
         }
-        const bool control = c < 0x20 || (c >= 0x7f && c <= 0x9f);
-        const bool bidi = (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) ||
-                          c == 0x200e || c == 0x200f || c == 0x061c;
-        const bool breaks = c == 0x2028 || c == 0x2029;
-        if (!control && !bidi && !breaks && !QChar::isSurrogate(c)) {
+        if (!needsEscape(c)) {
             result += text.at(i);
             continue;
         }

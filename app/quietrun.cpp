@@ -196,6 +196,8 @@ void logExit(UninstallLog& log, const ExitStatus& status)
 int endRun(UninstallLog& log, const ExitStatus& status, bool logGiven)
 {
     logExit(log, status);
+    // A console shows no status of a program with windows: the words say it.
+    printError(QStringLiteral("exit status %1: %2").arg(status.status).arg(status.meaning));
     if (log.isOpen()) {
         const QString where = QStringLiteral("log: ") + QDir::toNativeSeparators(log.path());
         // The /LOG given is known to whoever gave it; any other is named in

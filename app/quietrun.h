@@ -45,7 +45,8 @@ void logNextSteps(UninstallLog& log, const Outcome& outcome);
 void startTrialRun(const CommandLine& line, UninstallLog& log);
 // The last: the exit status and what it means.
 void logExit(UninstallLog& log, const ExitStatus& status);
-// A run's end in every mode: the exit status logged; where the log is, on
+// A run's end in every mode: the exit status logged and on standard error;
+// where the log is, on
 // standard error and, unless it is the /LOG given, as the log's last line;
 // a warning when not every line of it could be written. Returns the status.
 int endRun(UninstallLog& log, const ExitStatus& status, bool logGiven);

@@ -434,6 +434,8 @@ switches)
         default=$(sed -n 's/^log: //p' "$TMPDIR/logs/out")
         [ -f "$default" ] || fail "$arguments: no log named on standard error: $(cat "$TMPDIR/logs/out")"
         grep -qF "$words" "$default" || fail "$arguments: the log does not say '$words'"
+        grep -qxF "$(grep -o 'exit status .*' "$default")" "$TMPDIR/logs/out" ||
+            fail "$arguments: the status is not on standard error: $(cat "$TMPDIR/logs/out")"
     done <<'ROWS'
 /q /WHATIF|0|started, quiet trial run
 /QN+ /WHATIF|0|started, quiet trial run

@@ -218,14 +218,20 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         removedEvent(event);
         return;
     case RemovalEvent::Kind::Kept:
+        // A trial run's lines say what would be, never what was: a search
+        // for what a run removed or kept finds no trial run.
         writeEvent(QStringLiteral("kept"),
                    {{QStringLiteral("item"), item},
                     {QStringLiteral("path"), path},
                     {QStringLiteral("reason"), reasonCode(event.reason)},
                     {QStringLiteral("error"), event.error},
-                    {QStringLiteral("holders"), event.detail}},
-                   {QStringLiteral("kept %1: %2: %3%4%5")
-                        .arg(itemText(event.item), path, reasonText(event.reason),
+                    // Another product's folder: whose; else who holds it open.
+                    {event.reason == LeftoverReason::Shared ? QStringLiteral("products")
+                                                            : QStringLiteral("holders"),
+                     event.detail}},
+                   {QStringLiteral("%1 %2: %3: %4%5%6")
+                        .arg(trialRun() ? QStringLiteral("would keep") : QStringLiteral("kept"),
+                             itemText(event.item), path, reasonText(event.reason),
                              errorText(event.error), holders)});
         return;
     case RemovalEvent::Kind::Scheduled:
@@ -234,7 +240,9 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
             {{QStringLiteral("item"), item},
              {QStringLiteral("path"), path},
              {QStringLiteral("holders"), event.detail}},
-            {QStringLiteral("scheduled for removal at the next restart: ") + path + holders});
+            {(trialRun() ? QStringLiteral("would be scheduled for removal at the next restart: ")
+                         : QStringLiteral("scheduled for removal at the next restart: ")) +
+             path + holders});
         return;
     case RemovalEvent::Kind::Note:
         writeEvent(QStringLiteral("note"),
@@ -277,6 +285,7 @@ void UninstallLog::removedEvent(const RemovalEvent& event)
     writeEvent(nothingThere ? QStringLiteral("nothing-there") : QStringLiteral("removed"),
                {{QStringLiteral("item"), itemCode(event.item)}, {QStringLiteral("path"), path}},
                {nothingThere ? QStringLiteral("install folder: nothing there to remove")
+                : trialRun() ? QStringLiteral("would remove %1: %2").arg(itemText(event.item), path)
                              : QStringLiteral("removed %1: %2").arg(itemText(event.item), path)});
 }
 

@@ -7,6 +7,7 @@
 #include "removalguard.h"
 #include "restartremoval.h"
 
+#include <QHash>
 #include <QString>
 
 namespace Engine
@@ -42,6 +43,9 @@ struct InstallFolderRemoval {
     // prove to be the product's even alone (LeftoverItem::bUnproved).
     QVector<appinstaller::SharingProduct> sharedWith;
     bool unprovedAlone = false;
+    // Other products' folders the walk met inside and never entered
+    // (EntryStatus::OtherProduct), by path: whose each is.
+    QHash<QString, QVector<appinstaller::SharingProduct>> sealedWith;
     // Entries at its top that were there before the product was installed
     // (preInstallEntries()), by full path: kept, and among the contents kept.
     QStringList preInstall;

@@ -704,6 +704,10 @@ void TestCompletedPage::detailsDialog()
                  : pageText(qPrintable(heading)));
     auto* list = details->findChild<QPlainTextEdit*>();
     QCOMPARE(list->cursorWidth(), 0);
+    // Selected with the mouse, copied with the button or the keyboard; no
+    // caret (nor its direction mark, which names in isolation would draw).
+    QVERIFY(!(list->textInteractionFlags() & Qt::TextSelectableByKeyboard));
+    QVERIFY(list->textInteractionFlags() & Qt::TextSelectableByMouse);
     QVERIFY(!list->horizontalScrollBar()->isVisible());
     QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
     QStringList paths;

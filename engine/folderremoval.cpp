@@ -226,9 +226,9 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     result.listedOnly = (result.verdict == LocationVerdict::NotOwned ||
                          result.verdict == LocationVerdict::NotOwnFolder) &&
                         listed && judged.valid;
-    if (!result.walked())
-        return result;
     const QString& path = result.location.path;
+    if (!result.walked() && result.verdict != LocationVerdict::NotOwnFolder)
+        return result;
     if (Platform::isLinkOrJunction(path)) {
         // The entry names a link, not the product's folder: removing the
         // link would lose the folder, removing the folder is not what the
@@ -237,6 +237,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         result.listedOnly = false;
         return result;
     }
+    if (!result.walked())
+        return result;
     // Windows keeps the working folder open: it must not be one to remove.
     const QString cwd = QDir::currentPath();
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();

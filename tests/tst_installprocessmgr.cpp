@@ -589,21 +589,13 @@ void TestInstallProcessMgr::runs_data()
         << ""
         << "铁风帆" << above << QString(binIcon + QLatin1String("app:programs/Ferrovane")) << all
         << QStringList();
-    // Then judged as any folder: neither at its top proves nothing.
+    // Then judged as any folder: with neither at its top, nothing proves it.
     QTest::newRow("no location, the client's icon in bin, the uninstaller in uninstall")
         << ""
         << "铁风帆" << above << QString(binIcon + QLatin1String("app:programs/Ferrovane/uninstall"))
         << QStringList()
         << QStringList{left(R::NotProducts, "programs/Ferrovane"),
                        left(R::Lookalike, "programs/Ferrovane/bin"), entry};
-    QTest::newRow("no location, the client's icon in bin, the uninstaller in uninstall, a manifest")
-        << ""
-        << "铁风帆" << above
-        << QString(binIcon + QLatin1String("app:programs/Ferrovane/uninstall manifest:ours"))
-        << (QStringList(shortcuts)
-            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib")
-            << QStringLiteral("programs/Ferrovane/uninstall"))
-        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out")};
     // The uninstaller at the top of the recorded folder proves it only when
     // the entry names that uninstaller: a copy there proves nothing.
     QTest::newRow("a copy of the uninstaller at the top, the entry naming another")
@@ -877,13 +869,6 @@ void TestInstallProcessMgr::runs_data()
     QTest::newRow("installed into a folder of the user's")
         << "%S/tools"
         << "铁风帆" << above << QString(QStringLiteral("client:tools/Ferrovane.exe ") + usersTools)
-        << QStringList() << QStringList{notOwn, entry};
-    QTest::newRow("installed into a folder of the user's, the uninstaller at its top")
-        << "%S/tools"
-        << "铁风帆" << above
-        << QString(QStringLiteral(
-                       "client:tools/Ferrovane.exe app:tools rewritten:tools/Ferrovane.exe ") +
-                   usersTools)
         << QStringList() << QStringList{notOwn, entry};
     QTest::newRow("installed into a folder of the user's, no location")
         << ""

@@ -264,11 +264,14 @@ void TestCompletedPage::leftovers_data()
         << QStringList{QStringLiteral("Nothing was removed from"),
                        QDir::toNativeSeparators(QStringLiteral("/tools")),
                        QStringLiteral("not the product's own folder"),
-                       QStringLiteral("tells the product's files from yours")}
+                       QStringLiteral("tells the product's files from yours"),
+                       QStringLiteral("Remove them by hand.")}
         << "can finish" << QStringLiteral("en") << 1.0;
     QTest::newRow("not a folder of the product's own, zh")
-        << notOwn << QStringList{QString::fromUtf8("不是本产品专用的文件夹")} << "can finish"
-        << QStringLiteral("zh") << 1.0;
+        << notOwn
+        << QStringList{QString::fromUtf8("不是本产品专用的文件夹"),
+                       QString::fromUtf8("请手动删除本产品的文件")}
+        << "can finish" << QStringLiteral("zh") << 1.0;
     QTest::newRow("the user's files kept, zh")
         << kept << QStringList{QString::fromUtf8("已保留 2 个")} << "HKEY" << QStringLiteral("zh")
         << 1.0;

@@ -354,7 +354,8 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
             .arg(strList);
     case static_cast<int>(LeftoverReason::NotOwnFolder):
         return tr("Nothing was removed from %1: it is not the product's own folder, and no "
-                  "list of installed files tells the product's files from yours.")
+                  "list of installed files tells the product's files from yours. Remove them by "
+                  "hand.")
             .arg(strList);
     case static_cast<int>(LeftoverReason::Shared):
         return tr("Left because it is shared with another program: %1.").arg(strList);

@@ -231,7 +231,10 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
                     {QStringLiteral("path"), path},
                     {QStringLiteral("reason"), reasonCode(event.reason)},
                     {QStringLiteral("error"), event.error},
-                    {QStringLiteral("holders"), event.detail}},
+                    // Another product's folder: whose; else who holds it open.
+                    {event.reason == LeftoverReason::Shared ? QStringLiteral("products")
+                                                            : QStringLiteral("holders"),
+                     event.detail}},
                    {QStringLiteral("kept %1: %2: %3%4%5")
                         .arg(itemText(event.item), path, reasonText(event.reason),
                              errorText(event.error), holders)});

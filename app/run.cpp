@@ -64,8 +64,9 @@ QPair<QString, QString> faultText(ConfigFault fault)
     case ConfigFault::NoGuid:
         return {QStringLiteral("no GUID"), QObject::tr("ConfigFaultNoGuid")};
     case ConfigFault::BadGuid:
-        return {QStringLiteral("a GUID that names no single uninstall entry"),
-                QObject::tr("ConfigFaultBadGuid")};
+        return {QStringLiteral("a GUID that is not in braces"), QObject::tr("ConfigFaultBadGuid")};
+    case ConfigFault::TwoGuids:
+        return {QStringLiteral("more than one GUID"), QObject::tr("ConfigFaultTwoGuids")};
     case ConfigFault::NoClient:
         return {QStringLiteral("no client program (ProgramName)"),
                 QObject::tr("ConfigFaultNoClient")};
@@ -81,11 +82,16 @@ GateResult passGates(UninstallLog& log, const std::function<bool()>& confirm)
     const QString file = QDir::toNativeSeparators(config->filePath());
     if (config->fault() != ConfigFault::None) {
         const QPair<QString, QString> fault = faultText(config->fault());
+        // What exactly, when the file says more than the fault's name.
+        const QString what =
+            config->faultDetail().isEmpty()
+                ? fault.first
+                : fault.first + QStringLiteral(" (") + config->faultDetail() + QLatin1Char(')');
         logGate(log, "configuration", false,
                 QStringLiteral("gate configuration: %1: %2: refused; nothing is removed; "
                                "reinstall the product or replace the file")
-                    .arg(file, fault.first),
-                fault.first);
+                    .arg(file, what),
+                what);
         return {Gate::BadConfiguration, QObject::tr("ConfigurationFault").arg(file, fault.second)};
     }
     logGate(log, "configuration", true, QStringLiteral("gate configuration: %1: passed").arg(file),

@@ -6,8 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
-#include <algorithm>
+#include <QRegularExpression>
 
 namespace appinstaller
 {
@@ -37,18 +36,58 @@ std::string toLocal8Bit(const QString& text)
     return std::string(text.toLocal8Bit().constData());
 }
 
-// A file that was read as XML: what of it cannot drive an uninstall.
-ConfigFault faultOf(const QString& guid, const QString& program)
+// text as the log can show it: characters that show nothing or move the
+// line (controls, blanks other than the space, format characters) as
+// <U+XXXX>, and cut after 80 characters.
+QString visible(const QString& text)
 {
-    if (guid.trimmed().isEmpty())
+    QString shown;
+    for (const QChar c : text.left(80)) {
+        const QChar::Category category = c.category();
+        const bool hidden = (c.isSpace() && c != QLatin1Char(' ')) ||
+                            category == QChar::Other_Control || category == QChar::Other_Format ||
+                            category == QChar::Other_Surrogate ||
+                            category == QChar::Other_NotAssigned;
+        shown += hidden ? QStringLiteral("<U+%1>").arg(QString::number(c.unicode(), 16).toUpper(),
+                                                       4, QLatin1Char('0'))
+                        : QString(c);
+    }
+    return text.size() > 80 ? shown + QStringLiteral("...") : shown;
+}
+
+// The product's GUID: the one <GUID> directly under the root, white space
+// around it trimmed (layout, and blanks copied along with it: what is left
+// must be a whole GUID all the same, so nothing else can be read into it),
+// written {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} in hexadecimal digits of
+// either case, as Windows names uninstall entries.
+ConfigFault guidFault(const XmlNode& config, QString& detail)
+{
+    const QVector<XmlNode> guids = config.elements(QStringLiteral("GUID"));
+    if (guids.size() > 1) {
+        detail = QStringLiteral("%1 <GUID> elements directly under the root element: which names "
+                                "the product is not clear")
+                     .arg(guids.size());
+        return ConfigFault::TwoGuids;
+    }
+    if (guids.isEmpty()) {
+        if (!config.findElement(QStringLiteral("GUID")).isNull())
+            detail = QStringLiteral("no <GUID> directly under the root element; the one inside "
+                                    "another element names a part of the product, not the product");
         return ConfigFault::NoGuid;
-    const bool control =
-        std::any_of(guid.begin(), guid.end(), [](QChar c) { return c.unicode() < 0x20; });
-    if (guid == QLatin1String(".") || guid == QLatin1String("..") ||
-        guid.contains(QLatin1Char('/')) || guid.contains(QLatin1Char('\\')) || control)
+    }
+    const QString guid = guids.first().text().trimmed();
+    if (guid.isEmpty()) {
+        detail = QStringLiteral("the <GUID> element is empty");
+        return ConfigFault::NoGuid;
+    }
+    static const QRegularExpression braced(QStringLiteral(
+        "^\\{[0-9A-Fa-f]{8}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{4}-[0-9A-Fa-f]{12}\\}$"));
+    if (!braced.match(guid).hasMatch()) {
+        detail = QStringLiteral("\"%1\" is not a GUID in braces "
+                                "({XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}, hexadecimal digits)")
+                     .arg(visible(guid));
         return ConfigFault::BadGuid;
-    if (AppConfigManager::lastName(program).trimmed().isEmpty())
-        return ConfigFault::NoClient;
+    }
     return ConfigFault::None;
 }
 
@@ -100,7 +139,8 @@ void AppConfigManager::readConfigFile(const QString& strConfigFile)
         return config.findElement(QLatin1String(key)).text();
     };
 
-    m_strGuid = toUtf8(text("GUID"));
+    const QVector<XmlNode> guids = config.elements(QStringLiteral("GUID"));
+    m_strGuid = guids.isEmpty() ? std::string() : toUtf8(guids.first().text().trimmed());
     m_iTranslator = toInt(text("Translator"));
     m_iVersionType = toInt(text("VersionType"));
     const QString softwareNameEN = text("SoftwareNameEN");
@@ -118,7 +158,12 @@ void AppConfigManager::readConfigFile(const QString& strConfigFile)
     m_strInstallPath = toUtf8(text("InstallPath")) + m_strSoftwareNameEN;
     m_strProgramName = toUtf8(text("ProgramName"));
     // No XML at all reads as the defaults, but cannot drive an uninstall.
-    m_fault = config.isNull() ? ConfigFault::NotXml : faultOf(text("GUID"), text("ProgramName"));
+    m_strFaultDetail.clear();
+    if (config.isNull())
+        m_fault = ConfigFault::NotXml;
+    else if ((m_fault = guidFault(config, m_strFaultDetail)) == ConfigFault::None &&
+             lastName(text("ProgramName")).trimmed().isEmpty())
+        m_fault = ConfigFault::NoClient;
 
     m_vecComponents.clear();
     const XmlNode components = config.findElement(QStringLiteral("Components"));

@@ -20,9 +20,13 @@ enum class ConfigFault {
     Missing,    // no file there
     Unreadable, // not a plain file, or it cannot be opened
     NotXml,     // no XML element in it
-    NoGuid,     // no GUID: no uninstall entry to find
-    BadGuid,    // a GUID that names no single entry (a separator, "." or "..", a control character)
-    NoClient,   // no client program (ProgramName): the running-client check would pass blind
+    // The product's GUID is the one <GUID> directly under the root element,
+    // white space around it trimmed; a <GUID> further down names a part of
+    // the product, never the product.
+    NoGuid,   // no GUID there (or an empty one): no uninstall entry to find
+    BadGuid,  // not a GUID in braces, {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} in hexadecimal
+    TwoGuids, // more than one <GUID> there: which entry is the product's is not clear
+    NoClient, // no client program (ProgramName): the running-client check would pass blind
 };
 
 class AppConfigManager : public Base::CSingleton<AppConfigManager>
@@ -39,6 +43,9 @@ public:
 
     // Why the file read cannot drive an uninstall; None when it can.
     ConfigFault fault() const { return m_fault; }
+    // What exactly is wrong, in English for the log ("\"{8E4B}\" is not a
+    // GUID in braces ..."); empty when nothing is or the fault says it all.
+    QString faultDetail() const { return m_strFaultDetail; }
     // The file read.
     QString filePath() const { return m_strFile; }
 
@@ -47,6 +54,7 @@ public:
     // (the configuration may give it a folder).
     QString clientFileName() const { return lastName(QString::fromStdString(m_strProgramName)); }
     static QString lastName(QString path);
+    // The product's GUID as read, trimmed; usable only when fault() is None.
     std::string getGuid() const { return m_strGuid; }
     std::string getSoftwareNameEN() const { return m_strSoftwareNameEN; }
     // In the local 8-bit encoding (QString::fromLocal8Bit reads it back).
@@ -71,6 +79,7 @@ private:
     void readConfigFile(const QString& strConfigFile);
 
     ConfigFault m_fault = ConfigFault::None;
+    QString m_strFaultDetail;
     QString m_strFile;
     std::string m_strGuid;
     std::string m_strVersion;

@@ -152,6 +152,15 @@ QVector<XmlNode> XmlNode::elements() const
     return children;
 }
 
+QVector<XmlNode> XmlNode::elements(const QString& tag) const
+{
+    QVector<XmlNode> children;
+    for (QDomElement child = element.firstChildElement(tag); !child.isNull();
+         child = child.nextSiblingElement(tag))
+        children.append(XmlNode(child, document));
+    return children;
+}
+
 XmlNode XmlNode::elementAt(int index) const
 {
     if (element.isNull())

@@ -31,6 +31,8 @@ public:
     XmlNode elementAt(int index) const;
     // All of them in one walk; elementAt() walks from the first each time.
     QVector<XmlNode> elements() const;
+    // Those named tag, in their order.
+    QVector<XmlNode> elements(const QString& tag) const;
 
     // The element's own first text; a null string when it has none.
     QString text() const;

@@ -203,6 +203,21 @@ void moveOwnFilesAside(InstallFolderRemoval& result, const Platform::WalkPlan& p
         contents = Platform::removeFolderContents(plan);
 }
 
+// Whose the folder at path is, by what it is: the products whose entries
+// record it (or a folder inside it) under whatever path.
+QVector<appinstaller::SharingProduct> sealedFolderProducts(const QString& path,
+                                                           const LocationFacts& facts)
+{
+    QVector<appinstaller::SharingProduct> products;
+    const Platform::FileIdentity identity = Platform::fileIdentity(path);
+    for (const auto& owner : facts.otherIdOwners) {
+        const appinstaller::SharingProduct product = facts.otherProducts.value(owner.second);
+        if (identity.valid && owner.first == identity && !products.contains(product))
+            products << product;
+    }
+    return products;
+}
+
 } // namespace
 
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
@@ -256,6 +271,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     plan.filter = filter.get();
     result.contents = Platform::removeFolderContents(plan);
     moveOwnFilesAside(result, plan);
+    for (const QString& sealed : result.contents.paths(Platform::EntryStatus::OtherProduct))
+        result.sealedWith.insert(sealed, sealedFolderProducts(sealed, facts));
     result.removed =
         dryRun ? result.contents.complete && !result.contents.has(Platform::EntryStatus::Kept)
                : Platform::removeEmptyFolder(path, judged) || !Platform::entryExists(path);

@@ -7,6 +7,7 @@
 #include "removalguard.h"
 #include "restartremoval.h"
 
+#include <QHash>
 #include <QString>
 
 namespace Engine
@@ -43,6 +44,9 @@ struct InstallFolderRemoval {
     // prove to be the product's even alone (LeftoverItem::bUnproved).
     QVector<appinstaller::SharingProduct> sharedWith;
     bool unprovedAlone = false;
+    // Other products' folders the walk met inside and never entered
+    // (EntryStatus::OtherProduct), by path: whose each is.
+    QHash<QString, QVector<appinstaller::SharingProduct>> sealedWith;
     // The uninstaller's own files that were in use in it (run from inside
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
     MovedOut movedOut;

@@ -96,6 +96,62 @@ void reportKept(RemovalEvent::Item item, const QString& path, LeftoverReason rea
     reportRemoval(event);
 }
 
+// The other products as the record names them, those that carry this
+// product's own name marked as the entries of an earlier installation.
+QVector<SharingProduct> named(QVector<SharingProduct> products)
+{
+    const AppConfigManager* config = AppConfigManager::getInstance();
+    for (SharingProduct& product : products)
+        product.earlierEntry =
+            isEarlierEntry(product, QString::fromStdString(config->getSoftwareNameEN()),
+                           config->getSoftwareNameCHText());
+    return products;
+}
+
+// Why a folder the walk ran in stays: what the system refused in it, else
+// another product's folder or another disk inside it.
+LeftoverReason keptFolderReason(const Engine::InstallFolderRemoval& folder, LeftoverReason reason)
+{
+    using Platform::EntryStatus;
+    const Platform::FolderRemoval& contents = folder.contents;
+    if (!folder.walked() || contents.has(EntryStatus::Refused) || contents.has(EntryStatus::InUse))
+        return reason;
+    if (contents.has(EntryStatus::OtherProduct))
+        return LeftoverReason::Shared;
+    return contents.has(EntryStatus::OtherFileSystem) ? LeftoverReason::OtherFileSystem : reason;
+}
+
+// The products whose folders the walk left inside, each once.
+QVector<SharingProduct> sealedProducts(const Engine::InstallFolderRemoval& folder)
+{
+    QVector<SharingProduct> products;
+    for (const QVector<SharingProduct>& inside : folder.sealedWith)
+        for (const SharingProduct& product : inside)
+            if (!products.contains(product))
+                products << product;
+    return named(products);
+}
+
+// "'Other Tool' (its uninstall entry HKEY_…\{…})": whose a folder is, for the log.
+QString productsText(const QVector<SharingProduct>& products)
+{
+    QStringList names;
+    for (const SharingProduct& product : products) {
+        const QString entry = product.key.isEmpty() ? product.entry : product.key;
+        if (product.earlierEntry)
+            names << QStringLiteral("the uninstall entry %1 of this product's own name, left by an "
+                                    "earlier installation")
+                         .arg(entry);
+        else
+            names
+                << (entry.isEmpty() ? QStringLiteral("a product Windows Installer keeps")
+                    : product.name.isEmpty()
+                        ? QStringLiteral("the uninstall entry %1").arg(entry)
+                        : QStringLiteral("'%1' (its uninstall entry %2)").arg(product.name, entry));
+    }
+    return names.isEmpty() ? QStringLiteral("another product") : names.join(QStringLiteral(", "));
+}
+
 // The guards' verdict on the folder judged (the location, or the
 // uninstaller's own folder), and the folder when it went.
 void reportInstallFolder(const Engine::InstallFolderRemoval& folder)
@@ -118,8 +174,11 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
 {
     const QString& location = folder.folder;
     if (!folder.walked()) {
-        reportKept(RemovalEvent::Item::InstallFolder, location,
-                   reasonFor(folder.verdict, folder.listedOnly));
+        RemovalEvent kept{RemovalEvent::Kind::Kept, RemovalEvent::Item::InstallFolder, location};
+        kept.reason = reasonFor(folder.verdict, folder.listedOnly);
+        if (kept.reason == LeftoverReason::Shared)
+            kept.detail = QStringLiteral("recorded by ") + productsText(named(folder.sharedWith));
+        reportRemoval(kept);
         return;
     }
     for (const QString& path : scheduled) {
@@ -148,14 +207,24 @@ void reportFolderLeft(const Engine::InstallFolderRemoval& folder, const QStringL
         case EntryStatus::OtherFileSystem:
             reportKept(RemovalEvent::Item::InFolder, left.path, LeftoverReason::OtherFileSystem);
             break;
-        case EntryStatus::OtherProduct:
-            reportKept(RemovalEvent::Item::InFolder, left.path, LeftoverReason::Shared);
+        case EntryStatus::OtherProduct: {
+            RemovalEvent event{RemovalEvent::Kind::Kept, RemovalEvent::Item::InFolder, left.path};
+            event.reason = LeftoverReason::Shared;
+            event.detail = QStringLiteral("the folder of ") +
+                           productsText(named(folder.sealedWith.value(left.path)));
+            reportRemoval(event);
             break;
+        }
         case EntryStatus::Kept:
             break; // the user's: told with their reason by the removal step
         }
     }
-    reportKept(RemovalEvent::Item::InstallFolder, location, LeftoverReason::NotRemoved);
+    RemovalEvent kept{RemovalEvent::Kind::Kept, RemovalEvent::Item::InstallFolder, location};
+    kept.reason = keptFolderReason(folder, LeftoverReason::NotRemoved);
+    if (kept.reason == LeftoverReason::Shared)
+        kept.detail =
+            QStringLiteral("inside it, the folder of ") + productsText(sealedProducts(folder));
+    reportRemoval(kept);
 }
 
 // The install manifest beside the uninstaller, told to the record.
@@ -379,15 +448,21 @@ bool InstallProcessMgr::leaveForRestart(const Engine::InstallFolderRemoval& fold
                      !folder.contents.has(EntryStatus::OtherProduct) &&
                      !(m_dryRun && folder.contents.has(EntryStatus::Refused));
     }
-    LeftoverItem left{folder.folder, bScheduled, reasonFor(folder.verdict, folder.listedOnly)};
+    LeftoverItem left{folder.folder, bScheduled,
+                      keptFolderReason(folder, reasonFor(folder.verdict, folder.listedOnly))};
     left.holders = heldFiles(strTop, inUse);
-    left.sharedWith = folder.sharedWith;
+    left.sharedWith = named(folder.sharedWith);
+    if (folder.verdict == Engine::LocationVerdict::Remove && left.reason == LeftoverReason::Shared)
+        left.sharedWith = sealedProducts(folder);
     left.bUnproved = folder.unprovedAlone;
     noteLeftover(left);
     for (const QString& mount : folder.contents.paths(EntryStatus::OtherFileSystem))
         noteLeftover({mount, false, LeftoverReason::OtherFileSystem});
-    for (const QString& other : folder.contents.paths(EntryStatus::OtherProduct))
-        noteLeftover({other, false, LeftoverReason::Shared});
+    for (const QString& other : folder.contents.paths(EntryStatus::OtherProduct)) {
+        LeftoverItem sealed{other, false, LeftoverReason::Shared};
+        sealed.sharedWith = named(folder.sealedWith.value(other));
+        noteLeftover(sealed);
+    }
     reportFolderLeft(folder, scheduled, bScheduled);
     if (!bScheduled)
         noteLookalikes(folder);

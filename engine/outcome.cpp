@@ -1,5 +1,7 @@
 #include "outcome.h"
 
+#include <QRegularExpression>
+
 #include <algorithm>
 
 namespace appinstaller
@@ -15,6 +17,36 @@ bool isLeftOver(const LeftoverItem& item)
     default:
         return true;
     }
+}
+
+namespace
+{
+
+// Letters and digits only, in lower case: "Ferrovane Desk 2.1" -> "ferrovanedesk21".
+QString bare(const QString& text)
+{
+    QString kept;
+    for (const QChar c : text)
+        if (c.isLetterOrNumber())
+            kept += c.toLower();
+    return kept;
+}
+
+} // namespace
+
+bool isEarlierEntry(const SharingProduct& product, const QString& nameEN, const QString& nameCH)
+{
+    // What may follow the name: a version, "v", an architecture.
+    static const QRegularExpression suffix(
+        QStringLiteral("^(?:\\d|v|ver|version|x64|x86|amd64|arm64|bit)*$"));
+    const QString shown = bare(product.name.isEmpty() ? product.entry : product.name);
+    for (const QString& name : {nameEN, nameCH}) {
+        const QString own = bare(name);
+        if (!own.isEmpty() && shown.startsWith(own) &&
+            suffix.match(shown.mid(own.size())).hasMatch())
+            return true;
+    }
+    return false;
 }
 
 bool Outcome::incomplete() const
@@ -40,7 +72,16 @@ template <typename Add> void sharedSteps(const LeftoverItem& item, const Add& ad
     const QVector<SharingProduct> products =
         item.sharedWith.isEmpty() ? QVector<SharingProduct>{SharingProduct()} : item.sharedWith;
     for (const SharingProduct& product : products) {
-        if (product.entry.isEmpty())
+        if (product.earlierEntry)
+            add(QStringLiteral("the uninstall entry %1 carries this product's own name%2 and "
+                               "records the same folder: an earlier installation left it behind, "
+                               "it is no other program to remove first; delete that registry key "
+                               "by hand")
+                    .arg(product.key.isEmpty() ? product.entry : product.key,
+                         product.name.isEmpty() ? QString()
+                                                : QStringLiteral(" ('%1')").arg(product.name)) +
+                then);
+        else if (product.entry.isEmpty())
             add(QStringLiteral("remove the other product named above first (from its own "
                                "uninstall entry)") +
                 then);

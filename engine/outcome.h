@@ -45,8 +45,19 @@ enum class LeftoverReason {
 // Another product whose uninstall entry records a folder of ours or one
 // inside it: what keeps that folder.
 struct SharingProduct {
+    SharingProduct(const QString& shownName = QString(), const QString& entryName = QString(),
+                   const QString& keyPath = QString(), bool earlier = false)
+        : name(shownName), entry(entryName), key(keyPath), earlierEntry(earlier)
+    {
+    }
+
     QString name;  // its DisplayName, fit for one line; empty when it has none
     QString entry; // its entry's key name ("{GUID}"); empty when no entry is known
+    QString key;   // its entry's full key path, where the Registry Editor shows it
+    // The entry carries this product's own name (isEarlierEntry()): one an
+    // earlier installation left behind, not another program; removing it
+    // first would send the user to this very uninstaller.
+    bool earlierEntry = false;
     // The name a person knows it by: its DisplayName, else its entry's name.
     QString shown() const { return name.isEmpty() ? entry : name; }
     bool operator==(const SharingProduct& other) const
@@ -54,6 +65,13 @@ struct SharingProduct {
         return name == other.name && entry == other.entry;
     }
 };
+
+// Whether another entry that records the product's folder carries the
+// product's own name (English or Chinese): its DisplayName, else its key's
+// name, compared without case, blanks and punctuation, is the name, or the
+// name followed by nothing but a version or an architecture ("Ferrovane Desk
+// 2.1", "Ferrovane Desk (x64)"; not "Ferrovane Desk Viewer").
+bool isEarlierEntry(const SharingProduct& product, const QString& nameEN, const QString& nameCH);
 
 // Something a removal step set out to remove and that is still there after it.
 struct LeftoverItem {

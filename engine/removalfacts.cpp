@@ -139,7 +139,7 @@ void addOtherEntries(LocationFacts& facts, const PathRules& rules)
          appinstaller::UninstallRegistry::getInstance()->otherProductFolderOwners()) {
         const QString& other = entry.folder;
         const QString owner = ownerText(entry);
-        facts.otherProducts.insert(owner, {entry.name, entry.owner});
+        facts.otherProducts.insert(owner, {entry.name, entry.owner, entry.key});
         facts.otherEntries << other;
         facts.otherOwners << owner;
         if (Platform::isRemotePath(other))

@@ -30,6 +30,9 @@ struct UninstallEntry {
     // UninstallString, QuietUninstallString and DisplayIcon: command lines
     // and an icon whose programs lie in the product's folders.
     QStringList commands;
+    // The key's full path ("HKEY_LOCAL_MACHINE\\SOFTWARE\\…\\Uninstall\\{…}"):
+    // where a person finds it in the Registry Editor.
+    QString keyPath;
 };
 
 // Every uninstall entry the system has: on Windows the subkeys of the

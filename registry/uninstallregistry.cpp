@@ -203,18 +203,20 @@ QVector<UninstallRegistry::OtherFolder> UninstallRegistry::otherProductFolderOwn
     const QString own = QString::fromStdString(configuredGuid());
     QVector<OtherFolder> folders;
     QString name;
-    const auto add = [&folders, &name](const QString& owner, const QString& value,
-                                       const QString& folder) {
+    QString key;
+    const auto add = [&folders, &name, &key](const QString& owner, const QString& value,
+                                             const QString& folder) {
         for (const OtherFolder& known : folders)
             if (known.owner == owner && known.folder == folder)
                 return;
-        folders.append({owner, name, value, folder});
+        folders.append({owner, name, value, folder, key});
     };
     for (const Platform::UninstallEntry& entry : Platform::uninstallEntries()) {
         // Both registry views and HKEY_CURRENT_USER may list our own GUID.
         if (entry.name.compare(own, Qt::CaseInsensitive) == 0)
             continue;
         name = displayName(entry.displayName);
+        key = entry.keyPath;
         if (!entry.installLocation.trimmed().isEmpty())
             add(entry.name, QStringLiteral("InstallLocation"),
                 QString::fromStdString(unquotedLocation(entry.installLocation.toStdString())));

@@ -57,6 +57,7 @@ public:
         QString name;   // its DisplayName as shown (displayName()); empty when it has none
         QString value;  // "InstallLocation", "InstallSource", or a program's folder
         QString folder; // as written
+        QString key;    // the entry's full key path (Platform::UninstallEntry::keyPath)
     };
     QVector<OtherFolder> otherProductFolderOwners() const;
 

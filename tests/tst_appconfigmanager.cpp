@@ -49,6 +49,7 @@ Record defaults()
 }
 
 const char* const kMissing = "(missing)";
+const char* const kGuid = "{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}";
 
 } // namespace
 
@@ -81,9 +82,16 @@ private slots:
         QTest::newRow("blank name, path without separator")
             << "<c><SoftwareNameEN> \n\t </SoftwareNameEN><InstallPath>D:\\Apps</InstallPath></c>"
             << with(defaults(), {"installPath=D:\\AppsFerrovane"});
-        QTest::newRow("spaces kept")
-            << "<c><GUID> a b </GUID><SoftwareNameEN> N </SoftwareNameEN></c>"
-            << with(defaults(), {"guid= a b ", "nameEN= N ", "installPath= N "});
+        // The GUID is trimmed of any white space, the no-break space and the
+        // ideographic one among it; names keep theirs.
+        QTest::newRow("names keep their spaces, the GUID is trimmed")
+            << "<c><GUID>\u00a0 a b\u3000\n</GUID><SoftwareNameEN> N </SoftwareNameEN></c>"
+            << with(defaults(), {"guid=a b", "nameEN= N ", "installPath= N "});
+        // The product's GUID is the root's own, wherever a component's is.
+        QTest::newRow("a component's GUID before the root's")
+            << "<c><Components><Component><GUID>{C0FFEE00-0000-4000-8000-00000000C0C0}</GUID>"
+               "</Component></Components><GUID>{C0FFEE00-0000-4000-8000-000000000001}</GUID></c>"
+            << with(defaults(), {"guid={C0FFEE00-0000-4000-8000-000000000001}", "components=="});
         QTest::newRow("word, and a number") << "<c><Translator>one</Translator>"
                                                "<VersionType>12</VersionType></c>"
                                             << with(defaults(), {"versionType=12"});
@@ -155,35 +163,69 @@ private slots:
         using appinstaller::ConfigFault;
         QTest::addColumn<QString>("source"); // "<missing>", "<folder>" or the file's text
         QTest::addColumn<ConfigFault>("fault");
+        QTest::addColumn<QString>("named"); // what the fault's detail for the log says
         const QString client = QStringLiteral("<ProgramName>Ferrovane.exe</ProgramName>");
         const auto with = [&client](const char* guid) {
             return QStringLiteral("<c><GUID>%1</GUID>%2</c>").arg(QString::fromUtf8(guid), client);
         };
-        QTest::newRow("usable") << with("{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}")
-                                << ConfigFault::None;
-        QTest::newRow("missing") << "<missing>" << ConfigFault::Missing;
-        QTest::newRow("a folder by that name") << "<folder>" << ConfigFault::Unreadable;
-        QTest::newRow("empty") << "" << ConfigFault::NotXml;
-        QTest::newRow("not XML") << "GUID={8E4B}" << ConfigFault::NotXml;
+        const char* const guid = kGuid;
+        QTest::newRow("usable") << with(guid) << ConfigFault::None << "";
+        QTest::newRow("missing") << "<missing>" << ConfigFault::Missing << "";
+        QTest::newRow("a folder by that name") << "<folder>" << ConfigFault::Unreadable << "";
+        QTest::newRow("empty") << "" << ConfigFault::NotXml << "";
+        QTest::newRow("not XML") << "GUID={8E4B}" << ConfigFault::NotXml << "";
         QTest::newRow("no GUID") << QStringLiteral("<c>") + client + QStringLiteral("</c>")
-                                 << ConfigFault::NoGuid;
-        QTest::newRow("blank GUID") << with("  ") << ConfigFault::NoGuid;
-        QTest::newRow("GUID with a separator") << with("..\\{8E4B}") << ConfigFault::BadGuid;
-        QTest::newRow("GUID dot dot") << with("..") << ConfigFault::BadGuid;
-        QTest::newRow("no client program") << "<c><GUID>{8E4B}</GUID></c>" << ConfigFault::NoClient;
+                                 << ConfigFault::NoGuid << "";
+        QTest::newRow("blank GUID") << with("  ") << ConfigFault::NoGuid << "empty";
+        QTest::newRow("GUID with a separator")
+            << with("..\\{8E4B}") << ConfigFault::BadGuid << "\"..\\{8E4B}\" is not a GUID";
+        QTest::newRow("GUID dot dot") << with("..") << ConfigFault::BadGuid << "\"..\"";
+        // One GUID, written as Windows names the entry: blanks around it are
+        // layout, the case of its digits is Windows' to ignore; anything else
+        // is named, never taken for a product that is not installed.
+        QTest::newRow("GUID among no-break spaces")
+            << with("\u00a0{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}\u00a0") << ConfigFault::None
+            << "";
+        QTest::newRow("GUID in lower case")
+            << with("{8e4b6c1a-3f27-4d95-b0a2-5c71e9d34f86}") << ConfigFault::None << "";
+        QTest::newRow("GUID without braces")
+            << with("8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86") << ConfigFault::BadGuid
+            << "\"8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86\" is not a GUID in braces";
+        QTest::newRow("GUID with a zero-width space after it")
+            << with("{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}\u200b") << ConfigFault::BadGuid
+            << "F86}<U+200B>\"";
+        QTest::newRow("GUID with a no-break space inside")
+            << with("{8E4B6C1A-3F27\u00a0-4D95-B0A2-5C71E9D34F86}") << ConfigFault::BadGuid
+            << "3F27<U+00A0>-4D95";
+        QTest::newRow("two GUIDs")
+            << QStringLiteral("<c><GUID>%1</GUID><GUID>{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F87}"
+                              "</GUID>%2</c>")
+                   .arg(QLatin1String(guid), client)
+            << ConfigFault::TwoGuids << "2 <GUID> elements";
+        QTest::newRow("only a component's GUID")
+            << QStringLiteral("<c><Components><Component><GUID>%1</GUID></Component></Components>"
+                              "%2</c>")
+                   .arg(QLatin1String(guid), client)
+            << ConfigFault::NoGuid << "the one inside another element";
+        QTest::newRow("no client program")
+            << QStringLiteral("<c><GUID>%1</GUID></c>").arg(QLatin1String(guid))
+            << ConfigFault::NoClient << "";
         QTest::newRow("a client program that is a folder")
-            << "<c><GUID>{8E4B}</GUID><ProgramName>bin\\</ProgramName></c>"
-            << ConfigFault::NoClient;
+            << QStringLiteral("<c><GUID>%1</GUID><ProgramName>bin\\</ProgramName></c>")
+                   .arg(QLatin1String(guid))
+            << ConfigFault::NoClient << "";
         // Cut short while being written: what came before is read, and what
         // is missing named.
         QTest::newRow("truncated before the client program")
-            << "<c><GUID>{8E4B}</GUID><SoftwareNameEN>Ferrov" << ConfigFault::NoClient;
+            << QStringLiteral("<c><GUID>%1</GUID><SoftwareNameEN>Ferrov").arg(QLatin1String(guid))
+            << ConfigFault::NoClient << "";
     }
 
     void faults()
     {
         QFETCH(QString, source);
         QFETCH(appinstaller::ConfigFault, fault);
+        QFETCH(QString, named);
         QTemporaryDir folder;
         QVERIFY(folder.isValid());
         const QString path = folder.filePath(QStringLiteral("AppConfig.xml"));
@@ -197,6 +239,11 @@ private slots:
         const AppConfigManager config(path);
         QCOMPARE(config.fault(), fault);
         QCOMPARE(config.filePath(), path);
+        QVERIFY2(config.faultDetail().contains(named), qPrintable(config.faultDetail()));
+        // A usable GUID is the one the uninstall entry is looked up by.
+        if (fault == appinstaller::ConfigFault::None ||
+            fault == appinstaller::ConfigFault::NoClient)
+            QCOMPARE(QString::fromStdString(config.getGuid()).toUpper(), QLatin1String(kGuid));
     }
 
     void singletonReadsBesideExecutable()

@@ -187,6 +187,20 @@ void TestCompletedPage::leftovers_data()
         << QVector<LeftoverItem>{sharedWith}
         << QStringList{QStringLiteral("{0C5D7E21} is installed in it too")}
         << "run this uninstaller" << QString() << 1.0;
+    // An entry that an earlier installation of this product left: its key
+    // to delete, never "uninstall Ferrovane first".
+    const QString kOldKey =
+        QStringLiteral("HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\Microsoft\\Windows\\"
+                       "CurrentVersion\\Uninstall\\{0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}");
+    sharedWith.sharedWith = {
+        {QStringLiteral("Ferrovane 2.1"), QStringLiteral("{0C5D7E21}"), kOldKey, true}};
+    sharedWith.bUnproved = false;
+    QTest::newRow("an earlier installation's entry records it")
+        << QVector<LeftoverItem>{sharedWith}
+        << QStringList{QStringLiteral("An old entry of this program keeps"),
+                       QStringLiteral("Delete its registry key and run this uninstaller again: "
+                                      "\u2026\\{0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}.")}
+        << "Uninstall Ferrovane" << QString() << 1.0;
     // Several reasons: each sentence shown is whole, the first one at least.
     const QVector<LeftoverItem> reasons{
         {a, false, R::Shared},
@@ -356,6 +370,13 @@ void TestCompletedPage::checkFullList(const QVector<LeftoverItem>& record, const
                       "changes nothing until what is named here is dealt with.");
         QVERIFY2(description.contains(said), qPrintable(description));
         named = named && note.contains(said);
+        // The key of an entry to delete by hand, whole, as the user types it.
+        for (const appinstaller::SharingProduct& product : item.sharedWith) {
+            if (!product.earlierEntry)
+                continue;
+            QVERIFY2(description.contains(product.key), qPrintable(description));
+            named = named && note.contains(product.key);
+        }
     }
     QCOMPARE(label->text().contains(QLatin1String("<a href")), !named);
     if (!named) {
@@ -363,9 +384,12 @@ void TestCompletedPage::checkFullList(const QVector<LeftoverItem>& record, const
         auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
         QVERIFY(details && details->isVisible());
         const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
-        for (const LeftoverItem& item : record)
+        for (const LeftoverItem& item : record) {
             QVERIFY2(list.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(item.strPath)),
                      qPrintable(list));
+            for (const appinstaller::SharingProduct& product : item.sharedWith)
+                QVERIFY2(!product.earlierEntry || list.contains(product.key), qPrintable(list));
+        }
         if (qEnvironmentVariableIsSet("UNINSTALLER_NOTE_SHOTS") && fontScale > 1)
             details->grab().save(
                 QStringLiteral("%1/%2-details.png")

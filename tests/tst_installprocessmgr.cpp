@@ -797,19 +797,49 @@ void TestInstallProcessMgr::runs_data()
     // Its entry names the folder by another path (a bind mount of the
     // product's lib): nothing above it in that path is ours, so only the
     // walk can tell, by what the folder is, and it never enters it.
+    // Both kept for it, named: no "the system refused it".
     QTest::newRow("another product inside, only by another path")
         << install << "铁风帆"
         << "bindlib:%S/bound"
         << "" << QStringList()
-        << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
-                       left(R::Shared, "programs/Ferrovane/lib"), entry, removeOther};
+        << QStringList{shared,  sibling, left(R::Shared, "programs/Ferrovane/lib"),
+                       sibling, entry,   removeSibling};
     // Two folders down: the walk never enters it at any depth.
     QTest::newRow("another product two folders down, only by another path")
         << install << "铁风帆"
         << "bindplugins:%S/bound"
         << "programs/Ferrovane/lib/plugins/b.dll" << QStringList()
-        << QStringList{left(R::NotRemoved, "programs/Ferrovane"),
-                       left(R::Shared, "programs/Ferrovane/lib/plugins"), entry, removeOther};
+        << QStringList{shared,  sibling, left(R::Shared, "programs/Ferrovane/lib/plugins"),
+                       sibling, entry,   removeSibling};
+    // An entry of the product's own name that an earlier installation left
+    // under another GUID: never "remove Ferrovane first" (this uninstaller),
+    // but its key, to delete by hand. Another product's name stays another's.
+    const QString siblingKey =
+        UninstallRegistry::entryKeyPath(
+            UninstallRegistry::uninstallKeyBaseFor(Platform::nativeArchitecture()), "{SIBLING}")
+            .replace(QLatin1Char('/'), QLatin1Char('\\'));
+    const QString deleteKey =
+        QStringLiteral("step the uninstall entry %1 carries this product's own name%2 and "
+                       "records the same folder: an earlier installation left it behind, it is "
+                       "no other program to remove first; delete that registry key by hand") +
+        again;
+    QTest::newRow("an earlier installation's entry, the same folder")
+        << install << "铁风帆" << install << "sibling:DisplayName=Ferrovane|2.1|(x64)"
+        << QStringList()
+        << QStringList{shared, QStringLiteral("sharing \"Ferrovane 2.1 (x64)\" {SIBLING}"), entry,
+                       deleteKey.arg(siblingKey, QStringLiteral(" ('Ferrovane 2.1 (x64)')"))};
+    QTest::newRow("an earlier installation's entry by the Chinese name, inside")
+        << install << "铁风帆"
+        << "%S/programs/Ferrovane/lib"
+        << "sibling:DisplayName=铁风帆|V3" << QStringList()
+        << QStringList{shared, QStringLiteral("sharing \"铁风帆 V3\" {SIBLING}"), entry,
+                       deleteKey.arg(siblingKey, QStringLiteral(" ('铁风帆 V3')"))};
+    QTest::newRow("another product named after this one")
+        << install << "铁风帆" << install << "sibling:DisplayName=Ferrovane|Viewer" << QStringList()
+        << QStringList{shared, QStringLiteral("sharing \"Ferrovane Viewer\" {SIBLING}"), entry,
+                       QStringLiteral("step remove 'Ferrovane Viewer' first (its uninstall entry "
+                                      "{SIBLING})") +
+                           again};
     QTest::newRow("another product inside, its location in quotes")
         << install << "铁风帆"
         << "\"%S/programs/Ferrovane/lib\""
@@ -1109,7 +1139,8 @@ void TestInstallProcessMgr::runs()
         kGuid.toStdString());
     QStringList record;
     static const QRegularExpression otherProductStep(
-        QStringLiteral("^step remove (the other product|the product of the uninstall entry|')"));
+        QStringLiteral("^step (remove (the other product|the product of the uninstall entry|')"
+                       "|the uninstall entry HKEY_)"));
     for (const QString& line : output.mid(5)) {
         if (line.startsWith(QLatin1String("held "))) {
             record << line.section(QStringLiteral(" (process "), 0, 0);

@@ -198,6 +198,10 @@ private slots:
             << "{A}" << QStringList{QStringLiteral("Sub/InstallLocation=D:\\x")} << "{A}" << true
             << "";
         QTest::newRow("stored with braces, asked without") << "{A}" << both << "A" << false << "";
+        // As Windows looks keys up: without regard to case.
+        QTest::newRow("stored in upper case, asked in lower")
+            << "{8E4B6C1A-3F27-4D95-B0A2-5C71E9D34F86}" << both
+            << "{8e4b6c1a-3f27-4d95-b0a2-5c71e9d34f86}" << true << "D:\\Apps\\F";
         // Each of these would reach a key other than the product's own.
         QTest::newRow("empty GUID") << "" << both << "" << false << "";
         QTest::newRow("dot dot") << ".." << both << ".." << false << "";
@@ -221,6 +225,7 @@ private slots:
         QTest::addColumn<QString>("guid");
         QTest::addColumn<int>("left"); // files with values left in the Uninstall folder
         QTest::newRow("the product's") << "{A}" << 2;
+        QTest::newRow("the product's, named in lower case") << "{a}" << 2;
         QTest::newRow("empty") << "" << 3;
         QTest::newRow("dot dot") << ".." << 3;
         QTest::newRow("backslash") << "x\\{A}" << 3;

@@ -29,11 +29,15 @@
     </message>
     <message>
         <source>ConfigFaultNoGuid</source>
-        <translation>names no product GUID</translation>
+        <translation>names no product GUID directly under its root element</translation>
     </message>
     <message>
         <source>ConfigFaultBadGuid</source>
-        <translation>holds a GUID that names no single uninstall entry</translation>
+        <translation>holds a product GUID that is not written as {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}</translation>
+    </message>
+    <message>
+        <source>ConfigFaultTwoGuids</source>
+        <translation>names more than one product GUID</translation>
     </message>
     <message>
         <source>ConfigFaultNoClient</source>
@@ -257,6 +261,14 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own
     <message>
         <source>Left because %1 is installed in it too: %2.</source>
         <translation>Left because %1 is installed in it too: %2.</translation>
+    </message>
+    <message>
+        <source>An old entry of this program keeps %1. Delete its registry key and run this uninstaller again: %2.</source>
+        <translation>An old entry of this program keeps %1. Delete its registry key and run this uninstaller again: %2.</translation>
+    </message>
+    <message>
+        <source>An old entry of this program keeps %1. Delete its registry key by hand: %2.</source>
+        <translation>An old entry of this program keeps %1. Delete its registry key by hand: %2.</translation>
     </message>
     <message>
         <source>Left because another disk is attached there: %1.</source>

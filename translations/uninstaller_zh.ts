@@ -29,11 +29,15 @@
     </message>
     <message>
         <source>ConfigFaultNoGuid</source>
-        <translation>未写明产品 GUID</translation>
+        <translation>未在根元素下直接写明产品 GUID</translation>
     </message>
     <message>
         <source>ConfigFaultBadGuid</source>
-        <translation>中的 GUID 不能指明唯一的卸载项</translation>
+        <translation>中的产品 GUID 不是 {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} 的形式</translation>
+    </message>
+    <message>
+        <source>ConfigFaultTwoGuids</source>
+        <translation>写明了不止一个产品 GUID</translation>
     </message>
     <message>
         <source>ConfigFaultNoClient</source>
@@ -257,6 +261,14 @@
     <message>
         <source>Left because %1 is installed in it too: %2.</source>
         <translation>此文件夹中还安装着%1，已保留：%2。</translation>
+    </message>
+    <message>
+        <source>An old entry of this program keeps %1. Delete its registry key and run this uninstaller again: %2.</source>
+        <translation>因本程序的一个旧卸载项，%1 已保留。请删除该卸载项的注册表项，再重新运行本卸载程序：%2。</translation>
+    </message>
+    <message>
+        <source>An old entry of this program keeps %1. Delete its registry key by hand: %2.</source>
+        <translation>因本程序的一个旧卸载项，%1 已保留。请手动删除该卸载项的注册表项：%2。</translation>
     </message>
     <message>
         <source>Left because another disk is attached there: %1.</source>

@@ -132,14 +132,19 @@ void UnInstallCompletedPage::groupLeftovers(const QVector<LeftoverItem>& leftove
                                   [iKey](const Group& g) { return g.iKey == iKey; });
         if (group == m_groups.end()) {
             m_groups.append({iKey, QStringList(), QDir::toNativeSeparators(item.strFolder),
-                             QStringList(), QStringList(), false});
+                             QStringList(), QStringList(), QStringList(), false});
             group = m_groups.end() - 1;
         }
         group->paths << QDir::toNativeSeparators(item.strPath);
         group->holders << item.holders;
-        for (const SharingProduct& product : item.sharedWith)
-            if (!product.shown().isEmpty() && !group->products.contains(product.shown()))
+        for (const SharingProduct& product : item.sharedWith) {
+            const QString strKey = product.key.isEmpty() ? product.entry : product.key;
+            if (product.earlierEntry && !group->earlierKeys.contains(strKey))
+                group->earlierKeys << strKey;
+            else if (!product.earlierEntry && !product.shown().isEmpty() &&
+                     !group->products.contains(product.shown()))
                 group->products << product.shown();
+        }
         group->bUnproved = group->bUnproved || item.bUnproved;
     }
 }
@@ -297,14 +302,38 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
         strText = tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
                       .arg(strProduct, shown(group.folder, style, bComplete), strList);
     } else if (group.iKey == static_cast<int>(LeftoverReason::Shared) &&
-               !group.products.isEmpty()) {
+               (!group.products.isEmpty() || !group.earlierKeys.isEmpty())) {
         // Named, and what to do; running this uninstaller again helps only
         // where the folder proves to be the product's once the others went.
-        const QString strOthers = group.products.join(tr(", ", "between the paths of a list"));
-        strText = (group.bUnproved ? tr("Left because %1 is installed in it too: %2.")
-                                   : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
-                                        "first, then run this uninstaller again."))
-                      .arg(strOthers, strList);
+        const QString strBetween = tr(", ", "between the paths of a list");
+        QStringList sentences;
+        if (!group.products.isEmpty())
+            sentences << (group.bUnproved
+                              ? tr("Left because %1 is installed in it too: %2.")
+                              : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
+                                   "first, then run this uninstaller again."))
+                             .arg(group.products.join(strBetween), strList);
+        // An entry of this product's own name that an earlier installation
+        // left: uninstalling "it" first would lead back to this uninstaller.
+        // The note names the entry by its own name (its GUID), whose full
+        // key path is wider than the note: that path is a click away.
+        QStringList keys;
+        for (const QString& strKey : group.earlierKeys) {
+            const QString strName = strKey.section(QLatin1Char('\\'), -1);
+            if (!style.bOneLine || strName == strKey)
+                keys << shown(strKey, style, bComplete);
+            else
+                keys << oneLine(QString(kEllipsis) + QLatin1Char('\\') + strName);
+            bComplete = bComplete && (!style.bOneLine || strName == strKey);
+        }
+        if (!keys.isEmpty())
+            sentences << (group.bUnproved
+                              ? tr("An old entry of this program keeps %1. Delete its registry "
+                                   "key by hand: %2.")
+                              : tr("An old entry of this program keeps %1. Delete its registry "
+                                   "key and run this uninstaller again: %2."))
+                             .arg(strList, keys.join(strBetween));
+        strText = sentences.join(QLatin1Char(' '));
     } else if (group.iKey == static_cast<int>(LeftoverReason::ManifestLineRefused)) {
         strText = tr("Lines of %1 that cannot be used: %2.")
                       .arg(shown(group.folder, style, bComplete), strList);

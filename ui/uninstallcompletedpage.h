@@ -54,11 +54,12 @@ private:
     // Items left for one reason (-1: scheduled for the next restart).
     struct Group {
         int iKey;
-        QStringList paths;      // as the system writes them
-        QString folder;         // what the paths are relative to, for some reasons
-        QStringList holders;    // "docs/file1.dat: notepad.exe (process 4312)"
-        QStringList products;   // the other products installed in it, by name
-        bool bUnproved = false; // not the product's folder even once they are gone
+        QStringList paths;       // as the system writes them
+        QString folder;          // what the paths are relative to, for some reasons
+        QStringList holders;     // "docs/file1.dat: notepad.exe (process 4312)"
+        QStringList products;    // the other products installed in it, by name
+        QStringList earlierKeys; // entries of this product's name left behind, by key path
+        bool bUnproved = false;  // not the product's folder even once they are gone
     };
     // How the paths of a sentence are shown: shortened to iWidth pixels, and
     // for the note kept on one line.

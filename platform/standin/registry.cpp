@@ -10,14 +10,44 @@
 #include <QFileInfoList>
 #include <QSettings>
 
+#include <algorithm>
 #include <cctype>
 
 namespace Platform
 {
 
+namespace
+{
+
+// The key's file, found as Windows finds keys: without regard to case
+// ("{8e4b…}" opens the entry written as "{8E4B…}"). The path as written
+// when no file answers to it: a key that is made is made under that name.
+QString keyFile(const QString& root, const QString& keyPath)
+{
+    const QString written = standinIniPath(root, keyPath);
+    if (QFileInfo::exists(written) || QFileInfo(written).isSymLink())
+        return written;
+    QString found = root;
+    const QStringList names = written.mid(root.size() + 1).split(QLatin1Char('/'));
+    for (const QString& name : names) {
+        const QStringList entries = QDir(found).entryList(QDir::AllEntries | QDir::Hidden |
+                                                          QDir::System | QDir::NoDotAndDotDot);
+        const auto same =
+            std::find_if(entries.begin(), entries.end(), [&name](const QString& entry) {
+                return entry.compare(name, Qt::CaseInsensitive) == 0;
+            });
+        if (same == entries.end())
+            return written;
+        found += QLatin1Char('/') + *same;
+    }
+    return found;
+}
+
+} // namespace
+
 std::unique_ptr<QSettings> openRegistryKey(const QString& keyPath)
 {
-    const QString path = standinIniPath(standinRoot(), keyPath);
+    const QString path = keyFile(standinRoot(), keyPath);
     if (QFileInfo(path).isSymLink()) {
         return keyThatIsNoEntry();
     }
@@ -55,7 +85,8 @@ std::vector<UninstallEntry> uninstallEntries()
             entries.push_back({file.completeBaseName(),
                                entry.value(QStringLiteral("DisplayName")).toString(),
                                entry.value(QStringLiteral("InstallLocation")).toString(),
-                               entry.value(QStringLiteral("InstallSource")).toString(), commands});
+                               entry.value(QStringLiteral("InstallSource")).toString(), commands,
+                               QLatin1String(key) + QLatin1Char('\\') + file.completeBaseName()});
         }
     }
     return entries;

@@ -38,7 +38,8 @@ std::vector<UninstallEntry> uninstallEntries()
         entries.push_back({QString::fromStdWString(values.name),
                            QString::fromStdWString(values.displayName),
                            QString::fromStdWString(values.installLocation),
-                           QString::fromStdWString(values.installSource), commands});
+                           QString::fromStdWString(values.installSource), commands,
+                           QString::fromStdWString(values.keyPath)});
     }
     return entries;
 }

@@ -8,7 +8,9 @@
 #           log goes to the temporary folder and ends with its own path
 #   shared  another product lives in the install folder: 1603, the folder and
 #           the entry stay, the log names the other product by its DisplayName
-#           and its entry, and says to remove it first
+#           and its entry, and says to remove it first; an entry of this
+#           product's name under another GUID: its key to delete by hand, and
+#           once it is gone the run finishes (0)
 #   badlog  a log in a read-only folder, inside the install folder (as written,
 #           by "..", through a bind mount), a link, past a link (a folder that
 #           leads into another product's, one further up), another program's
@@ -160,7 +162,26 @@ shared)
     grep -qF "what to do: remove 'Other Game' first (its uninstall entry {0C5D7E21-9B44-4F3A-8E61-2A7F5C0D9B13}), then run the uninstaller again" "$log" ||
         fail "the log does not say what to do"
     tail -n 1 "$log" | grep -q 'exit status 1603' || fail "no exit status 1603"
-    echo "shared: 1603, folder and entry kept, the log names the other product and its entry"
+    # The other product gone, an entry an earlier installation of this one
+    # left under another GUID records the folder: never "remove Ferrovane
+    # first" (this program); its key, to delete by hand.
+    rm -f "${other[1]}"
+    orphan="$(dirname "$entry")/{5B1F0E44-2C8A-4D17-9E3B-7A60D2C4F915}.ini"
+    printf '[General]\nDisplayName=%s 1.0\nInstallLocation=%s\n' "$product_name_en" "$install" >"$orphan"
+    key="HKEY_LOCAL_MACHINE\\${orphan#*/HKEY_LOCAL_MACHINE/}"
+    key=${key%.ini}
+    key=${key//\//\\}
+    log=$TMPDIR/logs/orphan.log
+    run 67 /S "/LOG=$log"
+    [ -d "$install" ] && grep -q InstallLocation "$entry" || fail "the folder or the entry went"
+    grep -qF "what to do: the uninstall entry $key carries this product's own name ('$product_name_en 1.0')" "$log" ||
+        fail "the log does not name the earlier entry's key"
+    grep -qF "delete that registry key by hand, then run the uninstaller again" "$log" || fail "the log does not say to delete the key"
+    ! grep -qF "remove '$product_name_en" "$log" || fail "the log sends the user to this program"
+    rm -f "$orphan"
+    run 0 /S "/LOG=$log"
+    [ ! -d "$install" ] && ! grep -q InstallLocation "$entry" || fail "the run did not finish once the key was gone"
+    echo "shared: 1603, folder and entry kept, the log names the other product and its entry; an earlier installation's entry named by its key, and the run finishes once it is deleted"
     ;;
 badlog)
     ro=$TMPDIR/readonly
@@ -317,12 +338,18 @@ config)
     config=$root/app/AppConfig.xml
     good=$(cat "$config")
     for fault in "missing|missing" "not XML|not XML" "no client program|no client program" \
-        "a GUID that names|a GUID that names no single"; do
+        "a GUID that names|a GUID that is not in braces (\"../x\"" \
+        "no braces|a GUID that is not in braces (\"8E4B" "two GUIDs|more than one GUID (2 <GUID>" \
+        "a component's GUID only|no GUID (no <GUID> directly under the root"; do
         name=${fault%%|*}
         case $name in
         missing) rm -f "$config" ;;
         "not XML") printf 'GUID=broken\n' >"$config" ;;
         "no client program") printf '%s\n' "$good" | sed 's|<ProgramName>.*</ProgramName>||' >"$config" ;;
+        "no braces") printf '%s\n' "$good" | sed 's|<GUID>{\([^}<]*\)}</GUID>|<GUID>\1</GUID>|' >"$config" ;;
+        "two GUIDs") printf '%s\n' "$good" | sed 's|\(<GUID>[^<]*</GUID>\)|\1\1|' >"$config" ;;
+        "a component's GUID only") printf '%s\n' "$good" |
+            sed 's|\(<GUID>[^<]*</GUID>\)|<Components><Component>\1</Component></Components>|' >"$config" ;;
         *) printf '%s\n' "$good" | sed 's|<GUID>[^<]*</GUID>|<GUID>../x</GUID>|' >"$config" ;;
         esac
         before=$(snapshot)
@@ -334,7 +361,16 @@ config)
         tail -n 1 "$log" | grep -q 'exit status 1610' || fail "no exit status 1610: $name"
         printf '%s\n' "$good" >"$config"
     done
-    echo "config: missing, not XML, no client program, an unusable GUID: 1610 each, nothing touched, the fault logged"
+    # The GUID in lower case among no-break spaces and line breaks: the
+    # product's own, found as Windows finds its entry; the trial run passes.
+    printf '%s\n' "$good" | sed 's|<GUID>\([^<]*\)</GUID>|<GUID>\xc2\xa0\n\L\1\E\xc2\xa0</GUID>|' >"$config"
+    grep -q '{[0-9a-f-]*[a-f][0-9a-f-]*}' "$config" || fail "the GUID was not rewritten"
+    before=$(snapshot)
+    run 0 /S /WHATIF "/LOG=$TMPDIR/logs/lower.log"
+    untouched "a trial run"
+    grep -qF 'gate installed: uninstall entry found: passed' "$TMPDIR/logs/lower.log" || fail "the entry was not found by a GUID in lower case"
+    printf '%s\n' "$good" >"$config"
+    echo "config: missing, not XML, no client program, an unusable GUID (no braces, two, a component's only): 1610 each, nothing touched, the fault logged; one in lower case among blanks is the product's"
     ;;
 recorded)
     guid=$(sed -n 's|.*<GUID>\(.*\)</GUID>.*|\1|p' "$root/app/AppConfig.xml")

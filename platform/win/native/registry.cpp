@@ -67,6 +67,11 @@ std::vector<UninstallValues> uninstallEntries()
 {
     std::vector<UninstallValues> entries;
     const wchar_t* const path = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    // 64-bit Windows (x64, Itanium, ARM64) keeps the 32-bit view of
+    // HKEY_LOCAL_MACHINE\SOFTWARE under Wow6432Node; the user's is one view.
+    const int architecture = nativeArchitecture();
+    const bool wow64 = architecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+                       architecture == PROCESSOR_ARCHITECTURE_IA64 || architecture == 12;
     for (HKEY hive : {HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER}) {
         for (REGSAM view : {REGSAM(KEY_WOW64_64KEY), REGSAM(KEY_WOW64_32KEY)}) {
             HKEY uninstall = nullptr;
@@ -87,6 +92,13 @@ std::vector<UninstallValues> uninstallEntries()
                     continue;
                 UninstallValues values;
                 values.name.assign(name, length);
+                values.keyPath =
+                    std::wstring(hive == HKEY_LOCAL_MACHINE ? L"HKEY_LOCAL_MACHINE\\SOFTWARE\\"
+                                                            : L"HKEY_CURRENT_USER\\SOFTWARE\\") +
+                    (hive == HKEY_LOCAL_MACHINE && view == REGSAM(KEY_WOW64_32KEY) && wow64
+                         ? L"WOW6432Node\\"
+                         : L"") +
+                    L"Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + values.name;
                 values.displayName = stringValue(entry, L"DisplayName");
                 values.installLocation = stringValue(entry, L"InstallLocation");
                 values.installSource = stringValue(entry, L"InstallSource");

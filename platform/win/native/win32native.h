@@ -55,6 +55,7 @@ bool isRegistryLink(const std::wstring& keyPath);
 // stored; empty when missing or of another type).
 struct UninstallValues {
     std::wstring name;
+    std::wstring keyPath; // the key's full path, as the Registry Editor shows it
     std::wstring displayName;
     std::wstring installLocation;
     std::wstring installSource;

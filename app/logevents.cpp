@@ -226,6 +226,8 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
         removedEvent(event);
         return;
     case RemovalEvent::Kind::Kept:
+        // A trial run's lines say what would be, never what was: a search
+        // for what a run removed or kept finds no trial run.
         writeEvent(QStringLiteral("kept"),
                    {{QStringLiteral("item"), item},
                     {QStringLiteral("path"), path},
@@ -235,8 +237,9 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
                     {event.reason == LeftoverReason::Shared ? QStringLiteral("products")
                                                             : QStringLiteral("holders"),
                      event.detail}},
-                   {QStringLiteral("kept %1: %2: %3%4%5")
-                        .arg(itemText(event.item), path, reasonText(event.reason),
+                   {QStringLiteral("%1 %2: %3: %4%5%6")
+                        .arg(trialRun() ? QStringLiteral("would keep") : QStringLiteral("kept"),
+                             itemText(event.item), path, reasonText(event.reason),
                              errorText(event.error), holders)});
         return;
     case RemovalEvent::Kind::Scheduled:
@@ -245,7 +248,9 @@ void UninstallLog::removalEvent(const RemovalEvent& event)
             {{QStringLiteral("item"), item},
              {QStringLiteral("path"), path},
              {QStringLiteral("holders"), event.detail}},
-            {QStringLiteral("scheduled for removal at the next restart: ") + path + holders});
+            {(trialRun() ? QStringLiteral("would be scheduled for removal at the next restart: ")
+                         : QStringLiteral("scheduled for removal at the next restart: ")) +
+             path + holders});
         return;
     case RemovalEvent::Kind::Note:
         writeEvent(QStringLiteral("note"),
@@ -288,6 +293,7 @@ void UninstallLog::removedEvent(const RemovalEvent& event)
     writeEvent(nothingThere ? QStringLiteral("nothing-there") : QStringLiteral("removed"),
                {{QStringLiteral("item"), itemCode(event.item)}, {QStringLiteral("path"), path}},
                {nothingThere ? QStringLiteral("install folder: nothing there to remove")
+                : trialRun() ? QStringLiteral("would remove %1: %2").arg(itemText(event.item), path)
                              : QStringLiteral("removed %1: %2").arg(itemText(event.item), path)});
 }
 

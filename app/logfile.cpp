@@ -167,6 +167,13 @@ bool UninstallLog::open(const QString& path, QString* error)
         return fail(linkRefusal(absolute, opened.at));
     case Platform::AppendFile::Outcome::NotAFile:
         return fail(QObject::tr("LogPathNotAFile").arg(shown));
+    case Platform::AppendFile::Outcome::OtherOwner:
+        // Refused rather than replaced: removing the file would take
+        // another user's from them (an earlier log of a colleague's on a
+        // share), and appending to it would hand them this run's record to
+        // read and change. The run ends before anything is removed, so the
+        // administrator chooses another path.
+        return fail(QObject::tr("LogPathOtherUser").arg(shown));
     case Platform::AppendFile::Outcome::Failed:
         return fail(
             QObject::tr("LogPathNotWritable").arg(shown, Platform::systemErrorText(opened.error)));
@@ -211,7 +218,12 @@ QStringList UninstallLog::defaultFolders()
     const QString systemRoot = qEnvironmentVariable("SystemRoot");
     if (!systemRoot.isEmpty())
         folders << QDir::fromNativeSeparators(systemRoot) + QStringLiteral("/Temp");
-    return folders << QDir::tempPath();
+    // Empty when the folder TMPDIR names is not there: no log then, rather
+    // than one at the root.
+    const QString temp = QDir::tempPath();
+    if (!temp.isEmpty())
+        folders << temp;
+    return folders;
 }
 
 bool UninstallLog::openNew(const QString& folder, QString* error)

@@ -2,6 +2,7 @@
 #include "app/commandline.h"
 #include "app/quietrun.h"
 #include "app/startup.h"
+#include "platform/system.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -10,6 +11,9 @@
 
 int main(int argc, char** argv)
 {
+    // Where a command prompt or a script started it, what it prints (the
+    // log's path, a refusal, the usage) reaches their console.
+    Platform::attachParentConsole();
     // Which application object to build is read from the 8-bit arguments,
     // whose switches are plain ASCII; everything else is read again from the
     // application object (on Windows, the wide command line). A quiet run
@@ -19,8 +23,11 @@ int main(int argc, char** argv)
         arguments << QString::fromLocal8Bit(argv[i]);
     const appinstaller::CommandLine early = appinstaller::parseCommandLine(arguments);
     // A passive run with a bad switch is refused as a quiet one is: no
-    // window that waits for a click nobody gives.
-    if (early.quiet || early.help || (early.passive && !early.error.isEmpty())) {
+    // window that waits for a click nobody gives. Without a display no
+    // window can be shown at all: a passive run goes on as a quiet one, a
+    // clicked one ends with its word on standard error.
+    if (early.quiet || early.help || (early.passive && !early.error.isEmpty()) ||
+        !Platform::windowsCanBeShown()) {
         QCoreApplication application(argc, argv);
         appinstaller::Application::installTranslations(QCoreApplication::applicationDirPath() +
                                                            QLatin1String("/translations/"),

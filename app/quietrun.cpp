@@ -24,12 +24,6 @@ namespace appinstaller
 namespace
 {
 
-void printError(const QString& text)
-{
-    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-}
-
 QString quoted(const QStringList& arguments)
 {
     QStringList parts;
@@ -40,63 +34,28 @@ QString quoted(const QStringList& arguments)
 
 // The gates a quiet run passes, as a clicked run does, minus the question;
 // then the removal on its worker thread, as the window runs it.
-int quietSequence(UninstallLog& log)
+RunEnd quietSequence(UninstallLog& log)
 {
-    const Gate gate = passGates(log).gate;
-    if (gate != Gate::Passed)
-        return quietExitStatus(gate);
+    RunEnd end;
+    end.gate = passGates(log).gate;
+    if (end.gate != Gate::Passed) {
+        end.stop = RunEnd::Stop::Gate;
+        return end;
+    }
     UnInstallThread thread(nullptr);
     thread.start(QThread::InheritPriority);
     thread.wait();
-    const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
-    logNextSteps(log, outcome);
-    return quietExitStatus(outcome);
+    end.outcome = InstallProcessMgr::getInstance()->outcome();
+    logNextSteps(log, end.outcome);
+    return end;
 }
 
 } // namespace
 
-QString statusText(int status)
+void printError(const QString& text)
 {
-    switch (status) {
-    case QuietExit::Done:
-        return QStringLiteral("done");
-    case QuietExit::RestartNeeded:
-        return QStringLiteral("done; the rest goes at the next restart");
-    case QuietExit::Incomplete:
-        return QStringLiteral("incomplete: something stays, the uninstall entry is kept");
-    case QuietExit::NotInstalled:
-        return QStringLiteral("not installed");
-    case QuietExit::BadConfiguration:
-        return QStringLiteral("the configuration file cannot be used; nothing was removed");
-    case QuietExit::ClientRunning:
-        return QStringLiteral("the client program is running");
-    }
-    return QString();
-}
-
-int quietExitStatus(Gate gate)
-{
-    switch (gate) {
-    case Gate::BadConfiguration:
-        return QuietExit::BadConfiguration;
-    case Gate::ClientRunning:
-        return QuietExit::ClientRunning;
-    case Gate::NotInstalled:
-        return QuietExit::NotInstalled;
-    case Gate::WindowsInstaller:
-        return QuietExit::Incomplete;
-    case Gate::Declined:
-    case Gate::Passed:
-        break;
-    }
-    return QuietExit::Done;
-}
-
-int quietExitStatus(const Outcome& outcome)
-{
-    if (outcome.incomplete())
-        return QuietExit::Incomplete;
-    return outcome.restartNeeded() ? QuietExit::RestartNeeded : QuietExit::Done;
+    std::fputs((UninstallLog::escaped(text) + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
 }
 
 namespace
@@ -125,25 +84,33 @@ bool openDefaultLog(UninstallLog& log)
     return false;
 }
 
-QString openLog(const CommandLine& line, UninstallLog& log)
+LogOpened openLog(const CommandLine& line, UninstallLog& log)
 {
+    LogOpened opened;
     if (!line.logGiven) {
         // A clicked run opens its own once the gates have been passed
         // (startup.cpp): here it would read the registry before the client
-        // program's gate.
-        if (!line.unattended() || openDefaultLog(log))
-            return QString();
-        return QObject::tr("LogPathNotWritable")
-            .arg(QDir::toNativeSeparators(QDir::tempPath()), QObject::tr("LogWriteFailed"));
+        // program's gate. A log nobody asked for is a courtesy: without
+        // one the run goes on.
+        if (line.unattended() && !openDefaultLog(log)) {
+            const QStringList folders = UninstallLog::defaultFolders();
+            opened.warning =
+                QObject::tr("LogPathNotWritable")
+                    .arg(folders.isEmpty()
+                             ? QObject::tr("LogTemporaryFolder")
+                             : QDir::toNativeSeparators(folders.join(QLatin1String(", "))),
+                         QObject::tr("LogNoneWritten"));
+        }
+        return opened;
     }
-    QString error = UninstallLog::refusal(line.logPath, recordedLocation(), log.format());
-    if (error.isEmpty() && log.open(line.logPath, &error))
-        return QString();
+    opened.refusal = UninstallLog::refusal(line.logPath, recordedLocation(), log.format());
+    if (opened.refusal.isEmpty() && log.open(line.logPath, &opened.refusal))
+        return opened;
     // The refusal is recorded all the same, where every run's log goes.
     if (openDefaultLog(log))
         log.write(QStringLiteral("log %1 refused: %2")
-                      .arg(QDir::toNativeSeparators(line.logPath), error));
-    return error;
+                      .arg(QDir::toNativeSeparators(line.logPath), opened.refusal));
+    return opened;
 }
 
 void logRunStart(UninstallLog& log, const CommandLine& line)
@@ -161,6 +128,11 @@ void logRunStart(UninstallLog& log, const CommandLine& line)
                           : line.passive ? QStringLiteral("passive")
                                          : QStringLiteral("clicked")) +
                          (log.trialRun() ? QStringLiteral(" trial") : QString());
+    // What the command line gives that is read and not used.
+    if (line.folderGiven)
+        log.write(QStringLiteral("_?=%1: not used; the install folder is the one the uninstall "
+                                 "entry records")
+                      .arg(line.folder));
     const QString guid = QString::fromStdString(config->getGuid());
     const QString nameEN = QString::fromStdString(config->getSoftwareNameEN());
     const QString client = QString::fromStdString(config->getProgramName());
@@ -211,13 +183,34 @@ void logNextSteps(UninstallLog& log, const Outcome& outcome)
                        {QStringLiteral("what to do: ") + step});
 }
 
-void logExit(UninstallLog& log, int status, const QString& meaning)
+void logExit(UninstallLog& log, const ExitStatus& status)
 {
-    log.writeEvent(QStringLiteral("exit"),
-                   {{QStringLiteral("status"), status}, {QStringLiteral("meaning"), meaning}},
-                   {meaning.isEmpty()
-                        ? QStringLiteral("exit status %1").arg(status)
-                        : QStringLiteral("exit status %1: %2").arg(status).arg(meaning)});
+    log.writeEvent(
+        QStringLiteral("exit"),
+        {{QStringLiteral("status"), status.status}, {QStringLiteral("meaning"), status.meaning}},
+        {status.meaning.isEmpty()
+             ? QStringLiteral("exit status %1").arg(status.status)
+             : QStringLiteral("exit status %1: %2").arg(status.status).arg(status.meaning)});
+}
+
+int endRun(UninstallLog& log, const ExitStatus& status, bool logGiven)
+{
+    logExit(log, status);
+    // A console shows no status of a program with windows: the words say it.
+    printError(QStringLiteral("exit status %1: %2").arg(status.status).arg(status.meaning));
+    if (log.isOpen()) {
+        const QString where = QStringLiteral("log: ") + QDir::toNativeSeparators(log.path());
+        // The /LOG given is known to whoever gave it; any other is named in
+        // its own last line, so that a copy of it says where it was.
+        if (!logGiven)
+            log.write(where);
+        printError(where);
+        if (!log.intact())
+            printError(
+                QObject::tr("LogPathNotWritable")
+                    .arg(QDir::toNativeSeparators(log.path()), QObject::tr("LogWriteFailed")));
+    }
+    return status.status;
 }
 
 int runWithoutWindow()
@@ -227,45 +220,66 @@ int runWithoutWindow()
         Platform::showText(QObject::tr("CommandLineUsageTitle"), usageText());
         return 0;
     }
+    // Without a display: a passive run goes on as a quiet one, a clicked one
+    // cannot ask.
+    const RunMode mode = line.unattended() ? RunMode::Quiet : RunMode::Window;
     UninstallLog log(line.jsonLog ? UninstallLog::Format::Json : UninstallLog::Format::Text);
     // Every run leaves a log, and says where: on standard error, where the
     // tool that started it keeps what it printed.
-    const bool logGiven = line.logGiven && line.error.isEmpty();
-    const auto finish = [&log, logGiven](int status) {
-        logExit(log, status, statusText(status));
-        if (log.isOpen()) {
-            if (!logGiven)
-                log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
-            printError(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
-        }
-        if (log.isOpen() && !log.intact())
-            printError(
-                QObject::tr("LogPathNotWritable")
-                    .arg(QDir::toNativeSeparators(log.path()), QObject::tr("LogWriteFailed")));
-        return status;
-    };
+    RunEnd end;
     if (!line.error.isEmpty()) {
         printError(line.error);
         if (openDefaultLog(log)) {
             logRunStart(log, line);
             log.write(QStringLiteral("command line refused: ") + line.error);
         }
-        return finish(QuietExit::BadArguments);
+        end.stop = RunEnd::Stop::CommandLine;
+        return endRun(log, exitStatus(end, mode, line), false);
     }
-    const QString logError = openLog(line, log);
-    if (!logError.isEmpty()) {
-        printError(logError);
-        return finish(QuietExit::BadArguments);
+    const LogOpened opened = openLog(line, log);
+    if (!opened.refusal.isEmpty()) {
+        printError(opened.refusal);
+        // A clicked run goes on, its log in the temporary folder.
+        if (mode != RunMode::Window) {
+            end.stop = RunEnd::Stop::Log;
+            return endRun(log, exitStatus(end, mode, line), false);
+        }
     }
+    if (!opened.warning.isEmpty())
+        printError(opened.warning);
+    // A clicked run's log, which a run with a window opens once the gates
+    // are passed: here nothing is held for it.
+    if (mode == RunMode::Window && !log.isOpen())
+        openDefaultLog(log);
+    const bool logGiven = line.logGiven && opened.refusal.isEmpty();
     startTrialRun(line, log);
     setRemovalReport(&log);
     logRunStart(log, line);
-    const int status = quietSequence(log);
+    if (mode == RunMode::Window) {
+        // A clicked run with no display to ask on: the gates that need no
+        // answer tell what would stop it anyway, on standard error as a
+        // window would; then nothing is removed without the question.
+        const GateResult gates = passGates(log, [&log] {
+            log.write(QStringLiteral("no display: the question cannot be asked"));
+            return false;
+        });
+        setRemovalReport(nullptr);
+        const bool asked = gates.gate == Gate::Declined;
+        printError(asked ? QObject::tr("NoDisplayToAsk") : gates.message);
+        end.stop = asked ? RunEnd::Stop::NoDisplay : RunEnd::Stop::Gate;
+        end.gate = gates.gate;
+        return endRun(log, exitStatus(end, mode, line), logGiven);
+    }
+    // A passive run without a display goes on as a quiet one: its statuses
+    // are the same, and it asks nothing either.
+    if (line.passive && !line.quiet)
+        log.write(QStringLiteral("no display: the passive run goes on as a quiet one"));
+    end = quietSequence(log);
     setRemovalReport(nullptr);
     if (line.whatIf)
         printError(QStringLiteral("trial run: nothing was removed or changed; the exit status is "
                                   "the one a real run would give"));
-    return finish(status);
+    return endRun(log, exitStatus(end, mode, line), logGiven);
 }
 
 } // namespace appinstaller

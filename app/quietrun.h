@@ -5,6 +5,7 @@
 // outcome by its exit status and writes every decision to a log.
 
 #include "engine/installprocessmgr.h"
+#include "exitstatus.h"
 #include "run.h"
 
 #include <QString>
@@ -16,35 +17,20 @@ namespace appinstaller
 struct CommandLine;
 class UninstallLog;
 
-// The quiet run's exit statuses, after Windows Installer's (msiexec) codes
-// that deployment tools already act on. On Linux a parent sees them modulo
-// 256 (194, 67, 82, 69, 74 and 103).
-namespace QuietExit
-{
-constexpr int Done = 0;             // ERROR_SUCCESS
-constexpr int RestartNeeded = 3010; // ERROR_SUCCESS_REBOOT_REQUIRED: the rest goes at the restart
-constexpr int Incomplete = 1603;    // ERROR_INSTALL_FAILURE: something stays, the entry is kept
-constexpr int NotInstalled = 1605;  // ERROR_UNKNOWN_PRODUCT: nothing to do
-constexpr int BadConfiguration = 1610; // ERROR_BAD_CONFIGURATION: AppConfig.xml cannot be used
-constexpr int ClientRunning = 1618;    // ERROR_INSTALL_ALREADY_RUNNING: tools try again later
-constexpr int BadArguments = 1639;     // ERROR_INVALID_COMMAND_LINE: the switches or the log
-} // namespace QuietExit
-
-// Done, RestartNeeded or Incomplete for what a removal left.
-int quietExitStatus(const Outcome& outcome);
-// The status of a run a gate stopped.
-int quietExitStatus(Gate gate);
-// What a status means, in English, for the log's last line.
-QString statusText(int status);
-
+struct LogOpened {
+    // Why the /LOG given cannot be the log, for the user: a run without
+    // questions ends with 1622, a clicked one warns and goes on.
+    QString refusal;
+    // Why a run without questions given no /LOG writes no log at all: the
+    // run goes on all the same.
+    QString warning;
+};
 // Opens the log the command line asks for (refused inside the install
-// folder, as a link, where it cannot be written); in a run without
-// questions given no /LOG, and in any run whose /LOG is refused, a new one
-// in the system's temporary folder (the user's when that cannot be
-// written), where the refusal is recorded too. Returns why
-// /LOG could not be the log, for the user, or, in a run without questions,
-// why no log at all could be written; empty otherwise.
-QString openLog(const CommandLine& line, UninstallLog& log);
+// folder, as a link, another user's file, where it cannot be written); in a
+// run without questions given no /LOG, and in any run whose /LOG is refused,
+// a new one in the system's temporary folder (the user's when that cannot be
+// written), where the refusal is recorded too.
+LogOpened openLog(const CommandLine& line, UninstallLog& log);
 // A new log in the system's temporary folder, else the user's.
 bool openDefaultLog(UninstallLog& log);
 
@@ -58,10 +44,18 @@ void logNextSteps(UninstallLog& log, const Outcome& outcome);
 // or changed, and the log says so on every line.
 void startTrialRun(const CommandLine& line, UninstallLog& log);
 // The last: the exit status and what it means.
-void logExit(UninstallLog& log, int status, const QString& meaning = QString());
+void logExit(UninstallLog& log, const ExitStatus& status);
+// A run's end in every mode: the exit status logged and on standard error;
+// where the log is, on
+// standard error and, unless it is the /LOG given, as the log's last line;
+// a warning when not every line of it could be written. Returns the status.
+int endRun(UninstallLog& log, const ExitStatus& status, bool logGiven);
+// text on standard error, names in it escaped as in the log.
+void printError(const QString& text);
 
-// /? or a quiet run, once a QCoreApplication exists: reads the command line
-// from it and returns the exit status.
+// /?, a quiet run, a passive or clicked one with a command line it does not
+// understand, and any run without a display, once a QCoreApplication
+// exists: reads the command line from it and returns the exit status.
 int runWithoutWindow();
 
 } // namespace appinstaller

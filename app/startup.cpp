@@ -40,12 +40,6 @@ public:
 // How long a passive run's completion page stays before the window closes.
 constexpr int kPassiveCloseMs = 2000;
 
-void printError(const QString& text)
-{
-    std::fputs((text + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-    std::fflush(stderr);
-}
-
 void warn(const QString& text)
 {
     Ulmora::CModalTipDialog::ShowMessageWarn(text, Ulmora::CModalTipDialog::Size_Small, nullptr);
@@ -138,28 +132,32 @@ int runUninstaller(const CommandLine& line)
     // box: nobody is there to answer one. It tells its outcome by the quiet
     // run's statuses, and what stopped it on standard error and in the log.
     const bool passive = line.passive;
+    const RunMode mode = passive ? RunMode::Passive : RunMode::Window;
     const auto tell = [passive](const QString& text) { passive ? printError(text) : warn(text); };
-    const auto finish = [&log, ownLog](int status) {
-        logExit(log, status);
-        if (ownLog && log.isOpen())
-            log.write(QStringLiteral("log: ") + QDir::toNativeSeparators(log.path()));
-        return status;
-    };
+    RunEnd end;
+    bool logGiven = false;
+    const auto finish = [&] { return endRun(log, exitStatus(end, mode, line), logGiven); };
     if (!line.error.isEmpty()) {
         logRunStart(log, line);
         log.write(QStringLiteral("command line refused: ") + line.error);
         openClickedLog(log, false);
         tell(line.error);
-        return finish(QuietExit::BadArguments);
+        end.stop = RunEnd::Stop::CommandLine;
+        return finish();
     }
-    // A log that cannot be written costs the record, not the uninstall; in
-    // a passive run, as in a quiet one, the run.
-    const QString logError = openLog(line, log);
-    if (!logError.isEmpty()) {
-        tell(logError);
-        if (passive)
-            return QuietExit::BadArguments;
+    // A /LOG that cannot be written costs a clicked run the record, not the
+    // uninstall; a passive run, as a quiet one, ends before anything.
+    const LogOpened opened = openLog(line, log);
+    logGiven = line.logGiven && opened.refusal.isEmpty();
+    if (!opened.refusal.isEmpty()) {
+        tell(opened.refusal);
+        if (passive) {
+            end.stop = RunEnd::Stop::Log;
+            return finish();
+        }
     }
+    if (!opened.warning.isEmpty())
+        printError(opened.warning);
     startTrialRun(line, log);
     logRunStart(log, line);
 
@@ -168,15 +166,14 @@ int runUninstaller(const CommandLine& line)
     if (gates.gate != Gate::Passed) {
         if (!gates.message.isEmpty())
             tell(gates.message);
-        return finish(passive ? quietExitStatus(gates.gate) : -1);
+        end.stop = RunEnd::Stop::Gate;
+        end.gate = gates.gate;
+        return finish();
     }
-    const int iResult = runWindow(mainWindow, passive);
-    const Outcome outcome = InstallProcessMgr::getInstance()->outcome();
-    logNextSteps(log, outcome);
-    if (passive)
-        return finish(quietExitStatus(outcome));
-    // 1 when anything of the product is left that no restart will remove.
-    return finish(iResult != 0 ? iResult : outcome.exitStatus());
+    end.eventLoop = runWindow(mainWindow, passive);
+    end.outcome = InstallProcessMgr::getInstance()->outcome();
+    logNextSteps(log, end.outcome);
+    return finish();
 }
 
 } // namespace appinstaller

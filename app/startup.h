@@ -11,8 +11,10 @@ struct CommandLine;
 // the window starts the removal and the event loop's result is returned.
 // With a command line: bad arguments end with a warning and
 // QuietExit::BadArguments; a /LOG that cannot be written is warned about and
-// the run goes on without it; the log records the gates, the removal and
-// the exit status.
+// the run goes on with its log in the temporary folder (a passive run ends
+// with QuietExit::LogFailure); the log records the gates, the removal and
+// the exit status, and every run prints where its log is. The status is
+// exitStatus()'s.
 int runUninstaller();
 int runUninstaller(const CommandLine& line);
 

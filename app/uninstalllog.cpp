@@ -5,6 +5,8 @@
 #include <QMutexLocker>
 #include <QRandomGenerator>
 
+#include <algorithm>
+
 // The log's lines: its first, and each event as text or JSON. Where it may
 // be and how it is opened: logfile.cpp; the events of a removal: logevents.cpp.
 
@@ -45,6 +47,58 @@ bool UninstallLog::intact() const
     return m_intact;
 }
 
+namespace
+{
+
+// A character no line of the text log holds as it is: a control character,
+// a line break, a bidirectional control, half of a surrogate pair.
+bool needsEscape(ushort c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) || c == 0x061c || c == 0x200e || c == 0x200f ||
+           (c >= 0x2028 && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) || QChar::isSurrogate(c);
+}
+
+} // namespace
+
+QString UninstallLog::escaped(const QString& text)
+{
+    // Nearly every line holds none: it is returned as it is.
+    const auto first =
+        std::find_if(text.cbegin(), text.cend(), [](QChar c) { return needsEscape(c.unicode()); });
+    if (first == text.cend())
+        return text;
+    QString result = text.left(int(first - text.cbegin()));
+    for (int i = result.size(); i < text.size(); ++i) {
+        const ushort c = text.at(i).unicode();
+        const bool pair = i + 1 < text.size() && QChar::isHighSurrogate(c) &&
+                          QChar::isLowSurrogate(text.at(i + 1).unicode());
+        if (pair) {
+            result += text.at(i);
+            result += text.at(++i);
+            continue;
+        }
+        if (!needsEscape(c)) {
+            result += text.at(i);
+            continue;
+        }
+        switch (c) {
+        case '\n':
+            result += QLatin1String("\\n");
+            break;
+        case '\r':
+            result += QLatin1String("\\r");
+            break;
+        case '\t':
+            result += QLatin1String("\\t");
+            break;
+        default:
+            result += c < 0x100 ? QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'))
+                                : QStringLiteral("\\u%1").arg(c, 4, 16, QLatin1Char('0'));
+        }
+    }
+    return result;
+}
+
 void UninstallLog::write(const QString& text)
 {
     writeEvent(QStringLiteral("note"), QJsonObject{{QStringLiteral("text"), text}}, {text});
@@ -69,10 +123,10 @@ void UninstallLog::writeEvent(const QString& code, const QJsonObject& fields,
         lines = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
     } else {
         for (const QString& line : text)
-            lines +=
-                (time + QLatin1String("  ") + m_runId + QLatin1String("  ") +
-                 (m_trial ? QLatin1String("trial: ") : QLatin1String()) + line + QLatin1Char('\n'))
-                    .toUtf8();
+            lines += (time + QLatin1String("  ") + m_runId + QLatin1String("  ") +
+                      (m_trial ? QLatin1String("trial: ") : QLatin1String()) + escaped(line) +
+                      QLatin1Char('\n'))
+                         .toUtf8();
     }
     if (m_file.isOpen())
         writeLines(lines);

@@ -77,6 +77,14 @@ public:
     // False once a line could not be written.
     bool intact() const;
 
+    // text with what no line of the text log may hold written as escapes:
+    // control characters and line breaks (\n, \r, \t, \x1b, \u0085,
+    // \u2028), the bidirectional controls that reorder what follows
+    // (\u202e, \u2066 ...) and halves of surrogate pairs standing alone.
+    // Names are data: none can write a line of the log's own, or turn the
+    // words after it around.
+    static QString escaped(const QString& text);
+
     // A line of text; in a JSON log a "note" event holding it.
     void write(const QString& text);
     // An event: its lines of text, or in a JSON log one object with the

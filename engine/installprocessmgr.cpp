@@ -416,8 +416,12 @@ void InstallProcessMgr::noteUsersFiles(const Engine::InstallFolderRemoval& folde
     }
     if (folder.productRemoved() && !folder.removed) {
         RemovalEvent event{RemovalEvent::Kind::Note, RemovalEvent::Item::InstallFolder, strTop};
-        event.detail = QStringLiteral("everything of the product is gone; the install folder %1 "
-                                      "stays for the %2 entries of the user's")
+        event.detail = (m_dryRun ? QStringLiteral("everything of the product would go; the "
+                                                  "install folder %1 would stay for the %2 "
+                                                  "entries of the user's")
+                                 : QStringLiteral("everything of the product is gone; the "
+                                                  "install folder %1 stays for the %2 entries "
+                                                  "of the user's"))
                            .arg(QDir::toNativeSeparators(strTop))
                            .arg(kept.size());
         reportRemoval(event);

@@ -73,6 +73,7 @@ struct AppendFile {
         Opened,      // descriptor is open
         ThroughLink, // a link or junction on the way: at names it
         NotAFile,    // the last name is a folder or other entry that is no plain file
+        OtherOwner,  // a file that another user owns, left as it was
         Failed,      // error holds the system's error code
     };
     Outcome outcome = Outcome::Failed;
@@ -90,7 +91,11 @@ struct AppendFile {
 // reparse point that names another place), and checked before the next
 // name is looked up in it; the file is opened the same way relative to its
 // folder. A link put in place after any look-up by name is refused, not
-// followed.
+// followed. A file that is there and owned by another user than the one
+// this process runs as (on Windows: neither its user nor the owner it gives
+// what it makes, such as the Administrators group) is not written to: in a
+// folder everyone may write to, its owner could read and change what is
+// appended.
 AppendFile openForAppending(const QString& path);
 
 } // namespace Platform

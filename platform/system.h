@@ -19,6 +19,19 @@ QString systemErrorText(int error);
 // standard output elsewhere.
 void showText(const QString& title, const QString& text);
 
+// Whether a window can be shown at all: on Windows always; elsewhere when a
+// display is named (DISPLAY, or a platform plug-in chosen with
+// QT_QPA_PLATFORM) and, for X, answers. Asked before the application object
+// exists, which would end the process without one.
+bool windowsCanBeShown();
+
+// Makes standard output and standard error reach the console of the process
+// that started this one, where they lead nowhere: a Windows program with
+// windows gets no console of its own, so a command prompt or a script that
+// starts it would not see what it prints. Handles given to it (a pipe, a
+// file) are kept. Elsewhere, and without such a console, nothing changes.
+void attachParentConsole();
+
 // Whether the windowing system composes a translucent window over what is
 // behind it: Windows does, Wine does not (its windows on X show black where
 // they are transparent); X11 when a compositing manager runs.

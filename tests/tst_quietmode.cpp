@@ -3,8 +3,11 @@
 #include "app/uninstalllog.h"
 #include "platform/platform.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextCodec>
 #include <QtTest>
 
 #include <cerrno>
@@ -27,6 +30,8 @@ private slots:
     void refusesLogPaths_data();
     void refusesLogPaths();
     void appendsAndNamesErrors();
+    void escapesNames_data();
+    void escapesNames();
 };
 
 void TestQuietMode::parses_data()
@@ -59,8 +64,9 @@ void TestQuietMode::parses_data()
         QString());
     row("/LOG with an absolute POSIX path", QStringLiteral("-LOG|/tmp/x.log"), false, false,
         QStringLiteral("/tmp/x.log"), QString());
-    row("/LOG last", QStringLiteral("/S|/LOG"), true, false, QString(), noFile);
-    row("/LOG before a switch", QStringLiteral("/LOG|/S"), true, false, QString(), noFile);
+    // Inno Setup's bare /LOG: the log every run leaves in the temporary folder.
+    row("/LOG last", QStringLiteral("/S|/LOG"), true, false, none, QString());
+    row("/LOG before a switch", QStringLiteral("/LOG|/S"), true, false, none, QString());
     row("/LOG= blank", QStringLiteral("/LOG= "), false, false, QStringLiteral(" "), noFile);
     row("/LOG twice", QStringLiteral("/LOG=a|/LOG=b"), false, false, QStringLiteral("b"),
         QStringLiteral("CommandLineLogTwice"));
@@ -74,6 +80,26 @@ void TestQuietMode::parses_data()
     row("MSI's /passive", QStringLiteral("/passive"), false, false, none, QString());
     row("/SILENT with an unknown switch", QStringLiteral("/SILENT|/X"), false, false, none,
         unknown);
+    // Windows Installer's interface levels: none is quiet, basic and
+    // reduced passive, full a clicked run.
+    row("MSI's /q", QStringLiteral("/q"), true, false, none, QString());
+    row("MSI's -QN+", QStringLiteral("-QN+"), true, false, none, QString());
+    row("MSI's /qb: passive", QStringLiteral("/qb"), false, false, none, QString());
+    row("MSI's /qr: passive", QStringLiteral("/qr"), false, false, none, QString());
+    row("MSI's /qb-!: passive", QStringLiteral("/qb-!"), false, false, none, QString());
+    row("MSI's /QB+: passive", QStringLiteral("/QB+"), false, false, none, QString());
+    row("MSI's /qf", QStringLiteral("/qf"), false, false, none, QString());
+    row("/qb++", QStringLiteral("/qb++"), false, false, none, unknown);
+    row("/qn+-", QStringLiteral("/qn+-"), false, false, none, unknown);
+    row("/qx", QStringLiteral("/qx"), false, false, none, unknown);
+    // Inno Setup's and NSIS's.
+    row("Inno's restart switches",
+        QStringLiteral("/VERYSILENT|/NORESTARTAPPLICATIONS|/NOCANCEL|/RESTARTEXITCODE=42"), true,
+        false, none, QString());
+    row("/RESTARTEXITCODE without a number", QStringLiteral("/S|/RESTARTEXITCODE=x"), true, false,
+        none, unknown);
+    row("NSIS's _?= takes the rest", QStringLiteral("/S|_?=C:\\Program|Files\\Ferrovane|/X"), true,
+        false, none, QString());
     row("a bare word", QStringLiteral("/S|uninstall"), true, false, none, unknown);
     row("/SX", QStringLiteral("/SX"), false, false, none, unknown);
     row("/ alone", QStringLiteral("/"), false, false, none, unknown);
@@ -100,6 +126,9 @@ void TestQuietMode::parses()
                  QString::fromLatin1(QTest::currentDataTag()).contains(QStringLiteral("passive")));
     QCOMPARE(line.unattended(), line.quiet || line.passive);
     QCOMPARE(line.help, help);
+    QCOMPARE(line.restartStatus, arguments.join(QString()).contains(QLatin1String("=42")) ? 42 : 0);
+    QCOMPARE(line.folder,
+             line.folderGiven ? QStringLiteral("C:\\Program Files\\Ferrovane /X") : QString());
     QCOMPARE(line.whatIf,
              line.error.isEmpty() && arguments.join(QLatin1Char(' '))
                                          .contains(QLatin1String("whatif"), Qt::CaseInsensitive));
@@ -114,23 +143,62 @@ void TestQuietMode::parses()
 void TestQuietMode::exitStatus_data()
 {
     QTest::addColumn<QVector<LeftoverItem>>("leftovers");
-    QTest::addColumn<int>("status");
+    QTest::addColumn<int>("gate"); // a Gate, or -1: the removal ran
+    QTest::addColumn<QString>("arguments");
+    QTest::addColumn<int>("window"); // the clicked run's status
+    QTest::addColumn<int>("quiet");  // the passive and the quiet run's
+    QTest::addColumn<QString>("meaning");
 
     const LeftoverItem scheduled{QStringLiteral("C:/P/uninstaller.exe"), true};
     const LeftoverItem kept{QStringLiteral("C:/P"), false, LeftoverReason::Shared};
-    QTest::newRow("nothing left") << QVector<LeftoverItem>() << QuietExit::Done;
-    QTest::newRow("all scheduled")
-        << QVector<LeftoverItem>{scheduled, scheduled} << QuietExit::RestartNeeded;
-    QTest::newRow("one kept") << QVector<LeftoverItem>{kept} << QuietExit::Incomplete;
-    QTest::newRow("kept beside scheduled")
-        << QVector<LeftoverItem>{scheduled, kept} << QuietExit::Incomplete;
+    const QVector<LeftoverItem> none;
+    const int ran = -1;
+    QTest::newRow("nothing left") << none << ran << "/S" << 0 << QuietExit::Done << "done";
+    QTest::newRow("all scheduled") << QVector<LeftoverItem>{scheduled, scheduled} << ran << "/S"
+                                   << 0 << QuietExit::RestartNeeded << "done; the rest goes";
+    QTest::newRow("one kept") << QVector<LeftoverItem>{kept} << ran << "/S" << 1
+                              << QuietExit::Incomplete << "incomplete";
+    QTest::newRow("kept beside scheduled") << QVector<LeftoverItem>{scheduled, kept} << ran << "/S"
+                                           << 1 << QuietExit::Incomplete << "incomplete";
+    // Inno Setup's own status for a restart, in every mode that has one.
+    QTest::newRow("/RESTARTEXITCODE") << QVector<LeftoverItem>{scheduled} << ran
+                                      << "/S|/RESTARTEXITCODE=42" << 42 << 42 << "done; the rest";
+    QTest::newRow("/RESTARTEXITCODE, nothing left")
+        << none << ran << "/S|/RESTARTEXITCODE=42" << 0 << 0 << "done";
+    // Nothing was tried: the refusal's words, not a removal's.
+    QTest::newRow("Windows Installer's")
+        << none << int(Gate::WindowsInstaller) << "/S" << -1 << QuietExit::Incomplete
+        << "refused: the product is Windows Installer's";
+    QTest::newRow("not installed") << none << int(Gate::NotInstalled) << "/S" << -1
+                                   << QuietExit::NotInstalled << "not installed";
+    QTest::newRow("client running") << none << int(Gate::ClientRunning) << "/S" << -1
+                                    << QuietExit::ClientRunning << "the client program";
 }
 
 void TestQuietMode::exitStatus()
 {
     QFETCH(QVector<LeftoverItem>, leftovers);
-    QFETCH(int, status);
-    QCOMPARE(quietExitStatus(appinstaller::Outcome(leftovers)), status);
+    QFETCH(int, gate);
+    QFETCH(QString, arguments);
+    QFETCH(int, window);
+    QFETCH(int, quiet);
+    QFETCH(QString, meaning);
+
+    RunEnd end;
+    end.outcome = Outcome(leftovers);
+    if (gate >= 0) {
+        end.stop = RunEnd::Stop::Gate;
+        end.gate = Gate(gate);
+    }
+    const CommandLine line = parseCommandLine(arguments.split(QLatin1Char('|')));
+    QVERIFY(line.error.isEmpty());
+    const QVector<QPair<RunMode, int>> modes{
+        {RunMode::Window, window}, {RunMode::Passive, quiet}, {RunMode::Quiet, quiet}};
+    for (const auto& mode : modes) {
+        const ExitStatus status = appinstaller::exitStatus(end, mode.first, line);
+        QCOMPARE(status.status, mode.second);
+        QVERIFY2(status.meaning.startsWith(meaning), qPrintable(status.meaning));
+    }
     // Told apart where the parent sees only 8 bits, and from the clicked
     // run's -1 and 1.
     const QList<int> all{QuietExit::Done,
@@ -138,6 +206,8 @@ void TestQuietMode::exitStatus()
                          QuietExit::Incomplete,
                          QuietExit::NotInstalled,
                          QuietExit::ClientRunning,
+                         QuietExit::BadConfiguration,
+                         QuietExit::LogFailure,
                          QuietExit::BadArguments,
                          -1,
                          1};
@@ -328,6 +398,71 @@ void TestQuietMode::appendsAndNamesErrors()
     QFile made(first.path());
     QVERIFY(made.open(QIODevice::ReadOnly | QIODevice::Text));
     QCOMPARE(made.readLine(), (UninstallLog::headerLine() + QLatin1Char('\n')).toUtf8());
+}
+
+// What no line of the log may hold, as a name brings it: written as
+// escapes in the text log, exactly in the JSON log, which stays valid UTF-8.
+void TestQuietMode::escapesNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("escaped");
+
+    QTest::newRow("a line of the log's own")
+        << QStringLiteral("a\n2026-01-01T00:00:00Z  run-0  exit status 0")
+        << QStringLiteral("a\\n2026-01-01T00:00:00Z  run-0  exit status 0");
+    QTest::newRow("carriage return, tab") << QStringLiteral("a\r\tb") << QStringLiteral("a\\r\\tb");
+    QTest::newRow("escape character") << QStringLiteral("\x1b[2J") << QStringLiteral("\\x1b[2J");
+    QTest::newRow("C1 control, NEL")
+        << QStringLiteral("a\u0085\u009bb") << QStringLiteral("a\\x85\\x9bb");
+    QTest::newRow("line and paragraph separators")
+        << QStringLiteral("a\u2028b\u2029") << QStringLiteral("a\\u2028b\\u2029");
+    QTest::newRow("right-to-left override")
+        << QStringLiteral("photo\u202egpj.exe") << QStringLiteral("photo\\u202egpj.exe");
+    QTest::newRow("isolates") << QStringLiteral("\u2066a\u2069\u202a")
+                              << QStringLiteral("\\u2066a\\u2069\\u202a");
+    QTest::newRow("a lone surrogate, a pair")
+        << (QString(QChar(0xd800)) + QStringLiteral("x\U0001F600"))
+        << QStringLiteral("\\ud800x\U0001F600");
+    QTest::newRow("Chinese and a Windows path")
+        << QStringLiteral("C:\\新建\\铁风帆") << QStringLiteral("C:\\新建\\铁风帆");
+}
+
+void TestQuietMode::escapesNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, escaped);
+    QCOMPARE(UninstallLog::escaped(name), escaped);
+
+    QTemporaryDir temp;
+    QVERIFY(temp.isValid());
+    for (const auto format : {UninstallLog::Format::Text, UninstallLog::Format::Json}) {
+        const QString path =
+            temp.filePath(QLatin1String(format == UninstallLog::Format::Json ? "j" : "t"));
+        {
+            UninstallLog log(format);
+            QVERIFY(log.open(path, nullptr));
+            log.removalEvent({RemovalEvent::Kind::Kept, RemovalEvent::Item::InFolder, name});
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QTextCodec::ConverterState state;
+        QTextCodec::codecForName("UTF-8")->toUnicode(bytes.constData(), bytes.size(), &state);
+        QCOMPARE(state.invalidChars, 0);
+        const QList<QByteArray> lines = bytes.trimmed().split('\n');
+        QCOMPARE(lines.size(), 2); // the header and the one event
+        if (format == UninstallLog::Format::Text) {
+            QVERIFY2(QString::fromUtf8(lines.last()).contains(escaped), lines.last().constData());
+            continue;
+        }
+        QJsonParseError error;
+        const QJsonDocument event = QJsonDocument::fromJson(lines.last(), &error);
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        // Where UTF-8 cannot carry a lone surrogate, it stands replaced.
+        if (!QTest::currentDataTag() || !QByteArray(QTest::currentDataTag()).contains("lone"))
+            QCOMPARE(event.object().value(QStringLiteral("path")).toString(),
+                     QDir::toNativeSeparators(name));
+    }
 }
 
 QTEST_MAIN(TestQuietMode)

@@ -85,20 +85,22 @@
     </message>
     <message>
         <source>CommandLineUsage</source>
-        <translation>Usage: uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/WHATIF] [/LOG=file] [/?]
+        <translation>Usage: uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive | /qb] [/WHATIF] [/LOG=file] [/LOGFORMAT=json] [/RESTARTEXITCODE=N] [/?]
 
 Without switches the uninstaller asks before it removes anything and shows its progress.
 
-/S, /quiet, /qn, /VERYSILENT  Uninstall without any question, window or message box.
-/SILENT, /passive        Uninstall without any question or message box; the window shows the progress and closes itself at the end.
-/LOG=file, /LOG file     Append a record of every decision to file (UTF-8). A quiet run without /LOG writes one to the temporary folder.
+/S, /quiet, /VERYSILENT, /q, /qn, /qn+  Uninstall without any question, window or message box.
+/SILENT, /passive, /qb, /qr (and /qb-, /qb+, /qb!)  Uninstall without any question or message box; the window shows the progress and closes itself at the end. Without a display: as /S.
+/LOG=file, /LOG file     Append a record of every decision to file (UTF-8). Without a file, and without /LOG, every run writes one to the temporary folder and prints its path as "log: PATH" on standard error.
+/LOGFORMAT=json          The log as JSON, one object a line (/LOGFORMAT=text: the default).
 /WHATIF                  A trial run: decide and log what would be removed and what would stay, and remove or change nothing. The exit status is the one a real run would give.
-/NORESTART, /SUPPRESSMSGBOXES  Accepted; the uninstaller never restarts the computer, and a run without questions shows no message box.
+/RESTARTEXITCODE=N       Exit with N instead of 3010 when something goes at the next restart.
+/NORESTART, /SUPPRESSMSGBOXES, /NORESTARTAPPLICATIONS, /NOCANCEL, /qf, _?=folder  Accepted; the uninstaller never restarts the computer or a program, a run without questions shows no message box, the removal cannot be cancelled once begun, and the folder removed is the one the uninstall entry records.
 /?, /help, -h, --help    Show this text.
 
 Switches may start with / or - and are read ignoring case. An unknown switch is refused: with /S, /SILENT or the like on standard error, never in a window that waits.
 
-Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own files, run from inside the folder, wait for the next restart); 3010 done, files of the product that another program holds go at the next restart; 1603 incomplete, something stays (or the product is Windows Installer's: msiexec /x); 1605 not installed; 1610 AppConfig.xml cannot be used; 1618 Ferrovane is running, try again later; 1639 bad arguments or log.</translation>
+Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;s own files, run from inside the folder, wait for the next restart); 3010 done, files of the product that another program holds go at the next restart; 1603 incomplete, something stays (or the product is Windows Installer&apos;s: msiexec /x); 1605 not installed; 1610 AppConfig.xml cannot be used; 1618 Ferrovane is running, try again later; 1622 the log given cannot be written; 1639 bad arguments.</translation>
     </message>
     <message>
         <source>LogPathIsLink</source>
@@ -127,6 +129,22 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller's own
     <message>
         <source>LogWriteFailed</source>
         <translation>not every line could be written</translation>
+    </message>
+    <message>
+        <source>LogPathOtherUser</source>
+        <translation>The log %1 is a file of another user&apos;s; the uninstaller never writes into it. Choose a new file, or an earlier log of your own.</translation>
+    </message>
+    <message>
+        <source>LogNoneWritten</source>
+        <translation>no log can be made there; the uninstall goes on without one</translation>
+    </message>
+    <message>
+        <source>LogTemporaryFolder</source>
+        <translation>in the temporary folder</translation>
+    </message>
+    <message>
+        <source>NoDisplayToAsk</source>
+        <translation>There is no display to ask on, so nothing was removed. For an uninstall without questions run the uninstaller with /S.</translation>
     </message>
 </context>
 <context>

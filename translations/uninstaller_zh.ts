@@ -85,20 +85,22 @@
     </message>
     <message>
         <source>CommandLineUsage</source>
-        <translation>用法：uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive] [/WHATIF] [/LOG=文件] [/?]
+        <translation>用法：uninstaller [/S | /quiet | /qn | /VERYSILENT | /SILENT | /passive | /qb] [/WHATIF] [/LOG=文件] [/LOGFORMAT=json] [/RESTARTEXITCODE=N] [/?]
 
 不带开关时，卸载程序在删除任何内容之前先询问，并显示进度。
 
-/S、/quiet、/qn、/VERYSILENT  卸载时不提问、不显示窗口和消息框。
-/SILENT、/passive        卸载时不提问、不显示消息框；窗口显示进度，结束时自行关闭。
-/LOG=文件、/LOG 文件      将每一项决定追加记录到该文件（UTF-8）。静默运行未指定 /LOG 时，记录写入临时文件夹。
+/S、/quiet、/VERYSILENT、/q、/qn、/qn+  卸载时不提问、不显示窗口和消息框。
+/SILENT、/passive、/qb、/qr（以及 /qb-、/qb+、/qb!）  卸载时不提问、不显示消息框；窗口显示进度，结束时自行关闭。没有显示器时与 /S 相同。
+/LOG=文件、/LOG 文件      将每一项决定追加记录到该文件（UTF-8）。不带文件或未指定 /LOG 时，每次运行都在临时文件夹中写入日志，并在标准错误上以 "log: 路径" 输出其路径。
+/LOGFORMAT=json          以 JSON 写日志，每行一个对象（/LOGFORMAT=text 为默认）。
 /WHATIF                  试运行：判断并记录将会删除和保留的内容，不删除、不更改任何东西。退出状态与实际运行时相同。
-/NORESTART、/SUPPRESSMSGBOXES  可接受；卸载程序从不重新启动计算机，不提问的运行也不显示消息框。
+/RESTARTEXITCODE=N       有内容在下次重新启动时删除时，以 N 代替 3010 退出。
+/NORESTART、/SUPPRESSMSGBOXES、/NORESTARTAPPLICATIONS、/NOCANCEL、/qf、_?=文件夹  可接受；卸载程序从不重新启动计算机或程序，不提问的运行不显示消息框，删除开始后不能取消，删除的文件夹总是卸载项记录的文件夹。
 /?、/help、-h、--help    显示本说明。
 
 开关可以以 / 或 - 开头，不区分大小写。未知开关会被拒绝：带 /S、/SILENT 等开关时写到标准错误，绝不弹出等待点击的窗口。
 
-带 /S 或 /SILENT 运行时的退出状态：0 完成（从安装文件夹内运行时，卸载程序自身的文件在下次重新启动时删除，也是 0）；3010 完成，其他程序占用的产品文件在下次重新启动时删除；1603 未完成，有内容保留（或本产品由 Windows Installer 安装：请用 msiexec /x）；1605 未安装；1610 AppConfig.xml 无法使用；1618 Ferrovane 正在运行，请稍后再试；1639 参数或日志无效。</translation>
+带 /S 或 /SILENT 运行时的退出状态：0 完成（从安装文件夹内运行时，卸载程序自身的文件在下次重新启动时删除，也是 0）；3010 完成，其他程序占用的产品文件在下次重新启动时删除；1603 未完成，有内容保留（或本产品由 Windows Installer 安装：请用 msiexec /x）；1605 未安装；1610 AppConfig.xml 无法使用；1618 Ferrovane 正在运行，请稍后再试；1622 无法写入指定的日志；1639 参数无效。</translation>
     </message>
     <message>
         <source>LogPathIsLink</source>
@@ -127,6 +129,22 @@
     <message>
         <source>LogWriteFailed</source>
         <translation>并非每一行都能写入</translation>
+    </message>
+    <message>
+        <source>LogPathOtherUser</source>
+        <translation>日志 %1 是其他用户的文件，卸载程序绝不写入其中。请选择一个新文件，或您自己以前的日志。</translation>
+    </message>
+    <message>
+        <source>LogNoneWritten</source>
+        <translation>无法在该处创建日志；卸载将在没有日志的情况下继续</translation>
+    </message>
+    <message>
+        <source>LogTemporaryFolder</source>
+        <translation>临时文件夹中</translation>
+    </message>
+    <message>
+        <source>NoDisplayToAsk</source>
+        <translation>没有可用于询问的显示器，因此未删除任何内容。要在不提问的情况下卸载，请使用 /S 运行卸载程序。</translation>
     </message>
 </context>
 <context>

@@ -188,6 +188,13 @@ AppendFile openForAppending(const QString& path)
         result.outcome = AppendFile::Outcome::NotAFile;
         return result;
     }
+    // What it opened is what is judged: another user's file stays theirs,
+    // untouched. One just made is this user's.
+    if (status.st_uid != ::geteuid()) {
+        ::close(fd);
+        result.outcome = AppendFile::Outcome::OtherOwner;
+        return result;
+    }
     ::fcntl(fd, F_SETFL, O_APPEND); // blocking again
     result.outcome = AppendFile::Outcome::Opened;
     result.descriptor = fd;

@@ -30,6 +30,37 @@ void showText(const QString& title, const QString& text)
     std::fflush(stdout);
 }
 
+bool windowsCanBeShown()
+{
+    // A plug-in chosen by name is taken at its word (offscreen, wayland),
+    // but for X, which is asked as below.
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return true;
+    if (qgetenv("DISPLAY").isEmpty())
+        return false;
+    // Xlib is looked up when asked, as below; without it Qt's X plug-in
+    // decides.
+    void* xlib = dlopen("libX11.so.6", RTLD_LAZY | RTLD_LOCAL);
+    if (!xlib)
+        return true;
+    using OpenDisplay = void* (*)(const char*);
+    using CloseDisplay = int (*)(void*);
+    const auto open = reinterpret_cast<OpenDisplay>(dlsym(xlib, "XOpenDisplay"));
+    const auto close = reinterpret_cast<CloseDisplay>(dlsym(xlib, "XCloseDisplay"));
+    bool shown = true;
+    if (open && close) {
+        void* display = open(nullptr);
+        shown = display != nullptr;
+        if (display)
+            close(display);
+    }
+    dlclose(xlib);
+    return shown;
+}
+
+void attachParentConsole() {}
+
 bool composesTranslucentWindows()
 {
     // X11: a compositing manager owns the selection _NET_WM_CM_S<screen>.

@@ -73,6 +73,9 @@ AppendFile openForAppending(const QString& path)
     case Win32::AppendOutcome::NotAFile:
         result.outcome = AppendFile::Outcome::NotAFile;
         break;
+    case Win32::AppendOutcome::OtherOwner:
+        result.outcome = AppendFile::Outcome::OtherOwner;
+        break;
     case Win32::AppendOutcome::Failed:
         result.error = int(opened.error);
         break;

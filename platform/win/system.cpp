@@ -24,6 +24,16 @@ void showText(const QString& title, const QString& text)
     Win32::showInformation(title.toStdWString(), text.toStdWString());
 }
 
+bool windowsCanBeShown()
+{
+    return true; // every Windows session has a desktop
+}
+
+void attachParentConsole()
+{
+    Win32::attachParentConsole();
+}
+
 bool composesTranslucentWindows()
 {
     // Wine's ntdll exports wine_get_version; Windows' does not.

@@ -466,7 +466,7 @@ quiet_run() {
         # A trial run: what would go is logged, each line marked; nothing goes.
         untouched || ok=1
         registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
-        grep -qF "trial: removed install folder: C:\\Program Files\\$name_en" "$log" 2>/dev/null ||
+        grep -qF "trial: would remove install folder: C:\\Program Files\\$name_en" "$log" 2>/dev/null ||
             { echo "    the log does not name the install folder as what would go"; ok=1; }
         grep -q 'trial: exit status 0: done' "$log" 2>/dev/null || ok=1
         tr -d '\r' <"$log" | sed 1d | grep -qv '  trial: ' && { echo "    a line not marked as a trial"; ok=1; }

@@ -71,7 +71,7 @@ if [ "$outcome" = silent ] || [ "$outcome" = trial ]; then
     before=$(snapshot)
     switch=/SILENT
     [ "$outcome" = trial ] && switch=/WHATIF
-    "$root/app/uninstaller" "$switch" &
+    "$root/app/uninstaller" "$switch" 2>"$TMPDIR/stderr" &
     pid=$!
     window=$(wait_for_window "$pid" 30) || { echo "no window appeared"; exit 1; }
     name=$(xdotool getwindowname "$window")
@@ -81,6 +81,10 @@ if [ "$outcome" = silent ] || [ "$outcome" = trial ]; then
     wait_for_exit "$pid" 30
     status=$?
     [ "$status" -eq 0 ] || { echo "exit status $status, expected 0"; exit 1; }
+    # Where its log is, on standard error and as the log's own last line.
+    logged=$(sed -n 's/^log: //p' "$TMPDIR/stderr")
+    [ -f "$logged" ] && tail -n 1 "$logged" | grep -qF " log: $logged" ||
+        { echo "the log's path is not on standard error or not its last line: $(cat "$TMPDIR/stderr")"; exit 1; }
     if [ "$outcome" = trial ]; then
         after=$(snapshot)
         [ "$before" = "$after" ] || { echo "touched: $(diff <(echo "$before") <(echo "$after") | head -5)"; exit 1; }

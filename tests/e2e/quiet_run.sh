@@ -14,7 +14,8 @@
 #   badlog  a log in a read-only folder, inside the install folder (as written,
 #           by "..", through a bind mount), a link, past a link (a folder that
 #           leads into another product's, one further up), another program's
-#           file, a bad switch: 1639 each, nothing touched; /? prints the usage
+#           file, another user's file: 1622 each; a bad switch: 1639; nothing
+#           touched; /? prints the usage
 #   manifest  an install manifest beside the uninstaller and the user's files
 #           in the install folder: 0, only what it lists goes, the rest is logged
 #   hostile a manifest with lines that lead outside and a link in place of a
@@ -32,10 +33,21 @@
 #   config  AppConfig.xml missing, not XML, without the client program, with an
 #           unusable GUID: 1610 each, nothing touched, the log names the file
 #           and the fault (never 1605: a broken package is no "already gone")
-#   whatif  /WHATIF: a trial run logs what would go, every line marked, and
-#           touches nothing (the tree, the entry, the registry); its status
-#           is the real run's: 0, then 1603 with another product inside
-# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103, 74.
+#   whatif  /WHATIF: a trial run logs what would go, every line marked and
+#           worded as what would be, and touches nothing (the tree, the entry,
+#           the registry); its status is the real run's: 0, then 1603 with
+#           another product inside
+#   switches the switches of Windows Installer (/q, /qn, /qn+, /qb, /qr,
+#           /qb-), Inno Setup (bare /LOG, /NORESTARTAPPLICATIONS, /NOCANCEL,
+#           /RESTARTEXITCODE=N) and NSIS (_?=DIR) with no display: none waits
+#           or aborts, each names its log; an unknown one is 1639, a clicked
+#           run with nothing to ask on removes nothing; /q removes
+#   courtesy no /LOG and a temporary folder that cannot be written: the run
+#           removes all the same and warns on standard error
+#   names   file names that hold a line break and a line in the log's own
+#           format, an escape character and U+202E: escaped in the text log,
+#           every line of the JSON log parses
+# On Linux the parent sees the status modulo 256: 0, 69, 82, 67, 103, 86, 74.
 #   quiet_run.sh CASE BINDIR     (inside run-test.sh --sandbox)
 set -u
 here=$(dirname "$0")
@@ -202,6 +214,9 @@ badlog)
     printf 'notes of the user\n' >"$TMPDIR/notes.txt"
     cp "$neighbour/settings.ini" "$TMPDIR/logs/settings.ini.before"
     cp "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before"
+    # An earlier log, as another user left it where anyone may write.
+    printf '%s\nanother user\n' "$header" >"$TMPDIR/logs/others.log" && chown 65534:65534 "$TMPDIR/logs/others.log" ||
+        fail "no file of another user's"
     # The install folder under a second path, where mounting is allowed.
     bound=
     mkdir -p "$TMPDIR/bound"
@@ -212,7 +227,7 @@ badlog)
     fi
     before=$(snapshot)
     while IFS='|' read -r log reason; do
-        run 103 /S "/LOG=$log"
+        run 86 /S "/LOG=$log"
         untouched "/LOG=$log"
         grep -q "$reason" "$TMPDIR/logs/out" || fail "/LOG=$log: not '$reason': $(cat "$TMPDIR/logs/out")"
     done <<ROWS
@@ -224,10 +239,11 @@ $TMPDIR/logs/to-other/settings.ini|lies past the link $TMPDIR/logs/to-other
 $TMPDIR/logs/to-other/run.log|lies past the link $TMPDIR/logs/to-other
 $TMPDIR/logs/up/deeper/run.log|lies past the link $TMPDIR/logs/up
 $TMPDIR/notes.txt|is not a log of this uninstaller
+$TMPDIR/logs/others.log|is a file of another user
 $TMPDIR/logs|is not a file
 ${bound:-$TMPDIR/logs|is not a file}
 ROWS
-    for arguments in "/S /bogus" "/S /LOG" "/S /LOG= " "/S /LOG=a.log /LOG=b.log"; do
+    for arguments in "/S /bogus" "/qb /qx" "/S /LOG= " "/S /LOG=a.log /LOG=b.log" "/S /RESTARTEXITCODE=x"; do
         # shellcheck disable=SC2086
         run 103 $arguments
         untouched "$arguments"
@@ -241,9 +257,11 @@ ROWS
     cmp -s "$TMPDIR/notes.txt" "$TMPDIR/logs/notes.txt.before" || fail "the other program's file changed"
     { [ -e "$neighbour/run.log" ] || [ -e "$root/elsewhere/deeper/run.log" ]; } && fail "a log made past a link"
     run 0 /?
-    grep -q '/LOG=file' "$TMPDIR/logs/out" || fail "/? shows no usage"
+    grep -q '/LOG=file' "$TMPDIR/logs/out" && grep -q '/LOGFORMAT=json' "$TMPDIR/logs/out" &&
+        grep -q '/RESTARTEXITCODE=N' "$TMPDIR/logs/out" || fail "/? shows no usage, or not every switch"
     untouched "/?"
-    echo "badlog: read-only, inside the install folder${bound:+ (also through a bind mount)}, a link, past a link, another program's file, a folder, bad switches: 1639 each, nothing touched; /? usage"
+    [ "$(stat -c %u "$TMPDIR/logs/others.log")" = 65534 ] || fail "another user's log changed hands"
+    echo "badlog: read-only, inside the install folder${bound:+ (also through a bind mount)}, a link, past a link, another program's file, another user's, a folder: 1622 each; bad switches: 1639; nothing touched; /? usage"
     ;;
 manifest)
     mapfile -t mine < <(stage_manifest "$root/app" "$install")
@@ -327,9 +345,9 @@ PY
     # One format to a file: neither is appended to the other.
     printf '%s\n' "$header" >"$TMPDIR/logs/text.log"
     before=$(snapshot)
-    run 103 /S "/LOG=$TMPDIR/logs/text.log" /LOGFORMAT=json
+    run 86 /S "/LOG=$TMPDIR/logs/text.log" /LOGFORMAT=json
     untouched "a JSON log onto a text one"
-    run 103 /S "/LOG=$log"
+    run 86 /S "/LOG=$log"
     untouched "a text log onto a JSON one"
     run 103 /S /LOGFORMAT=xml
     echo "json: every line JSON, from start to exit, one run id; the formats never mixed in one file"
@@ -380,6 +398,9 @@ recorded)
     run 67 /S "/LOG=$TMPDIR/logs/msi.log"
     untouched "Windows Installer's entry"
     grep -qF "remove it with msiexec /x $guid" "$TMPDIR/logs/msi.log" || fail "the log does not say how to remove it"
+    # Nothing was tried: the log ends with the refusal, not a removal's failure.
+    tail -n 1 "$TMPDIR/logs/msi.log" | grep -qF "exit status 1603: refused: the product is Windows Installer's" ||
+        fail "the log does not end with the refusal: $(tail -n 1 "$TMPDIR/logs/msi.log")"
     # No InstallLocation; a copy of the uninstaller among the user's files,
     # beside a file named like the client. The entry names the one in app/.
     support=$root/home/Downloads/ferrovane-support
@@ -410,9 +431,11 @@ whatif)
     untouched "a trial run"
     for path in "${product[@]}"; do
         [ "$path" = "$entry" ] && continue
-        grep '  trial: removed ' "$log" | grep -qF ": $path" || fail "the trial run does not name $path"
+        grep '  trial: would remove ' "$log" | grep -qF ": $path" || fail "the trial run does not name $path"
     done
-    grep -q '  trial: removed uninstall entry: HKEY_LOCAL_MACHINE' "$log" || fail "the entry is not named"
+    grep -q '  trial: would remove uninstall entry: HKEY_LOCAL_MACHINE' "$log" || fail "the entry is not named"
+    # Never in the past tense: a search for what runs removed finds no trial.
+    grep -qE '  trial: (removed|kept|scheduled) ' "$log" && fail "a trial line says it was done"
     grep -q 'started, quiet trial run' "$log" || fail "the log does not say it is a trial run"
     grep -vxF "$header" "$log" | grep -qv '  trial: ' && fail "a line of the trial run's log does not say so"
     grep -q '^trial run: nothing was removed' "$TMPDIR/logs/out" || fail "nothing on standard error says it"
@@ -431,9 +454,98 @@ PY
     before=$(snapshot)
     run 67 /S /WHATIF "/LOG=$TMPDIR/logs/whatif-shared.log"
     untouched "a trial run, another product inside"
-    grep -q '  trial: kept uninstall entry' "$TMPDIR/logs/whatif-shared.log" || fail "the trial does not keep the entry"
+    grep -q '  trial: would keep uninstall entry' "$TMPDIR/logs/whatif-shared.log" || fail "the trial does not keep the entry"
+    grep -q 'removed uninstall entry\|kept uninstall entry' "$TMPDIR/logs/whatif-shared.log" &&
+        fail "a search for what runs did finds the trial run"
     run 67 /S "/LOG=$TMPDIR/logs/shared.log"
     echo "whatif: a trial run named what would go, touched nothing, and gave the real run's status (0, 1603)"
+    ;;
+switches)
+    # Each a trial: what it would do, and that it names its log.
+    while IFS='|' read -r arguments status words; do
+        before=$(snapshot)
+        # shellcheck disable=SC2086
+        run "$status" $arguments
+        untouched "$arguments"
+        default=$(sed -n 's/^log: //p' "$TMPDIR/logs/out")
+        [ -f "$default" ] || fail "$arguments: no log named on standard error: $(cat "$TMPDIR/logs/out")"
+        grep -qF "$words" "$default" || fail "$arguments: the log does not say '$words'"
+        grep -qxF "$(grep -o 'exit status .*' "$default")" "$TMPDIR/logs/out" ||
+            fail "$arguments: the status is not on standard error: $(cat "$TMPDIR/logs/out")"
+    done <<'ROWS'
+/q /WHATIF|0|started, quiet trial run
+/QN+ /WHATIF|0|started, quiet trial run
+-qb /WHATIF|0|no display: the passive run goes on as a quiet one
+/qr /WHATIF /NOCANCEL|0|started, passive trial run
+/qb- /WHATIF /NORESTARTAPPLICATIONS /RESTARTEXITCODE=7|0|exit status 0: done
+/VERYSILENT /WHATIF /LOG|0|started, quiet trial run
+/S /WHATIF _?=C:\Program Files\Ferrovane|0|_?=C:\Program Files\Ferrovane: not used
+/qb /bogus|103|command line refused: Unknown argument: /bogus
+/bogus|103|command line refused: Unknown argument: /bogus
+|255|no display: the question cannot be asked
+ROWS
+    # A clicked run that cannot ask still says what stops it.
+    config=$root/app/AppConfig.xml
+    good=$(cat "$config")
+    printf 'GUID=broken\n' >"$config"
+    before=$(snapshot)
+    run 255
+    untouched "a clicked run, AppConfig.xml broken"
+    grep -qF "$config is not an XML file" "$TMPDIR/logs/out" || fail "the fault is not on standard error: $(cat "$TMPDIR/logs/out")"
+    printf '%s\n' "$good" >"$config"
+    log=$TMPDIR/logs/q.log
+    run 0 /q "/LOG=$log"
+    for path in "${product[@]}"; do
+        { [ -d "$path" ] || [ -s "$path" ]; } && fail "still there: $path"
+    done
+    tail -n 1 "$log" | grep -q 'exit status 0: done' || fail "/q did not end done"
+    echo "switches: Windows Installer's, Inno Setup's and NSIS's switches with no display, each logged; unknown ones 1639; /q removed everything"
+    ;;
+courtesy)
+    # Not there at all, then there and read-only: no log can be made.
+    for temp in "$TMPDIR/gone" /var/tmp; do
+        before=$(snapshot)
+        TMPDIR=$temp timeout 120 "$program" /S /WHATIF >"$TMPDIR/logs/out" 2>&1 ||
+            fail "a trial with the temporary folder $temp ended with $?: $(cat "$TMPDIR/logs/out")"
+        untouched "a trial with the temporary folder $temp"
+        grep -qE 'The log (/|in the temporary folder).* cannot be written: no log can be made there' "$TMPDIR/logs/out" ||
+            fail "no warning on standard error: $(cat "$TMPDIR/logs/out")"
+        grep -q '^log: ' "$TMPDIR/logs/out" && fail "a log named that is not there"
+    done
+    TMPDIR=/var/tmp timeout 120 "$program" /S >"$TMPDIR/logs/out" 2>&1 || fail "/S ended with $?: $(cat "$TMPDIR/logs/out")"
+    for path in "${product[@]}"; do
+        { [ -d "$path" ] || [ -s "$path" ]; } && fail "still there: $path"
+    done
+    echo "courtesy: no log can be written: a warning on standard error, and the product removed all the same"
+    ;;
+names)
+    mapfile -t mine < <(stage_manifest "$root/app" "$install")
+    forged="2026-01-01T00:00:00.000Z  run-00000000  exit status 0: done"
+    for name in $'notes\n'"$forged" $'colour \e[31mred' $'photo \u202egpj.exe' $'tab\there'; do
+        printf 'mine\n' >"$install/$name" || fail "no file named $name"
+    done
+    before=$(snapshot)
+    run 0 /S /WHATIF "/LOG=$TMPDIR/logs/names.json" /LOGFORMAT=json
+    untouched "a trial run"
+    python3 - "$TMPDIR/logs/names.json" <<'PY' || fail "the JSON log does not parse or lost a name: $(head -c 2000 "$TMPDIR/logs/names.json")"
+import json, sys
+raw = open(sys.argv[1], "rb").read()
+events = [json.loads(line) for line in raw.decode("utf-8", "strict").split("\n") if line]
+paths = [e.get("path", "") for e in events]
+for part in ("exit status 0: done", "\x1b[31m", "\u202egpj", "tab\there"):
+    assert any(part in p for p in paths), part
+PY
+    log=$TMPDIR/logs/names.log
+    run 0 /S "/LOG=$log"
+    timed "$log"
+    [ "$(grep -cE '^\S+  run-\S+  exit status' "$log")" -eq 1 ] || fail "a name wrote a line of its own"
+    grep -qF 'notes\n2026-01-01T00:00:00.000Z  run-00000000  exit status 0: done' "$log" || fail "the line break is not escaped"
+    grep -qF 'colour \x1b[31mred' "$log" || fail "the escape character is not escaped"
+    grep -qF 'photo \u202egpj.exe' "$log" || fail "U+202E is not escaped"
+    grep -qF 'tab\there' "$log" || fail "the tab is not escaped"
+    LC_ALL=C grep -q $'\e' "$log" && fail "a raw escape character in the log"
+    grep -q $'\u202e' "$log" && fail "a raw U+202E in the log"
+    echo "names: line breaks, escape characters and U+202E in names escaped in the text log; the JSON log parses and keeps them"
     ;;
 *) fail "unknown case" ;;
 esac

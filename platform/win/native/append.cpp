@@ -3,8 +3,11 @@
 
 #include "nt.h"
 
+#include <aclapi.h>
 #include <fcntl.h>
 #include <io.h>
+
+#include <vector>
 
 #include <cstdint>
 
@@ -70,6 +73,36 @@ Handle openFolderOf(const std::wstring& root, const std::vector<std::wstring>& n
     return folder;
 }
 
+// The SID of the process token's user or of the owner it gives what it
+// makes: for an elevated administrator the Administrators group, which owns
+// the logs of earlier elevated runs.
+bool ownedByThisUser(HANDLE file)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool mine = false;
+    HANDLE token = nullptr;
+    if (owner && ::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        for (const TOKEN_INFORMATION_CLASS which : {TokenUser, TokenOwner}) {
+            DWORD size = 0;
+            ::GetTokenInformation(token, which, nullptr, 0, &size);
+            std::vector<unsigned char> buffer(size);
+            if (size == 0 || !::GetTokenInformation(token, which, buffer.data(), size, &size))
+                continue;
+            const PSID sid = which == TokenUser
+                                 ? reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid
+                                 : reinterpret_cast<TOKEN_OWNER*>(buffer.data())->Owner;
+            mine = mine || ::EqualSid(owner, sid);
+        }
+        ::CloseHandle(token);
+    }
+    ::LocalFree(descriptor);
+    return mine;
+}
+
 } // namespace
 
 AppendFile openForAppending(const std::wstring& root, const std::vector<std::wstring>& names)
@@ -93,7 +126,8 @@ AppendFile openForAppending(const std::wstring& root, const std::vector<std::wst
     HANDLE handle = nullptr;
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write lands at the end.
     const NTSTATUS status = ::NtCreateFile(
-        &handle, FILE_READ_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+        &handle,
+        FILE_READ_DATA | FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | READ_CONTROL | SYNCHRONIZE,
         &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE,
         FILE_OPEN_IF,
         FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT | FILE_SYNCHRONOUS_IO_NONALERT, nullptr,
@@ -118,6 +152,11 @@ AppendFile openForAppending(const std::wstring& root, const std::vector<std::wst
     }
     if (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) {
         result.outcome = AppendOutcome::NotAFile;
+        return result;
+    }
+    // One just made is this user's; one that was there is judged as opened.
+    if (io.Information != FILE_CREATED && !ownedByThisUser(file.get())) {
+        result.outcome = AppendOutcome::OtherOwner;
         return result;
     }
     // Binary: Qt writes a text file's line ends itself.

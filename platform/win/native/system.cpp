@@ -7,6 +7,9 @@
 #endif
 #include <windows.h>
 
+#include <cstdio>
+#include <io.h>
+
 namespace Platform
 {
 namespace Win32
@@ -35,6 +38,48 @@ void showInformation(const std::wstring& title, const std::wstring& text)
 {
     ::MessageBoxW(nullptr, text.c_str(), title.c_str(),
                   MB_OK | MB_ICONINFORMATION | MB_SETFOREGROUND);
+}
+
+namespace
+{
+
+// A standard handle the process was given: a console, a pipe or a file.
+bool handleGiven(DWORD which)
+{
+    const HANDLE handle = ::GetStdHandle(which);
+    return handle && handle != INVALID_HANDLE_VALUE && ::GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+
+// stream written to the console this process is attached to, and the
+// standard handle with it, for whatever asks the system rather than the C
+// runtime.
+void toConsole(FILE* stream, DWORD which)
+{
+    if (!std::freopen("CONOUT$", "w", stream))
+        return;
+    std::setvbuf(stream, nullptr, _IONBF, 0);
+    const intptr_t handle = ::_get_osfhandle(::_fileno(stream));
+    if (handle != -1)
+        ::SetStdHandle(which, reinterpret_cast<HANDLE>(handle));
+}
+
+} // namespace
+
+void attachParentConsole()
+{
+    const bool output = handleGiven(STD_OUTPUT_HANDLE);
+    const bool error = handleGiven(STD_ERROR_HANDLE);
+    // Redirected, or started with a console of its own: nothing to do.
+    if (output && error)
+        return;
+    // Fails when the parent has no console (Explorer, a service, a
+    // deployment agent): nothing changes then.
+    if (!::AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    if (!output)
+        toConsole(stdout, STD_OUTPUT_HANDLE);
+    if (!error)
+        toConsole(stderr, STD_ERROR_HANDLE);
 }
 
 } // namespace Win32

@@ -249,9 +249,14 @@ std::wstring errorText(unsigned long error);
 // A message box with an information icon and one button, owned by no window.
 void showInformation(const std::wstring& title, const std::wstring& text);
 
+// Standard output and error that lead nowhere (a program with windows is
+// given no console) written to the console of the parent process, when it
+// has one; handles the process was given are kept.
+void attachParentConsole();
+
 // --- a file to append to ------------------------------------------------------
 
-enum class AppendOutcome { Opened, ThroughLink, NotAFile, Failed };
+enum class AppendOutcome { Opened, ThroughLink, NotAFile, OtherOwner, Failed };
 struct AppendFile {
     AppendOutcome outcome = AppendOutcome::Failed;
     int descriptor = -1;       // Opened: a C runtime descriptor (binary, appending), the caller's
@@ -265,6 +270,8 @@ struct AppendFile {
 // junction or mount point) is refused, and so is the last name when it is
 // one. The last name is opened, or made when absent, as a plain file for
 // reading and appending (FILE_APPEND_DATA, shared for reading and writing).
+// A file that was there and whose owner is neither the process's user nor
+// the owner its token gives new objects is closed again: OtherOwner.
 AppendFile openForAppending(const std::wstring& root, const std::vector<std::wstring>& names);
 
 } // namespace Win32

@@ -63,8 +63,8 @@ QString reasonCode(LeftoverReason reason)
         return QStringLiteral("manifest-line-refused");
     case LeftoverReason::NotListed:
         return QStringLiteral("not-in-manifest");
-    case LeftoverReason::PreInstall:
-        return QStringLiteral("there-before-install");
+    case LeftoverReason::NotOwnFolder:
+        return QStringLiteral("not-own-folder");
     case LeftoverReason::Lookalike:
         return QStringLiteral("looks-like-product");
     }
@@ -89,6 +89,8 @@ QString verdictCode(Engine::LocationVerdict verdict)
         return QStringLiteral("unusual-spelling");
     case LocationVerdict::NotOwned:
         return QStringLiteral("not-proved");
+    case LocationVerdict::NotOwnFolder:
+        return QStringLiteral("not-own-folder");
     case LocationVerdict::Shared:
         return QStringLiteral("shared");
     case LocationVerdict::OtherFileSystem:
@@ -150,8 +152,10 @@ QString UninstallLog::reasonText(LeftoverReason reason)
         return QStringLiteral("the product's files are not where the entry says");
     case LeftoverReason::NotListed:
         return QStringLiteral("not in the install manifest: not the product's");
-    case LeftoverReason::PreInstall:
-        return QStringLiteral("there, unchanged, before the product was installed: the user's");
+    case LeftoverReason::NotOwnFolder:
+        return QStringLiteral("the folder is not one of the product's own (its name does not name "
+                              "the product): without its install manifest the uninstaller cannot "
+                              "tell the product's files from the user's, so nothing of it goes");
     case LeftoverReason::ManifestNotUsed:
     case LeftoverReason::ManifestOtherProduct:
         return QStringLiteral("the install manifest cannot be trusted: nothing of the install "
@@ -184,6 +188,10 @@ QString UninstallLog::verdictText(Engine::LocationVerdict verdict)
     case LocationVerdict::NotOwned:
         return QStringLiteral("not proved: the client program is not at its top, nor is this "
                               "uninstaller as the uninstall entry names it");
+    case LocationVerdict::NotOwnFolder:
+        return QStringLiteral("not a folder of the product's own: the product is in it, but its "
+                              "name does not name the product, so it may hold the user's things "
+                              "too; only the install manifest can tell them apart");
     case LocationVerdict::Shared:
         return QStringLiteral("refused: another product's uninstall entry names it or a folder "
                               "in it");

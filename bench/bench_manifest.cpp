@@ -99,8 +99,10 @@ int main(int argc, char* argv[])
         int entries = 0;
         std::vector<double> alone;
         for (int round = 0; round <= rounds; ++round) {
-            const QString a = work + QStringLiteral("/listed%1").arg(round);
-            const QString b = work + QStringLiteral("/whole%1").arg(round);
+            // Both named after the product (a name and a version): folders of
+            // its own, so that the one without a manifest goes whole.
+            const QString a = work + QStringLiteral("/Ferrovane%1").arg(round);
+            const QString b = work + QStringLiteral("/Ferrovane v%1").arg(round);
             const QString manifest = work + QStringLiteral("/InstallManifest%1.txt").arg(round);
             // Made in turns which first too: where a file system hands out
             // the inodes of the last round's files, the first tree made

@@ -89,7 +89,8 @@ int main(int argc, char* argv[])
             qputenv("UNINSTALLER_REMOVAL_WORKERS", workers);
             Bench::Rounds figure, processor;
             for (int round = 0; round <= rounds; ++round) {
-                const QString a = work + QStringLiteral("/ours%1").arg(round);
+                // Named after the product: a folder of its own, which goes whole.
+                const QString a = work + QStringLiteral("/Ferrovane%1").arg(round);
                 const QString b = work + QStringLiteral("/reference%1").arg(round);
                 makeTree(QFile::encodeName(a).toStdString(), files);
                 makeTree(QFile::encodeName(b).toStdString(), files);

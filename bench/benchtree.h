@@ -26,8 +26,7 @@ inline void makeTree(const std::string& root, int files)
     const int folders = std::max(1, std::min(400, files / 40));
     ::mkdir(root.c_str(), 0755);
     // The client program, as in a real installation: what proves the folder
-    // is the product's. First: what was at the top before it counts as the
-    // user's, there before the product came.
+    // is the product's.
     const std::string client = root + "/Ferrovane.exe";
     const int clientFd = ::open(client.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0755);
     if (clientFd >= 0)

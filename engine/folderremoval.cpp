@@ -103,45 +103,6 @@ QStringList ownFilesRelative(const QString& folder, const QStringList& extra)
 namespace
 {
 
-// Keeps the entries at the top that were there before the installer ran;
-// asks inner about the rest, or removes them when there is none.
-class PreInstallFilter : public Platform::EntryFilter
-{
-public:
-    PreInstallFilter(const QStringList& keep, const Platform::EntryFilter* inner) : m_inner(inner)
-    {
-        for (const QString& name : keep)
-            m_keep.insert(manifestKey(name, Platform::pathCaseSensitivity()));
-    }
-    Decision decide(const QString& relativePath, bool isFolder) const override
-    {
-        if (!relativePath.contains(QLatin1Char('/')) &&
-            m_keep.contains(manifestKey(relativePath, Platform::pathCaseSensitivity())))
-            return Decision::Keep;
-        return m_inner ? m_inner->decide(relativePath, isFolder) : Decision::Remove;
-    }
-
-private:
-    const Platform::EntryFilter* m_inner;
-    QSet<QString> m_keep;
-};
-
-// The top entries of path that were there before the product was installed.
-QStringList entriesBeforeInstall(const QString& path, const QString& clientName,
-                                 bool uninstallerNamed)
-{
-    QVector<qint64> references{
-        Platform::changeTime(path + QLatin1Char('/') + clientName),
-        Platform::changeTime(appinstaller::AppConfigManager::configFilePath())};
-    if (uninstallerNamed && QCoreApplication::instance())
-        references << Platform::changeTime(QCoreApplication::applicationFilePath());
-    QVector<QPair<QString, qint64>> entries;
-    for (const QString& name : QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                                    QDir::NoDotAndDotDot))
-        entries.append({name, Platform::changeTime(path + QLatin1Char('/') + name)});
-    return preInstallEntries(entries, references);
-}
-
 // What the verdict rests on, for the record.
 QStringList groundsOf(const InstallLocation& location, const LocationFacts& facts,
                       const QString& clientName, bool uninstallerNamed)
@@ -149,6 +110,9 @@ QStringList groundsOf(const InstallLocation& location, const LocationFacts& fact
     QStringList grounds;
     if (location.resolved.isEmpty())
         return grounds;
+    grounds << (facts.ownName ? QStringLiteral("its name names the product: a folder of its own")
+                              : QStringLiteral("its name does not name the product: a folder "
+                                               "that may hold the user's things too"));
     grounds << (facts.clientAtTop
                     ? QStringLiteral("client program found: %1 (at the top)").arg(clientName)
                     : QStringLiteral("client program %1: not at the top").arg(clientName));
@@ -198,31 +162,16 @@ QStringList goesLast(const QString& top, const QString& clientName, const Instal
 namespace
 {
 
-// The filters a walk of the install folder asks: what was there before the
-// product came stays, manifest or not; with a manifest only what it lists
-// goes, and the uninstaller's own files and what goes last with it.
-struct WalkFilters {
-    std::unique_ptr<ManifestFilter> listed;
-    std::unique_ptr<PreInstallFilter> before;
-
-    const Platform::EntryFilter* first() const
-    {
-        return before ? static_cast<const Platform::EntryFilter*>(before.get()) : listed.get();
-    }
-};
-
-WalkFilters walkFilters(const QString& path, const QStringList& last,
-                        const InstallManifest* manifest, const QStringList& before)
+// With a manifest only what it lists goes, and the uninstaller's own files
+// and what goes last with it; without one, everything.
+std::unique_ptr<ManifestFilter> walkFilter(const QString& path, const QStringList& last,
+                                           const InstallManifest* manifest)
 {
-    WalkFilters filters;
-    if (manifest && manifest->used()) {
-        const QStringList own = ownFilesRelative(
-            path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
-        filters.listed = std::make_unique<ManifestFilter>(*manifest, last + own);
-    }
-    if (!before.isEmpty())
-        filters.before = std::make_unique<PreInstallFilter>(before, filters.listed.get());
-    return filters;
+    if (!manifest || !manifest->used())
+        return nullptr;
+    const QStringList own =
+        ownFilesRelative(path, {appinstaller::AppConfigManager::configFilePath(), manifest->path});
+    return std::make_unique<ManifestFilter>(*manifest, last + own);
 }
 
 // After a walk that left only files in use: run from inside the folder, the
@@ -286,11 +235,15 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     result.grounds = groundsOf(result.location, facts, clientName, uninstallerNamed);
     const bool listed = manifest && manifest->used();
     result.sharedWith = sharingProducts(result.location.normalized, facts, hostPathRules());
-    result.unprovedAlone = !provesOwnership(facts) && !listed;
-    result.listedOnly = result.verdict == LocationVerdict::NotOwned && listed && judged.valid;
-    if (!result.walked())
-        return result;
+    result.unprovedAlone = (!provesOwnership(facts) || !facts.ownName) && !listed;
+    // Not proved, or not a folder of the product's own: only what a manifest
+    // lists goes.
+    result.listedOnly = (result.verdict == LocationVerdict::NotOwned ||
+                         result.verdict == LocationVerdict::NotOwnFolder) &&
+                        listed && judged.valid;
     const QString& path = result.location.path;
+    if (!result.walked() && result.verdict != LocationVerdict::NotOwnFolder)
+        return result;
     if (Platform::isLinkOrJunction(path)) {
         // The entry names a link, not the product's folder: removing the
         // link would lose the folder, removing the folder is not what the
@@ -299,6 +252,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
         result.listedOnly = false;
         return result;
     }
+    if (!result.walked())
+        return result;
     // Windows keeps the working folder open: it must not be one to remove.
     const QString cwd = QDir::currentPath();
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();
@@ -313,11 +268,8 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     plan.sealed = facts.otherFolderIds;
     plan.dryRun = dryRun;
     plan.progress = progress;
-    const QStringList before = entriesBeforeInstall(path, clientName, uninstallerNamed);
-    for (const QString& name : before)
-        result.preInstall << path + QLatin1Char('/') + name;
-    const WalkFilters filters = walkFilters(path, plan.removeLast, manifest, before);
-    plan.filter = filters.first();
+    const std::unique_ptr<ManifestFilter> filter = walkFilter(path, plan.removeLast, manifest);
+    plan.filter = filter.get();
     result.contents = Platform::removeFolderContents(plan);
     moveOwnFilesAside(result, plan);
     for (const QString& sealed : result.contents.paths(Platform::EntryStatus::OtherProduct))

@@ -30,8 +30,9 @@ struct InstallFolderRemoval {
     InstallLocation location;         // the folder judged, read once
     Platform::FolderRemoval contents; // what the walk left, when it ran
     bool removed = false;             // the folder judged went
-    // The folder did not prove to be the product's, and a usable manifest
-    // said what in it is: only that went.
+    // The folder did not prove to be the product's, or not to be a folder of
+    // its own (NotOwnFolder), and a usable manifest said what in it is: only
+    // that went.
     bool listedOnly = false;
     // Folders inside that hold the client program, when the location did
     // not prove to be the product's: named for the user, never removed.
@@ -46,9 +47,6 @@ struct InstallFolderRemoval {
     // Other products' folders the walk met inside and never entered
     // (EntryStatus::OtherProduct), by path: whose each is.
     QHash<QString, QVector<appinstaller::SharingProduct>> sealedWith;
-    // Entries at its top that were there before the product was installed
-    // (preInstallEntries()), by full path: kept, and among the contents kept.
-    QStringList preInstall;
     // The uninstaller's own files that were in use in it (run from inside
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
     MovedOut movedOut;
@@ -79,7 +77,8 @@ struct InstallFolderRemoval {
 // what it lists goes, with the uninstaller's own files, the client program
 // at the top and every folder left empty; the rest stays, kept in contents.
 // Such a manifest also decides in a folder that does not prove to be the
-// product's (NotOwned): what it lists goes there, nothing else.
+// product's (NotOwned) or is not one of its own (NotOwnFolder): what it
+// lists goes there, nothing else.
 // With dryRun everything is decided and walked as it would be, and nothing
 // is removed, moved or changed. progress, when given, counts the folder's
 // entries and follows the walk (Platform::WalkProgress).

@@ -27,6 +27,29 @@ QString nameOf(const QString& program)
     return program.mid(slash + 1);
 }
 
+// The deepest folder holding both folders, normalized ("C:\\X\\bin" and
+// "C:\\X\\uninstall": "C:/X"); a root when that is all they share, empty
+// when not even that. A folder spelled unusually is handed on as written,
+// for the guards to refuse: normalizing would hide its "..".
+QString holdingFolder(const QString& first, const QString& second, const PathRules& rules)
+{
+    for (const QString& folder : {first, second})
+        if (isUnusualSpelling(folder, rules))
+            return folder;
+    const QStringList a = normalizedPath(first, rules).split(QLatin1Char('/'));
+    const QStringList b = normalizedPath(second, rules).split(QLatin1Char('/'));
+    int shared = 0;
+    while (shared < a.size() && shared < b.size() &&
+           a.at(shared).compare(b.at(shared), rules.caseSensitivity) == 0)
+        ++shared;
+    if (shared == 0)
+        return QString();
+    // "/" and "C:/" keep their separator; "//server/share" its two.
+    const QString held = a.mid(0, shared).join(QLatin1Char('/'));
+    return normalizedPath(
+        held.isEmpty() || held.endsWith(QLatin1Char(':')) ? held + QLatin1Char('/') : held, rules);
+}
+
 bool isRunningUninstaller(const QString& program)
 {
     if (program.isEmpty() || !QCoreApplication::instance())
@@ -58,28 +81,35 @@ RecordedFolder recordedInstallFolder(const appinstaller::EntryRecord& entry,
     }
     // The icon is the client program's only when it is named like it.
     const QString icon = UninstallRegistry::commandProgram(entry.displayIcon);
-    if (!icon.isEmpty() && !clientName.isEmpty() &&
-        nameOf(icon).compare(clientName, rules.caseSensitivity) == 0) {
-        recorded.source = FolderSource::ClientIcon;
-        recorded.location = folderOf(icon);
-        return recorded;
-    }
+    const QString iconFolder = !icon.isEmpty() && !clientName.isEmpty() &&
+                                       nameOf(icon).compare(clientName, rules.caseSensitivity) == 0
+                                   ? folderOf(icon)
+                                   : QString();
+    QString uninstallerFolder;
     for (const QString& command : entry.uninstallCommands) {
         const QString program = UninstallRegistry::commandProgram(command);
-        if (program.isEmpty() || !probe.isRunningUninstaller(program))
-            continue;
-        const QString folder = folderOf(program);
-        const QString parent = folderOf(folder);
+        if (!program.isEmpty() && probe.isRunningUninstaller(program)) {
+            uninstallerFolder = folderOf(program);
+            break;
+        }
+    }
+    if (!iconFolder.isEmpty() && !uninstallerFolder.isEmpty()) {
+        recorded.source = FolderSource::Holding;
+        recorded.location = holdingFolder(iconFolder, uninstallerFolder, rules);
+    } else if (!iconFolder.isEmpty()) {
+        recorded.source = FolderSource::ClientIcon;
+        recorded.location = iconFolder;
+    } else if (!uninstallerFolder.isEmpty()) {
+        const QString parent = folderOf(uninstallerFolder);
         // "Ferrovane\uninstall\uninstaller.exe" with "Ferrovane\Ferrovane.exe".
-        if (!parent.isEmpty() && !probe.holdsClientAtTop(folder) &&
+        if (!parent.isEmpty() && !probe.holdsClientAtTop(uninstallerFolder) &&
             !isRootPath(normalizedPath(parent, rules)) && probe.holdsClientAtTop(parent)) {
             recorded.source = FolderSource::UninstallerParent;
             recorded.location = parent;
         } else {
             recorded.source = FolderSource::Uninstaller;
-            recorded.location = folder;
+            recorded.location = uninstallerFolder;
         }
-        return recorded;
     }
     return recorded;
 }
@@ -93,30 +123,6 @@ RecordedFolder recordedInstallFolder(const appinstaller::EntryRecord& entry,
         return holdsClientAtTop(folder, clientName);
     };
     return recordedInstallFolder(entry, clientName, hostPathRules(), probe);
-}
-
-QStringList preInstallEntries(const QVector<QPair<QString, qint64>>& entries,
-                              const QVector<qint64>& references)
-{
-    qint64 earliest = -1;
-    qint64 latest = -1;
-    for (const qint64 time : references) {
-        if (time < 0)
-            continue;
-        earliest = earliest < 0 ? time : std::min(earliest, time);
-        latest = std::max(latest, time);
-    }
-    QStringList older;
-    if (earliest < 0)
-        return older;
-    // The installer may have written other files of the product a while
-    // before the first of the named ones: as long before it as it took to
-    // write the named ones counts as the installer's time too.
-    const qint64 before = earliest - (latest - earliest);
-    for (const auto& entry : entries)
-        if (entry.second >= 0 && entry.second < before)
-            older << entry.first;
-    return older;
 }
 
 bool entryNamesRunningUninstaller(const appinstaller::EntryRecord& entry)
@@ -138,6 +144,9 @@ QString folderSourceText(FolderSource source)
         return QStringLiteral("the folder of the client program DisplayIcon names");
     case FolderSource::Uninstaller:
         return QStringLiteral("the folder of this uninstaller, which the uninstall command names");
+    case FolderSource::Holding:
+        return QStringLiteral("the deepest folder holding both the client program DisplayIcon "
+                              "names and this uninstaller, which the uninstall command names");
     case FolderSource::UninstallerParent:
         return QStringLiteral("the folder above this uninstaller's, which the uninstall command "
                               "names, holding the client program");

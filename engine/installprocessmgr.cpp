@@ -41,6 +41,8 @@ LeftoverReason reasonFor(Engine::LocationVerdict verdict, bool listedOnly)
     switch (verdict) {
     case Engine::LocationVerdict::NotOwned:
         return LeftoverReason::NotProducts;
+    case Engine::LocationVerdict::NotOwnFolder:
+        return LeftoverReason::NotOwnFolder;
     case Engine::LocationVerdict::Shared:
         return LeftoverReason::Shared;
     case Engine::LocationVerdict::OtherFileSystem:
@@ -417,19 +419,16 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
     return leaveForRestart(folder, manifest);
 }
 
-// What the manifest does not list, or what was there before the product:
-// the user's, named so that they can decide.
+// What the manifest does not list: the user's, named so that they can
+// decide.
 void InstallProcessMgr::noteUsersFiles(const Engine::InstallFolderRemoval& folder)
 {
     const QString& strTop = folder.location.path;
     const QStringList kept = folder.contents.paths(Platform::EntryStatus::Kept);
     for (const QString& path : kept) {
-        const LeftoverReason reason =
-            folder.preInstall.contains(path, Platform::pathCaseSensitivity())
-                ? LeftoverReason::PreInstall
-                : LeftoverReason::NotListed;
-        reportKept(RemovalEvent::Item::InFolder, path, reason);
-        noteLeftover({QDir(strTop).relativeFilePath(path), false, reason, strTop});
+        reportKept(RemovalEvent::Item::InFolder, path, LeftoverReason::NotListed);
+        noteLeftover(
+            {QDir(strTop).relativeFilePath(path), false, LeftoverReason::NotListed, strTop});
     }
     if (folder.productRemoved() && !folder.removed) {
         RemovalEvent event{RemovalEvent::Kind::Note, RemovalEvent::Item::InstallFolder, strTop};

@@ -11,7 +11,6 @@ bool isLeftOver(const LeftoverItem& item)
 {
     switch (item.reason) {
     case LeftoverReason::NotListed:
-    case LeftoverReason::PreInstall:
     case LeftoverReason::NotOnlyShortcuts:
     case LeftoverReason::Lookalike:
         return false;
@@ -132,6 +131,12 @@ QStringList Outcome::nextSteps() const
                                "product's: ship the install manifest beside the uninstaller, or "
                                "remove the product's files by hand, then run the uninstaller "
                                "again to clear its entry"));
+            break;
+        case LeftoverReason::NotOwnFolder:
+            add(QStringLiteral("the product was installed into a folder that is not one of its "
+                               "own and may hold other things: put the product's install "
+                               "manifest beside the uninstaller and run it again, or remove the "
+                               "product's files from the folder by hand"));
             break;
         case LeftoverReason::Refused:
         case LeftoverReason::NotFound:

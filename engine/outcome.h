@@ -32,11 +32,14 @@ enum class LeftoverReason {
     ManifestNotUsed,      // it cannot be read whole, or is no manifest
     ManifestOtherProduct, // it names another product
     ManifestLineRefused,  // a line of it that cannot be used
+    // The folder holds the product but is not one of its own (its name does
+    // not name the product), and there is no install manifest to tell the
+    // product's files from the user's: nothing of it goes.
+    NotOwnFolder,
     // Notes, not leftovers: with these alone the removal is complete.
-    NotListed,  // a file the install manifest does not list: the user's, kept
-    PreInstall, // in the install folder before the product was installed: the user's, kept
-    Lookalike,  // a folder that looks like the product's where the entry's does not
-                // prove to be it: named for the user, never removed
+    NotListed, // a file the install manifest does not list: the user's, kept
+    Lookalike, // a folder that looks like the product's where the entry's does not
+               // prove to be it: named for the user, never removed
 };
 
 // Another product whose uninstall entry records a folder of ours or one
@@ -82,7 +85,7 @@ struct LeftoverItem {
     QString strPath;         // a file, a folder, or the registry key's full path
     bool bScheduled = false; // handed to Windows to remove at the next restart
     LeftoverReason reason = LeftoverReason::NotRemoved;
-    // NotListed, PreInstall: the folder strPath is relative to; ManifestLineRefused:
+    // NotListed: the folder strPath is relative to; ManifestLineRefused:
     // the manifest, strPath being the line's number; Lookalike: the folder
     // the entry records.
     QString strFolder;

@@ -1,5 +1,6 @@
 #include "removalguard.h"
 
+#include "config/appconfigmanager.h"
 #include "platform/platform.h"
 #include "registry/uninstallregistry.h"
 
@@ -189,8 +190,20 @@ void addInstallerComponents(LocationFacts& facts, const QString& top, const QStr
 
 } // namespace
 
+QStringList productNames(const QString& clientName)
+{
+    QStringList names;
+    const auto* config = appinstaller::AppConfigManager::getInstance();
+    names << QString::fromStdString(config->getSoftwareNameEN()) << config->getSoftwareNameCHText();
+    const QString client = appinstaller::AppConfigManager::lastName(clientName);
+    const int dot = client.lastIndexOf(QLatin1Char('.'));
+    names << (dot > 0 ? client.left(dot) : client);
+    names.removeAll(QString());
+    return names;
+}
+
 LocationFacts locationFacts(const QString& location, const QString& clientName,
-                            bool uninstallerNamed)
+                            bool uninstallerNamed, const QStringList& names)
 {
     const PathRules rules = hostPathRules();
     LocationFacts facts;
@@ -199,6 +212,13 @@ LocationFacts locationFacts(const QString& location, const QString& clientName,
     if (resolved.isEmpty() || !QFileInfo(resolved).isDir())
         return facts;
     addProgramFacts(facts, location, resolved, clientName, uninstallerNamed);
+    // Named after the product both as the entry writes it and as it is:
+    // a link named like the product may lead to a folder of the user's.
+    const QString writtenPath = normalizedPath(location, rules);
+    const QString resolvedPath = normalizedPath(resolved, rules);
+    facts.ownName = !isRootPath(writtenPath) && !isRootPath(resolvedPath) &&
+                    namesProduct(writtenPath.section(QLatin1Char('/'), -1), names) &&
+                    namesProduct(resolvedPath.section(QLatin1Char('/'), -1), names);
     facts.mountPoint = Platform::isMountPoint(resolved);
     addOtherEntries(facts, rules);
     addInstallerComponents(facts, normalizedPath(resolved, rules), normalizedPath(location, rules),
@@ -345,7 +365,8 @@ LocationVerdict checkInstallLocation(const InstallLocation& location, const QStr
     // Not there, or not to be reached: not proof that it went.
     if (location.resolved.isEmpty())
         return LocationVerdict::NotFound;
-    const LocationFacts facts = locationFacts(location.path, clientName, uninstallerNamed);
+    const LocationFacts facts =
+        locationFacts(location.path, clientName, uninstallerNamed, productNames(clientName));
     if (judged && !facts.identities.isEmpty())
         *judged = facts.identities.first();
     if (factsOut)

@@ -27,7 +27,10 @@ enum class LocationVerdict {
     Unusual,         // a spelling Windows reads otherwise than its text: a device or
                      // verbatim prefix, a network path, a stream, a short 8.3 name,
                      // a name ending in a dot or blank
-    NotOwned,        // nothing proves it is the product's folder (see ownershipProof())
+    NotOwned,        // nothing proves it is the product's folder (see provesOwnership())
+    NotOwnFolder,    // it holds the product, but its name does not name the product
+                     // (see namesProduct()): it may hold the user's things too, and
+                     // only an install manifest tells them apart
     Shared,          // another product's uninstall entry names it or a folder in it
     OtherFileSystem, // a mount point or a volume's root, or on another file
                      // system than the folder holding it
@@ -65,6 +68,9 @@ struct LocationFacts {
     // The running uninstaller lies at its top, and the entry's uninstall
     // command names it (the same file, by identity).
     bool uninstallerAtTop = false;
+    // The folder's own name names the product (namesProduct()), as written
+    // and as resolved: a folder made for it, not one of the user's.
+    bool ownName = false;
     // Folders directly inside that hold the client program: what looks like
     // the product's folder when the location does not prove to be it. They
     // prove nothing (a copy can lie anywhere); they are named for the user.
@@ -104,6 +110,23 @@ sharingProducts(const QString& location, const LocationFacts& facts, const PathR
 // Files found further down prove nothing, not even the folder holding them.
 bool provesOwnership(const LocationFacts& facts);
 
+// A name as compared with the product's: case-folded, compatibility
+// forms unified, every character that is no letter or digit dropped
+// ("Ferrovane Desk" and "ferrovane-desk" are both "ferrovanedesk").
+QString comparableName(const QString& name);
+
+// Whether a folder's own name (its last name) names the product: compared
+// by comparableName(), it is one of names (the English and the Chinese
+// name, the client program's base name), or one of them followed by a
+// version alone ("Ferrovane Desk 2", "Ferrovane v2.1"). "Tools", "Desk",
+// a drive's root or an empty name never do. Pure.
+bool namesProduct(const QString& folderName, const QStringList& names);
+
+// The names a folder of the product's own is named after: AppConfig.xml's
+// English and Chinese names and the base name of clientName
+// ("Ferrovane.exe" -> "Ferrovane").
+QStringList productNames(const QString& clientName);
+
 // "C:\\a\\..\\b\\" -> "C:/b": '/' separators, no "." or "..", no final '/'
 // except for a root. A leading "//" (a network path) stays under Windows' rules
 // only.
@@ -130,17 +153,18 @@ LocationVerdict judgeInstallLocation(const QString& written, const QString& reso
                                      const PathRules& rules);
 
 // The proof that a location judgeInstallLocation() allows is the product's
-// own: Remove, or OtherFileSystem, Shared, NotOwned, or Protected when it is
-// a protected folder under another name. location is normalized. Pure.
+// own: Remove, or OtherFileSystem, Shared, NotOwned, NotOwnFolder (proved,
+// but not named after the product), or Protected when it is a protected
+// folder under another name. location is normalized. Pure.
 LocationVerdict judgeOwnership(const QString& location, const LocationFacts& facts,
                                const ProtectedFolders& protectedFolders, const PathRules& rules);
 
 // The facts of location on this machine; clientName is the client program's
 // file name (AppConfig.xml's ProgramName, its last name only);
 // uninstallerNamed whether the entry's uninstall command names the running
-// uninstaller.
+// uninstaller; names those of productNames().
 LocationFacts locationFacts(const QString& location, const QString& clientName,
-                            bool uninstallerNamed);
+                            bool uninstallerNamed, const QStringList& names);
 
 // Where the client program lies inside location as a plain file, top level
 // first ("Client.exe", "bin/Client.exe", '/'-separated); empty when nowhere.

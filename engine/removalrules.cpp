@@ -200,6 +200,33 @@ bool provesOwnership(const LocationFacts& facts)
     return facts.clientAtTop || facts.uninstallerAtTop;
 }
 
+QString comparableName(const QString& name)
+{
+    QString comparable;
+    for (const QChar c : name.normalized(QString::NormalizationForm_KC).toCaseFolded())
+        if (c.isLetterOrNumber())
+            comparable += c;
+    return comparable;
+}
+
+bool namesProduct(const QString& folderName, const QStringList& names)
+{
+    // What may follow the product's name in a folder made for it: a version.
+    static const QRegularExpression version(QStringLiteral("^(v|version)?[0-9]+$"));
+    const QString folder = comparableName(folderName);
+    if (folder.isEmpty())
+        return false;
+    for (const QString& name : names) {
+        const QString product = comparableName(name);
+        if (product.isEmpty() || !folder.startsWith(product))
+            continue;
+        const QString rest = folder.mid(product.size());
+        if (rest.isEmpty() || version.match(rest).hasMatch())
+            return true;
+    }
+    return false;
+}
+
 LocationVerdict judgeOwnership(const QString& location, const LocationFacts& facts,
                                const ProtectedFolders& protectedFolders, const PathRules& rules)
 {
@@ -224,6 +251,10 @@ LocationVerdict judgeOwnership(const QString& location, const LocationFacts& fac
         return LocationVerdict::Shared;
     if (!provesOwnership(facts))
         return LocationVerdict::NotOwned;
+    // The product is in it, but the folder may be the user's too (installed
+    // into "Tools"): only a folder made for the product goes whole.
+    if (!facts.ownName)
+        return LocationVerdict::NotOwnFolder;
     return LocationVerdict::Remove;
 }
 

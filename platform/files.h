@@ -44,13 +44,6 @@ struct FileIdentity {
 
 FileIdentity fileIdentity(const QString& path);
 
-// When the entry itself (a link not followed) last changed in any way: its
-// contents, its name's folder entry, its times or attributes set (Linux:
-// ctime; Windows: ChangeTime, which Wine keeps as the ctime). Units of the
-// system's own, comparable only with each other on one machine; -1 when it
-// cannot be read.
-qint64 changeTime(const QString& path);
-
 // True when path, as resolved through links, is the root of a file system or
 // volume, a mount point, or lies on another file system than its parent
 // folder; also when that cannot be told (failing closed).

@@ -179,10 +179,13 @@ EntryRecord UninstallRegistry::entryRecord() const
         record.uninstallCommands << command;
         record.windowsInstaller = record.windowsInstaller || isWindowsInstallerCommand(command);
     }
+    // The flag alone makes it Windows Installer's, whatever its commands
+    // say: a DWORD (read as its number) or text of one, "1", "0x1", in any
+    // base; never "0" or text that is no number.
+    bool number = false;
     const QString flag = QString::fromStdString(readValue("WindowsInstaller", guid)).trimmed();
-    record.windowsInstaller = record.windowsInstaller || flag == QLatin1String("1") ||
-                              flag.compare(QLatin1String("0x1"), Qt::CaseInsensitive) == 0 ||
-                              flag.compare(QLatin1String("0x00000001"), Qt::CaseInsensitive) == 0;
+    const qulonglong value = flag.toULongLong(&number, 0);
+    record.windowsInstaller = record.windowsInstaller || (number && value != 0);
     return record;
 }
 

@@ -110,7 +110,6 @@ QString expectedHeadline(const QVector<LeftoverItem>& record)
 {
     const bool incomplete = std::any_of(record.begin(), record.end(), [](const LeftoverItem& item) {
         return !item.bScheduled && item.reason != LeftoverReason::NotListed &&
-               item.reason != LeftoverReason::PreInstall &&
                item.reason != LeftoverReason::NotOnlyShortcuts &&
                item.reason != LeftoverReason::Lookalike;
     });
@@ -286,6 +285,24 @@ void TestCompletedPage::leftovers_data()
                                   QStringLiteral("/tools")},
                                  {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}}
         << QStringList() << "can finish" << QStringLiteral("en") << 1.0;
+    // Installed into a folder of the user's, no manifest: nothing of it
+    // went, why, and what to do, in both languages; no run again promised.
+    const QVector<LeftoverItem> notOwn{
+        {QStringLiteral("/tools"), false, R::NotOwnFolder},
+        {QStringLiteral("HKEY_LOCAL_MACHINE\\x"), false, R::EntryKept}};
+    QTest::newRow("not a folder of the product's own")
+        << notOwn
+        << QStringList{QStringLiteral("Nothing was removed from"),
+                       QDir::toNativeSeparators(QStringLiteral("/tools")),
+                       QStringLiteral("not the product's own folder"),
+                       QStringLiteral("tells the product's files from yours"),
+                       QStringLiteral("Remove them by hand.")}
+        << "can finish" << QStringLiteral("en") << 1.0;
+    QTest::newRow("not a folder of the product's own, zh")
+        << notOwn
+        << QStringList{QString::fromUtf8("不是本产品专用的文件夹"),
+                       QString::fromUtf8("请手动删除本产品的文件")}
+        << "can finish" << QStringLiteral("zh") << 1.0;
     QTest::newRow("the user's files kept, zh")
         << kept << QStringList{QString::fromUtf8("已保留 2 个")} << "HKEY" << QStringLiteral("zh")
         << 1.0;

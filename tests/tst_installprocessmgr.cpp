@@ -193,11 +193,15 @@ void TestInstallProcessMgr::stage(const QString& location, const QString& nameEN
         QVERIFY(QFile::link(m_stage + QStringLiteral("/elsewhere.ini"), siblingFile));
         siblingFile = m_stage + QStringLiteral("/elsewhere.ini");
     } else if (sibling.startsWith(QLatin1String("bind:")) ||
-               sibling.startsWith(QLatin1String("bindlib:"))) {
-        // "bindlib:": the product's lib folder itself at bound.
+               sibling.startsWith(QLatin1String("bindlib:")) ||
+               sibling.startsWith(QLatin1String("bindplugins:"))) {
+        // "bindlib:": the product's lib folder itself at bound;
+        // "bindplugins:" its lib/plugins, two folders down.
         const QString source = sibling.startsWith(QLatin1String("bind:"))
                                    ? QStringLiteral("/programs")
-                                   : QStringLiteral("/programs/Ferrovane/lib");
+                               : sibling.startsWith(QLatin1String("bindlib:"))
+                                   ? QStringLiteral("/programs/Ferrovane/lib")
+                                   : QStringLiteral("/programs/Ferrovane/lib/plugins");
         for (const QString& folder : {QStringLiteral("/bound"), source})
             QVERIFY(QDir().mkpath(m_stage + folder));
         m_bound =
@@ -504,7 +508,9 @@ void TestInstallProcessMgr::runs_data()
     QTest::addColumn<QString>("location");
     QTest::addColumn<QString>("nameCH");
     QTest::addColumn<QString>("sibling"); // another product's recorded location
-    // Files staged besides ("PATH->TARGET" a link), and where the client and
+    // Files staged besides ("PATH->TARGET" a link), "rewritten:PATH" a file of
+    // the installation written again a moment after the rest (an update in
+    // place, an installer writing its folders first), and where the client and
     // the uninstaller are when not in programs/Ferrovane and app:
     // "client:PATH", "app:FOLDER". "inuse:A:B" what the walk finds in use as
     // Windows would ("own": the program's own files, else paths), and
@@ -574,6 +580,31 @@ void TestInstallProcessMgr::runs_data()
         << "铁风帆" << above
         << "entry:UninstallString=| entry:DisplayIcon=%S/programs/Ferrovane/Ferrovane.exe,0" << all
         << QStringList();
+    // Nothing recorded but what the entry names: the deepest folder holding
+    // the client its icon names and the uninstaller its command names.
+    const QString binIcon =
+        QStringLiteral("entry:DisplayIcon=%S/programs/Ferrovane/bin/Ferrovane.exe,0 "
+                       "client:programs/Ferrovane/bin/Ferrovane.exe ");
+    QTest::newRow("no location, the client's icon in bin, the uninstaller at the top")
+        << ""
+        << "铁风帆" << above << QString(binIcon + QLatin1String("app:programs/Ferrovane")) << all
+        << QStringList();
+    // Then judged as any folder: with neither at its top, nothing proves it.
+    QTest::newRow("no location, the client's icon in bin, the uninstaller in uninstall")
+        << ""
+        << "铁风帆" << above << QString(binIcon + QLatin1String("app:programs/Ferrovane/uninstall"))
+        << QStringList()
+        << QStringList{left(R::NotProducts, "programs/Ferrovane"),
+                       left(R::Lookalike, "programs/Ferrovane/bin"), entry};
+    // The uninstaller at the top of the recorded folder proves it only when
+    // the entry names that uninstaller: a copy there proves nothing.
+    QTest::newRow("a copy of the uninstaller at the top, the entry naming another")
+        << install << "铁风帆" << above
+        << "client:programs/Ferrovane/bin/Ferrovane.exe app:programs/Ferrovane "
+           "entry:UninstallString=%S/elsewhere/uninstallrun"
+        << QStringList()
+        << QStringList{left(R::NotProducts, "programs/Ferrovane"),
+                       left(R::Lookalike, "programs/Ferrovane/bin"), entry};
     // A copy of the uninstaller run from the user's folder, beside a file
     // named like the client: the entry names another uninstaller, so no
     // folder is the product's, and the user's files stay.
@@ -773,6 +804,13 @@ void TestInstallProcessMgr::runs_data()
         << "" << QStringList()
         << QStringList{shared,  sibling, left(R::Shared, "programs/Ferrovane/lib"),
                        sibling, entry,   removeSibling};
+    // Two folders down: the walk never enters it at any depth.
+    QTest::newRow("another product two folders down, only by another path")
+        << install << "铁风帆"
+        << "bindplugins:%S/bound"
+        << "programs/Ferrovane/lib/plugins/b.dll" << QStringList()
+        << QStringList{shared,  sibling, left(R::Shared, "programs/Ferrovane/lib/plugins"),
+                       sibling, entry,   removeSibling};
     // An entry of the product's own name that an earlier installation left
     // under another GUID: never "remove Ferrovane first" (this uninstaller),
     // but its key, to delete by hand. Another product's name stays another's.
@@ -851,14 +889,44 @@ void TestInstallProcessMgr::runs_data()
         << (QStringList(all.mid(0, 4))
             << QString::fromUtf8("data/applications/铁风帆/sub/铁风帆.lnk"))
         << QStringList{left(R::NotOnlyShortcuts, "data/applications/铁风帆")};
-    // Installed into a folder that already held the user's things: what was
-    // there before stays, named as the user's, and the product is gone.
+    // Installed into a folder of the user's (not named after the product):
+    // without a manifest nothing of it goes, whatever proves the product in
+    // it and however old or new the user's files are; the shortcuts and the
+    // entry stay. With one, only what it lists.
+    const QString usersTools =
+        QStringLiteral("tools/game/save.sav tools/notes.txt tools/photo.jpg");
+    const QString notOwn = left(R::NotOwnFolder, "tools");
     QTest::newRow("installed into a folder of the user's")
         << "%S/tools"
+        << "铁风帆" << above << QString(QStringLiteral("client:tools/Ferrovane.exe ") + usersTools)
+        << QStringList() << QStringList{notOwn, entry};
+    QTest::newRow("installed into a folder of the user's, no location")
+        << ""
         << "铁风帆" << above
-        << "before:tools/game/save.sav before:tools/notes.txt client:tools/Ferrovane.exe"
+        << QString(
+               QStringLiteral("client:tools/Ferrovane.exe app:tools rewritten:tools/notes.txt ") +
+               usersTools)
+        << QStringList() << QStringList{notOwn, entry};
+    QTest::newRow("installed into a folder of the user's, a manifest")
+        << "%S/tools"
+        << "铁风帆" << above
+        << QString(QStringLiteral("client:tools/Ferrovane.exe manifest:ours ") + usersTools)
         << (QStringList(shortcuts) << QStringLiteral("tools/Ferrovane.exe"))
-        << QStringList{left(R::PreInstall, "game"), left(R::PreInstall, "notes.txt")};
+        << QStringList{left(R::NotListed, "game/save.sav"), left(R::NotListed, "notes.txt"),
+                       left(R::NotListed, "photo.jpg")};
+    // The product's own folder goes whole however its files' times lie:
+    // updated in place (the client, the uninstaller and AppConfig.xml
+    // written again after bin and lib), or bin and lib written first.
+    QTest::newRow("updated in place")
+        << install << "铁风帆" << above
+        << "rewritten:programs/Ferrovane/Ferrovane.exe rewritten:app/AppConfig.xml "
+           "rewritten:app/uninstallrun"
+        << all << QStringList();
+    QTest::newRow("bin and lib written first, the uninstaller at the top")
+        << install << "铁风帆" << above
+        << "app:programs/Ferrovane rewritten:programs/Ferrovane/Ferrovane.exe "
+           "rewritten:programs/Ferrovane/AppConfig.xml rewritten:programs/Ferrovane/uninstallrun"
+        << all << QStringList();
     // With an install manifest only what it lists goes; the user's files
     // stay, named, and the product counts as removed. One that cannot be
     // trusted keeps everything: the folder, the shortcuts, the entry.
@@ -935,7 +1003,7 @@ void TestInstallProcessMgr::runs()
     QStringList pending;
     QStringList mounts; // "mount:PATH": stage/elsewhere bound there
     QString manifest;
-    QStringList before; // "before:PATH": there before the product was installed
+    QStringList rewritten; // "rewritten:PATH": written again once all is staged
     // "component:PATH": a key file Windows Installer records for another product
     QStringList components;
     QStringList immutable; // "immutable:PATH": a file of the product the system refuses to remove
@@ -953,8 +1021,8 @@ void TestInstallProcessMgr::runs()
             m_entry << item.mid(6);
         else if (item.startsWith(QLatin1String("sibling:")))
             m_siblingLines << item.mid(8);
-        else if (item.startsWith(QLatin1String("before:")))
-            before << item.mid(7);
+        else if (item.startsWith(QLatin1String("rewritten:")))
+            rewritten << item.mid(10);
         else if (item.startsWith(QLatin1String("component:")))
             components << item.mid(10);
         else if (item.startsWith(QLatin1String("immutable:")))
@@ -977,11 +1045,6 @@ void TestInstallProcessMgr::runs()
             path = m_stage + QLatin1Char('/') + path;
     if (!inUse.isEmpty())
         qputenv("UNINSTALLER_TEST_IN_USE", QFile::encodeName(inUse.join(QLatin1Char(':'))));
-    for (const QString& file : before)
-        QVERIFY(writeFile(m_stage + QLatin1Char('/') + file));
-    // File times tick with the kernel's clock, a few milliseconds apart.
-    if (!before.isEmpty())
-        QThread::msleep(50);
     stage(location, QStringLiteral("Ferrovane"), nameCH, sibling);
     if (!manifest.isEmpty()) {
         QByteArray text = "FerrovaneInstallManifest 1\nProduct " + kGuid.toUtf8() +
@@ -1004,7 +1067,16 @@ void TestInstallProcessMgr::runs()
                                  : QFile::link(m_stage + QLatin1Char('/') + target,
                                                m_stage + QLatin1Char('/') + file));
     }
-    files << before; // checked, as the rest, to outlive the run
+    // The same bytes written again a moment later: only its own times move
+    // (they tick with the kernel's clock, a few milliseconds apart).
+    if (!rewritten.isEmpty())
+        QThread::msleep(50);
+    for (const QString& file : rewritten) {
+        QFile written(m_stage + QLatin1Char('/') + file);
+        QVERIFY(written.open(QIODevice::ReadWrite));
+        const QByteArray content = written.readAll();
+        QVERIFY(written.seek(0) && written.write(content) == content.size());
+    }
     for (const QString& file : immutable) {
         const QString path = m_stage + QLatin1Char('/') + file;
         QVERIFY(writeFile(path));

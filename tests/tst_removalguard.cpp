@@ -36,8 +36,8 @@ private slots:
     void ownership();
     void recordedFolder_data();
     void recordedFolder();
-    void preInstall_data();
-    void preInstall();
+    void folderName_data();
+    void folderName();
     void finalSeparators_data();
     void finalSeparators();
     void homeFolder_data();
@@ -449,9 +449,20 @@ void TestRemovalGuard::ownership_data()
         sealed{1, 4, true};
     Engine::LocationFacts owned;
     owned.clientAtTop = true;
+    owned.ownName = true;
     owned.identities = {product, parent};
     QTest::newRow("holds the client") << "/opt/Ferrovane" << owned << LocationVerdict::Remove;
+    // Proved, but a folder of the user's the product was installed into:
+    // never removed whole, with the client or the uninstaller at its top.
     Engine::LocationFacts facts = owned;
+    facts.ownName = false;
+    QTest::newRow("holds the client, not named after the product")
+        << "/opt/Tools" << facts << LocationVerdict::NotOwnFolder;
+    facts.clientAtTop = false;
+    facts.uninstallerAtTop = true;
+    QTest::newRow("holds the uninstaller the entry names, not named after the product")
+        << "/opt/Tools" << facts << LocationVerdict::NotOwnFolder;
+    facts = owned;
     facts.clientAtTop = false;
     QTest::newRow("holds nothing of ours")
         << "/opt/Ferrovane" << facts << LocationVerdict::NotOwned;
@@ -522,8 +533,29 @@ void TestRemovalGuard::recordedFolder_data()
                                            << "C:/P/Ferrovane/Ferrovane.exe,0" << atTop << top
                                            << FolderSource::InstallLocation << "D:/Games/Ferrovane";
     QTest::newRow("the client's icon") << " "
-                                       << "\"C:/P/Ferrovane/Ferrovane.exe\",0" << atTop << top
-                                       << FolderSource::ClientIcon << "C:/P/Ferrovane";
+                                       << "\"C:/P/Ferrovane/Ferrovane.exe\",0" << QStringList()
+                                       << top << FolderSource::ClientIcon << "C:/P/Ferrovane";
+    // Both named: the deepest folder holding both, never only one of them.
+    QTest::newRow("the client's icon beside the uninstaller")
+        << " "
+        << "\"C:/P/Ferrovane/Ferrovane.exe\",0" << atTop << top << FolderSource::Holding
+        << "C:/P/Ferrovane";
+    QTest::newRow("the client in bin, the uninstaller at the top")
+        << ""
+        << "C:\\P\\Ferrovane\\bin\\Ferrovane.exe" << atTop << QStringList() << FolderSource::Holding
+        << "C:/P/Ferrovane";
+    QTest::newRow("the client in bin, the uninstaller in uninstall")
+        << ""
+        << "c:/p/ferrovane/bin/FERROVANE.EXE,0" << below << QStringList() << FolderSource::Holding
+        << "c:/p/ferrovane";
+    QTest::newRow("sharing only the drive: its root, for the guards to refuse")
+        << ""
+        << "C:/P/Ferrovane/bin/Ferrovane.exe" << QStringList{QStringLiteral("C:/uninstall/un.exe")}
+        << QStringList() << FolderSource::Holding << "C:/";
+    QTest::newRow("a dot dot in the icon: as written, for the guards to refuse")
+        << ""
+        << "C:/P/Ferrovane/bin/../Ferrovane.exe" << atTop << QStringList() << FolderSource::Holding
+        << "C:/P/Ferrovane/bin/..";
     QTest::newRow("an icon of another program") << ""
                                                 << "C:/P/Ferrovane/setup.ico" << atTop << top
                                                 << FolderSource::Uninstaller << "C:/P/Ferrovane";
@@ -594,33 +626,29 @@ void TestRemovalGuard::recordedFolder()
     QCOMPARE(recorded.location, location);
 }
 
-void TestRemovalGuard::preInstall_data()
+void TestRemovalGuard::folderName_data()
 {
-    QTest::addColumn<QVector<qint64>>("references"); // client, AppConfig.xml, uninstaller
-    QTest::addColumn<QString>("kept");
-    // saves 100, notes 200, bin 300, Ferrovane.exe 300, unknown -1.
-    QTest::newRow("older than every named file") << QVector<qint64>{300, 300, 300} << "saves notes";
-    QTest::newRow("the earliest decides") << QVector<qint64>{150, 150, -1} << "saves";
-    // bin written 50 before the client, which took 50 to write with the
-    // rest: the installer's too.
-    QTest::newRow("within the installer's time") << QVector<qint64>{350, 400, -1} << "saves notes";
-    QTest::newRow("a long install widens the installer's time")
-        << QVector<qint64>{250, 400, 300} << "";
-    QTest::newRow("none of the named files there: nothing kept by it")
-        << QVector<qint64>{-1, -1, -1} << "";
-    QTest::newRow("all after: nothing kept") << QVector<qint64>{50, 60, 70} << "";
+    QTest::addColumn<QString>("folder"); // its own name
+    QTest::addColumn<bool>("named");
+    // The product "Ferrovane Desk" / "铁羽办公", its client Ferrovane.exe.
+    for (const char* name :
+         {"Ferrovane Desk", "FerrovaneDesk", "Ferrovane", "铁羽办公", "Ferrovane Desk 2",
+          "ferrovane-desk", "FERROVANE_DESK", "Ferrovane v2.1", "Ｆｅｒｒｏｖａｎｅ", "铁羽办公 2"})
+        QTest::newRow(name) << QString::fromUtf8(name) << true;
+    // The user's own folders, or a name the product's only begins.
+    for (const char* name : {"Tools", "Apps", "Desk", "Documents", "", "Ferro", "Ferrovane Tools",
+                             "Ferrovane Desk Backup", "Ferrovane Desktop", "My Ferrovane", "铁羽",
+                             "Ferrovane v", "Ferrovane (old)"})
+        QTest::newRow(name[0] ? name : "empty") << QString::fromUtf8(name) << false;
 }
 
-void TestRemovalGuard::preInstall()
+void TestRemovalGuard::folderName()
 {
-    QFETCH(QVector<qint64>, references);
-    QFETCH(QString, kept);
-    const QVector<QPair<QString, qint64>> entries{{QStringLiteral("saves"), 100},
-                                                  {QStringLiteral("notes"), 200},
-                                                  {QStringLiteral("bin"), 300},
-                                                  {QStringLiteral("Ferrovane.exe"), 300},
-                                                  {QStringLiteral("unknown"), -1}};
-    QCOMPARE(Engine::preInstallEntries(entries, references).join(QLatin1Char(' ')), kept);
+    QFETCH(QString, folder);
+    QFETCH(bool, named);
+    const QStringList names{QStringLiteral("Ferrovane Desk"), QString::fromUtf8("铁羽办公"),
+                            QStringLiteral("Ferrovane")};
+    QCOMPARE(Engine::namesProduct(folder, names), named);
 }
 
 void TestRemovalGuard::productName()

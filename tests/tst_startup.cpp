@@ -156,10 +156,15 @@ void TestStartup::setInstalled(const QString& location)
     if (location.isEmpty())
         return;
     QSettings entry(entryFile(), QSettings::IniFormat);
-    // "LOCATION|msi": an entry Windows Installer keeps.
+    // "LOCATION|msi": an entry Windows Installer keeps; "LOCATION|msiflag":
+    // one that says so by its flag alone, its command another program's.
     if (location.endsWith(QLatin1String("|msi"))) {
         entry.setValue(QStringLiteral("WindowsInstaller"), 1);
         entry.setValue(QStringLiteral("UninstallString"), QStringLiteral("MsiExec.exe /X{X}"));
+    } else if (location.endsWith(QLatin1String("|msiflag"))) {
+        entry.setValue(QStringLiteral("WindowsInstaller"), 1);
+        entry.setValue(QStringLiteral("UninstallString"),
+                       QStringLiteral("\"%1/uninstall.exe\" /S").arg(m_installFolder));
     }
     entry.setValue(QStringLiteral("InstallLocation"), location.section(QLatin1Char('|'), 0, 0));
     entry.setValue(QStringLiteral("DisplayName"), QStringLiteral("Ferrovane Test"));
@@ -194,6 +199,8 @@ void TestStartup::gates_data()
     // Windows Installer's: refused before the question, with what to do.
     QTest::newRow("installed by Windows Installer")
         << false << false << "@|msi" << yes << QStringList{byWindowsInstaller} << -1;
+    QTest::newRow("Windows Installer's by its flag alone")
+        << false << false << "@|msiflag" << yes << QStringList{byWindowsInstaller} << -1;
     QTest::newRow("declined") << false << false << "@" << no << QStringList{confirm} << -1;
     QTest::newRow("declined with Esc")
         << false << false << "@" << QStringLiteral("Escape") << QStringList{confirm} << -1;

@@ -253,6 +253,10 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;
         <translation>Left because you or Windows need the folder: %1.</translation>
     </message>
     <message>
+        <source>Nothing was removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours. Remove them by hand.</source>
+        <translation>Nothing was removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours. Remove them by hand.</translation>
+    </message>
+    <message>
         <source>Nothing was removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</source>
         <translation>Nothing was removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</translation>
     </message>
@@ -484,6 +488,10 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;
     <message>
         <source>Close</source>
         <translation>Close</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours.</source>
+        <translation>Nothing would be removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours.</translation>
     </message>
 </context>
 <context>

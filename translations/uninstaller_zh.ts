@@ -253,6 +253,10 @@
         <translation>此文件夹为您或 Windows 所需，已保留：%1。</translation>
     </message>
     <message>
+        <source>Nothing was removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours. Remove them by hand.</source>
+        <translation>未删除 %1 中的任何内容：它不是本产品专用的文件夹，也没有安装文件清单可区分本产品的文件和您的文件。请手动删除本产品的文件。</translation>
+    </message>
+    <message>
         <source>Nothing was removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</source>
         <translation>未删除 %1 中的任何内容：其顶层没有本产品的程序，也没有安装文件清单说明其中哪些属于本产品。</translation>
     </message>
@@ -474,6 +478,10 @@
     <message>
         <source>Close</source>
         <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours.</source>
+        <translation>不会从 %1 删除任何内容：它不是本产品专用的文件夹，且没有安装文件列表可区分本产品的文件与您的文件。</translation>
     </message>
 </context>
 <context>

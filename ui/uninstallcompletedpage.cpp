@@ -386,8 +386,7 @@ QString UnInstallCompletedPage::detailsHeading() const
             return std::find(keys.begin(), keys.end(), group.iKey) != keys.end();
         });
     };
-    if (all({static_cast<int>(LeftoverReason::NotListed),
-             static_cast<int>(LeftoverReason::PreInstall)}))
+    if (all({static_cast<int>(LeftoverReason::NotListed)}))
         return tr("Your files, which %1 did not install, were kept:")
             .arg(isolatedName(
                 QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN())));
@@ -445,8 +444,7 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
     else if (iRest > 0)
         strList = tr("%1 and %2 more").arg(strList, QString::number(iRest));
     QString strText;
-    if (group.iKey == static_cast<int>(LeftoverReason::NotListed) ||
-        group.iKey == static_cast<int>(LeftoverReason::PreInstall)) {
+    if (group.iKey == static_cast<int>(LeftoverReason::NotListed)) {
         // One name for the product on every page and dialog: the one the
         // title, the question and the warnings give it in both languages.
         const QString strProduct = isolatedName(
@@ -548,6 +546,11 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
         return tr("Nothing was removed from %1: the product's program is not at its top, and no "
                   "list of installed files says what in it is the product's.")
             .arg(strList);
+    case static_cast<int>(LeftoverReason::NotOwnFolder):
+        return tr("Nothing was removed from %1: it is not the product's own folder, and no "
+                  "list of installed files tells the product's files from yours. Remove them by "
+                  "hand.")
+            .arg(strList);
     case static_cast<int>(LeftoverReason::Shared):
         return tr("Left because it is shared with another program: %1.").arg(strList);
     case static_cast<int>(LeftoverReason::OtherFileSystem):
@@ -594,6 +597,10 @@ QString UnInstallCompletedPage::trialSentence(int iKey, const QString& strList) 
     case static_cast<int>(LeftoverReason::NotProducts):
         return tr("Nothing would be removed from %1: the product's program is not at its top, "
                   "and no list of installed files says what in it is the product's.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::NotOwnFolder):
+        return tr("Nothing would be removed from %1: it is not the product's own folder, and no "
+                  "list of installed files tells the product's files from yours.")
             .arg(strList);
     case static_cast<int>(LeftoverReason::Shared):
         return tr("Would stay because it is shared with another program: %1.").arg(strList);

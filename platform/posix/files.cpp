@@ -53,14 +53,6 @@ FileIdentity fileIdentity(const QString& path)
     return identity;
 }
 
-qint64 changeTime(const QString& path)
-{
-    struct stat status;
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return -1;
-    return static_cast<qint64>(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
-}
-
 bool isMountPoint(const QString& path)
 {
     const int fd =

@@ -37,11 +37,6 @@ FileIdentity fileIdentity(const QString& path)
     return fileIdentityOf(Win32::fileIdentity(nativePath(path).c_str()));
 }
 
-qint64 changeTime(const QString& path)
-{
-    return Win32::changeTime(nativePath(path).c_str());
-}
-
 bool isMountPoint(const QString& path)
 {
     return Win32::isMountPoint(nativePath(path).c_str());

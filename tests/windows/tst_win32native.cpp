@@ -948,33 +948,11 @@ void checkIdentityAndMounts(const std::wstring& base)
     ::RemoveDirectoryW(two.c_str());
 }
 
-// The change time tells what an installer wrote from what was there before:
-// it moves on with a write, and with times set as NSIS sets them. Another
-// product's folder, known by its identity, is never entered by the walk.
-void checkChangeTimeAndSealedFolders(const std::wstring& base)
+// Another product's folder, known by its identity, is never entered by the
+// walk.
+void checkSealedFolders(const std::wstring& base)
 {
     using namespace Platform::Win32;
-    const std::wstring file = base + L"changed.txt";
-    const bool made = makeEntry(file, 0);
-    const long long first = changeTime(file.c_str());
-    ::Sleep(30);
-    const HANDLE handle = ::CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool wrote =
-        handle != INVALID_HANDLE_VALUE && ::WriteFile(handle, "x", 1, &written, nullptr);
-    FILETIME old{};
-    old.dwHighDateTime = 0x01D00000; // 2014: what NSIS restores from the packaging machine
-    const bool set = handle != INVALID_HANDLE_VALUE && ::SetFileTime(handle, &old, &old, &old);
-    if (handle != INVALID_HANDLE_VALUE)
-        ::CloseHandle(handle);
-    const long long second = changeTime(file.c_str());
-    check(made && wrote && set && first > 0 && second > first,
-          "changeTime() moves on with a write and times set back (" + std::to_string(first) +
-              " then " + std::to_string(second) + ")");
-    check(changeTime((base + L"changed-missing").c_str()) == -1, "changeTime() of a missing path");
-    ::DeleteFileW(file.c_str());
-
     const std::wstring top = base + L"sealed-top";
     const bool staged = makeEntry(top + L"\\", 0) && makeEntry(top + L"\\ours.dll", 0) &&
                         makeEntry(top + L"\\plugins\\", 0) &&
@@ -1161,7 +1139,7 @@ int main(int argc, char** argv)
         checkRefusedTops(base);
         checkIdentityAndMounts(base);
         checkAppendFile(base);
-        checkChangeTimeAndSealedFolders(base);
+        checkSealedFolders(base);
         ::RemoveDirectoryW(base.c_str());
     }
 

@@ -16,18 +16,6 @@ Identity fileIdentity(const wchar_t* path)
     return handle.valid() ? identityOf(handle.get()) : Identity();
 }
 
-long long changeTime(const wchar_t* path)
-{
-    const Handle handle(::CreateFileW(
-        extendedPath(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    FILE_BASIC_INFO info{};
-    if (!handle.valid() ||
-        !::GetFileInformationByHandleEx(handle.get(), FileBasicInfo, &info, sizeof info))
-        return -1;
-    return info.ChangeTime.QuadPart;
-}
-
 bool isMountPoint(const wchar_t* path)
 {
     const std::wstring text = trimmed(path);

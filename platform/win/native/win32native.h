@@ -209,10 +209,6 @@ constexpr int kMaxOpenFolders = 256;
 // followed); valid false when it cannot be opened.
 Identity fileIdentity(const wchar_t* path);
 
-// The entry's ChangeTime (FILE_BASIC_INFO), the entry itself and not where a
-// link or junction leads; -1 when it cannot be read.
-long long changeTime(const wchar_t* path);
-
 // This process's program and every library it loaded: the path each was
 // loaded from, and its identity.
 struct LoadedImage {

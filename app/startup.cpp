@@ -57,16 +57,19 @@ void applyStyleSheet()
 
 // The question of a clicked run; a passive one asks none, nor does a trial
 // run, which removes nothing.
-std::function<bool()> question(bool passive, bool trial)
+// The window opens on the screen the question was on.
+std::function<bool()> question(bool passive, bool trial, MainWindow& window)
 {
     if (passive || trial)
         return nullptr;
-    return [] {
+    return [&window] {
         auto question = std::make_unique<Ulmora::CModalTipDialog>(nullptr);
         question->setDialogModel(Ulmora::CModalTipDialog::Model_Question);
         question->setContentText(QObject::tr("DetermineTheUninstalfYANYiIa"));
         question->setDialogSize(Ulmora::CModalTipDialog::Size_Large);
-        return question->exec() != 0;
+        const bool bConfirmed = question->exec() != 0;
+        window.setHomeScreen(question->screen());
+        return bConfirmed;
     };
 }
 
@@ -161,7 +164,7 @@ int runUninstaller(const CommandLine& line)
     startTrialRun(line, log);
     logRunStart(log, line);
 
-    const GateResult gates = passGates(log, question(passive, line.whatIf));
+    const GateResult gates = passGates(log, question(passive, line.whatIf, mainWindow));
     openClickedLog(log, gates.gate != Gate::BadConfiguration && gates.gate != Gate::ClientRunning);
     if (gates.gate != Gate::Passed) {
         if (!gates.message.isEmpty())
@@ -170,6 +173,8 @@ int runUninstaller(const CommandLine& line)
         end.gate = gates.gate;
         return finish();
     }
+    if (log.isOpen())
+        mainWindow.setLogPath(log.path());
     end.eventLoop = runWindow(mainWindow, passive);
     end.outcome = InstallProcessMgr::getInstance()->outcome();
     logNextSteps(log, end.outcome);

@@ -21,6 +21,8 @@
 #include <QElapsedTimer>
 #include <QProcess>
 
+#include <atomic>
+
 #include <sys/resource.h>
 
 namespace
@@ -43,7 +45,11 @@ double timeOurs(const QString& path, double* processor)
     QElapsedTimer timer;
     timer.start();
     const double before = processorMs(RUSAGE_SELF);
-    Engine::removeInstallFolder(path, QStringLiteral("Ferrovane.exe"));
+    // As the program removes it: counted first, the progress told on the way.
+    std::atomic<quint64> told{0};
+    Platform::WalkProgress progress([&told](quint64 done, quint64) { told = done; }, 30);
+    Engine::removeInstallFolder(path, QStringLiteral("Ferrovane.exe"), nullptr, false, false,
+                                &progress);
     *processor = processorMs(RUSAGE_SELF) - before;
     const double ms = timer.nsecsElapsed() / 1e6;
     if (QFileInfo::exists(path))

@@ -222,7 +222,7 @@ QVector<appinstaller::SharingProduct> sealedFolderProducts(const QString& path,
 
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
                                          const InstallManifest* manifest, bool uninstallerNamed,
-                                         bool dryRun)
+                                         bool dryRun, Platform::WalkProgress* progress)
 {
     InstallFolderRemoval result;
     result.folder = location;
@@ -267,6 +267,7 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     plan.expected = judged;
     plan.sealed = facts.otherFolderIds;
     plan.dryRun = dryRun;
+    plan.progress = progress;
     const std::unique_ptr<ManifestFilter> filter = walkFilter(path, plan.removeLast, manifest);
     plan.filter = filter.get();
     result.contents = Platform::removeFolderContents(plan);

@@ -80,10 +80,12 @@ struct InstallFolderRemoval {
 // product's (NotOwned) or is not one of its own (NotOwnFolder): what it
 // lists goes there, nothing else.
 // With dryRun everything is decided and walked as it would be, and nothing
-// is removed, moved or changed.
+// is removed, moved or changed. progress, when given, counts the folder's
+// entries and follows the walk (Platform::WalkProgress).
 InstallFolderRemoval removeInstallFolder(const QString& location, const QString& clientName,
                                          const InstallManifest* manifest = nullptr,
-                                         bool uninstallerNamed = false, bool dryRun = false);
+                                         bool uninstallerNamed = false, bool dryRun = false,
+                                         Platform::WalkProgress* progress = nullptr);
 
 // What goes last from the install folder top, relative to it ('/' between
 // names), decided here alone. In the walk: the client programs at the top,

@@ -327,6 +327,7 @@ void InstallProcessMgr::unInstall()
     {
         QMutexLocker lock(&m_leftoversMutex);
         m_leftovers.clear();
+        m_tally = FolderTally();
     }
     // Read before anything goes, the entry that holds it above all.
     const UninstallRegistry* registry = UninstallRegistry::getInstance();
@@ -384,12 +385,27 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
                    LeftoverReason::ManifestNotUsed);
         return false;
     }
+    // The bar between 0 and 30 % follows the walk: a percent at most once.
+    int iShown = 0;
+    Platform::WalkProgress progress(
+        [this, &iShown](quint64 done, quint64 total) {
+            const int iPercent = total == 0 ? 0 : int(done * 30 / total);
+            if (iPercent > iShown && iPercent < 30) {
+                iShown = iPercent;
+                emit signalFolderProgress(iPercent);
+            }
+        },
+        30);
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
-    const Engine::InstallFolderRemoval folder =
-        Engine::removeInstallFolder(recorded.location, clientFileName(), &manifest,
-                                    Engine::entryNamesRunningUninstaller(entry), m_dryRun);
+    const Engine::InstallFolderRemoval folder = Engine::removeInstallFolder(
+        recorded.location, clientFileName(), &manifest, Engine::entryNamesRunningUninstaller(entry),
+        m_dryRun, &progress);
+    {
+        QMutexLocker lock(&m_leftoversMutex);
+        m_tally = {progress.done(), progress.bytes()};
+    }
     reportInstallFolder(folder);
     // The uninstaller's own files, moved out of the folder to wait for the
     // restart where only administrators can write.
@@ -561,6 +577,12 @@ void InstallProcessMgr::removeStartMenuFolder(const QString& folder, const QStri
         keep(RemovalEvent::Item::StartMenuFolder, strPath, reason, iError);
     else
         reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::StartMenuFolder, strPath});
+}
+
+InstallProcessMgr::FolderTally InstallProcessMgr::folderTally() const
+{
+    QMutexLocker lock(&m_leftoversMutex);
+    return m_tally;
 }
 
 QVector<LeftoverItem> InstallProcessMgr::leftovers() const

@@ -57,8 +57,21 @@ public:
     void setDryRun(bool dryRun) { m_dryRun = dryRun; }
     bool dryRun() const { return m_dryRun; }
 
+    // What went of the install folder in the last run, or in a trial run
+    // what would go: its files and folders, and (in a trial) the bytes of
+    // the files. Complete once the thread that ran unInstall() has finished.
+    struct FolderTally {
+        quint64 entries = 0;
+        quint64 bytes = 0;
+    };
+    FolderTally folderTally() const;
+
 signals:
     void signalProcess(int iProcess, QString strProcessName);
+    // Between the 0 and the 30 of signalProcess, while the install folder
+    // goes: the percentage reached, 1 to 29, rising, at most once a
+    // percent, emitted on the threads of the walk.
+    void signalFolderProgress(int iProcess);
 
 private:
     InstallProcessMgr();
@@ -79,6 +92,7 @@ private:
 
     bool m_dryRun = false;
     mutable QMutex m_leftoversMutex;
+    FolderTally m_tally; // under m_leftoversMutex
     QVector<LeftoverItem> m_leftovers;
 };
 

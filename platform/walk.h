@@ -10,6 +10,10 @@
 #include <QStringList>
 #include <QVector>
 
+#include <atomic>
+#include <functional>
+#include <mutex>
+
 namespace Platform
 {
 
@@ -46,6 +50,38 @@ struct LeftEntry {
     int error = 0;
 };
 
+// How far a walk got, for a display: the entries below the folder are
+// counted before anything goes, then each entry that goes (or would go, in
+// a trial) is added by whichever worker took it. The step is called back
+// at most steps times, each time done has passed another steps-th of the
+// total, once at a time and with done never smaller than the call before;
+// it runs on a worker's thread and must be quick. In a trial the sizes of
+// the files that would go are added up too.
+class WalkProgress
+{
+public:
+    using Step = std::function<void(quint64 done, quint64 total)>;
+    explicit WalkProgress(Step step = nullptr, int steps = 30);
+
+    // The walk, once it counted the entries.
+    void setTotal(quint64 total);
+    // The walk, as entries go; bytes only in a trial.
+    void add(quint64 entries, quint64 bytes = 0);
+
+    quint64 total() const { return m_total.load(std::memory_order_relaxed); }
+    quint64 done() const { return m_done.load(std::memory_order_relaxed); }
+    quint64 bytes() const { return m_bytes.load(std::memory_order_relaxed); }
+
+private:
+    Step m_step;
+    const int m_steps;
+    std::atomic<quint64> m_total{0};
+    std::atomic<quint64> m_done{0};
+    std::atomic<quint64> m_bytes{0};
+    std::atomic<quint64> m_nextAt{~quint64(0)}; // done at which the next step is due
+    std::mutex m_stepMutex;
+};
+
 // What a walk is to do: the folder whose contents go, and what it is to
 // take care of on the way.
 struct WalkPlan {
@@ -69,6 +105,8 @@ struct WalkPlan {
     // go is not listed, what would stay is, and a folder would go when
     // everything in it would.
     bool dryRun = false;
+    // When set: counted and told as the walk goes (WalkProgress).
+    WalkProgress* progress = nullptr;
 };
 
 // What removing a folder's contents left behind.

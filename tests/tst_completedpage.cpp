@@ -4,10 +4,12 @@
 
 #include "common/librarysheet.h"
 
+#include "config/appconfigmanager.h"
 #include "engine/installprocessmgr.h"
 #include "ui/mainwindow.h"
 #include "ui/uninstallcompletedpage.h"
 #include "ui/upperwidget.h"
+#include "uilib/cfancytitle.h"
 #include "uilib/ulmora.h"
 
 #include <QAbstractButton>
@@ -16,8 +18,11 @@
 #include <QDir>
 #include <QLabel>
 #include <QLayout>
+#include <QLocale>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -65,6 +70,12 @@ struct Look {
 
 const QChar kWordJoiner(0x2060);
 
+// Without the isolation of each name, which shows nothing.
+QString unisolated(QString text)
+{
+    return text.remove(QChar(0x2068)).remove(QChar(0x2069));
+}
+
 // What a reader of the note's rich text sees, with a line break where the
 // label's width ends each line when width is given.
 QString readText(const QString& html, const QFont& font = QFont(), int width = -1)
@@ -85,7 +96,7 @@ QString readText(const QString& html, const QFont& font = QFont(), int width = -
             }
         text = lines.join(QLatin1Char('\n'));
     }
-    return text.remove(kWordJoiner).replace(QChar(QChar::Nbsp), QLatin1Char(' '));
+    return unisolated(text.remove(kWordJoiner).replace(QChar(QChar::Nbsp), QLatin1Char(' ')));
 }
 
 // The page's text in the installed language.
@@ -124,6 +135,12 @@ private slots:
     void noteLayout();
     void sharpImages();
     void trialRunHeadline();
+    void trialRunNote_data();
+    void trialRunNote();
+    void namesCannotReorder_data();
+    void detailsDialog_data();
+    void detailsDialog();
+    void namesCannotReorder();
 
 private:
     void checkFullList(const QVector<LeftoverItem>& record, const QString& note,
@@ -383,7 +400,7 @@ void TestCompletedPage::checkFullList(const QVector<LeftoverItem>& record, const
         emit label->linkActivated(QStringLiteral("#details"));
         auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
         QVERIFY(details && details->isVisible());
-        const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
+        const QString list = unisolated(details->findChild<QPlainTextEdit*>()->toPlainText());
         for (const LeftoverItem& item : record) {
             QVERIFY2(list.split(QLatin1Char('\n')).contains(QDir::toNativeSeparators(item.strPath)),
                      qPrintable(list));
@@ -464,8 +481,16 @@ void TestCompletedPage::noteLayout()
     m_completed->showLeftovers(record);
     bottom->layout()->activate();
     QCOMPARE(button->geometry(), form);
+    // Outside the form's layouts: beside the button and under the result
+    // line, within the form's side margins, the card's foot kept clear.
+    for (const QLayout* layout : m_completed->findChildren<QLayout*>())
+        QCOMPARE(layout->indexOf(label), -1);
     const QRect note(label->mapTo(bottom, QPoint()), label->size());
-    QVERIFY(bottom->rect().marginsRemoved(bottom->layout()->contentsMargins()).contains(note));
+    const QMargins margins = bottom->layout()->contentsMargins();
+    const QWidget* result = m_completed->findChild<QWidget*>(QStringLiteral("m_pInstallInfoLabel"));
+    QCOMPARE(note.left(), margins.left());
+    QVERIFY(note.top() > result->geometry().bottom());
+    QVERIFY(note.bottom() < bottom->height() - margins.bottom() / 2);
     QVERIFY(note.right() < form.left());
     QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(label->text()));
 
@@ -495,7 +520,7 @@ void TestCompletedPage::noteLayout()
              qPrintable(whole + QLatin1Char('\n') + held));
     m_completed->showDetails();
     const auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
-    const QString list = details->findChild<QPlainTextEdit*>()->toPlainText();
+    const QString list = unisolated(details->findChild<QPlainTextEdit*>()->toPlainText());
     QVERIFY2(list.split(QLatin1Char('\n')).contains(held), qPrintable(list));
 }
 
@@ -526,6 +551,62 @@ void TestCompletedPage::sharpImages()
 
 // A trial run's page says nothing was removed, whatever would have stayed;
 // the next real run's page is a real one again.
+void TestCompletedPage::trialRunNote_data()
+{
+    using R = appinstaller::LeftoverReason;
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QStringList>("shown");
+    LeftoverItem shared{QStringLiteral("/programs/Ferrovane"), false, R::Shared};
+    shared.sharedWith = {{QStringLiteral("Other Tool"), QStringLiteral("{X}")}};
+    QTest::newRow("nothing would stay") << QVector<LeftoverItem>{} << "en"
+                                        << QStringList{QStringLiteral("Would remove 1204 items")};
+    QTest::newRow("another product inside")
+        << QVector<LeftoverItem>{shared} << "en"
+        << QStringList{QStringLiteral("Would remove 1204 items"),
+                       QStringLiteral("Would stay because Other Tool is installed in it too")};
+    QTest::newRow("the user's files")
+        << QVector<LeftoverItem>{{QStringLiteral("notes.txt"), false, R::NotListed,
+                                  QStringLiteral("/programs/Ferrovane")}}
+        << "en" << QStringList{QStringLiteral("Would keep 1 file")};
+    QTest::newRow("another product inside, zh")
+        << QVector<LeftoverItem>{shared} << "zh"
+        << QStringList{QStringLiteral("将删除 1204 项"),
+                       QStringLiteral("将保留，因为 Other Tool 也安装在其中")};
+}
+
+// A trial run's note: what would go (count and size), what would stay and
+// why in the conditional, never in the past tense, and where the log is.
+void TestCompletedPage::trialRunNote()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    QFETCH(QString, language);
+    QFETCH(QStringList, shown);
+    const Look look(language, 1.0);
+    QVERIFY(look.loaded);
+    QLocale::setDefault(
+        QLocale(language == QLatin1String("zh") ? QLocale::Chinese : QLocale::English));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+    delete m_window;
+    init();
+    m_window->onFinishedUnInstall();
+    m_completed->setTrialRun(true);
+    m_completed->setWouldGo({1204, 5 * 1024 * 1024});
+    m_completed->setLogPath(QStringLiteral("/var/log/trial run.log"));
+    m_completed->showLeftovers(record);
+    const auto* label = m_completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"));
+    QVERIFY(label->isVisible());
+    const QString note = readText(label->text());
+    for (const QString& text : shown)
+        QVERIFY2(note.contains(text), qPrintable(note));
+    QVERIFY2(note.contains(QLocale().formattedDataSize(5 * 1024 * 1024)), qPrintable(note));
+    QVERIFY2(note.contains(QLatin1String("trial run.log")), qPrintable(note));
+    for (const char* past : {"Left because", "Kept ", "stayed", "已保留", "未删除"})
+        QVERIFY2(!note.contains(QString::fromUtf8(past)), qPrintable(note));
+    m_completed->setTrialRun(false);
+    m_completed->setLogPath(QString());
+}
+
 void TestCompletedPage::trialRunHeadline()
 {
     const auto* headline = m_completed->findChild<QLabel*>(QStringLiteral("m_pInstallInfoLabel"));
@@ -535,6 +616,129 @@ void TestCompletedPage::trialRunHeadline()
     QCOMPARE(headline->text(), pageText("Trial run: nothing was removed"));
     m_window->onFinishedUnInstall();
     QCOMPARE(headline->text(), expectedHeadline({}));
+}
+
+// A right-to-left override (or an isolate mark) in a name reorders nothing
+// of the page's own words, in the note and in the details: every letter
+// outside the names' isolation stands left of the next one.
+void TestCompletedPage::namesCannotReorder_data()
+{
+    using R = appinstaller::LeftoverReason;
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    const QString rlo(QChar(0x202E));
+    LeftoverItem shared{QStringLiteral("/programs/Ferrovane"), false, R::Shared};
+    shared.sharedWith = {{rlo + QStringLiteral("Other Tool"), QStringLiteral("{X}")}};
+    QTest::newRow("another product's name") << QVector<LeftoverItem>{shared};
+    QTest::newRow("a path") << QVector<LeftoverItem>{
+        {QStringLiteral("/programs/Ferrovane/") + rlo + QStringLiteral("tad.evas"), false}};
+    QTest::newRow("a path closing the isolation first") << QVector<LeftoverItem>{
+        {QStringLiteral("/programs/a") + QChar(0x2069) + rlo + QStringLiteral("b"), false}};
+    LeftoverItem held{QStringLiteral("/programs/Ferrovane"), true, R::NotRemoved};
+    held.holders =
+        QStringList{QStringLiteral("a.dat: ") + rlo + QStringLiteral("exe.dapeton (process 7)")};
+    QTest::newRow("a program holding a file") << QVector<LeftoverItem>{held};
+}
+
+void TestCompletedPage::namesCannotReorder()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    m_window->onFinishedUnInstall();
+    m_completed->showLeftovers(record);
+    const auto* label = m_completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"));
+    QTextDocument note;
+    note.setHtml(label->text());
+    m_completed->showDetails();
+    const auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
+    QStringList paragraphs = note.toPlainText().split(QLatin1Char('\n'));
+    // The details' first line is the sentence; the paths follow one a line.
+    paragraphs << details->findChild<QPlainTextEdit*>()->toPlainText().section(QLatin1Char('\n'), 0,
+                                                                               0);
+    for (const QString& text : qAsConst(paragraphs)) {
+        QTextLayout layout(text, label->font());
+        layout.beginLayout();
+        QTextLine line = layout.createLine();
+        line.setLineWidth(100000);
+        layout.endLayout();
+        int depth = 0;
+        qreal lastX = -1;
+        for (int i = 0; i < text.size(); ++i) {
+            const ushort c = text.at(i).unicode();
+            if (c >= 0x2066 && c <= 0x2068)
+                ++depth;
+            else if (c == 0x2069)
+                --depth;
+            else if (depth == 0 && text.at(i).isLetter()) {
+                const qreal x = line.cursorToX(i);
+                QVERIFY2(x > lastX, qPrintable(QStringLiteral("at %1 of: %2").arg(i).arg(text)));
+                lastX = x;
+            }
+        }
+        QCOMPARE(depth, 0);
+    }
+}
+
+// The list of what stayed: headed by what it lists, names in natural order
+// within each reason, a card like the program's other dialogs, no caret and
+// no scroll bar across its lines.
+void TestCompletedPage::detailsDialog_data()
+{
+    using R = appinstaller::LeftoverReason;
+    QTest::addColumn<QVector<LeftoverItem>>("record");
+    QTest::addColumn<bool>("trial");
+    QTest::addColumn<QString>("heading");
+    const QString top = QStringLiteral("/programs/Ferrovane");
+    QVector<LeftoverItem> users;
+    for (const char* name : {"file 10.txt", "file 2.txt", "File 11.txt", "file 1.txt"})
+        users << LeftoverItem(QString::fromLatin1(name), false, R::NotListed, top);
+    QTest::newRow("the user's files kept")
+        << users << false << "Your files, which %1 did not install, were kept:";
+    QVector<LeftoverItem> left;
+    for (const char* name : {"/programs/Ferrovane/lib10.dll", "/programs/Ferrovane/lib2.dll",
+                             "/programs/Ferrovane/lib11.dll", "/programs/Ferrovane/lib1.dll"})
+        left << LeftoverItem(QString::fromLatin1(name));
+    QTest::newRow("the product's files left") << left << false << "What stayed, and why:";
+    QTest::newRow("a trial run") << left << true << "What a real uninstall would leave, and why:";
+}
+
+void TestCompletedPage::detailsDialog()
+{
+    QFETCH(QVector<LeftoverItem>, record);
+    QFETCH(bool, trial);
+    QFETCH(QString, heading);
+    m_window->onFinishedUnInstall();
+    m_completed->setTrialRun(trial);
+    m_completed->showLeftovers(record);
+    m_completed->showDetails();
+    auto* details = m_completed->findChild<QDialog*>(QStringLiteral("m_pLeftoverDetails"));
+    QVERIFY(details && details->isVisible());
+    QVERIFY(details->windowFlags() & Qt::FramelessWindowHint);
+    QVERIFY(details->findChild<Ulmora::CFancyTitle*>());
+    QCOMPARE(unisolated(details->findChild<QLabel*>(QStringLiteral("m_pIntroLabel"))->text()),
+             heading.contains(QLatin1String("%1"))
+                 ? pageText(qPrintable(heading))
+                       .arg(QString::fromStdString(
+                           appinstaller::AppConfigManager::getInstance()->getSoftwareNameEN()))
+                 : pageText(qPrintable(heading)));
+    auto* list = details->findChild<QPlainTextEdit*>();
+    QCOMPARE(list->cursorWidth(), 0);
+    // Selected with the mouse, copied with the button or the keyboard; no
+    // caret (nor its direction mark, which names in isolation would draw).
+    QVERIFY(!(list->textInteractionFlags() & Qt::TextSelectableByKeyboard));
+    QVERIFY(list->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QVERIFY(!list->horizontalScrollBar()->isVisible());
+    QCOMPARE(list->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QStringList paths;
+    for (const QString& line : list->toPlainText().split(QLatin1Char('\n')))
+        if (line.contains(QLatin1String(".txt")) || line.contains(QLatin1String(".dll")))
+            paths << QDir::fromNativeSeparators(line).section(QLatin1Char('/'), -1);
+    const QStringList natural =
+        paths.first().endsWith(QLatin1String(".txt"))
+            ? QString::fromLatin1("file 1.txt|file 2.txt|file 10.txt|File 11.txt")
+                  .split(QLatin1Char('|'))
+            : QString::fromLatin1("lib1.dll|lib2.dll|lib10.dll|lib11.dll").split(QLatin1Char('|'));
+    QCOMPARE(paths, natural);
+    details->close();
+    m_completed->setTrialRun(false);
 }
 
 QTEST_MAIN(TestCompletedPage)

@@ -23,6 +23,7 @@
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QThread>
 #include <QTimer>
@@ -47,6 +48,8 @@ private slots:
     void geometry_data();
     void geometry();
     void styleSheet();
+    void inlineStyleSheets_data();
+    void inlineStyleSheets();
     void buttonsUnderLibrarySheet_data();
     void buttonsUnderLibrarySheet();
     void images_data();
@@ -63,6 +66,8 @@ private slots:
     void dragByTitle_data();
     void dragByTitle();
     void unshownStartsNothing();
+    void opensInTheMiddle_data();
+    void opensInTheMiddle();
 
 private:
     MainWindow* m_window = nullptr;
@@ -94,6 +99,14 @@ void TestMainWindow::geometry_data()
                                << "appinstaller::CustomTitleWidget" << QRect(12, 12, 720, 60);
     QTest::newRow("track") << "m_pWidgetProcessBar"
                            << "QWidget" << QRect(48, 388, 648, 16);
+    // The completion page's lower area: margins 36, 32, 36, 24, the finish
+    // button in its bottom right corner, nothing below it.
+    // x -1: right-aligned (finish button, at least its minimum width) or
+    // centred with the text beside it (icon): the left edge is not fixed.
+    QTest::newRow("finish button") << "completion:m_pCompletedBtn"
+                                   << "Ulmora::CCommandButton" << QRect(-1, 436, 88, 32);
+    QTest::newRow("success icon") << "completion:m_pIconToolBtn"
+                                  << "QPushButton" << QRect(-1, 364, 32, 32);
 }
 
 void TestMainWindow::geometry()
@@ -106,12 +119,29 @@ void TestMainWindow::geometry()
     QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
     // The first match is the outermost: the page's UpperWidget, not the
     // inner widget of the same name.
-    const QWidget* widget = m_progress->findChild<QWidget*>(name);
+    const QWidget* widget = nullptr;
+    if (name.startsWith(QLatin1String("completion:"))) {
+        m_window->onFinishedUnInstall();
+        widget = m_completed->findChild<QWidget*>(name.section(QLatin1Char(':'), 1));
+    } else {
+        widget = m_progress->findChild<QWidget*>(name);
+    }
     if (!widget)
         widget = m_window->findChild<QWidget*>(name);
     QVERIFY(widget);
     QCOMPARE(QString::fromLatin1(widget->metaObject()->className()), className);
-    QCOMPARE(QRect(widget->mapTo(m_window, QPoint(0, 0)), widget->size()), rect);
+    const QRect placed(widget->mapTo(m_window, QPoint(0, 0)), widget->size());
+    if (rect.x() >= 0) {
+        QCOMPARE(placed, rect);
+    } else if (className == QLatin1String("QPushButton")) {
+        QCOMPARE(placed.y(), rect.y());
+        QCOMPARE(placed.size(), rect.size());
+    } else {
+        QCOMPARE(placed.right(), 12 + 720 - 36 - 1);
+        QCOMPARE(placed.y(), rect.y());
+        QCOMPARE(placed.height(), rect.height());
+        QVERIFY(placed.width() >= rect.width());
+    }
 }
 
 // The window's sheet is the resource's text, and every object name it
@@ -143,6 +173,47 @@ void TestMainWindow::styleSheet()
         ++checked;
     }
     QCOMPARE(checked, 8);
+}
+
+// The sheets single widgets set on themselves, exactly; the title bar's
+// close button takes no focus instead of hiding it by its sheet.
+void TestMainWindow::inlineStyleSheets_data()
+{
+    QTest::addColumn<QString>("widget");
+    QTest::addColumn<QString>("sheet");
+    QTest::newRow("close button") << "close"
+                                  << "background:transparent; border:none; "
+                                     "border-image:url(:/Uninstall/Images/common_close.svg);";
+    QTest::newRow("title text") << "title"
+                                << "font-size: 16px; color: #FFFFFF; letter-spacing: -0.39px; "
+                                   "font-weight: bold ";
+    QTest::newRow("track") << "m_pWidgetProcessBar"
+                           << "border:1px solid rgba(0,0,0,0.2);border-radius:8px";
+    QTest::newRow("chunk") << "frame"
+                           << "background:red; border-radius:5px; border:none;";
+}
+
+void TestMainWindow::inlineStyleSheets()
+{
+    QFETCH(QString, widget);
+    QFETCH(QString, sheet);
+    for (UpperWidget* upper : m_window->findChildren<UpperWidget*>()) {
+        auto* title = upper->findChild<Ulmora::CFancyTitle*>();
+        QVERIFY(title);
+        const QWidget* found = nullptr;
+        if (widget == QLatin1String("close")) {
+            found = title->findChild<QAbstractButton*>();
+            QCOMPARE(found->focusPolicy(), Qt::NoFocus);
+        } else if (widget == QLatin1String("title")) {
+            for (const QLabel* label : title->findChildren<QLabel*>())
+                if (!label->text().isEmpty())
+                    found = label;
+        } else {
+            found = m_progress->findChild<QWidget*>(widget);
+        }
+        QVERIFY(found);
+        QCOMPARE(found->styleSheet(), sheet);
+    }
 }
 
 // The application-wide sheet of the component library, as the program sets
@@ -411,6 +482,39 @@ void TestMainWindow::unshownStartsNothing()
 {
     MainWindow unshown;
     QVERIFY(unshown.findChildren<QThread*>().isEmpty());
+}
+
+// The window opens in the middle of the screen the confirmation was on, not
+// where a new window goes without a window manager (the top left corner),
+// whatever its size.
+void TestMainWindow::opensInTheMiddle_data()
+{
+    QTest::addColumn<bool>("composed");
+    QTest::addColumn<bool>("screenGiven");
+    QTest::newRow("composed, the question's screen") << true << true;
+    QTest::newRow("the card alone, the question's screen") << false << true;
+    QTest::newRow("no question: the screen under the pointer") << true << false;
+}
+
+void TestMainWindow::opensInTheMiddle()
+{
+    QFETCH(bool, composed);
+    QFETCH(bool, screenGiven);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    QVERIFY(screen);
+    MainWindow window;
+    window.setComposed(composed);
+    if (screenGiven)
+        window.setHomeScreen(screen);
+    window.show();
+    const QPoint middle = screen->availableGeometry().center();
+    QVERIFY2((window.frameGeometry().center() - middle).manhattanLength() <= 1,
+             qPrintable(QStringLiteral("%1,%2 not %3,%4")
+                            .arg(window.frameGeometry().center().x())
+                            .arg(window.frameGeometry().center().y())
+                            .arg(middle.x())
+                            .arg(middle.y())));
+    QVERIFY(window.pos() != QPoint(0, 0));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -8,15 +8,20 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QTemporaryDir>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 
 using Ulmora::CModalTipDialog;
@@ -88,6 +93,8 @@ private slots:
     void answers();
     void sizeFollowsText_data();
     void sizeFollowsText();
+    void tokensKeptWhole_data();
+    void tokensKeptWhole();
     void focusShown_data();
     void focusShown();
     void initResource_data();
@@ -180,6 +187,81 @@ void TestModalTipDialog::sizeFollowsText()
         QVERIFY(label->geometry().right() < dialog->width());
     }
     qApp->setStyleSheet(QString());
+}
+
+// A warning's text can be selected and copied as it was given, and its
+// lines break at blanks only: a GUID, a path or a command's switch stays on
+// one line, inside the card, which widens where one would not fit.
+void TestModalTipDialog::tokensKeptWhole_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("size");
+    const QString guid = QStringLiteral("{8F3A6C21-1B2C-4D5E-9F00-AABBCCDDEEFF}");
+    QTest::newRow("Windows Installer, small")
+        << QStringLiteral("Ferrovane was installed by Windows Installer, which keeps its own "
+                          "record of its files. Remove it with msiexec /x %1 or in Apps & "
+                          "features.")
+               .arg(guid)
+        << 0;
+    QTest::newRow("Windows Installer, Chinese")
+        << QStringLiteral(
+               "Ferrovane 由 Windows Installer 安装，其文件由 Windows Installer 自行记录。"
+               "请运行 msiexec /x %1 或在“应用和功能”中卸载。")
+               .arg(guid)
+        << 0;
+    QTest::newRow("a path with folders of dashes")
+        << QStringLiteral("The log cannot be written: C:\\Users\\a-user\\AppData\\Local\\"
+                          "Temp\\ferrovane-uninstall\\2026-12-09-log.txt is not writable.")
+        << 1;
+    QTest::newRow("a path wider than the card")
+        << QStringLiteral("Cannot read /opt/ferrovane-desk/an-unusually-long-folder/"
+                          "another-one/AppConfig.xml")
+        << 0;
+}
+
+void TestModalTipDialog::tokensKeptWhole()
+{
+    QFETCH(QString, text);
+    QFETCH(int, size);
+    CModalTipDialog dialog;
+    dialog.setDialogModel(CModalTipDialog::Model_Warn);
+    dialog.setDialogSize(size);
+    dialog.setContentText(text);
+    dialog.show();
+    QCOMPARE(dialog.contentText(), text);
+    auto* label = dialog.findChild<QLabel*>(QStringLiteral("m_pContentLabel"));
+    QVERIFY(label->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QVERIFY(label->textInteractionFlags() & Qt::TextSelectableByKeyboard);
+    QVERIFY(dialog.width() <= dialog.screen()->availableGeometry().width());
+    QVERIFY(label->geometry().right() < dialog.width());
+    QVERIFY(label->height() >= label->heightForWidth(label->width()));
+
+    // The lines as the label breaks them.
+    QTextLayout layout(label->text(), label->font());
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QStringList lines;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(label->contentsRect().width());
+        QVERIFY2(line.naturalTextWidth() <= label->contentsRect().width(),
+                 qPrintable(label->text().mid(line.textStart(), line.textLength())));
+        lines << label->text().mid(line.textStart(), line.textLength()).remove(QChar(0x2060));
+    }
+    layout.endLayout();
+    const QRegularExpression token(QStringLiteral("\\S*[-/\\\\{}]\\S*"));
+    for (auto it = token.globalMatch(text); it.hasNext();) {
+        const QString whole = it.next().captured().section(QStringLiteral("或"), 0, 0);
+        QVERIFY2(std::any_of(lines.begin(), lines.end(),
+                             [&whole](const QString& line) { return line.contains(whole); }),
+                 qPrintable(whole + QStringLiteral(" in:\n") + lines.join(QLatin1Char('\n'))));
+    }
+
+    // Copied, it is the text as given.
+    label->setSelection(0, label->text().size());
+    QGuiApplication::clipboard()->setText(label->selectedText());
+    QCOMPARE(QGuiApplication::clipboard()->text(), text);
 }
 
 void TestModalTipDialog::focusShown_data()

@@ -4,6 +4,7 @@
 
 #include "common/sandbox.h"
 #include "config/appconfigmanager.h"
+#include "engine/installprocessmgr.h"
 #include "platform/platform.h"
 #include "platform/standin/standin.h"
 #include "registry/uninstallregistry.h"
@@ -14,10 +15,13 @@
 
 #include <QAbstractButton>
 #include <QLabel>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QStackedWidget>
 #include <QThread>
 #include <QtTest>
+
+#include <algorithm>
 
 using namespace appinstaller;
 
@@ -32,6 +36,8 @@ private slots:
     void completes_data();
     void completes();
     void closeWhileRunning();
+    void barFollowsRemoval();
+    void trialRunSaysWhatWouldGo();
 
 private:
     // The install folder with iFiles files, named by the uninstall entry
@@ -128,6 +134,67 @@ void TestWindowRun::closeWhileRunning()
     delete window;
     QVERIFY(!QFileInfo::exists(m_install));
     QVERIFY(!UninstallRegistry::getInstance()->isInstalled());
+}
+
+// Between the steps of 0 and 30 the bar follows the install folder's
+// removal: rising percentages strictly between them, each shown by the page
+// with the step's text kept, and the four steps as they were.
+void TestWindowRun::barFollowsRemoval()
+{
+    stage(3000);
+    MainWindow window;
+    window.show();
+    auto* page = window.findChild<InstallingPage*>();
+    auto* percent = page->findChild<QLabel*>(QStringLiteral("m_pInstallProgressLabel"));
+    auto* step = page->findChild<QLabel*>(QStringLiteral("m_pInstallingLabel"));
+    const QWidget* chunk = page->findChild<QWidget*>(QStringLiteral("frame"));
+    QVector<int> steps;
+    QVector<int> between;
+    QStringList shown;
+    InstallProcessMgr* manager = InstallProcessMgr::getInstance();
+    connect(manager, &InstallProcessMgr::signalProcess, page,
+            [&](int iProcess, const QString&) { steps << iProcess; });
+    // Connected after the page's own slot: the page has shown it by then.
+    connect(manager, &InstallProcessMgr::signalFolderProgress, page, [&](int iProcess) {
+        between << iProcess;
+        if (percent->text() != QString::number(iProcess) + QLatin1Char('%') ||
+            chunk->width() != iProcess * 642 / 100 || step->text().isEmpty())
+            shown << percent->text() + QLatin1Char(' ') + QString::number(chunk->width());
+    });
+    window.onUninstall();
+    QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QStackedWidget*>()->currentWidget(),
+                              static_cast<QWidget*>(window.findChild<UnInstallCompletedPage*>()),
+                              30000);
+    QCOMPARE(steps, (QVector<int>{0, 30, 60, 100}));
+    QVERIFY2(between.size() >= 10, qPrintable(QString::number(between.size())));
+    QVERIFY(between.first() > 0 && between.last() < 30);
+    QVERIFY(std::is_sorted(between.begin(), between.end()));
+    QCOMPARE(std::adjacent_find(between.begin(), between.end()), between.end());
+    QVERIFY2(shown.isEmpty(), qPrintable(shown.join(QLatin1String(", "))));
+    QVERIFY(!QFileInfo::exists(m_install));
+}
+
+// A trial run's page counts what would go (the staged files, their folder
+// and the client program) and removes nothing.
+void TestWindowRun::trialRunSaysWhatWouldGo()
+{
+    stage(50);
+    InstallProcessMgr::getInstance()->setDryRun(true);
+    const auto real = qScopeGuard([] { InstallProcessMgr::getInstance()->setDryRun(false); });
+    MainWindow window;
+    window.setLogPath(QDir::tempPath() + QStringLiteral("/logs/uninstall-trial.log"));
+    window.show();
+    window.onUninstall();
+    auto* completed = window.findChild<UnInstallCompletedPage*>();
+    QTRY_COMPARE_WITH_TIMEOUT(window.findChild<QStackedWidget*>()->currentWidget(),
+                              static_cast<QWidget*>(completed), 30000);
+    const QString note = completed->findChild<QLabel*>(QStringLiteral("m_pLeftoverLabel"))
+                             ->text()
+                             .remove(QChar(0x2060)); // the marks that keep a path on one line
+    QVERIFY2(note.contains(QLatin1String("Would remove 52 item")), qPrintable(note));
+    QVERIFY2(note.contains(QLatin1String("uninstall-trial.log")), qPrintable(note));
+    QVERIFY(QFileInfo::exists(m_install + QStringLiteral("/d0/f49")));
+    QVERIFY(UninstallRegistry::getInstance()->isInstalled());
 }
 
 QTEST_MAIN(TestWindowRun)

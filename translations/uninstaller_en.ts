@@ -384,6 +384,115 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;
             <numerusform>%n items</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Would remove %n item(s) (%1).</source>
+        <translation>
+            <numerusform>Would remove %n item (%1).</numerusform>
+            <numerusform>Would remove %n items (%1).</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from the install folder.</source>
+        <translation>Nothing would be removed from the install folder.</translation>
+    </message>
+    <message>
+        <source>Log: %1.</source>
+        <comment>where the trial run's log is</comment>
+        <translation>Log: %1.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) would stay.</source>
+        <translation>
+            <numerusform>%n item would stay.</numerusform>
+            <numerusform>%n items would stay.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more item(s) would stay.</source>
+        <translation>
+            <numerusform>%n more item would stay.</numerusform>
+            <numerusform>%n more items would stay.</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Would keep %n file(s) %1 did not install, in %2: %3.</source>
+        <translation>
+            <numerusform>Would keep %n file %1 did not install, in %2: %3.</numerusform>
+            <numerusform>Would keep %n files %1 did not install, in %2: %3.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Would stay because %1 is installed in it too: %2.</source>
+        <translation>Would stay because %1 is installed in it too: %2.</translation>
+    </message>
+    <message>
+        <source>Some items would be removed only when Windows restarts: %1.</source>
+        <translation>Some items would be removed only when Windows restarts: %1.</translation>
+    </message>
+    <message>
+        <source>Would stay because you or Windows need the folder: %1.</source>
+        <translation>Would stay because you or Windows need the folder: %1.</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</source>
+        <translation>Nothing would be removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</translation>
+    </message>
+    <message>
+        <source>Would stay because it is shared with another program: %1.</source>
+        <translation>Would stay because it is shared with another program: %1.</translation>
+    </message>
+    <message>
+        <source>Would stay because another disk is attached there: %1.</source>
+        <translation>Would stay because another disk is attached there: %1.</translation>
+    </message>
+    <message>
+        <source>Only the shortcuts would be removed from %1: it holds other files.</source>
+        <translation>Only the shortcuts would be removed from %1: it holds other files.</translation>
+    </message>
+    <message>
+        <source>Would stay because other programs share it: %1.</source>
+        <translation>Would stay because other programs share it: %1.</translation>
+    </message>
+    <message>
+        <source>The product would stay listed as installed.</source>
+        <translation>The product would stay listed as installed.</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed: the list of installed files cannot be used: %1.</source>
+        <translation>Nothing would be removed: the list of installed files cannot be used: %1.</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed: the list of installed files names another product: %1.</source>
+        <translation>Nothing would be removed: the list of installed files names another product: %1.</translation>
+    </message>
+    <message>
+        <source>Would stay, as the system would refuse to remove it: %1.</source>
+        <translation>Would stay, as the system would refuse to remove it: %1.</translation>
+    </message>
+    <message>
+        <source>What a real uninstall would leave, and why:</source>
+        <translation>What a real uninstall would leave, and why:</translation>
+    </message>
+    <message>
+        <source>Your files, which %1 did not install, were kept:</source>
+        <translation>Your files, which %1 did not install, were kept:</translation>
+    </message>
+    <message>
+        <source>These items will be removed when Windows restarts:</source>
+        <translation>These items will be removed when Windows restarts:</translation>
+    </message>
+    <message>
+        <source>What stayed, and why:</source>
+        <translation>What stayed, and why:</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours.</source>
+        <translation>Nothing would be removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours.</translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>

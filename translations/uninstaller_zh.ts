@@ -378,6 +378,111 @@
             <numerusform>%n 项</numerusform>
         </translation>
     </message>
+    <message numerus="yes">
+        <source>Would remove %n item(s) (%1).</source>
+        <translation>
+            <numerusform>将删除 %n 项（%1）。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from the install folder.</source>
+        <translation>不会从安装文件夹删除任何内容。</translation>
+    </message>
+    <message>
+        <source>Log: %1.</source>
+        <comment>where the trial run's log is</comment>
+        <translation>日志：%1。</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) would stay.</source>
+        <translation>
+            <numerusform>将保留 %n 项。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n more item(s) would stay.</source>
+        <translation>
+            <numerusform>另有 %n 项将保留。</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Would keep %n file(s) %1 did not install, in %2: %3.</source>
+        <translation>
+            <numerusform>将保留 %n 个并非%1安装的文件，位于 %2：%3。</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Would stay because %1 is installed in it too: %2.</source>
+        <translation>将保留，因为 %1 也安装在其中：%2。</translation>
+    </message>
+    <message>
+        <source>Some items would be removed only when Windows restarts: %1.</source>
+        <translation>部分项目将在 Windows 重新启动后才会删除：%1。</translation>
+    </message>
+    <message>
+        <source>Would stay because you or Windows need the folder: %1.</source>
+        <translation>将保留，因为您或 Windows 需要该文件夹：%1。</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from %1: the product's program is not at its top, and no list of installed files says what in it is the product's.</source>
+        <translation>不会从 %1 删除任何内容：其顶层没有本产品的程序，也没有安装文件列表说明其中哪些属于本产品。</translation>
+    </message>
+    <message>
+        <source>Would stay because it is shared with another program: %1.</source>
+        <translation>将保留，因为它与其他程序共用：%1。</translation>
+    </message>
+    <message>
+        <source>Would stay because another disk is attached there: %1.</source>
+        <translation>将保留，因为该处挂接了另一个磁盘：%1。</translation>
+    </message>
+    <message>
+        <source>Only the shortcuts would be removed from %1: it holds other files.</source>
+        <translation>只会从 %1 删除快捷方式：其中还有其他文件。</translation>
+    </message>
+    <message>
+        <source>Would stay because other programs share it: %1.</source>
+        <translation>将保留，因为其他程序共用它：%1。</translation>
+    </message>
+    <message>
+        <source>The product would stay listed as installed.</source>
+        <translation>本产品将仍显示为已安装。</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed: the list of installed files cannot be used: %1.</source>
+        <translation>不会删除任何内容：安装文件列表无法使用：%1。</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed: the list of installed files names another product: %1.</source>
+        <translation>不会删除任何内容：安装文件列表属于另一个产品：%1。</translation>
+    </message>
+    <message>
+        <source>Would stay, as the system would refuse to remove it: %1.</source>
+        <translation>将保留，因为系统会拒绝删除：%1。</translation>
+    </message>
+    <message>
+        <source>What a real uninstall would leave, and why:</source>
+        <translation>实际卸载时将保留的项目及原因：</translation>
+    </message>
+    <message>
+        <source>Your files, which %1 did not install, were kept:</source>
+        <translation>以下并非%1安装的您的文件已保留：</translation>
+    </message>
+    <message>
+        <source>These items will be removed when Windows restarts:</source>
+        <translation>以下项目将在 Windows 重新启动后删除：</translation>
+    </message>
+    <message>
+        <source>What stayed, and why:</source>
+        <translation>保留的项目及原因：</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Nothing would be removed from %1: it is not the product's own folder, and no list of installed files tells the product's files from yours.</source>
+        <translation>不会从 %1 删除任何内容：它不是本产品专用的文件夹，且没有安装文件列表可区分本产品的文件与您的文件。</translation>
+    </message>
 </context>
 <context>
     <name>Ulmora::CModalTipDialog</name>

@@ -24,12 +24,12 @@ CustomTitleWidget::CustomTitleWidget(QWidget* parent) : Ulmora::CFancyTitle(pare
     m_pIconLabel->setPixmap(icon.scaled(32, 32, Qt::KeepAspectRatio, Qt::FastTransformation));
 
     m_pCloseBtn->setFixedSize(24, 24);
-    // Closed by the mouse; the keyboard has the page's own button, and no
-    // dotted focus rectangle shows on the image.
-    m_pCloseBtn->setFocusPolicy(Qt::NoFocus);
     m_pCloseBtn->setStyleSheet(
-        QStringLiteral("background:transparent; border:none; outline:none; "
+        QStringLiteral("background:transparent; border:none; "
                        "border-image:url(:/Uninstall/Images/common_close.svg);"));
+    // Closed by the mouse, and never focused (so no dotted focus rectangle
+    // on the image): the keyboard has the page's own button and Esc.
+    m_pCloseBtn->setFocusPolicy(Qt::NoFocus);
     // The button shows only an image: give screen readers a name for it.
     m_pCloseBtn->setAccessibleName(tr("Close"));
 

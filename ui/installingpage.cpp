@@ -29,6 +29,8 @@ InstallingPage::InstallingPage(QWidget* parent)
     // reports from the worker thread arrive queued, in order.
     connect(InstallProcessMgr::getInstance(), &InstallProcessMgr::signalProcess, this,
             &InstallingPage::onProcessInfo);
+    connect(InstallProcessMgr::getInstance(), &InstallProcessMgr::signalFolderProgress, this,
+            &InstallingPage::onFolderProgress);
 }
 
 InstallingPage::~InstallingPage()
@@ -53,6 +55,16 @@ void InstallingPage::startUnInstall()
 void InstallingPage::onProcessInfo(int iProcess, QString strProcessName)
 {
     m_ui->m_pInstallingLabel->setText(strProcessName);
+    showPercent(iProcess);
+}
+
+void InstallingPage::onFolderProgress(int iProcess)
+{
+    showPercent(iProcess);
+}
+
+void InstallingPage::showPercent(int iProcess)
+{
     m_ui->m_pInstallProgressLabel->setText(QString::number(iProcess, 10) + QLatin1Char('%'));
     // The chunk sits inside the track's 3-pixel margins.
     const int iTrackWidth = m_ui->m_pWidgetProcessBar->width();

@@ -42,8 +42,13 @@ signals:
 public slots:
     void onProcessInfo(int iProcess, QString strProcessName);
     void onCancelInstall();
+    // How far the install folder's removal got, between the step of 0 and
+    // that of 30: the percentage and the bar follow, the step's text stays.
+    void onFolderProgress(int iProcess);
 
 private:
+    void showPercent(int iProcess);
+
     std::unique_ptr<Ui::InstallingUI> m_ui;
     UnInstallThread* m_pUnInstallThread = nullptr; // a child of the page
 };

@@ -10,10 +10,12 @@
 
 #include "platform/system.h"
 
+#include <QCursor>
 #include <QDir>
 #include <QGraphicsDropShadowEffect>
 #include <QGuiApplication>
 #include <QPainterPath>
+#include <QScreen>
 
 namespace appinstaller
 {
@@ -87,14 +89,39 @@ void MainWindow::setVisible(bool visible)
         // in it, before it is polished, laid out and shown.
         const QString strQssDir = QStringLiteral(":/Uninstall/Qss/");
         setStyleSheet(Ulmora::CFile::ReadAll(QDir(strQssDir).entryList(QDir::Files), strQssDir));
+        // In the middle of the screen, not where the system puts a new
+        // window (the top left corner without a window manager).
+        QScreen* pScreen = m_homeScreen;
+        if (!pScreen)
+            pScreen = QGuiApplication::screenAt(QCursor::pos());
+        if (!pScreen)
+            pScreen = QGuiApplication::primaryScreen();
+        if (pScreen) {
+            QRect placed(QPoint(), size());
+            placed.moveCenter(pScreen->availableGeometry().center());
+            move(placed.topLeft());
+        }
     }
     QWidget::setVisible(visible);
+}
+
+void MainWindow::setLogPath(const QString& strLogPath)
+{
+    m_pUnInstallCompletedPage->setLogPath(strLogPath);
+}
+
+void MainWindow::setHomeScreen(QScreen* screen)
+{
+    m_homeScreen = screen;
 }
 
 void MainWindow::onFinishedUnInstall()
 {
     // The thread has finished, so the record of what it left is complete.
-    m_pUnInstallCompletedPage->setTrialRun(InstallProcessMgr::getInstance()->dryRun());
+    const InstallProcessMgr* pManager = InstallProcessMgr::getInstance();
+    m_pUnInstallCompletedPage->setTrialRun(pManager->dryRun());
+    const InstallProcessMgr::FolderTally tally = pManager->folderTally();
+    m_pUnInstallCompletedPage->setWouldGo({tally.entries, tally.bytes});
     m_pUnInstallCompletedPage->showLeftovers(InstallProcessMgr::getInstance()->leftovers());
     m_ui->m_pInstallStackedWidget->setCurrentWidget(m_pUnInstallCompletedPage);
     emit uninstallFinished();

@@ -8,9 +8,12 @@
 // confirmed and calls onUninstall().
 
 #include <QMargins>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
+
+class QScreen;
 
 namespace Ui
 {
@@ -32,8 +35,17 @@ public:
     ~MainWindow() override;
 
     // The first show applies the window's style sheet first: a window built
-    // and never shown (a refused or declined run) never pays for it.
+    // and never shown (a refused or declined run) never pays for it; and
+    // places the window in the middle of its screen (setHomeScreen()).
     void setVisible(bool visible) override;
+
+    // The screen the window first shows in the middle of: the one the
+    // user's last dialog was on. Without one, the screen under the mouse
+    // pointer, where a dialog would have shown.
+    void setHomeScreen(QScreen* screen);
+
+    // Where this run's log is, for the completion page of a trial run.
+    void setLogPath(const QString& strLogPath);
 
     // The card in the 12-pixel margin of its shadow on a translucent window,
     // or alone on an opaque one; chosen by the constructor for the system,
@@ -59,6 +71,7 @@ private:
     InstallingPage* m_pInstallingPage = nullptr;
     UnInstallCompletedPage* m_pUnInstallCompletedPage = nullptr;
     bool m_bStyled = false;
+    QPointer<QScreen> m_homeScreen;
     QMargins m_shadowMargins; // the form's margins, where the shadow is drawn
     QSize m_cardSize;         // the form's size within them
 };

@@ -1,19 +1,27 @@
 #include "uninstallcompletedpage.h"
 
+#include "shownnames.h"
 #include "ui_LeftoverDetailsUI.h"
 #include "ui_UnInstallCompletedUI.h"
 
 #include "config/appconfigmanager.h"
 
 #include <QClipboard>
+#include <QCollator>
 #include <QDialog>
 #include <QDir>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QLabel>
+#include <QLocale>
+#include <QPainterPath>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <climits>
 
 namespace appinstaller
 {
@@ -52,17 +60,60 @@ QChar separatorOf(const QString& path)
     return path.contains(QLatin1Char('/')) ? QLatin1Char('/') : QDir::separator();
 }
 
+// Whether a comes before b as a person counts: the numbers in names by
+// their value ("file 2" before "file 10"), the rest by the system's
+// collation without regard to case. QCollator's numeric mode alone does not
+// do it where Qt collates without ICU.
+bool naturallyBefore(const QString& a, const QString& b)
+{
+    static const QRegularExpression chunk(QStringLiteral("\\d+|\\D+"));
+    QCollator collator;
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    auto left = chunk.globalMatch(a);
+    auto right = chunk.globalMatch(b);
+    while (left.hasNext() && right.hasNext()) {
+        const QString x = left.next().captured();
+        const QString y = right.next().captured();
+        const bool bNumbers = x.at(0).isDigit() && y.at(0).isDigit();
+        if (bNumbers) {
+            const QString xs = x.mid(x.indexOf(QRegularExpression(QStringLiteral("[^0]|0$"))));
+            const QString ys = y.mid(y.indexOf(QRegularExpression(QStringLiteral("[^0]|0$"))));
+            if (xs.size() != ys.size())
+                return xs.size() < ys.size();
+            if (xs != ys)
+                return xs < ys;
+            continue;
+        }
+        const int iOrder = collator.compare(x, y);
+        if (iOrder != 0)
+            return iOrder < 0;
+    }
+    if (left.hasNext() != right.hasNext())
+        return right.hasNext();
+    return a < b;
+}
+
 } // namespace
 
 UnInstallCompletedPage::UnInstallCompletedPage(QWidget* parent)
     : QWidget(parent), m_ui(std::make_unique<Ui::UnInstallCompletedUI>())
 {
     m_ui->setupUi(this);
+    // An image, not a control: never in the tab order.
+    m_ui->m_pIconToolBtn->setFocusPolicy(Qt::NoFocus);
     m_ui->m_pInstallInfoLabel->setAccessibleName(tr("Result"));
     m_strCompleted = m_ui->m_pInstallInfoLabel->text();
-    // Hidden, and so taking no room, while there is nothing to report; the
+    // The note of what stayed lies outside the form's layouts, left of the
+    // button (placeNote()); hidden while there is nothing to report. The
     // system's font and size: a user who made text bigger gets it here.
-    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    m_pNote = new QLabel(m_ui->m_pBottomWidget);
+    QLabel* pNote = m_pNote;
+    pNote->setObjectName(QStringLiteral("m_pLeftoverLabel"));
+    pNote->setStyleSheet(QStringLiteral("color: rgba(0,0,0,0.65);"));
+    pNote->setTextFormat(Qt::RichText);
+    pNote->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    pNote->setWordWrap(true);
+    pNote->setTextInteractionFlags(Qt::LinksAccessibleByKeyboard | Qt::LinksAccessibleByMouse);
     pNote->hide();
     pNote->setAccessibleName(tr("Items not removed"));
     connect(pNote, &QLabel::linkActivated, this, &UnInstallCompletedPage::showDetails);
@@ -80,14 +131,16 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     groupLeftovers(leftovers);
     const Outcome outcome(leftovers);
     showHeadline(outcome.incomplete());
-    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    QLabel* pNote = m_pNote;
     QStringList all;
     for (const Group& group : qAsConst(m_groups))
         all << group.paths;
     pNote->setToolTip(all.join(QLatin1Char('\n')));
     pNote->clear();
-    pNote->setVisible(!leftovers.isEmpty());
-    if (leftovers.isEmpty())
+    // A trial run's note also says what would go and where its log is.
+    const bool bNote = !leftovers.isEmpty() || m_bTrialRun;
+    pNote->setVisible(bNote);
+    if (!bNote)
         return;
     // The form's geometry, also on a page not shown yet: the note is fitted
     // to the room it gets there.
@@ -95,6 +148,7 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
         pLayout->invalidate();
         pLayout->activate();
     }
+    placeNote();
 
     // Screen readers get every sentence with every path, whatever is shown.
     pNote->ensurePolished();
@@ -104,19 +158,51 @@ void UnInstallCompletedPage::showLeftovers(const QVector<LeftoverItem>& leftover
     for (const Group& group : qAsConst(m_groups))
         full << describe(group, group.paths.size(), {metrics, QWIDGETSIZE_MAX, false}, bComplete);
     pNote->setAccessibleDescription(full.join(QLatin1Char(' ')));
+    m_strLead.clear();
+    m_strTail.clear();
+    if (m_bTrialRun) {
+        const int iEntries = int(qMin<quint64>(m_wouldGo.entries, INT_MAX));
+        m_strLead = (iEntries == 0 ? tr("Nothing would be removed from the install folder.")
+                                   : tr("Would remove %n item(s) (%1).", "", iEntries)
+                                         .arg(QLocale().formattedDataSize(qint64(m_wouldGo.bytes))))
+                        .toHtmlEscaped();
+        bool bComplete = true;
+        if (!m_strLogPath.isEmpty())
+            m_strTail = QLatin1Char(' ') +
+                        tr("Log: %1.", "where the trial run's log is")
+                            .arg(shown(QDir::toNativeSeparators(m_strLogPath),
+                                       {metrics, pNote->width() * 2 / 3, true}, bComplete))
+                            .toHtmlEscaped();
+        pNote->setAccessibleDescription(m_strLead + QLatin1Char(' ') +
+                                        pNote->accessibleDescription() + m_strTail);
+        if (leftovers.isEmpty()) {
+            fits(m_strLead + m_strTail);
+            return;
+        }
+    }
 
     // In the product's red, a shade darker than its buttons, not the system's link blue.
     const QString strLink = QStringLiteral(" <a href=\"%1\" style=\"color:#C8262D;\">%2</a>")
                                 .arg(kDetailsLink, tr("Details", "opens the list of what stayed"));
     if (!fittedNote(strLink).isEmpty())
         return;
+    // Without the log's path, which the details give too, rather than
+    // without the reasons.
+    if (!m_strTail.isEmpty()) {
+        m_strTail.clear();
+        if (!fittedNote(strLink).isEmpty())
+            return;
+    }
     // Too little room for even one reason: a count of everything.
     const QString strCount =
-        outcome.incomplete() ? tr("%n item(s) could not be removed.", "", m_iItems)
+        m_bTrialRun            ? tr("%n item(s) would stay.", "", m_iItems)
+        : outcome.incomplete() ? tr("%n item(s) could not be removed.", "", m_iItems)
         : outcome.restartNeeded()
             ? tr("%n item(s) will be removed when Windows restarts.", "", m_iItems)
             : tr("%n item(s) kept.", "", m_iItems);
-    if (!fits(strCount.toHtmlEscaped() + strLink))
+    const QString strLead = m_strLead.isEmpty() ? QString() : m_strLead + QLatin1Char(' ');
+    if (!fits(strLead + strCount.toHtmlEscaped() + strLink + m_strTail) &&
+        !fits(strLead + strCount.toHtmlEscaped() + strLink))
         fits(strLink.trimmed());
 }
 
@@ -170,22 +256,24 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
     // folders before any is left out; a reason that no longer fits ends the
     // note with a count of the rest. Whatever is not shown in full is a
     // click away.
-    const QFontMetrics metrics = m_ui->m_pLeftoverLabel->fontMetrics();
-    QString strShown;
+    const QFontMetrics metrics = m_pNote->fontMetrics();
+    QString strShown = m_strLead; // a trial run's: what would go
     bool bShownComplete = true;
     int iRest = m_iItems; // the items of the reasons after the last shown
-    const auto ending = [&](bool bComplete) {
+    const auto ending = [&](bool bComplete) -> QString {
         QString strEnd;
         if (iRest > 0)
-            strEnd = QLatin1Char(' ') + tr("%n more item(s) stayed.", "", iRest).toHtmlEscaped();
-        return bComplete && iRest == 0 ? strEnd : strEnd + strLink;
+            strEnd = QLatin1Char(' ') + (m_bTrialRun ? tr("%n more item(s) would stay.", "", iRest)
+                                                     : tr("%n more item(s) stayed.", "", iRest))
+                                            .toHtmlEscaped();
+        return (bComplete && iRest == 0 ? strEnd : strEnd + strLink) + m_strTail;
     };
     for (const Group& group : qAsConst(m_groups)) {
         iRest -= group.paths.size();
         QString strNext;
         for (int iNames = qMin(group.paths.size(), kNamedPaths); iNames >= 0 && strNext.isEmpty();
              --iNames) {
-            for (int iWidth = m_ui->m_pLeftoverLabel->width();; iWidth = iWidth * 3 / 4) {
+            for (int iWidth = m_pNote->width();; iWidth = iWidth * 3 / 4) {
                 bool bComplete = bShownComplete;
                 const QString strSentence =
                     describe(group, iNames, {metrics, iWidth, true}, bComplete).toHtmlEscaped();
@@ -206,14 +294,29 @@ QString UnInstallCompletedPage::fittedNote(const QString& strLink)
         }
         strShown = strNext;
     }
-    if (!strShown.isEmpty())
-        fits(strShown + ending(bShownComplete));
+    if (strShown == m_strLead)
+        return QString(); // not even one reason
+    fits(strShown + ending(bShownComplete));
     return strShown;
+}
+
+void UnInstallCompletedPage::placeNote()
+{
+    // From the form's left margin to the button, less twice the form's
+    // spacing; from the result line's foot to a spacing below the button's:
+    // four lines of the system's font, Chinese included.
+    const QGridLayout* pGrid = m_ui->gridLayout_3;
+    const int iSpacing = pGrid->spacing();
+    const QRect button = m_ui->m_pCompletedBtn->geometry();
+    const QRect result = m_ui->horizontalLayout_6->geometry();
+    m_pNote->setGeometry(
+        QRect(QPoint(pGrid->contentsMargins().left(), result.bottom() + 1),
+              QPoint(button.left() - 1 - 2 * iSpacing, button.bottom() + iSpacing)));
 }
 
 bool UnInstallCompletedPage::fits(const QString& strText) const
 {
-    QLabel* pNote = m_ui->m_pLeftoverLabel;
+    QLabel* pNote = m_pNote;
     pNote->setText(strText);
     return pNote->heightForWidth(pNote->width()) <= pNote->height();
 }
@@ -221,13 +324,33 @@ bool UnInstallCompletedPage::fits(const QString& strText) const
 void UnInstallCompletedPage::showDetails()
 {
     if (!m_pDetailsDialog) {
-        m_pDetailsDialog = new QDialog(this);
+        // A card of its own, as the program's other dialogs.
+        m_pDetailsDialog = new QDialog(this, Qt::Dialog | Qt::FramelessWindowHint);
         auto* form = new Ui::LeftoverDetailsUI;
         form->setupUi(m_pDetailsDialog);
         m_pDetailsDialog->setObjectName(QStringLiteral("m_pLeftoverDetails"));
+        m_pDetailsDialog->setStyleSheet(QStringLiteral(
+            "QDialog#m_pLeftoverDetails { background: #FFFFFF; }"
+            "#m_pCard { background: #FFFFFF; border: 1px solid #BFBFBF; border-radius: 4px; }"
+            "#m_pTitle { background: transparent; border: none; }"
+            "QLabel#m_pIntroLabel { color: rgba(0, 0, 0, 0.85); font-size: 14px; "
+            "font-weight: bold; }"
+            "QPlainTextEdit#m_pListEdit { background: #FAFAFA; color: rgba(0, 0, 0, 0.85); "
+            "border: none; border-radius: 4px; }"));
+        form->m_pCloseBtn->setIcon(QIcon(QStringLiteral(":/Ulmora/Image/close.svg")));
+        form->m_pCloseBtn->setIconSize(QSize(12, 12));
+        form->m_pCloseBtn->setAccessibleName(tr("Close"));
+        // Long paths wrap, anywhere if they must: no scroll bar across.
+        form->m_pListEdit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        m_pDetailsDialog->setFixedSize(m_pDetailsDialog->size());
+        // Rounded corners without translucency, which needs a compositor.
+        QPainterPath corners;
+        corners.addRoundedRect(QRectF(m_pDetailsDialog->rect()), 4, 4);
+        m_pDetailsDialog->setMask(QRegion(corners.toFillPolygon().toPolygon()));
         connect(m_pDetailsDialog, &QObject::destroyed, [form] { delete form; });
         connect(form->m_pCopyBtn, &QAbstractButton::clicked, form->m_pListEdit, [form] {
-            QGuiApplication::clipboard()->setText(form->m_pListEdit->toPlainText());
+            QGuiApplication::clipboard()->setText(
+                withoutIsolation(form->m_pListEdit->toPlainText()));
         });
     }
     QStringList lines;
@@ -237,12 +360,39 @@ void UnInstallCompletedPage::showDetails()
         bool bComplete = true;
         if (!lines.isEmpty())
             lines << QString();
-        lines << describe(group, 0, whole, bComplete) << group.paths;
+        QStringList paths = group.paths;
+        std::sort(paths.begin(), paths.end(), naturallyBefore);
+        lines << describe(group, 0, whole, bComplete) << paths;
         for (const QString& strHolder : group.holders)
             lines << heldSentence(strHolder, whole, bComplete);
     }
+    if (m_bTrialRun && !m_strLogPath.isEmpty())
+        lines << QString()
+              << tr("Log: %1.", "where the trial run's log is")
+                     .arg(QDir::toNativeSeparators(m_strLogPath));
+    const QString strHeading = detailsHeading();
+    m_pDetailsDialog->setWindowTitle(strHeading);
+    m_pDetailsDialog->findChild<QLabel*>(QStringLiteral("m_pIntroLabel"))->setText(strHeading);
     m_pDetailsDialog->findChild<QPlainTextEdit*>()->setPlainText(lines.join(QLatin1Char('\n')));
     m_pDetailsDialog->open();
+}
+
+QString UnInstallCompletedPage::detailsHeading() const
+{
+    if (m_bTrialRun)
+        return tr("What a real uninstall would leave, and why:");
+    const auto all = [this](std::initializer_list<int> keys) {
+        return std::all_of(m_groups.begin(), m_groups.end(), [keys](const Group& group) {
+            return std::find(keys.begin(), keys.end(), group.iKey) != keys.end();
+        });
+    };
+    if (all({static_cast<int>(LeftoverReason::NotListed)}))
+        return tr("Your files, which %1 did not install, were kept:")
+            .arg(isolatedName(
+                QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN())));
+    if (all({-1}))
+        return tr("These items will be removed when Windows restarts:");
+    return tr("What stayed, and why:");
 }
 
 QString UnInstallCompletedPage::shortened(const QString& path, const QFontMetrics& metrics,
@@ -273,7 +423,7 @@ QString UnInstallCompletedPage::shown(const QString& path, const PathStyle& styl
 {
     const QString strShort = shortened(path, style.metrics, qMax(style.iWidth, kMinPathWidth));
     bComplete = bComplete && strShort == path;
-    return style.bOneLine ? oneLine(strShort) : strShort;
+    return isolatedName(style.bOneLine ? oneLine(strShort) : strShort);
 }
 
 QString UnInstallCompletedPage::describe(const Group& group, int iNames, const PathStyle& style,
@@ -297,22 +447,32 @@ QString UnInstallCompletedPage::describe(const Group& group, int iNames, const P
     if (group.iKey == static_cast<int>(LeftoverReason::NotListed)) {
         // One name for the product on every page and dialog: the one the
         // title, the question and the warnings give it in both languages.
-        const QString strProduct =
-            QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN());
-        strText = tr("Kept %n file(s) %1 did not install, in %2: %3.", "", group.paths.size())
+        const QString strProduct = isolatedName(
+            QString::fromStdString(AppConfigManager::getInstance()->getSoftwareNameEN()));
+        strText = (m_bTrialRun ? tr("Would keep %n file(s) %1 did not install, in %2: %3.", "",
+                                    group.paths.size())
+                               : tr("Kept %n file(s) %1 did not install, in %2: %3.", "",
+                                    group.paths.size()))
                       .arg(strProduct, shown(group.folder, style, bComplete), strList);
     } else if (group.iKey == static_cast<int>(LeftoverReason::Shared) &&
                (!group.products.isEmpty() || !group.earlierKeys.isEmpty())) {
         // Named, and what to do; running this uninstaller again helps only
         // where the folder proves to be the product's once the others went.
         const QString strBetween = tr(", ", "between the paths of a list");
+        QStringList others;
+        for (const QString& product : group.products)
+            others << isolatedName(product);
+        const QString strOthers = others.join(strBetween);
         QStringList sentences;
-        if (!group.products.isEmpty())
+        if (!group.products.isEmpty() && m_bTrialRun)
+            sentences
+                << tr("Would stay because %1 is installed in it too: %2.").arg(strOthers, strList);
+        else if (!group.products.isEmpty())
             sentences << (group.bUnproved
                               ? tr("Left because %1 is installed in it too: %2.")
                               : tr("Left because %1 is installed in it too: %2. Uninstall %1 "
                                    "first, then run this uninstaller again."))
-                             .arg(group.products.join(strBetween), strList);
+                             .arg(strOthers, strList);
         // An entry of this product's own name that an earlier installation
         // left: uninstalling "it" first would lead back to this uninstaller.
         // The note names the entry by its own name (its GUID), whose full
@@ -361,7 +521,7 @@ QString UnInstallCompletedPage::heldSentence(const QString& strHolder, const Pat
          it.hasNext();) {
         const QRegularExpressionMatch match = it.next();
         programs << tr("%1 (process %2)", "a program holding a file open")
-                        .arg(match.captured(1), match.captured(2));
+                        .arg(isolatedName(match.captured(1)), match.captured(2));
     }
     if (programs.isEmpty())
         return tr("%1 is open in another program.").arg(shown(strFile, style, bComplete));
@@ -372,6 +532,11 @@ QString UnInstallCompletedPage::heldSentence(const QString& strHolder, const Pat
 
 QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
 {
+    if (m_bTrialRun) {
+        const QString strTrial = trialSentence(iKey, strList);
+        if (!strTrial.isEmpty())
+            return strTrial;
+    }
     switch (iKey) {
     case -1:
         return tr("Some items will be removed when Windows restarts: %1.").arg(strList);
@@ -417,6 +582,49 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
             .arg(strList);
     default:
         return tr("Some items could not be removed: %1.").arg(strList);
+    }
+}
+
+// What a real run would leave, in the conditional: a trial run removed
+// nothing, so nothing "was left".
+QString UnInstallCompletedPage::trialSentence(int iKey, const QString& strList) const
+{
+    switch (iKey) {
+    case -1:
+        return tr("Some items would be removed only when Windows restarts: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::Refused):
+        return tr("Would stay because you or Windows need the folder: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotProducts):
+        return tr("Nothing would be removed from %1: the product's program is not at its top, "
+                  "and no list of installed files says what in it is the product's.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::NotOwnFolder):
+        return tr("Nothing would be removed from %1: it is not the product's own folder, and no "
+                  "list of installed files tells the product's files from yours.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::Shared):
+        return tr("Would stay because it is shared with another program: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::OtherFileSystem):
+        return tr("Would stay because another disk is attached there: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::NotOnlyShortcuts):
+        return tr("Only the shortcuts would be removed from %1: it holds other files.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::SharedFolder):
+        return tr("Would stay because other programs share it: %1.").arg(strList);
+    case static_cast<int>(LeftoverReason::EntryKept):
+        return tr("The product would stay listed as installed.");
+    case static_cast<int>(LeftoverReason::ManifestNotUsed):
+        return tr("Nothing would be removed: the list of installed files cannot be used: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::ManifestOtherProduct):
+        return tr("Nothing would be removed: the list of installed files names another "
+                  "product: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::NotFound):
+    case static_cast<int>(LeftoverReason::Lookalike):
+        return QString(); // facts, in the present either way
+    default:
+        return tr("Would stay, as the system would refuse to remove it: %1.").arg(strList);
     }
 }
 

@@ -15,6 +15,7 @@
 
 class QDialog;
 class QFontMetrics;
+class QLabel;
 
 namespace Ui
 {
@@ -33,15 +34,23 @@ public:
     ~UnInstallCompletedPage() override;
 
     // A trial run's page: the headline says nothing was removed, the note
-    // tells what would have stayed.
+    // what would go (entries and bytes of the install folder), what would
+    // stay and why, and where the log is (logPath, when there is one).
     void setTrialRun(bool bTrialRun) { m_bTrialRun = bTrialRun; }
+    struct WouldGo {
+        quint64 entries = 0;
+        quint64 bytes = 0;
+    };
+    void setWouldGo(const WouldGo& wouldGo) { m_wouldGo = wouldGo; }
+    void setLogPath(const QString& logPath) { m_strLogPath = logPath; }
 
     // Names what the removal left behind beside the button, and why; hides
     // that note when nothing was left. With anything left that is not
     // waiting for a restart, the headline says the uninstall is incomplete.
     void showLeftovers(const QVector<LeftoverItem>& leftovers);
 
-    // Opens the full list of what stayed, one path a line under its reason.
+    // Opens the full list of what stayed, one path a line under its reason,
+    // in natural order (file 2 before file 10), headed by what it lists.
     void showDetails();
 
 signals:
@@ -80,6 +89,9 @@ private:
     QString describe(const Group& group, int iNames, const PathStyle& style, bool& bComplete) const;
     // The group's sentence with strList for its items.
     QString sentence(int iKey, const QString& strList) const;
+    // In a trial run, the same in the conditional; empty where the plain
+    // sentence says a fact that holds either way.
+    QString trialSentence(int iKey, const QString& strList) const;
     // "docs\file1.dat is open in notepad.exe (process 4312)."
     QString heldSentence(const QString& strHolder, const PathStyle& style, bool& bComplete) const;
     // path within iWidth pixels of metrics: the last folder and the name
@@ -88,15 +100,23 @@ private:
     static QString shortened(const QString& path, const QFontMetrics& metrics, int iWidth);
     // path as style shows it; bComplete turns false when it is shortened.
     static QString shown(const QString& path, const PathStyle& style, bool& bComplete);
+    QString detailsHeading() const;
+    // The note's place: left of the button, under the result line.
+    void placeNote();
     // Whether the note's label holds strText in its height.
     bool fits(const QString& strText) const;
 
     std::unique_ptr<Ui::UnInstallCompletedUI> m_ui;
+    QLabel* m_pNote = nullptr; // what stayed, beside the button
     QDialog* m_pDetailsDialog = nullptr;
     bool m_bLaterRunMayFinish = true;
     QVector<Group> m_groups; // what stayed, for the details
     int m_iItems = 0;        // how many items stayed
     bool m_bTrialRun = false;
+    WouldGo m_wouldGo;
+    QString m_strLogPath;
+    QString m_strLead;      // rich text before the reasons (a trial run's)
+    QString m_strTail;      // and after them
     QString m_strCompleted; // the form's headline for a complete removal
 };
 

@@ -4,12 +4,16 @@
 #include "cpushbutton.h"
 
 #include <QBoxLayout>
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QPainterPath>
 #include <QPointer>
 #include <QRegion>
+#include <QRegularExpression>
+#include <QScreen>
 
 namespace Ulmora
 {
@@ -20,6 +24,49 @@ namespace
 constexpr int kWidths[] = {360, 440}; // by ModalTipDialogSize
 constexpr int kCornerRadius = 4;
 constexpr int kIconSize = 20;
+constexpr int kBodyMargin = 24; // left and right of the message
+constexpr int kIconSpacing = 8;
+// Between two characters: no line break there, and nothing drawn.
+constexpr QChar kWordJoiner(0x2060);
+
+// Runs of characters that must not break across lines: paths, GUIDs,
+// commands' switches; a run holds no blank and no Chinese text.
+const QRegularExpression& tokenPattern()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("[^\\s\\p{Han}\\x{3000}-\\x{303F}\\x{FF00}-\\x{FFEF}]*"
+                       "[-/\\\\{}][^\\s\\p{Han}\\x{3000}-\\x{303F}\\x{FF00}-\\x{FFEF}]*"));
+    return pattern;
+}
+
+QString joined(const QString& token)
+{
+    QString whole;
+    whole.reserve(2 * token.size());
+    for (int i = 0; i < token.size(); ++i) {
+        if (i > 0 && !token.at(i).isLowSurrogate())
+            whole += kWordJoiner;
+        whole += token.at(i);
+    }
+    return whole;
+}
+
+// text with its tokens kept whole: the lines break at its blanks (and
+// between Chinese characters), never inside a path or a GUID; only a token
+// wider than nMost pixels may break where the system breaks it.
+QString keptWhole(const QString& text, const QFontMetrics& metrics, int nMost)
+{
+    QString shown;
+    int iFrom = 0;
+    for (auto it = tokenPattern().globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        shown += text.midRef(iFrom, match.capturedStart() - iFrom);
+        const QString token = joined(match.captured());
+        shown += metrics.horizontalAdvance(token) <= nMost ? token : match.captured();
+        iFrom = match.capturedEnd();
+    }
+    return shown + text.midRef(iFrom);
+}
 
 QString iconPath(CModalTipDialog::ModalTipDialogModel model)
 {
@@ -103,9 +150,28 @@ QLayout* CModalTipDialog::buildBody(QWidget* pCard)
     m_pContentLabel->setObjectName(QStringLiteral("m_pContentLabel"));
     m_pContentLabel->setWordWrap(true);
     m_pContentLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Plain text, to be copied: a GUID, a path, a command.
+    m_pContentLabel->setTextFormat(Qt::PlainText);
+    m_pContentLabel->setTextInteractionFlags(Qt::TextSelectableByMouse |
+                                             Qt::TextSelectableByKeyboard);
+    m_pContentLabel->setCursor(Qt::IBeamCursor);
+    // What is copied of it is the text without the marks that keep its
+    // tokens whole.
+    for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
+        const auto clean = [this, mode] {
+            QClipboard* pClipboard = QGuiApplication::clipboard();
+            const QString strCopied = pClipboard->text(mode);
+            if (strCopied.contains(kWordJoiner) && strCopied == m_pContentLabel->selectedText())
+                pClipboard->setText(QString(strCopied).remove(kWordJoiner), mode);
+        };
+        connect(QGuiApplication::clipboard(),
+                mode == QClipboard::Clipboard ? &QClipboard::dataChanged
+                                              : &QClipboard::selectionChanged,
+                this, clean);
+    }
     auto* pBodyLayout = new QHBoxLayout;
-    pBodyLayout->setContentsMargins(24, 4, 24, 0);
-    pBodyLayout->setSpacing(8);
+    pBodyLayout->setContentsMargins(kBodyMargin, 4, kBodyMargin, 0);
+    pBodyLayout->setSpacing(kIconSpacing);
     pBodyLayout->addWidget(m_pIconLabel, 0, Qt::AlignTop);
     pBodyLayout->addWidget(m_pContentLabel, 1);
     return pBodyLayout;
@@ -145,7 +211,7 @@ void CModalTipDialog::setDialogModel(int model)
 void CModalTipDialog::setContentText(QString strText)
 {
     setWindowTitle(strText);
-    m_pContentLabel->setText(strText);
+    m_strText = strText;
     relayout();
 }
 
@@ -172,7 +238,7 @@ CModalTipDialog::ModalTipDialogSize CModalTipDialog::dialogSize() const
 
 QString CModalTipDialog::contentText() const
 {
-    return m_pContentLabel->text();
+    return m_strText;
 }
 
 int CModalTipDialog::ShowModalTipDialog(const QString& strText, ModalTipDialogModel model,
@@ -200,6 +266,8 @@ void CModalTipDialog::showEvent(QShowEvent* event)
     // The application's style sheet may have changed the fonts since.
     relayout();
     QDialog::showEvent(event);
+    // The message can be selected, but the keyboard starts on the answer.
+    m_pConfirmBtn->setFocus(Qt::OtherFocusReason);
 }
 
 void CModalTipDialog::resizeEvent(QResizeEvent* event)
@@ -231,7 +299,23 @@ void CModalTipDialog::relayout()
     // The height follows the wrapped text, which depends on the font the
     // style sheet gives the label.
     ensurePolished();
-    const int nWidth = kWidths[m_size];
+    m_pContentLabel->ensurePolished();
+    // Wide enough for the widest token, which does not break; within the
+    // screen, where only a token wider than it may.
+    const QFontMetrics metrics = m_pContentLabel->fontMetrics();
+    const int nChrome = 2 * kBodyMargin +
+                        (m_pIconLabel->isVisibleTo(this) ? kIconSize + kIconSpacing : 0) +
+                        2 * m_pContentLabel->margin() + 2;
+    const QScreen* pScreen = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int nMost = pScreen ? pScreen->availableGeometry().width() - 2 * kBodyMargin : 1 << 16;
+    int nToken = 0;
+    for (auto it = tokenPattern().globalMatch(m_strText); it.hasNext();) {
+        const int nWidth = metrics.horizontalAdvance(joined(it.next().captured()));
+        if (nWidth <= nMost - nChrome)
+            nToken = qMax(nToken, nWidth);
+    }
+    m_pContentLabel->setText(keptWhole(m_strText, metrics, nMost - nChrome));
+    const int nWidth = qMax(kWidths[m_size], nToken + nChrome);
     const QLayout* pLayout = layout();
     const int nHeight = pLayout->hasHeightForWidth() ? pLayout->totalHeightForWidth(nWidth)
                                                      : pLayout->totalSizeHint().height();

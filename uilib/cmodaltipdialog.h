@@ -1,7 +1,9 @@
 #pragma once
 
 // A modal tip: a white card with a message and one or two buttons. Enter
-// confirms, Esc and closing the window decline.
+// confirms, Esc and closing the window decline. The message can be selected
+// and copied; its lines break at blanks, never inside a path, a GUID or a
+// command's switch, and the card widens for the widest of them.
 
 #include <QDialog>
 
@@ -69,6 +71,7 @@ private:
     QPushButton* m_pConfirmBtn = nullptr;
     QPushButton* m_pCancelBtn = nullptr; // hidden but for Model_Question
     QPushButton* m_pCloseBtn = nullptr;
+    QString m_strText; // as given; the label shows it with its tokens kept whole
 };
 
 } // namespace Ulmora

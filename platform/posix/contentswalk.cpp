@@ -42,6 +42,15 @@ bool takenAsInUse(quint64 device, quint64 inode)
     return !held.empty() && held.count({device, inode}) != 0;
 }
 
+// The size of a plain file named relative to folder; 0 for anything else.
+quint64 sizeAt(int folder, const char* name)
+{
+    struct stat status;
+    return ::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(status.st_mode)
+               ? quint64(status.st_size)
+               : 0;
+}
+
 bool contains(const std::vector<std::string>& names, const char* name)
 {
     return std::find(names.begin(), names.end(), name) != names.end();
@@ -67,9 +76,10 @@ LastEntries::LastEntries(const QStringList& entries)
 ContentsWalk::ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath,
                            const LastEntries& last, std::size_t window, std::atomic<bool>& stop,
                            std::vector<std::string>* handOut, const EntryFilter* filter,
-                           const std::vector<std::pair<quint64, quint64>>* sealed, bool dryRun)
+                           const std::vector<std::pair<quint64, quint64>>* sealed, bool dryRun,
+                           WalkProgress* progress)
     : m_mount(topMount), m_topPath(topPath), m_last(last), m_window(window), m_stop(stop),
-      m_handOut(handOut), m_filter(filter), m_sealed(sealed), m_dryRun(dryRun)
+      m_handOut(handOut), m_filter(filter), m_sealed(sealed), m_dryRun(dryRun), m_progress(progress)
 {
     Level level;
     level.stream = top;
@@ -80,6 +90,7 @@ ContentsWalk::ContentsWalk(DIR* top, const MountOf& topMount, const QString& top
 
 ContentsWalk::~ContentsWalk()
 {
+    tellProgress();
     for (const Level& level : m_levels)
         if (level.stream)
             ::closedir(level.stream);
@@ -131,9 +142,61 @@ void ContentsWalk::walk(std::size_t floor)
             enter(currentFd, name, decision == EntryFilter::Decision::Enter);
         else if (takenAsInUse(m_mount.device, entry->d_ino))
             fail(name, 0, EntryStatus::InUse);
-        else if (!m_dryRun && !removeEntryAt(currentFd, name))
+        else if (m_dryRun)
+            gone(m_progress ? sizeAt(currentFd, name) : 0);
+        else if (!removeEntryAt(currentFd, name))
             fail(name, errno);
+        else
+            gone();
     }
+    tellProgress();
+}
+
+void ContentsWalk::tellProgress()
+{
+    if (!m_progress || m_pending == 0)
+        return;
+    m_progress->add(m_pending, m_pendingBytes);
+    m_pending = 0;
+    m_pendingBytes = 0;
+}
+
+quint64 countEntries(int top, std::size_t window)
+{
+    quint64 count = 0;
+    std::vector<DIR*> open;
+    const int fd = ::openat(top, ".", folderFlags);
+    if (DIR* stream = fd < 0 ? nullptr : ::fdopendir(fd))
+        open.push_back(stream);
+    else if (fd >= 0)
+        ::close(fd);
+    while (!open.empty()) {
+        const dirent* entry = ::readdir(open.back());
+        if (!entry) {
+            ::closedir(open.back());
+            open.pop_back();
+            continue;
+        }
+        const char* name = entry->d_name;
+        if (isDotOrDotDot(name))
+            continue;
+        ++count;
+        const int parent = ::dirfd(open.back());
+        bool isFolder = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN) {
+            struct stat status;
+            isFolder = ::fstatat(parent, name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+                       S_ISDIR(status.st_mode);
+        }
+        if (!isFolder || open.size() >= window)
+            continue;
+        const int folder = ::openat(parent, name, folderFlags);
+        if (DIR* stream = folder < 0 ? nullptr : ::fdopendir(folder))
+            open.push_back(stream);
+        else if (folder >= 0)
+            ::close(folder);
+    }
+    return count;
 }
 
 EntryFilter::Decision ContentsWalk::decide(const char* name, bool isFolder) const
@@ -274,6 +337,8 @@ void ContentsWalk::leaveLevel()
             m_dryRun ? emptied : removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str());
         if (!removed)
             fail(name.c_str(), m_dryRun ? ENOTEMPTY : errno);
+        else
+            gone();
     }
 }
 

@@ -40,6 +40,10 @@ struct LastEntries {
     explicit LastEntries(const QStringList& entries);
 };
 
+// The entries below the open folder top, for a display: links are not
+// followed, and a folder deeper than window levels counts as one entry.
+quint64 countEntries(int top, std::size_t window);
+
 // Removes everything below an open folder, depth first, every name relative
 // to its open parent. Going down, the oldest open folders are closed when
 // more than the window would be open; going back up to a closed one, it is
@@ -58,7 +62,7 @@ public:
                  std::size_t window, std::atomic<bool>& stop,
                  std::vector<std::string>* handOut = nullptr, const EntryFilter* filter = nullptr,
                  const std::vector<std::pair<quint64, quint64>>* sealed = nullptr,
-                 bool dryRun = false);
+                 bool dryRun = false, WalkProgress* progress = nullptr);
 
     ~ContentsWalk();
 
@@ -128,6 +132,19 @@ private:
     // The full path of name in the current folder, for the record.
     QString pathOf(const char* name) const;
 
+    // An entry went (or would go: then with its size), told to m_progress
+    // in batches.
+    void gone(quint64 bytes = 0)
+    {
+        if (!m_progress)
+            return;
+        m_pendingBytes += bytes;
+        if (++m_pending >= kProgressBatch)
+            tellProgress();
+    }
+    void tellProgress();
+    static constexpr quint64 kProgressBatch = 64;
+
     const MountOf m_mount;
     const QString m_topPath;
     const LastEntries& m_last;
@@ -140,6 +157,9 @@ private:
     const EntryFilter* m_filter;
     const std::vector<std::pair<quint64, quint64>>* m_sealed;
     const bool m_dryRun;
+    WalkProgress* const m_progress;
+    quint64 m_pending = 0; // gone, not yet told
+    quint64 m_pendingBytes = 0;
     QVector<LeftEntry> m_left;
     int m_refused = 0; // of m_left
     int m_firstError = 0;

@@ -199,8 +199,10 @@ FolderRemoval removeFolderContents(const WalkPlan& plan)
     std::size_t window = 0;
     const unsigned workers = shareDescriptors(window);
     std::vector<std::string> folders;
+    if (plan.progress)
+        plan.progress->setTotal(countEntries(::dirfd(top), window));
     ContentsWalk topWalk(top, mount, folder, last, window, stop, workers > 1 ? &folders : nullptr,
-                         filter, sealing, plan.dryRun);
+                         filter, sealing, plan.dryRun, plan.progress);
     topWalk.run();
     // The top folder's folders, on several workers: each walk holds a
     // descriptor of the top folder of its own and takes the next folder
@@ -221,7 +223,8 @@ FolderRemoval removeFolderContents(const WalkPlan& plan)
             break;
         }
         walks.push_back(std::make_unique<ContentsWalk>(stream, mount, folder, last, window, stop,
-                                                       nullptr, filter, sealing, plan.dryRun));
+                                                       nullptr, filter, sealing, plan.dryRun,
+                                                       plan.progress));
         try {
             threads.emplace_back(work, std::ref(*walks.back()));
         } catch (const std::system_error&) {
@@ -238,6 +241,8 @@ FolderRemoval removeFolderContents(const WalkPlan& plan)
         collect(*walk, result, refusedCount);
     if (result.complete && !plan.dryRun)
         removeLastEntries(::dirfd(top), mount, last, filter != nullptr, folder, result);
+    else if (result.complete && plan.progress)
+        plan.progress->add(last.inOrder.size()); // they would go too
     return result;
 }
 

@@ -55,9 +55,16 @@ FolderRemoval removeFolderContents(const WalkPlan& plan)
     std::vector<std::wstring> last;
     for (const QString& name : plan.removeLast)
         last.push_back(QDir::toNativeSeparators(name).toStdWString());
+    Win32::WalkReport report;
+    if (WalkProgress* progress = plan.progress) {
+        report.counted = [progress](unsigned long long total) { progress->setTotal(total); };
+        report.gone = [progress](unsigned long long entries, unsigned long long bytes) {
+            progress->add(entries, bytes);
+        };
+    }
     const Win32::ContentsRemoval removal = Win32::removeFolderContents(
         nativePath(plan.folder).c_str(), last, win32Identity(plan.expected), deciderOf(plan.filter),
-        win32Identities(plan.sealed), plan.dryRun);
+        win32Identities(plan.sealed), plan.dryRun, plan.progress ? &report : nullptr);
     FolderRemoval result;
     result.complete = removal.complete;
     result.firstError = static_cast<int>(removal.firstError);

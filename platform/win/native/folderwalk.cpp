@@ -84,11 +84,13 @@ class FolderWalk
 {
 public:
     FolderWalk(const std::wstring& top, ContentsRemoval& result, unsigned& waited,
-               const EntryDecider& decide, const std::vector<Identity>* sealed, bool dryRun)
+               const EntryDecider& decide, const std::vector<Identity>* sealed, bool dryRun,
+               const WalkReport* report)
         : m_top(top), m_result(result), m_decide(decide), m_waited(waited), m_sealed(sealed),
-          m_dryRun(dryRun)
+          m_dryRun(dryRun), m_report(report && report->gone ? report : nullptr)
     {
     }
+    ~FolderWalk() { tellGone(); }
 
     // Removes what is inside the folder open in folder, which it hands back.
     // At the top level only the names in only are taken when only is set;
@@ -150,7 +152,71 @@ private:
     const std::vector<Identity>* m_sealed; // other products' folders
     const bool m_dryRun;                   // decide, report, remove nothing
     std::size_t m_refused = 0;             // entries recorded as refused
+    const WalkReport* m_report;            // null when nobody is told
+    unsigned long long m_gone = 0;         // entries gone, not yet told
+    unsigned long long m_goneBytes = 0;
+    // An entry went (or would go, with its size), told in batches.
+    void gone(unsigned long long bytes = 0)
+    {
+        if (!m_report)
+            return;
+        m_goneBytes += bytes;
+        if (++m_gone >= 64)
+            tellGone();
+    }
+    void tellGone()
+    {
+        if (m_report && m_gone != 0)
+            m_report->gone(m_gone, m_goneBytes);
+        m_gone = 0;
+        m_goneBytes = 0;
+    }
 };
+
+// The entries below the folder open in folder, for a display: reparse
+// points are not entered, nor anything deeper than kMaxOpenFolders.
+unsigned long long countBelow(HANDLE folder, std::vector<unsigned char>& buffer, int depth)
+{
+    unsigned long long count = 0;
+    std::vector<std::wstring> folders;
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (::GetFileInformationByHandleEx(folder, kind, buffer.data(),
+                                          static_cast<DWORD>(buffer.size()))) {
+        kind = FileIdBothDirectoryInfo;
+        for (std::size_t offset = 0;;) {
+            const auto* entry =
+                reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + offset);
+            std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                ++count;
+                if ((entry->FileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                    !(entry->FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                    folders.push_back(std::move(name));
+            }
+            if (entry->NextEntryOffset == 0)
+                break;
+            offset += entry->NextEntryOffset;
+        }
+    }
+    if (depth + 1 >= kMaxOpenFolders)
+        return count;
+    for (const std::wstring& name : folders) {
+        Handle inner;
+        if (NT_SUCCESS(openRelative(folder, name, FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                                    FILE_DIRECTORY_FILE, inner)))
+            count += countBelow(inner.get(), buffer, depth + 1);
+    }
+    return count;
+}
+
+// The size of the file open in handle; 0 when it cannot be read.
+unsigned long long sizeOf(HANDLE handle)
+{
+    FILE_STANDARD_INFO standard;
+    return ::GetFileInformationByHandleEx(handle, FileStandardInfo, &standard, sizeof standard)
+               ? static_cast<unsigned long long>(standard.EndOfFile.QuadPart)
+               : 0;
+}
 
 std::wstring FolderWalk::pathOf(const std::wstring& name) const
 {
@@ -239,8 +305,10 @@ void FolderWalk::record(LeftStatus status, const std::wstring& name, unsigned lo
 
 void FolderWalk::leave(Outcome outcome, const std::wstring& name)
 {
-    if (outcome == Outcome::Removed)
+    if (outcome == Outcome::Removed) {
+        gone();
         return;
+    }
     m_levels.back().failed = true;
     record(outcome == Outcome::InUse ? LeftStatus::InUse : LeftStatus::Refused, name,
            outcome == Outcome::InUse ? 0 : m_error);
@@ -407,6 +475,10 @@ void FolderWalk::visit(const std::wstring& name, const Deferred* skip)
         return;
     case EntryKind::File:
     case EntryKind::Link:
+        if (m_dryRun && m_report && deletable && kind == EntryKind::File) {
+            // What would go, with its size: leave() counts it without one.
+            m_goneBytes += sizeOf(handle.get());
+        }
         return leave(deletable ? remove(handle.get()) : Outcome::InUse, name);
     case EntryKind::Folder:
         break;
@@ -508,7 +580,8 @@ void FolderWalk::run(Handle& folder, const std::vector<std::wstring>* only, cons
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
                                      const Identity& expected, const EntryDecider& decide,
-                                     const std::vector<Identity>& sealed, bool dryRun)
+                                     const std::vector<Identity>& sealed, bool dryRun,
+                                     const WalkReport* report)
 {
     ContentsRemoval result;
     const std::wstring top = trimmed(folder);
@@ -535,14 +608,20 @@ ContentsRemoval removeFolderContents(const wchar_t* folder,
         result.complete = false;
         return result;
     }
+    if (report && report->counted) {
+        std::vector<unsigned char> buffer(64 * 1024);
+        report->counted(countBelow(handle.get(), buffer, 0));
+    }
     const Deferred deferred = deferredEntries(removeLast);
     unsigned waited = 0;
-    FolderWalk(top, result, waited, decide, &sealed, dryRun).run(handle, nullptr, &deferred);
+    FolderWalk(top, result, waited, decide, &sealed, dryRun, report)
+        .run(handle, nullptr, &deferred);
     if (result.complete && (!deferred.entries.empty() || !deferred.holders.empty())) {
         // Everything else went: now what was kept for last, whole.
         std::vector<std::wstring> names = deferred.entries;
         names.insert(names.end(), deferred.holders.begin(), deferred.holders.end());
-        FolderWalk(top, result, waited, decide, &sealed, dryRun).run(handle, &names, nullptr);
+        FolderWalk(top, result, waited, decide, &sealed, dryRun, report)
+            .run(handle, &names, nullptr);
     }
     return result;
 }

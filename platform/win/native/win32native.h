@@ -186,13 +186,21 @@ struct Identity {
     }
     bool operator!=(const Identity& other) const { return !(*this == other); }
 };
+// Told as a walk goes, for a display: counted once the entries below the
+// folder are counted (reparse points not entered), gone as entries go (or
+// would go, with the sizes of the files then), in batches.
+struct WalkReport {
+    std::function<void(unsigned long long total)> counted;
+    std::function<void(unsigned long long entries, unsigned long long bytes)> gone;
+};
 // A folder whose identity is one of sealed is left, never entered, and
 // listed as OtherProduct; the removal is then incomplete.
 ContentsRemoval removeFolderContents(const wchar_t* folder,
                                      const std::vector<std::wstring>& removeLast,
                                      const Identity& expected = Identity(),
                                      const EntryDecider& decide = nullptr,
-                                     const std::vector<Identity>& sealed = {}, bool dryRun = false);
+                                     const std::vector<Identity>& sealed = {}, bool dryRun = false,
+                                     const WalkReport* report = nullptr);
 
 // The deepest folders the walk keeps open at once; what lies deeper stays.
 constexpr int kMaxOpenFolders = 256;

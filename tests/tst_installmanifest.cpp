@@ -225,6 +225,7 @@ void TestInstallManifest::limits_data()
     QTest::newRow("250 lines refused") << "refused" << ManifestState::LineRefused << 250;
     QTest::newRow("a folder by that name") << "folder" << ManifestState::Unreadable << 0;
     QTest::newRow("a pipe by that name, no writer") << "pipe" << ManifestState::Unreadable << 0;
+    QTest::newRow("a dangling link by that name") << "dangling" << ManifestState::Unreadable << 0;
     QTest::newRow("none there") << "none" << ManifestState::Absent << 0;
 }
 
@@ -239,6 +240,8 @@ void TestInstallManifest::limits()
     QFile file(path);
     if (kind == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("gone.txt")), path));
     } else if (kind == QLatin1String("pipe")) {
         // Opening it would wait for a writer that never comes.
         if (QProcess::execute(QStringLiteral("mkfifo"), {path}) != 0)

@@ -448,10 +448,9 @@ void InstallProcessMgr::verifyRemoval(const EntryRecord& entry,
     const Engine::InstallFolderRemoval& folder = step.folder;
     const bool walked = folder.walked();
     const QString top = walked ? folder.location.path : QString();
-    const Engine::NamedEntries named =
-        Engine::namedEntries(entry, clientFileName(), top,
-                             folder.verdict == Engine::LocationVerdict::Remove && !manifest.used(),
-                             manifest);
+    const Engine::NamedEntries named = Engine::namedEntries(
+        entry, clientFileName(), top,
+        folder.verdict == Engine::LocationVerdict::Remove && !manifest.used(), manifest);
     Engine::LeftByDesign allowed;
     allowed.scheduled = step.scheduled;
     allowed.kept = folder.contents.paths(EntryStatus::Kept);

@@ -36,8 +36,7 @@ struct NamedEntries {
 // handed it (empty when none was judged), manifest the one read (only a used
 // one names anything).
 NamedEntries namedEntries(const appinstaller::EntryRecord& entry, const QString& clientName,
-                          const QString& folder, bool folderWhole,
-                          const InstallManifest& manifest);
+                          const QString& folder, bool folderWhole, const InstallManifest& manifest);
 
 // What a run may leave of the named entries without the product counting as
 // still there.

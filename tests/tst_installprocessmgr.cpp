@@ -985,9 +985,9 @@ void TestInstallProcessMgr::runs_data()
     // The client program at the top goes whether the manifest lists it or not.
     QTest::newRow("a manifest not listing the client at the top")
         << install << "铁风帆" << above << "trial manifest:noclient programs/Ferrovane/notes.txt"
-        << (QStringList(shortcuts) << QStringLiteral("programs/Ferrovane/Ferrovane.exe")
-                                   << QStringLiteral("programs/Ferrovane/bin")
-                                   << QStringLiteral("programs/Ferrovane/lib"))
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/Ferrovane.exe")
+            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib"))
         << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
                        left(R::NotListed, "notes.txt")};
     // The entry names the folder above the product's, the manifest beside

@@ -585,8 +585,7 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
                   "installed files says: %1.")
             .arg(strList);
     case static_cast<int>(LeftoverReason::StillThere):
-        return tr("Still there after the removal, though they are the product's: %1.")
-            .arg(strList);
+        return tr("Still there after the removal, though they are the product's: %1.").arg(strList);
     default:
         return tr("Some items could not be removed: %1.").arg(strList);
     }

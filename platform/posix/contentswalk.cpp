@@ -209,11 +209,7 @@ EntryFilter::Decision ContentsWalk::decide(const char* name, bool isFolder) cons
 {
     if (!m_filter || !m_levels.back().decides)
         return EntryFilter::Decision::Remove;
-    std::string relative;
-    for (std::size_t i = 1; i < m_levels.size(); ++i)
-        relative.append(m_levels[i].name).push_back('/');
-    relative.append(name);
-    return m_filter->decide(QFile::decodeName(relative.c_str()), isFolder);
+    return m_filter->decide(m_levels.back().relative + QFile::decodeName(name), isFolder);
 }
 
 void ContentsWalk::keep(const char* name)
@@ -309,6 +305,8 @@ void ContentsWalk::enter(int currentFd, const char* name, bool decides)
     level.device = mount.device;
     level.inode = mount.inode;
     level.decides = decides;
+    if (decides)
+        level.relative = m_levels.back().relative + QFile::decodeName(name) + QLatin1Char('/');
     if (m_dryRun)
         level.rights = folderRights(fd);
     if (m_levels.size() == 1) {

@@ -100,6 +100,9 @@ private:
         bool decides = false;                           // the filter is asked about what it holds
         bool holdsKept = false;                         // holds what the filter kept: stays
         FolderRights rights; // a trial run's: what removing in it would meet
+        // With a filter: its path relative to the top, '/' after each name,
+        // decoded once for every entry the filter is asked about in it.
+        QString relative;
     };
 
     // What the filter makes of an entry of the current folder; Remove where

@@ -64,10 +64,10 @@ int lockedAttributes(int dirFd, const char* name, const struct statx& status)
         return (status.stx_attributes & locking) != 0 ? 1 : 0;
     if (!S_ISREG(status.stx_mode) && !S_ISDIR(status.stx_mode))
         return 0;
-    const int fd = name[0] == '\0'
-                       ? ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0)
-                       : ::openat(dirFd, name,
-                                  O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    const int fd =
+        name[0] == '\0'
+            ? ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0)
+            : ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return -1;
     int flags = 0;

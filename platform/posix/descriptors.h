@@ -48,9 +48,9 @@ bool removeEmptyFolderAt(int parent, const char* name);
 // per folder by a trial run, which removes nothing and must say what the
 // real run will.
 struct FolderRights {
-    int refusal = 0;       // the error unlinking anything in it would give; 0: none
-    bool sticky = false;   // restricted deletion: only an entry's or the folder's owner
-    quint64 owner = 0;     // the folder's owner
+    int refusal = 0;         // the error unlinking anything in it would give; 0: none
+    bool sticky = false;     // restricted deletion: only an entry's or the folder's owner
+    quint64 owner = 0;       // the folder's owner
     bool privileged = false; // this process passes the sticky rule whatever the owner
 };
 FolderRights folderRights(int folderFd);

@@ -411,8 +411,8 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
     step.folder = Engine::removeInstallFolder(recorded.location, clientFileName(), &manifest,
-                                              Engine::entryNamesRunningUninstaller(entry),
-                                              m_dryRun, &progress);
+                                              Engine::entryNamesRunningUninstaller(entry), m_dryRun,
+                                              &progress);
     const Engine::InstallFolderRemoval& folder = step.folder;
     {
         QMutexLocker lock(&m_leftoversMutex);

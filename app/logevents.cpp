@@ -67,6 +67,10 @@ QString reasonCode(LeftoverReason reason)
         return QStringLiteral("not-own-folder");
     case LeftoverReason::Lookalike:
         return QStringLiteral("looks-like-product");
+    case LeftoverReason::ManifestNotFound:
+        return QStringLiteral("manifest-lists-nothing-here");
+    case LeftoverReason::StillThere:
+        return QStringLiteral("still-there");
     }
     return QString();
 }
@@ -165,6 +169,12 @@ QString UninstallLog::reasonText(LeftoverReason reason)
     case LeftoverReason::Lookalike:
         return QStringLiteral("it holds the client program and looks like the product's folder, "
                               "but the uninstall entry does not record it: never removed");
+    case LeftoverReason::ManifestNotFound:
+        return QStringLiteral("the product's files were not found where the install manifest "
+                              "says: nothing it lists is in this folder, so nothing of it goes");
+    case LeftoverReason::StillThere:
+        return QStringLiteral("still there after the removal, though the uninstall entry, "
+                              "AppConfig.xml or the install manifest names it as the product's");
     }
     return QString();
 }

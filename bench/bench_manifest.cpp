@@ -12,12 +12,15 @@
 // "name: ours X, reference Y, ratio R (median of N)", ours being the run
 // with the manifest, for the time it took and for the processor time used;
 // then the manifest's own share: reading it and deciding on every entry of
-// the tree, without removing anything (median of the rounds).
+// the tree, without removing anything (median of the rounds); then the look
+// again before the entry goes at its most costly: the folder still there
+// and every entry the manifest lists looked up (median of the rounds).
 
 #include "benchtree.h"
 
 #include "engine/folderremoval.h"
 #include "engine/installmanifest.h"
+#include "engine/verification.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -98,6 +101,7 @@ int main(int argc, char* argv[])
         Bench::Rounds figure, processor;
         int entries = 0;
         std::vector<double> alone;
+        std::vector<double> verified;
         for (int round = 0; round <= rounds; ++round) {
             // Both named after the product (a name and a version): folders of
             // its own, so that the one without a manifest goes whole.
@@ -125,6 +129,24 @@ int main(int argc, char* argv[])
             if (removed != entries)
                 std::fprintf(stderr, "bench_manifest: %d of %d entries removed\n", removed,
                              entries);
+            // Every listed entry there: each is looked up, and each counts.
+            QElapsedTimer verifying;
+            verifying.start();
+            Engine::NamedEntries named;
+            named.folder = a;
+            named.programs << a + QLatin1Char('/') + kClient;
+            named.manifest = &read;
+            const Engine::Remaining remaining =
+                Engine::stillThere(named, {}, &Platform::entryExists);
+            if (round > 0)
+                verified.push_back(verifying.nsecsElapsed() / 1e6);
+            if (remaining.count != entries)
+                std::fprintf(stderr, "bench_manifest: %d of %d entries found there\n",
+                             remaining.count, entries);
+            // The other tree looked up alike, so that both meet the same caches.
+            named.folder = b;
+            named.programs = QStringList{b + QLatin1Char('/') + kClient};
+            Engine::stillThere(named, {}, &Platform::entryExists);
             double po = 0, pr = 0;
             const auto [o, r] = Bench::Rounds::alternate(
                 round, [&] { return timeRemoval(a, manifest, &po); },
@@ -140,6 +162,10 @@ int main(int argc, char* argv[])
         std::printf("reading the manifest and deciding on its %d entries alone: %.1f ms (median of "
                     "%zu)\n",
                     entries, Bench::median(alone), alone.size());
+        std::printf("looking again for its %d entries, the folder still there: %.1f ms, %.2f ms "
+                    "per thousand (median of %zu)\n",
+                    entries, Bench::median(verified), Bench::median(verified) * 1000.0 / entries,
+                    verified.size());
     }
     return 0;
 }

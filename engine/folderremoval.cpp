@@ -3,6 +3,7 @@
 #include "config/appconfigmanager.h"
 #include "installfolder.h"
 #include "platform/platform.h"
+#include "verification.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -254,6 +255,11 @@ InstallFolderRemoval removeInstallFolder(const QString& location, const QString&
     }
     if (!result.walked())
         return result;
+    if (listed && !listsAnythingIn(path, *manifest)) {
+        result.manifestElsewhere = true;
+        result.listedOnly = false;
+        return result;
+    }
     // Windows keeps the working folder open: it must not be one to remove.
     const QString cwd = QDir::currentPath();
     const Qt::CaseSensitivity cs = Platform::pathCaseSensitivity();

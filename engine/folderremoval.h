@@ -51,9 +51,16 @@ struct InstallFolderRemoval {
     // it), moved out to wait for the restart outside it: moveOwnFilesOut().
     MovedOut movedOut;
 
+    // A used manifest lists nothing that is in the folder: its lines are
+    // relative to another one, and nothing of this one goes.
+    bool manifestElsewhere = false;
+
     // Whether the walk ran in the folder: the guards allowed it whole, or a
     // manifest said what in it is the product's.
-    bool walked() const { return verdict == LocationVerdict::Remove || listedOnly; }
+    bool walked() const
+    {
+        return !manifestElsewhere && (verdict == LocationVerdict::Remove || listedOnly);
+    }
 
     // Whether the product is gone: the folder, or with a manifest all it
     // lists, the folder staying for what it does not list (contents.kept).

@@ -241,8 +241,9 @@ InstallManifest readInstallManifest(const QString& path, const QString& guid,
                                     Qt::CaseSensitivity paths)
 {
     InstallManifest manifest;
-    const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
+    // Only nothing at all by that name is no manifest: a dangling link, a
+    // folder or a file that cannot be read is one that cannot be used.
+    if (!Platform::entryExists(path)) {
         manifest.path = path;
         return manifest;
     }

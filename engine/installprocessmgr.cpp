@@ -11,6 +11,7 @@
 #include "removalreport.h"
 #include "restartremoval.h"
 #include "shortcuts.h"
+#include "verification.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -318,6 +319,11 @@ bool removeShortcutsIn(const QString& folder)
 
 } // namespace
 
+struct InstallProcessMgr::FolderStep {
+    Engine::InstallFolderRemoval folder; // empty when the manifest kept everything
+    QStringList scheduled;               // handed to the next restart
+};
+
 InstallProcessMgr::InstallProcessMgr() = default;
 
 InstallProcessMgr::~InstallProcessMgr() = default;
@@ -346,12 +352,17 @@ void InstallProcessMgr::unInstall()
     emit signalProcess(0, QObject::tr("BeganToUnloadWkJrSaJaAq"));
     // The real-window tests close the window here, with all still to do.
     TestHooks::pauseBeforeRemoval();
-    const bool bFolderDone = removeFolderStep(recorded, manifest, entry);
+    FolderStep step;
+    const bool bFolderDone = removeFolderStep(recorded, manifest, entry, step);
 
     emit signalProcess(30, QObject::tr("DeleteShortcutULXVgdVTs"));
     // While the product's folder stays, so do its shortcuts: it stays usable.
     if (bFolderDone)
         deleteShortcuts();
+    // Before the entry goes, a look at what it, AppConfig.xml and the
+    // manifest name: the run is complete only when none of it is there.
+    if (!outcome().incomplete())
+        verifyRemoval(entry, manifest, step);
 
     emit signalProcess(60, QObject::tr("ClearTheRegistryeuyqTkYHjj"));
     const std::string guid = AppConfigManager::getInstance()->getGuid();
@@ -370,7 +381,7 @@ void InstallProcessMgr::unInstall()
 
 bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
                                          const Engine::InstallManifest& manifest,
-                                         const EntryRecord& entry)
+                                         const EntryRecord& entry, FolderStep& step)
 {
     if (!manifest.trusted()) {
         // Nothing tells the product's files from the user's: all stays.
@@ -399,14 +410,24 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
     // The guards refuse an empty location (the working folder), a root, the
     // user's or the system's folders, a folder that does not prove to be the
     // product's, and never follow a link out.
-    const Engine::InstallFolderRemoval folder = Engine::removeInstallFolder(
-        recorded.location, clientFileName(), &manifest, Engine::entryNamesRunningUninstaller(entry),
-        m_dryRun, &progress);
+    step.folder = Engine::removeInstallFolder(recorded.location, clientFileName(), &manifest,
+                                              Engine::entryNamesRunningUninstaller(entry), m_dryRun,
+                                              &progress);
+    const Engine::InstallFolderRemoval& folder = step.folder;
     {
         QMutexLocker lock(&m_leftoversMutex);
         m_tally = {progress.done(), progress.bytes()};
     }
     reportInstallFolder(folder);
+    if (folder.manifestElsewhere) {
+        // Its lines, relative to this folder, name nothing there: it was
+        // written for another, and cannot say what in this one is whose.
+        noteLeftover({folder.folder, false, LeftoverReason::ManifestNotFound, manifest.path});
+        reportKept(RemovalEvent::Item::InstallFolder, folder.folder,
+                   LeftoverReason::ManifestNotFound);
+        noteLookalikes(folder);
+        return false;
+    }
     // The uninstaller's own files, moved out of the folder to wait for the
     // restart where only administrators can write.
     for (const QString& path : folder.movedOut.waiting)
@@ -416,7 +437,75 @@ bool InstallProcessMgr::removeFolderStep(const Engine::RecordedFolder& recorded,
     noteUsersFiles(folder);
     if (folder.productRemoved())
         return true;
-    return leaveForRestart(folder, manifest);
+    return leaveForRestart(folder, manifest, step.scheduled);
+}
+
+void InstallProcessMgr::verifyRemoval(const EntryRecord& entry,
+                                      const Engine::InstallManifest& manifest,
+                                      const FolderStep& step)
+{
+    using Platform::EntryStatus;
+    const Engine::InstallFolderRemoval& folder = step.folder;
+    const bool walked = folder.walked();
+    const QString top = walked ? folder.location.path : QString();
+    const Engine::NamedEntries named = Engine::namedEntries(
+        entry, clientFileName(), top,
+        folder.verdict == Engine::LocationVerdict::Remove && !manifest.used(), manifest);
+    Engine::LeftByDesign allowed;
+    allowed.scheduled = step.scheduled;
+    allowed.kept = folder.contents.paths(EntryStatus::Kept);
+    Engine::Presence present = &Platform::entryExists;
+    // A trial run removed nothing: what its walk would leave, and what lies
+    // outside the folder walked, is what would be there.
+    QSet<QString> staying;
+    QSet<QString> leftAlone;
+    if (m_dryRun && walked) {
+        const auto key = [](const QString& path) {
+            return Engine::manifestKey(QDir::cleanPath(path), Platform::pathCaseSensitivity());
+        };
+        const QString topKey = key(top);
+        if (!folder.removed)
+            staying.insert(topKey);
+        for (const Platform::LeftEntry& left : folder.contents.left) {
+            QString path = key(left.path);
+            staying.insert(path);
+            leftAlone.insert(path);
+            if (left.status == EntryStatus::Kept)
+                continue;
+            while (path.size() > topKey.size()) {
+                path.truncate(path.lastIndexOf(QLatin1Char('/')));
+                staying.insert(path);
+            }
+        }
+        present = [&staying, &leftAlone, topKey, key](const QString& path) {
+            if (!Platform::entryExists(path))
+                return false;
+            QString at = key(path);
+            if (at != topKey && !at.startsWith(topKey + QLatin1Char('/')))
+                return true;
+            if (staying.contains(at))
+                return true;
+            // Inside a folder the walk left unentered (another disk).
+            while (at.size() > topKey.size()) {
+                at.truncate(at.lastIndexOf(QLatin1Char('/')));
+                if (leftAlone.contains(at))
+                    return true;
+            }
+            return false;
+        };
+    }
+    const Engine::Remaining remaining = Engine::stillThere(named, allowed, present);
+    for (const QString& path : remaining.paths) {
+        const bool inside = !top.isEmpty() && path.startsWith(top + QLatin1Char('/'));
+        keep(inside ? RemovalEvent::Item::InFolder : RemovalEvent::Item::InstallFolder, path,
+             LeftoverReason::StillThere);
+    }
+    if (remaining.count > remaining.paths.size()) {
+        RemovalEvent event{RemovalEvent::Kind::Note, RemovalEvent::Item::InstallFolder, top};
+        event.detail = QStringLiteral("%1 more entries the install manifest names are still there")
+                           .arg(remaining.count - remaining.paths.size());
+        reportRemoval(event);
+    }
 }
 
 // What the manifest does not list: the user's, named so that they can
@@ -448,13 +537,13 @@ void InstallProcessMgr::noteUsersFiles(const Engine::InstallFolderRemoval& folde
 // next restart, one by one, what goes last after it and only when nothing
 // else stays; whether all that stays of the product then goes.
 bool InstallProcessMgr::leaveForRestart(const Engine::InstallFolderRemoval& folder,
-                                        const Engine::InstallManifest& manifest)
+                                        const Engine::InstallManifest& manifest,
+                                        QStringList& scheduled)
 {
     using Platform::EntryStatus;
     const QString& strTop = folder.location.path;
     const QStringList inUse = folder.contents.paths(EntryStatus::InUse);
     bool bScheduled = false;
-    QStringList scheduled;
     if (folder.walked()) {
         QStringList last;
         for (const QString& name :
@@ -540,9 +629,21 @@ void InstallProcessMgr::deleteShortcuts()
 void InstallProcessMgr::removeShortcut(const QString& path)
 {
     const QString strPath = QDir::cleanPath(path);
-    const bool bRemoved = m_dryRun ? stillThere(path) : QFile::remove(path);
+    if (m_dryRun) {
+        if (!stillThere(path))
+            return;
+        // What the real run would meet: a folder by that name, no right to
+        // remove it.
+        const int iError = Platform::removalRefusal(path);
+        if (iError != 0 || (QFileInfo(path).isDir() && !Platform::isLinkOrJunction(path)))
+            keep(RemovalEvent::Item::Shortcut, strPath, LeftoverReason::NotRemoved, iError);
+        else
+            reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Shortcut, strPath});
+        return;
+    }
+    const bool bRemoved = QFile::remove(path);
     const int iError = bRemoved ? 0 : Platform::lastSystemError();
-    if (!m_dryRun && stillThere(path))
+    if (stillThere(path))
         keep(RemovalEvent::Item::Shortcut, strPath, LeftoverReason::NotRemoved, iError);
     else if (bRemoved)
         reportRemoval({RemovalEvent::Kind::Removed, RemovalEvent::Item::Shortcut, strPath});
@@ -562,7 +663,8 @@ void InstallProcessMgr::removeStartMenuFolder(const QString& folder, const QStri
         reason = LeftoverReason::NotOnlyShortcuts;
     int iError = 0;
     if (m_dryRun) {
-        if (reason == LeftoverReason::NotRemoved) {
+        iError = reason == LeftoverReason::NotRemoved ? Platform::removalRefusal(folder) : 0;
+        if (reason == LeftoverReason::NotRemoved && iError == 0) {
             reportRemoval(
                 {RemovalEvent::Kind::Removed, RemovalEvent::Item::StartMenuFolder, strPath});
             return;

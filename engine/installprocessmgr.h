@@ -76,16 +76,24 @@ signals:
 private:
     InstallProcessMgr();
     void noteLeftover(const LeftoverItem& item);
+    // What the folder step did, for the look again before the entry goes.
+    struct FolderStep;
     // The install folder, or what a trusted manifest lists of it; whether
     // the product's folder is done (gone, or all that stays of it
     // scheduled for the next restart).
     bool removeFolderStep(const Engine::RecordedFolder& recorded,
-                          const Engine::InstallManifest& manifest, const EntryRecord& entry);
+                          const Engine::InstallManifest& manifest, const EntryRecord& entry,
+                          FolderStep& step);
+    // Whether anything the entry, AppConfig.xml or a used manifest names is
+    // still there beyond what the run left by design; each such entry on
+    // the record.
+    void verifyRemoval(const EntryRecord& entry, const Engine::InstallManifest& manifest,
+                       const FolderStep& step);
     void removeShortcut(const QString& path);
     void removeStartMenuFolder(const QString& folder, const QString& strPath);
     void noteUsersFiles(const Engine::InstallFolderRemoval& folder);
     bool leaveForRestart(const Engine::InstallFolderRemoval& folder,
-                         const Engine::InstallManifest& manifest);
+                         const Engine::InstallManifest& manifest, QStringList& scheduled);
     void noteLookalikes(const Engine::InstallFolderRemoval& folder);
     // Something of the product that stays, on the record and told.
     void keep(RemovalEvent::Item item, const QString& path, LeftoverReason reason, int error = 0);

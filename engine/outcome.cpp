@@ -150,6 +150,16 @@ QStringList Outcome::nextSteps() const
             add(QStringLiteral("correct or replace the install manifest named above, then run the "
                                "uninstaller again"));
             break;
+        case LeftoverReason::ManifestNotFound:
+            add(QStringLiteral("the uninstall entry records a folder in which nothing the install "
+                               "manifest lists is found: correct the entry's InstallLocation to "
+                               "the product's folder, or remove the product's files by hand, "
+                               "then run the uninstaller again"));
+            break;
+        case LeftoverReason::StillThere:
+            add(QStringLiteral("what is named above is still there although it was to go: remove "
+                               "it by hand, then run the uninstaller again to clear its entry"));
+            break;
         case LeftoverReason::SharedFolder:
             add(QStringLiteral("remove the product's shortcuts from the shared start-menu folder "
                                "named above by hand"));

@@ -40,6 +40,11 @@ enum class LeftoverReason {
     NotListed, // a file the install manifest does not list: the user's, kept
     Lookalike, // a folder that looks like the product's where the entry's does not
                // prove to be it: named for the user, never removed
+    // Found when the run looked again before clearing the entry.
+    ManifestNotFound, // nothing the install manifest lists is in the folder the entry
+                      // records: its lines are relative to another; nothing of it goes
+    StillThere,       // named by the entry, AppConfig.xml or the manifest, and still
+                      // there after the removal
 };
 
 // Another product whose uninstall entry records a folder of ours or one

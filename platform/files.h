@@ -26,6 +26,15 @@ bool isLinkOrJunction(const QFileInfo& entry);
 // ending in ".lnk" is not taken for a link by its name, as QFileInfo does.
 bool entryExists(const QString& path);
 
+// The system's error code removing the entry at path (a link itself, or a
+// folder once empty) would meet, without removing it; 0 when nothing this
+// user can know of beforehand stands in the way. Linux: the folder holding
+// it not writable or searchable for this user, an immutable or append-only
+// entry or folder, the sticky rule. Windows: no right to delete it, or a
+// program holding it without leave to (a read-only attribute, which the
+// removal clears, is none). What a trial run asks in place of removing.
+int removalRefusal(const QString& path);
+
 // Removes a link or junction itself, never what it points to.
 bool removeLink(const QString& path);
 

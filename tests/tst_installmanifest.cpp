@@ -1,8 +1,9 @@
 // The install manifest as read: what makes a file no manifest, which lines
-// are refused and why, and what its filter lets the walk remove. Nothing is
-// removed here.
+// are refused and why, what its filter lets the walk remove, and what the
+// look again after a removal counts as still there. Nothing is removed here.
 
 #include "engine/installmanifest.h"
+#include "engine/verification.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
@@ -38,6 +39,8 @@ private slots:
     void filter();
     void limits_data();
     void limits();
+    void lookAgain_data();
+    void lookAgain();
 };
 
 void TestInstallManifest::wholeFile_data()
@@ -225,6 +228,7 @@ void TestInstallManifest::limits_data()
     QTest::newRow("250 lines refused") << "refused" << ManifestState::LineRefused << 250;
     QTest::newRow("a folder by that name") << "folder" << ManifestState::Unreadable << 0;
     QTest::newRow("a pipe by that name, no writer") << "pipe" << ManifestState::Unreadable << 0;
+    QTest::newRow("a dangling link by that name") << "dangling" << ManifestState::Unreadable << 0;
     QTest::newRow("none there") << "none" << ManifestState::Absent << 0;
 }
 
@@ -239,6 +243,8 @@ void TestInstallManifest::limits()
     QFile file(path);
     if (kind == QLatin1String("folder")) {
         QVERIFY(QDir().mkpath(path));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(folder.filePath(QStringLiteral("gone.txt")), path));
     } else if (kind == QLatin1String("pipe")) {
         // Opening it would wait for a writer that never comes.
         if (QProcess::execute(QStringLiteral("mkfifo"), {path}) != 0)
@@ -267,6 +273,71 @@ void TestInstallManifest::limits()
     QCOMPARE(manifest.refused.size(), qMin(refusedCount, Engine::kManifestListedRefusals));
     if (kind == QLatin1String("entries"))
         QCOMPARE(manifest.files.size(), 100001);
+}
+
+void TestInstallManifest::lookAgain_data()
+{
+    // Paths relative to the install folder; the client program at its top
+    // is named by AppConfig.xml, the rest by the manifest's lines.
+    QTest::addColumn<QByteArray>("lines");
+    QTest::addColumn<QStringList>("there");     // what is there after the run
+    QTest::addColumn<QStringList>("kept");      // what the run kept as the user's
+    QTest::addColumn<QStringList>("scheduled"); // what waits for the restart
+    QTest::addColumn<bool>("whole");            // the folder was to go whole
+    QTest::addColumn<QStringList>("remaining");
+    const QStringList none;
+    const QString top = QStringLiteral(".");
+    const QByteArray lines = "bin/a.dll\ndata/\n";
+    QTest::newRow("all gone") << lines << none << none << none << false << none;
+    QTest::newRow("the folder gone, a listed name there all the same")
+        << lines << QStringList{QStringLiteral("bin/a.dll")} << none << none << false << none;
+    QTest::newRow("a listed file there")
+        << lines << QStringList{top, QStringLiteral("bin/a.dll")} << none << none << false
+        << QStringList{QStringLiteral("bin/a.dll")};
+    QTest::newRow("the client there, kept as the user's")
+        << lines << QStringList{top, QStringLiteral("Ferrovane.exe")}
+        << QStringList{QStringLiteral("Ferrovane.exe")} << none << false
+        << QStringList{QStringLiteral("Ferrovane.exe")};
+    QTest::newRow("a listed folder holding the user's file")
+        << lines << QStringList{top, QStringLiteral("data")}
+        << QStringList{QStringLiteral("data/user.ini")} << none << false << none;
+    QTest::newRow("the client waiting for the restart")
+        << lines << QStringList{top, QStringLiteral("Ferrovane.exe")} << none
+        << QStringList{QStringLiteral("Ferrovane.exe"), top} << false << none;
+    QTest::newRow("the folder to go whole, there")
+        << QByteArray() << QStringList{top} << none << none << true << QStringList{top};
+    QTest::newRow("the folder to go whole, holding the user's file")
+        << QByteArray() << QStringList{top} << QStringList{QStringLiteral("notes.txt")} << none
+        << true << none;
+}
+
+void TestInstallManifest::lookAgain()
+{
+    QFETCH(QByteArray, lines);
+    QFETCH(QStringList, there);
+    QFETCH(QStringList, kept);
+    QFETCH(QStringList, scheduled);
+    QFETCH(bool, whole);
+    QFETCH(QStringList, remaining);
+    // No file is looked at: what is there is the table's.
+    const QString folder = QStringLiteral("/nowhere/Ferrovane");
+    const auto full = [&folder](QStringList paths) {
+        for (QString& path : paths)
+            path = QDir::cleanPath(folder + QLatin1Char('/') + path);
+        return paths;
+    };
+    const Engine::InstallManifest manifest = Engine::parseInstallManifest(kHead + lines, kGuid);
+    Engine::NamedEntries named;
+    named.folder = folder;
+    named.folderWhole = whole;
+    named.programs = full({QStringLiteral("Ferrovane.exe")});
+    named.manifest = manifest.used() ? &manifest : nullptr;
+    const QStringList present = full(there);
+    const Engine::Remaining found =
+        Engine::stillThere(named, {full(scheduled), full(kept)},
+                           [&present](const QString& path) { return present.contains(path); });
+    QCOMPARE(found.paths, full(remaining));
+    QCOMPARE(found.count, remaining.size());
 }
 
 QTEST_GUILESS_MAIN(TestInstallManifest)

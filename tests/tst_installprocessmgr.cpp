@@ -652,6 +652,16 @@ void TestInstallProcessMgr::runs_data()
         << install << "铁风帆" << above
         << "app:programs/Ferrovane inuse:own immutable:programs/Ferrovane/lib/locked.dll"
         << QStringList() << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
+    // A trial run says what the real run will: a file the system will not
+    // let go, or the client program, keeps the folder and the entry.
+    QTest::newRow("a file refused, a trial run first")
+        << install << "铁风帆" << above << "trial immutable:programs/Ferrovane/lib/locked.dll"
+        << QStringList{QStringLiteral("programs/Ferrovane/bin")}
+        << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
+    QTest::newRow("the client refused, a trial run first")
+        << install << "铁风帆" << above << "trial immutable:programs/Ferrovane/Ferrovane.exe"
+        << QStringList{QStringLiteral("programs/Ferrovane/lib")}
+        << QStringList{left(R::NotRemoved, "programs/Ferrovane"), entry};
     // What another program holds waits where it is, its folders and the
     // client after it; the entry goes, and the program is named.
     QTest::newRow("a file another program holds")
@@ -972,6 +982,31 @@ void TestInstallProcessMgr::runs_data()
         << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
                        left(R::NotListed, "saves/slot1.sav"),
                        left(R::NotRemoved, "programs/Ferrovane")};
+    // The client program at the top goes whether the manifest lists it or not.
+    QTest::newRow("a manifest not listing the client at the top")
+        << install << "铁风帆" << above << "trial manifest:noclient programs/Ferrovane/notes.txt"
+        << (QStringList(shortcuts)
+            << QStringLiteral("programs/Ferrovane/Ferrovane.exe")
+            << QStringLiteral("programs/Ferrovane/bin") << QStringLiteral("programs/Ferrovane/lib"))
+        << QStringList{left(R::NotListed, ".hidden"), left(R::NotListed, "link-out"),
+                       left(R::NotListed, "notes.txt")};
+    // The entry names the folder above the product's, the manifest beside
+    // the uninstaller lists the product relative to the product's own: its
+    // lines name nothing in the recorded folder. Nothing goes, the user's
+    // files and the uninstaller included, and the run says why.
+    QTest::newRow("the entry names the folder above, a manifest")
+        << "%S/tools"
+        << "铁风帆" << above
+        << "trial client:tools/Ferrovane|Desk/Ferrovane.exe app:tools/Ferrovane|Desk|Uninstall "
+           "manifest:ours tools/Ferrovane|Desk/bin/a.exe tools/game/save.sav tools/notes.txt"
+        << QStringList()
+        << QStringList{left(R::ManifestNotFound, "tools"),
+                       left(R::Lookalike, "tools/Ferrovane Desk"), entry};
+    // A manifest that is there in any form but a file to read keeps
+    // everything: never taken for no manifest.
+    QTest::newRow("a manifest that is a dangling link")
+        << install << "铁风帆" << above << "manifest:dangling programs/Ferrovane/saves/slot1.sav"
+        << QStringList() << QStringList{left(R::ManifestNotUsed, "app/InstallManifest.txt"), entry};
     QTest::newRow("another product's manifest")
         << install << "铁风帆" << above << "manifest:other" << QStringList()
         << QStringList{left(R::ManifestOtherProduct, "app/InstallManifest.txt"), entry};
@@ -1055,8 +1090,14 @@ void TestInstallProcessMgr::runs()
             text += "saves/\xFF\n";
         else if (manifest == QLatin1String("refused"))
             text += "../outside/sentinel\n";
-        QVERIFY(writeFile(
-            m_stage + QLatin1Char('/') + m_app + QStringLiteral("/InstallManifest.txt"), text));
+        else if (manifest == QLatin1String("noclient"))
+            text.replace("\nFerrovane.exe\n", "\n");
+        const QString path =
+            m_stage + QLatin1Char('/') + m_app + QStringLiteral("/InstallManifest.txt");
+        // "dangling": a link to a manifest that is not there.
+        QVERIFY(manifest == QLatin1String("dangling")
+                    ? QFile::link(m_stage + QStringLiteral("/gone/InstallManifest.txt"), path)
+                    : writeFile(path, text));
     }
     for (QString& file : files) {
         const QString target = file.section(QStringLiteral("->"), 1);
@@ -1273,11 +1314,17 @@ void TestInstallProcessMgr::refusedRemovalIsRecorded()
         QFile::setPermissions(folder,
                               QFile::permissions(folder) | QFile::ExeOther | QFile::ReadOther);
 
-    const QStringList output =
-        run({setpriv, QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-             QStringLiteral("--clear-groups")});
+    const QStringList asNobody{setpriv, QStringLiteral("--reuid=nobody"),
+                               QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups")};
+    // A trial run first: it touches nothing and tells what the real run
+    // will, the folder nobody may not empty included.
+    const QStringList before = stageListing();
+    const QStringList trial = run(asNobody, {QStringLiteral("--trial")});
+    QCOMPARE(stageListing(), before);
+    const QStringList output = run(asNobody);
     QVERIFY2(output.value(3) == QStringLiteral("progress 100 Uninstalled"),
              qPrintable(output.join(QLatin1Char('\n'))));
+    QCOMPARE(trial, output);
     // While the folder stays, the shortcuts are not touched: the product
     // stays usable.
     QCOMPARE(

@@ -173,6 +173,14 @@ void TestQuietMode::exitStatus_data()
                                    << QuietExit::NotInstalled << "not installed";
     QTest::newRow("client running") << none << int(Gate::ClientRunning) << "/S" << -1
                                     << QuietExit::ClientRunning << "the client program";
+    // Found when the run looked again before clearing the entry.
+    QTest::newRow("named, still there after the removal")
+        << QVector<LeftoverItem>{{QStringLiteral("C:/P/P.exe"), false, LeftoverReason::StillThere}}
+        << ran << "/S" << 1 << QuietExit::Incomplete << "incomplete";
+    QTest::newRow("a manifest naming nothing in the folder")
+        << QVector<LeftoverItem>{{QStringLiteral("C:/Tools"), false,
+                                  LeftoverReason::ManifestNotFound}}
+        << ran << "/S" << 1 << QuietExit::Incomplete << "incomplete";
 }
 
 void TestQuietMode::exitStatus()

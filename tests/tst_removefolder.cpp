@@ -307,18 +307,25 @@ void TestRemoveFolder::unremovableEntriesAreLeft_data()
     QTest::addColumn<QStringList>("lockedContent"); // files ("f") and folders ("d/") in it
     QTest::addColumn<QStringList>("left");          // what must stay of it
     QTest::addColumn<QString>("lockedAt");          // where it lies in the product
+    QTest::addColumn<int>("sticky");                // the folder writable by all, sticky
+    QTest::addColumn<int>("error");                 // the first the system gives
     QTest::newRow("files in a folder it may not write")
         << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")}
-        << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")} << "locked";
+        << QStringList{QStringLiteral("kept.dat"), QStringLiteral("inner/kept2.dat")} << "locked"
+        << 0 << EACCES;
     // Only a folder's removal fails here, no file's.
     QTest::newRow("empty folder in a folder it may not write")
-        << QStringList{QStringLiteral("inner/")} << QStringList{QStringLiteral("inner")}
-        << "locked";
+        << QStringList{QStringLiteral("inner/")} << QStringList{QStringLiteral("inner")} << "locked"
+        << 0 << EACCES;
     // "=name": a hard link to a read-only file outside the product, whose
     // mode must not change, below the depth the walk keeps open.
     QTest::newRow("file linked from outside, 300 levels down")
         << QStringList{QStringLiteral("=linked.txt")} << QStringList{QStringLiteral("linked.txt")}
-        << QStringLiteral("d/").repeated(300) + QStringLiteral("locked");
+        << QStringLiteral("d/").repeated(300) + QStringLiteral("locked") << 0 << EACCES;
+    // Writable by all, but another's files in it stay theirs (as in /tmp).
+    QTest::newRow("another's file in a sticky folder")
+        << QStringList{QStringLiteral("kept.dat")} << QStringList{QStringLiteral("kept.dat")}
+        << "locked" << 1 << EPERM;
 }
 
 void TestRemoveFolder::unremovableEntriesAreLeft()
@@ -326,8 +333,11 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
     QFETCH(QStringList, lockedContent);
     QFETCH(QStringList, left);
     QFETCH(QString, lockedAt);
+    QFETCH(int, sticky);
+    QFETCH(int, error);
     // A tree with one folder the remover may not write: what is in it stays,
-    // everything else goes, and the removal says it was incomplete.
+    // everything else goes, and the removal says it was incomplete. A trial
+    // run first says the same, and touches nothing.
     const QString work = m_root + QStringLiteral("/work");
     const QString product = work + QStringLiteral("/Ferrovane");
     const QString locked = product + QLatin1Char('/') + lockedAt;
@@ -350,7 +360,7 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
     }
 
     const QString remover = QCoreApplication::applicationDirPath() + QStringLiteral("/removetree");
-    QProcess process;
+    QStringList prefix; // how the remover is started: as nobody when this runs as root
     if (TestSandbox::isRealRoot()) {
         // Root ignores permissions: remove as nobody, who owns all but "locked".
         const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
@@ -370,20 +380,44 @@ void TestRemoveFolder::unremovableEntriesAreLeft()
         for (const QString& folder : {m_root, work})
             QFile::setPermissions(folder, QFile::permissions(folder) | QFile::ExeOther |
                                               QFile::ReadOther | QFile::WriteOther);
-        process.start(setpriv, {QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
-                                QStringLiteral("--clear-groups"), remover, product});
+        if (sticky)
+            QCOMPARE(::chmod(QFile::encodeName(locked).constData(), 01777), 0);
+        prefix = QStringList{setpriv, QStringLiteral("--reuid=nobody"),
+                             QStringLiteral("--regid=nogroup"), QStringLiteral("--clear-groups")};
     } else if (::geteuid() == 0) {
         // Root of a user namespace may override permissions on the user's files.
         QSKIP("no other user to remove as in a user namespace");
+    } else if (sticky) {
+        QSKIP("no other user's file to leave in a sticky folder without root");
     } else {
         QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner);
-        process.start(remover, {product});
     }
-    QVERIFY(process.waitForFinished(60000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 1);
+    const auto removeTree = [&](const QStringList& arguments) {
+        QProcess process;
+        if (prefix.isEmpty())
+            process.start(remover, arguments);
+        else
+            process.start(prefix.first(), prefix.mid(1) + QStringList{remover} + arguments);
+        process.waitForFinished(60000);
+        return QStringLiteral("%1 %2")
+            .arg(process.exitCode())
+            .arg(QString::fromUtf8(process.readAllStandardOutput().trimmed()));
+    };
+    const auto listing = [&work] {
+        QStringList entries;
+        for (QDirIterator it(work, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                             QDirIterator::Subdirectories);
+             it.hasNext();)
+            entries << it.next();
+        entries.sort();
+        return entries;
+    };
+    const QStringList before = listing();
     // The cause, not what the folders above it then gave (ENOTEMPTY).
-    QCOMPARE(process.readAllStandardOutput().trimmed().toInt(), EACCES);
+    const QString refused = QStringLiteral("1 %1").arg(error);
+    QCOMPARE(removeTree({QStringLiteral("--trial"), product}), refused);
+    QCOMPARE(listing(), before);
+    QCOMPARE(removeTree({product}), refused);
 
     QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     for (const QString& entry : left)

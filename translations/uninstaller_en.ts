@@ -332,6 +332,14 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;
         <translation>Nothing was removed: the list of installed files names another product: %1.</translation>
     </message>
     <message>
+        <source>Nothing was removed: the product's files were not found where the list of installed files says: %1.</source>
+        <translation>Nothing was removed: the product's files were not found where the list of installed files says: %1.</translation>
+    </message>
+    <message>
+        <source>Still there after the removal, though they are the product's: %1.</source>
+        <translation>Still there after the removal, though they are the product's: %1.</translation>
+    </message>
+    <message>
         <source>%1 (process %2)</source>
         <comment>a program holding a file open</comment>
         <translation>%1 (process %2)</translation>

@@ -331,6 +331,14 @@
         <translation>未删除任何内容：安装文件清单属于其他产品：%1。</translation>
     </message>
     <message>
+        <source>Nothing was removed: the product's files were not found where the list of installed files says: %1.</source>
+        <translation>未删除任何内容：未在安装文件清单所说的位置找到产品的文件：%1。</translation>
+    </message>
+    <message>
+        <source>Still there after the removal, though they are the product's: %1.</source>
+        <translation>以下属于产品的项目在删除后仍然存在：%1。</translation>
+    </message>
+    <message>
         <source>%1 (process %2)</source>
         <comment>a program holding a file open</comment>
         <translation>%1（进程 %2）</translation>

@@ -580,6 +580,12 @@ QString UnInstallCompletedPage::sentence(int iKey, const QString& strList) const
     case static_cast<int>(LeftoverReason::Lookalike):
         return tr("The product's program was found in %1, not where its uninstall entry says.")
             .arg(strList);
+    case static_cast<int>(LeftoverReason::ManifestNotFound):
+        return tr("Nothing was removed: the product's files were not found where the list of "
+                  "installed files says: %1.")
+            .arg(strList);
+    case static_cast<int>(LeftoverReason::StillThere):
+        return tr("Still there after the removal, though they are the product's: %1.").arg(strList);
     default:
         return tr("Some items could not be removed: %1.").arg(strList);
     }

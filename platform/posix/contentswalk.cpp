@@ -85,6 +85,8 @@ ContentsWalk::ContentsWalk(DIR* top, const MountOf& topMount, const QString& top
     level.stream = top;
     level.last = last.top.empty() ? nullptr : &last.top;
     level.decides = filter != nullptr;
+    if (dryRun)
+        level.rights = folderRights(::dirfd(top));
     m_levels.push_back(std::move(level));
 }
 
@@ -142,9 +144,13 @@ void ContentsWalk::walk(std::size_t floor)
             enter(currentFd, name, decision == EntryFilter::Decision::Enter);
         else if (takenAsInUse(m_mount.device, entry->d_ino))
             fail(name, 0, EntryStatus::InUse);
-        else if (m_dryRun)
-            gone(m_progress ? sizeAt(currentFd, name) : 0);
-        else if (!removeEntryAt(currentFd, name))
+        else if (m_dryRun) {
+            // What the real run would meet: a read-only folder, an immutable file.
+            if (const int refusal = removalRefusal(currentFd, current.rights, name))
+                fail(name, refusal);
+            else
+                gone(m_progress ? sizeAt(currentFd, name) : 0);
+        } else if (!removeEntryAt(currentFd, name))
             fail(name, errno);
         else
             gone();
@@ -203,11 +209,7 @@ EntryFilter::Decision ContentsWalk::decide(const char* name, bool isFolder) cons
 {
     if (!m_filter || !m_levels.back().decides)
         return EntryFilter::Decision::Remove;
-    std::string relative;
-    for (std::size_t i = 1; i < m_levels.size(); ++i)
-        relative.append(m_levels[i].name).push_back('/');
-    relative.append(name);
-    return m_filter->decide(QFile::decodeName(relative.c_str()), isFolder);
+    return m_filter->decide(m_levels.back().relative + QFile::decodeName(name), isFolder);
 }
 
 void ContentsWalk::keep(const char* name)
@@ -303,6 +305,10 @@ void ContentsWalk::enter(int currentFd, const char* name, bool decides)
     level.device = mount.device;
     level.inode = mount.inode;
     level.decides = decides;
+    if (decides)
+        level.relative = m_levels.back().relative + QFile::decodeName(name) + QLatin1Char('/');
+    if (m_dryRun)
+        level.rights = folderRights(fd);
     if (m_levels.size() == 1) {
         const auto found = m_last.inFolders.find(level.name);
         if (found != m_last.inFolders.end())
@@ -333,12 +339,20 @@ void ContentsWalk::leaveLevel()
         m_levels.back().failed.insert(name);
         m_levels.back().holdsKept = true;
     } else if (!holdsLast) {
-        const bool removed =
-            m_dryRun ? emptied : removeEmptyFolderAt(::dirfd(m_levels.back().stream), name.c_str());
-        if (!removed)
-            fail(name.c_str(), m_dryRun ? ENOTEMPTY : errno);
-        else
+        const int parent = ::dirfd(m_levels.back().stream);
+        int refusal = 0;
+        if (!m_dryRun) {
+            if (!removeEmptyFolderAt(parent, name.c_str()))
+                fail(name.c_str(), errno);
+            else
+                gone();
+        } else if (!emptied) {
+            fail(name.c_str(), ENOTEMPTY);
+        } else if ((refusal = removalRefusal(parent, m_levels.back().rights, name.c_str())) != 0) {
+            fail(name.c_str(), refusal);
+        } else {
             gone();
+        }
     }
 }
 

@@ -57,7 +57,8 @@ public:
     // top: the top folder, which the walk owns from here on. With handOut,
     // the top folder's own folders are not entered but listed there, for
     // walkFolder() of this or another walk. With dryRun nothing is removed:
-    // an entry counts as gone, a folder as gone when all in it would be.
+    // an entry counts as gone when this user may remove it (removalRefusal()),
+    // a folder as gone when all in it would be and it may go.
     ContentsWalk(DIR* top, const MountOf& topMount, const QString& topPath, const LastEntries& last,
                  std::size_t window, std::atomic<bool>& stop,
                  std::vector<std::string>* handOut = nullptr, const EntryFilter* filter = nullptr,
@@ -98,6 +99,10 @@ private:
         const std::vector<std::string>* last = nullptr; // removeLast's names in it
         bool decides = false;                           // the filter is asked about what it holds
         bool holdsKept = false;                         // holds what the filter kept: stays
+        FolderRights rights; // a trial run's: what removing in it would meet
+        // With a filter: its path relative to the top, '/' after each name,
+        // decoded once for every entry the filter is asked about in it.
+        QString relative;
     };
 
     // What the filter makes of an entry of the current folder; Remove where

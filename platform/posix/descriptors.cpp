@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +48,72 @@ bool removeEntryAt(int parent, const char* name)
 bool removeEmptyFolderAt(int parent, const char* name)
 {
     return ::unlinkat(parent, name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+}
+
+namespace
+{
+
+// The immutable and append-only attributes of name relative to dirFd (empty
+// for the open folder itself): from statx where the file system reports
+// them, else from FS_IOC_GETFLAGS on the entry opened without following a
+// link (a link has none). -1 when it cannot be read.
+int lockedAttributes(int dirFd, const char* name, const struct statx& status)
+{
+    constexpr quint64 locking = STATX_ATTR_IMMUTABLE | STATX_ATTR_APPEND;
+    if ((status.stx_attributes_mask & locking) == locking)
+        return (status.stx_attributes & locking) != 0 ? 1 : 0;
+    if (!S_ISREG(status.stx_mode) && !S_ISDIR(status.stx_mode))
+        return 0;
+    const int fd =
+        name[0] == '\0'
+            ? ::fcntl(dirFd, F_DUPFD_CLOEXEC, 0)
+            : ::openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    int flags = 0;
+    const bool read = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    ::close(fd);
+    if (!read)
+        return 0; // a file system without these attributes
+    return (flags & (FS_IMMUTABLE_FL | FS_APPEND_FL)) != 0 ? 1 : 0;
+}
+
+} // namespace
+
+FolderRights folderRights(int folderFd)
+{
+    FolderRights rights;
+    // Write and search: what unlinking in it asks, a read-only mount and an
+    // immutable folder included.
+    if (::faccessat(folderFd, ".", W_OK | X_OK, AT_EACCESS) != 0) {
+        rights.refusal = errno;
+        return rights;
+    }
+    struct statx status;
+    if (::statx(folderFd, "", AT_EMPTY_PATH, STATX_MODE | STATX_UID, &status) != 0) {
+        rights.refusal = errno;
+        return rights;
+    }
+    // An append-only folder lets nothing in it go.
+    if (lockedAttributes(folderFd, "", status) == 1)
+        rights.refusal = EPERM;
+    rights.sticky = (status.stx_mode & S_ISVTX) != 0;
+    rights.owner = status.stx_uid;
+    rights.privileged = ::geteuid() == 0;
+    return rights;
+}
+
+int removalRefusal(int folderFd, const FolderRights& folder, const char* name)
+{
+    if (folder.refusal != 0)
+        return folder.refusal;
+    struct statx status;
+    if (::statx(folderFd, name, AT_SYMLINK_NOFOLLOW, STATX_MODE | STATX_UID, &status) != 0)
+        return errno == ENOENT ? 0 : errno;
+    const quint64 self = ::geteuid();
+    if (folder.sticky && !folder.privileged && status.stx_uid != self && folder.owner != self)
+        return EPERM;
+    return lockedAttributes(folderFd, name, status) == 1 ? EPERM : 0;
 }
 
 int openParent(const QString& path, QByteArray& name)

@@ -44,6 +44,24 @@ bool isDotOrDotDot(const char* name);
 bool removeEntryAt(int parent, const char* name);
 bool removeEmptyFolderAt(int parent, const char* name);
 
+// What a folder allows of removing what it holds, for this user: asked once
+// per folder by a trial run, which removes nothing and must say what the
+// real run will.
+struct FolderRights {
+    int refusal = 0;         // the error unlinking anything in it would give; 0: none
+    bool sticky = false;     // restricted deletion: only an entry's or the folder's owner
+    quint64 owner = 0;       // the folder's owner
+    bool privileged = false; // this process passes the sticky rule whatever the owner
+};
+FolderRights folderRights(int folderFd);
+
+// The error removing name from the open folder would give (unlinkat, or
+// rmdir once it is empty), without removing it: the folder's rights, the
+// entry's immutable or append-only attribute, the sticky rule; 0 when
+// nothing this user can know of stands in the way. What only the attempt
+// shows (another program's lease, a failing disk) is not seen.
+int removalRefusal(int folderFd, const FolderRights& folder, const char* name);
+
 // The folder holding path, opened, and path's last name; -1 when it cannot
 // be opened.
 int openParent(const QString& path, QByteArray& name);

@@ -36,6 +36,19 @@ bool entryExists(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0;
 }
 
+int removalRefusal(const QString& path)
+{
+    QByteArray name;
+    errno = 0;
+    const int parent = Posix::openParent(path, name);
+    if (parent < 0)
+        return errno != 0 ? errno : EINVAL;
+    const int refusal =
+        Posix::removalRefusal(parent, Posix::folderRights(parent), name.constData());
+    ::close(parent);
+    return refusal;
+}
+
 bool removeLink(const QString& path)
 {
     return ::unlink(QFile::encodeName(path).constData()) == 0;

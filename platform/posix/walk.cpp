@@ -54,14 +54,17 @@ void refused(FolderRemoval& result, const QString& path, int error)
 
 // removeLast's entries, once everything else went; with a filter, a folder
 // holding them may also hold what it kept.
+// A trial run (dryRun) removes nothing and only tells what the system would
+// refuse of them.
 void removeLastEntries(int top, const MountOf& mount, const LastEntries& last, bool filtered,
-                       const QString& topPath, FolderRemoval& result)
+                       const QString& topPath, bool dryRun, FolderRemoval& result)
 {
     const auto pathOf = [&topPath](const std::string& folder, const std::string& name) -> QString {
         return topPath + QLatin1Char('/') +
                QFile::decodeName((folder.empty() ? name : folder + '/' + name).c_str());
     };
     std::map<std::string, int> folders; // -1: not there
+    const FolderRights topRights = dryRun ? folderRights(top) : FolderRights();
     for (const auto& [folder, name] : last.inOrder) {
         int parent = top;
         if (!folder.empty()) {
@@ -70,12 +73,25 @@ void removeLastEntries(int top, const MountOf& mount, const LastEntries& last, b
                 found = folders.emplace(folder, openSameMount(top, folder.c_str(), mount)).first;
             parent = found->second;
         }
-        if (parent >= 0 && !removeEntryAt(parent, name.c_str()))
+        if (parent < 0)
+            continue;
+        if (dryRun) {
+            const FolderRights rights = parent == top ? topRights : folderRights(parent);
+            if (const int refusal = removalRefusal(parent, rights, name.c_str()))
+                refused(result, pathOf(folder, name), refusal);
+        } else if (!removeEntryAt(parent, name.c_str())) {
             refused(result, pathOf(folder, name), errno);
+        }
     }
     for (const auto& [folder, fd] : folders) {
         if (fd >= 0)
             ::close(fd);
+        if (dryRun) {
+            // Emptied, it would go unless the top folder refuses.
+            if (const int refusal = removalRefusal(top, topRights, folder.c_str()))
+                refused(result, pathOf(folder, std::string()).chopped(1), refusal);
+            continue;
+        }
         if (removeEmptyFolderAt(top, folder.c_str()))
             continue;
         // Not empty: for what stayed in it, or what the filter kept.
@@ -239,9 +255,10 @@ FolderRemoval removeFolderContents(const WalkPlan& plan)
     collect(topWalk, result, refusedCount);
     for (const auto& walk : walks)
         collect(*walk, result, refusedCount);
-    if (result.complete && !plan.dryRun)
-        removeLastEntries(::dirfd(top), mount, last, filter != nullptr, folder, result);
-    else if (result.complete && plan.progress)
+    if (result.complete)
+        removeLastEntries(::dirfd(top), mount, last, filter != nullptr, folder, plan.dryRun,
+                          result);
+    if (result.complete && plan.dryRun && plan.progress)
         plan.progress->add(last.inOrder.size()); // they would go too
     return result;
 }

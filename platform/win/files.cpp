@@ -27,6 +27,11 @@ bool entryExists(const QString& path)
     return Win32::entryExists(nativePath(path).c_str());
 }
 
+int removalRefusal(const QString& path)
+{
+    return int(Win32::removalRefusal(nativePath(path).c_str()));
+}
+
 bool removeLink(const QString& path)
 {
     return Win32::removeLinkEntry(nativePath(path).c_str());

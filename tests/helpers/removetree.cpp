@@ -3,6 +3,9 @@
 //   removetree PATH           Engine::removeFolderTree(PATH); exit 0 when
 //                             everything went, 1 when something was left,
 //                             printing then the first error the system gave
+//   removetree --trial PATH   the same walk as a trial run, which removes
+//                             nothing: exit 1 and the first error when it
+//                             finds something the system would refuse
 //   removetree --check PATH   prints Engine::checkInstallLocation() of PATH, "Ferrovane.exe"
 //                             as a number
 
@@ -21,6 +24,16 @@ int main(int argc, char* argv[])
                                 Engine::readInstallLocation(args.at(2)),
                                 QStringLiteral("Ferrovane.exe"), false)));
         return 0;
+    }
+    if (args.size() == 3 && args.at(1) == QLatin1String("--trial")) {
+        Platform::WalkPlan plan;
+        plan.folder = args.at(2);
+        plan.dryRun = true;
+        const Platform::FolderRemoval contents = Platform::removeFolderContents(plan);
+        if (contents.complete)
+            return 0;
+        std::printf("%d\n", contents.firstError);
+        return 1;
     }
     if (args.size() != 2)
         return 2;

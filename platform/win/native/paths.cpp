@@ -59,6 +59,20 @@ bool entryExists(const wchar_t* path)
     return ::GetFileAttributesW(extendedPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+unsigned long removalRefusal(const wchar_t* path)
+{
+    const HANDLE handle = ::CreateFileW(
+        extendedPath(path).c_str(), DELETE | FILE_READ_ATTRIBUTES,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+        FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? 0 : error;
+    }
+    ::CloseHandle(handle);
+    return 0;
+}
+
 std::wstring knownFolderPath(KnownFolder folder)
 {
     const KNOWNFOLDERID& id =

@@ -85,6 +85,12 @@ std::wstring expandEnvironmentStrings(const std::wstring& text);
 // resolved by name.
 bool entryExists(const wchar_t* path);
 
+// The error opening the entry itself for deletion gives (no access, a
+// program holding it without leave to delete it), or 0: what a trial run
+// asks instead of removing. A read-only attribute, which the removal clears
+// through its handle, is no refusal; nor is an entry that is not there.
+unsigned long removalRefusal(const wchar_t* path);
+
 enum class KnownFolder { PublicDesktop, CommonPrograms };
 
 // SHGetKnownFolderPath: FOLDERID_PublicDesktop or FOLDERID_CommonPrograms,

@@ -214,11 +214,20 @@ untouched() {
 # the launcher: the program's windows are the visible ones on this display.
 visible_windows() { xdotool search --onlyvisible --class . 2>/dev/null; }
 
-# wait_counting_windows PID: waits for the launcher PID, adding to windows each
-# time a window is seen while it runs; returns its exit status.
+# wait_counting_windows PID [SECONDS]: waits for the launcher PID, adding to
+# windows each time a window is seen while it runs; returns its exit status.
+# A run that has not ended after SECONDS (180 by default), such as one
+# waiting on a dialog nobody will answer, is ended so the suite goes on.
 wait_counting_windows() {
+    local deadline=$((SECONDS + ${2:-180}))
     while kill -0 "$1" 2>/dev/null; do
         [ -n "$(visible_windows)" ] && windows=$((windows + 1))
+        if ((SECONDS >= deadline)); then
+            echo "    still running after ${2:-180} s: ended"
+            "$wine" taskkill /f /im uninstaller.exe >/dev/null 2>&1
+            kill "$1" 2>/dev/null
+            break
+        fi
         sleep 0.1
     done
     wait "$1"
@@ -416,20 +425,29 @@ full_run() {
     record_status $ok "uninstaller.exe ($arch) full run, $tag ($lang, $dpi DPI): exit 0, product removed, sentinels kept"
 }
 
-# quiet_run CASE: uninstaller.exe /S with no window ever visible on the X
-# server. "removes": with /LOG=C:\logs\铁风帆.log on an English code page,
-# exit 0, the product removed, the sentinels kept, the log naming what went.
-# "client running": exit 1618 (82 to the Unix launcher), nothing removed.
+# quiet_run CASE [SWITCH]: uninstaller.exe /S (or SWITCH) with no window ever
+# visible on the X server. "removes": with /LOG=C:\logs\铁风帆.log on an
+# English code page, exit 0, the product removed, the sentinels kept, the log
+# naming what went. "client running": exit 1618 (82 to the Unix launcher),
+# nothing removed. SWITCH /q or /qn, msiexec's, for "removes": the same, the
+# log C:\logs\quiet-q.log or quiet-qn.log; the /qn run is started by
+# `cmd /c`, a console program, and "log: PATH" must reach that console (its
+# output here), as a deployment tool's shell would show it.
 quiet_run() {
-    local case=$1 status ok=0 client_pid= windows=0 log expected arguments
+    local case=$1 switch=${2:-/S} status ok=0 client_pid= windows=0 log expected arguments
+    local log_name=$name_ch.log starter=() output
+    [ "$switch" = /S ] || log_name=quiet-${switch#/}.log
+    [ "$switch" != /qn ] || starter=(cmd /c)
+    output=$results/quiet-${case// /-}.log
+    [ "$switch" = /S ] || output=$results/quiet-${case// /-}-${switch#/}.log
     echo
-    echo "== uninstaller.exe /S: $case"
-    stage || { record fail "quiet, $case: staging"; return; }
+    echo "== uninstaller.exe $switch: $case${starter:+, started by ${starter[*]}}"
+    stage || { record fail "quiet $switch, $case: staging"; return; }
     registry_entry add
     mkdir -p "$drive_c/logs"
-    log="$drive_c/logs/$name_ch.log"
+    log="$drive_c/logs/$log_name"
     rm -f "$log"
-    arguments=(/S "/LOG=C:\\logs\\$name_ch.log")
+    arguments=("$switch" "/LOG=C:\\logs\\$log_name")
     expected=0
     if [ "$case" = "client running" ]; then
         [ -f "$install/$name_en.exe" ] || { record fail "quiet, $case: no client staged"; return; }
@@ -441,8 +459,13 @@ quiet_run() {
     fi
     [ "$case" = trial ] && arguments+=(/WHATIF)
     [ -z "$(visible_windows)" ] || echo "    windows visible before the run: $(visible_windows | paste -sd' ' -)"
-    (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" "${arguments[@]}") \
-        >"$results/quiet-${case// /-}.log" 2>&1 &
+    if [ ${#starter[@]} -gt 0 ]; then
+        (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "${starter[@]}" 'C:\FerrovaneUninstaller\uninstaller.exe' \
+            "${arguments[@]}") >"$output" 2>&1 &
+    else
+        (cd "$app" && LANG=en_US.UTF-8 exec "$wine" "$app/uninstaller.exe" "${arguments[@]}") \
+            >"$output" 2>&1 &
+    fi
     pid=$!
     wait_counting_windows "$pid"
     status=$?
@@ -476,9 +499,17 @@ quiet_run() {
         grep -qF "removed install folder: C:\\Program Files\\$name_en" "$log" 2>/dev/null ||
             { echo "    the log does not name the install folder as removed"; ok=1; }
         grep -q 'exit status 0: done' "$log" 2>/dev/null || ok=1
-        log_header "$log" /S "/LOG=C:\\logs\\$name_ch.log" || ok=1
+        # cmd hands the program's path over unquoted, as it was typed.
+        [ ${#starter[@]} -gt 0 ] || log_header "$log" "${arguments[@]}" || ok=1
     fi
-    record_status $ok "uninstaller.exe /S, $case: exit $expected, no window, log C:\\logs\\$name_ch.log"
+    if [ ${#starter[@]} -gt 0 ]; then
+        tr -d '\r' <"$output" | sed 's/^/    console: /'
+        tr -d '\r' <"$output" | grep -qxF "log: C:\\logs\\$log_name" ||
+            { echo "    \"log: C:\\logs\\$log_name\" did not reach ${starter[*]}'s console"; ok=1; }
+        record_status $ok "uninstaller.exe $switch ($arch), $case, started by ${starter[*]}: exit $expected, no window, log C:\\logs\\$log_name, \"log: PATH\" on its console"
+        return
+    fi
+    record_status $ok "uninstaller.exe $switch ($arch), $case: exit $expected, no window, log C:\\logs\\$log_name"
 }
 
 # log_header LOG ARGUMENT...: the log's first lines say which version ran,
@@ -816,22 +847,31 @@ is_shell_link() {
 #     top, InstallLocation recorded: all of it goes.
 #   "uninstall folder": the uninstaller in uninstall\, no InstallLocation:
 #     the folder above the uninstaller's goes, all of it.
-#   "into Tools": /D=C:\Tools, a folder that held the user's game and notes
-#     before the install, not named after the product, no manifest: nothing
-#     of it goes, the product with its shortcuts and entry included, the
-#     user's files stay byte for byte, exit 1603, and the log says the
-#     folder is not one of the product's own.
+#   "update in place": as "default", then, two seconds later, the update
+#     installer over it (the client, the uninstaller, AppConfig.xml, Qt's
+#     libraries and two files of bin\ written anew): all of it goes.
+#   "data first": an installer that writes bin\, data\ and the other
+#     folders two seconds before the client, the uninstaller and
+#     AppConfig.xml: all of it goes.
+#   "into Tools": /D=C:\Tools, a folder of the user's that held a game and
+#     notes, not named after the product, and no install manifest: the
+#     uninstaller cannot tell the product's files from the user's there, so
+#     nothing of the folder goes, nor the entry or the shortcuts; exit 1603
+#     (67 to the Unix launcher), the user's files byte for byte, and the log
+#     names C:\Tools as kept.
 installed_run() {
     local case=$1 variant=top folder="$drive_c/Program Files (x86)/$name_en" arguments=(/S)
-    local tag uninstaller status ok=0 windows=0 log command expected mine=() sums name path
-    local want=0
+    local tag uninstaller status ok=0 windows=0 log command expected mine=() sums left name path
+    local expected_status=0
     case $case in
     default) tag=default ;;
     "uninstall folder") tag=uninstall-folder variant=below ;;
-    "into Tools") tag=tools folder=$drive_c/Tools arguments+=('/D=C:\Tools') want=1603 ;;
+    "update in place") tag=update ;;
+    "data first") tag=data-first variant=datafirst ;;
+    "into Tools") tag=tools folder=$drive_c/Tools arguments+=('/D=C:\Tools') expected_status=$((1603 % 256)) ;;
     esac
     uninstaller=$folder/uninstaller.exe
-    [ "$variant" = top ] || uninstaller=$folder/uninstall/uninstaller.exe
+    [ "$variant" != below ] || uninstaller=$folder/uninstall/uninstaller.exe
     echo
     echo "== installed by $name_en-$variant.exe ${arguments[*]}, removed by its UninstallString /S"
     [ -f "$installers/$name_en-$variant.exe" ] || { record fail "installed, $case: no installer"; return; }
@@ -857,14 +897,22 @@ installed_run() {
     status=$?
     echo "    installer exit status $status"
     [ "$status" -eq 0 ] || { record fail "installed, $case: the installer failed"; return; }
+    if [ "$case" = "update in place" ]; then
+        sleep 2 # what the update writes is newer than the folders it writes into
+        (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$installers/$name_en-update.exe" "${arguments[@]}") \
+            >"$results/install-$tag-2.log" 2>&1
+        status=$?
+        echo "    update installer $name_en-update.exe exit status $status"
+        [ "$status" -eq 0 ] || { record fail "installed, $case: the update installer failed"; return; }
+    fi
+    [ -d "$folder/data" ] || { echo "    not installed: $(shown "$folder/data")"; ok=1; }
     # What the installer put, before anything is removed.
     for path in "$folder/$name_en.exe" "$uninstaller" "$(dirname "$uninstaller")/AppConfig.xml" \
         "$(dirname "$uninstaller")/Qt5Core.dll" "$(dirname "$uninstaller")/platforms/qwindows.dll" \
         "$(dirname "$uninstaller")/translations" "$(dirname "$uninstaller")/rcc" "$folder/docs/file1.dat"; do
         [ -e "$path" ] || { echo "    not installed: $(shown "$path")"; ok=1; }
     done
-    product_items=()
-    [ "$case" = "into Tools" ] || product_items=("$folder")
+    product_items=("$folder")
     for name in "$name_en" "$name_ch"; do
         for path in "$public_desktop/$name.lnk" "$common_menu/$name/$name.lnk" \
             "$common_menu/$name/Uninstall $name.lnk"; do
@@ -872,19 +920,23 @@ installed_run() {
         done
         product_items+=("$public_desktop/$name.lnk" "$common_menu/$name")
     done
+    # Nothing of a folder the uninstaller cannot judge goes: the product's
+    # items stay there too, with the entry that names them.
+    if [ "$case" = "into Tools" ]; then
+        for path in "$folder/$name_en.exe" "$uninstaller" "$folder/AppConfig.xml" "$folder/bin/file1.dat" \
+            "${product_items[@]:1}" "$folder/Game/saves/slot1.sav" "$folder/notes.txt"; do
+            sentinels+=("$path")
+        done
+        product_items=()
+    fi
     expected="\"$(shown "$uninstaller")\""
     command=$(entry_value UninstallString)
     echo "    entry $key: UninstallString $command, InstallLocation $(entry_value InstallLocation)"
     [ "$command" = "$expected" ] || { echo "    expected UninstallString $expected"; ok=1; }
-    if [ "$variant" = top ]; then
+    if [ "$variant" != below ]; then
         [ "$(entry_value InstallLocation)" = "$(shown "$folder")" ] || ok=1
     else
         [ -z "$(entry_value InstallLocation)" ] || ok=1
-    fi
-    if [ "$case" = "into Tools" ]; then
-        # Nothing of the product goes either: it stays usable.
-        sentinels+=("${product_items[@]}" "$folder/$name_en.exe" "$uninstaller")
-        product_items=()
     fi
 
     mkdir -p "$drive_c/logs"
@@ -896,8 +948,8 @@ installed_run() {
     wait_counting_windows "$pid"
     status=$?
     tr -d '\r' <"$results/installed-$tag.log" | sed 's/^/    /'
-    echo "    exit status $status, expected 0"
-    [ "$status" -eq 0 ] || ok=1
+    echo "    exit status $status, expected $expected_status"
+    [ "$status" -eq "$expected_status" ] || ok=1
     grep -qF "starting: $expected /S /LOG=C:\\logs\\installed-$tag.log" "$results/installed-$tag.log" ||
         { echo "    not the entry's command"; ok=1; }
     [ "$windows" -eq 0 ] || { echo "    a window was visible ($windows polls)"; ok=1; }
@@ -916,12 +968,15 @@ installed_run() {
         echo "    no log at $(shown "$log")"
         ok=1
     fi
-    grep -q "exit status $want" "$log" 2>/dev/null || ok=1
+    grep -q "exit status $((expected_status == 0 ? 0 : 1603))" "$log" 2>/dev/null || ok=1
     report || ok=1
     if [ "$case" = "into Tools" ]; then
         [ "$(cd "$folder" 2>/dev/null && sha256sum "${mine[@]}")" = "$sums" ] ||
             { echo "    the user's files changed"; ok=1; }
-        grep -qF "the folder is not one of the product's own" "$log" 2>/dev/null ||
+        tr -d '\r' <"$log" 2>/dev/null | grep -F 'C:\Tools' | grep -qiE 'kept|stay|left' ||
+            { echo "    the log does not say that C:\\Tools stays"; ok=1; }
+        registry_has_entry || { echo "    the uninstall entry went"; ok=1; }
+        tr -d '\r' <"$log" 2>/dev/null | grep -qF "the folder is not one of the product's own" ||
             { echo "    the log does not say C:\\Tools is not the product's own folder"; ok=1; }
     else
         grep -qF "removed install folder: $(shown "$folder")" "$log" 2>/dev/null ||
@@ -932,28 +987,26 @@ installed_run() {
         fi
     fi
     if [ "$case" = "into Tools" ]; then
-        registry_has_entry || { echo "    entry $key: gone"; ok=1; }
-    elif registry_has_entry; then
+        restart_and_clear
+        rm -rf "$folder" "$public_desktop" "$common_menu"
+        registry_entry remove
+        record_status $ok "installed by makensis's installer into C:\\Tools, a folder of the user's, without a manifest; the entry's UninstallString /S: exit 1603, nothing of the folder removed, the user's files kept, the log says what stayed"
+        return
+    fi
+    if registry_has_entry; then
         echo "    entry $key: still there"
         ok=1
     fi
-    if [ "$case" = "into Tools" ]; then
-        restart_and_clear
-        rm -rf "$folder"
-    else
-        restart_and_clear "$folder"
-    fi
-    if [ "$case" = "into Tools" ]; then
-        record_status $ok "installed by makensis's installer ($case), run from the entry's UninstallString /S: exit 1603, nothing of the folder, the shortcuts or the entry removed, the user's files byte for byte"
-    else
-        record_status $ok "installed by makensis's installer ($case), removed from the entry's UninstallString /S: exit 0, entry and shortcuts gone, the rest kept"
-    fi
+    restart_and_clear "$folder"
+    record_status $ok "installed by makensis's installer ($case), removed from the entry's UninstallString /S: exit 0, entry and shortcuts gone, the rest kept"
 }
 
 if [ -z "$only" ]; then
     refusal "not installed"
     refusal "client running"
     quiet_run "removes"
+    quiet_run "removes" /q
+    quiet_run "removes" /qn
     quiet_run "client running"
     quiet_run trial
     passive_run
@@ -972,6 +1025,8 @@ fi
 if { [ -z "$only" ] || [ "$only" = installed ]; } && [ "$arch" = i686 ]; then
     installed_run default
     installed_run "uninstall folder"
+    installed_run "update in place"
+    installed_run "data first"
     installed_run "into Tools"
 fi
 

@@ -6,7 +6,8 @@
 ; from that entry's UninstallString.
 ;
 ;   makensis -INPUTCHARSET UTF8 -DPROGRAM=DIR -DCLIENT=FILE -DDATA=DIR
-;            -DOUTFILE=FILE [-DUNINSTALL_FOLDER] [-DNO_INSTALL_LOCATION] ferrovane.nsi
+;            -DOUTFILE=FILE [-DUNINSTALL_FOLDER] [-DNO_INSTALL_LOCATION]
+;            [-DUPDATE | -DDATA_FIRST] ferrovane.nsi
 ;
 ; PROGRAM: the uninstaller's folder as built, with the Qt and MinGW libraries
 ;   and plug-ins beside it (uninstaller.exe, AppConfig.xml, translations\,
@@ -18,6 +19,12 @@
 ;   at the top beside the client.
 ; NO_INSTALL_LOCATION: the entry records no InstallLocation (nor DisplayIcon):
 ;   only its UninstallString tells where the product lies.
+; UPDATE: an update in place, run over an installed product: it writes the
+;   client, the uninstaller, AppConfig.xml, Qt's libraries beside it and two
+;   files of bin\ anew, and the entry and shortcuts again; the rest stays as
+;   the first install left it.
+; DATA_FIRST: the product's folders (bin\, data\, ...) first, then, two
+;   seconds later, the client, the uninstaller and AppConfig.xml.
 ; Installed quietly with /S; /D=C:\Folder (last, unquoted) chooses the folder.
 
 Unicode true
@@ -56,15 +63,29 @@ Page instfiles
 Section "${NAME_EN}"
     SetShellVarContext all
 
+!ifdef DATA_FIRST
+    SetOutPath "$INSTDIR"
+    File /r "${DATA}/*"
+    Sleep 2000
+!endif
     ; The files the entry and AppConfig.xml name first, then the rest.
     SetOutPath "$INSTDIR"
     File "/oname=${CLIENT_NAME}" "${CLIENT}"
     SetOutPath "${UNINSTALLER_DIR}"
     File "${PROGRAM}/uninstaller.exe"
     File "${PROGRAM}/AppConfig.xml"
+!ifdef UPDATE
+    File "${PROGRAM}/*.dll"
+    SetOutPath "$INSTDIR\bin"
+    File "${DATA}/bin/file1.dat"
+    File "${DATA}/bin/file2.dat"
+!else
     File /r /x uninstaller.exe /x AppConfig.xml "${PROGRAM}/*"
+!ifndef DATA_FIRST
     SetOutPath "$INSTDIR"
     File /r "${DATA}/*"
+!endif
+!endif
 
     WriteRegStr HKLM "${ENTRY}" "DisplayName" "${NAME_EN}"
     WriteRegStr HKLM "${ENTRY}" "UninstallString" '"${UNINSTALLER_DIR}\uninstaller.exe"'

@@ -3,6 +3,7 @@
 // look again after a removal counts as still there. Nothing is removed here.
 
 #include "engine/installmanifest.h"
+#include "engine/removalguard.h"
 #include "engine/verification.h"
 
 #include <QProcess>
@@ -267,6 +268,13 @@ void TestInstallManifest::limits()
         file.close();
     }
     const Engine::InstallManifest manifest = Engine::readInstallManifest(path, kGuid);
+    if (kind == QLatin1String("dangling") && Engine::hostPathRules().windows) {
+        // QFile::link() makes a shell link there: a file by that name all
+        // the same, which must never read as no manifest.
+        QVERIFY(manifest.state != ManifestState::Absent);
+        QVERIFY(!manifest.used());
+        return;
+    }
     QCOMPARE(manifest.state, state);
     QCOMPARE(manifest.path, path);
     QCOMPARE(manifest.refusedCount, refusedCount);
@@ -332,11 +340,15 @@ void TestInstallManifest::lookAgain()
     named.folderWhole = whole;
     named.programs = full({QStringLiteral("Ferrovane.exe")});
     named.manifest = manifest.used() ? &manifest : nullptr;
+    // Names are compared as the system compares them (Windows: without case).
+    const Qt::CaseSensitivity cs = Engine::hostPathRules().caseSensitivity;
     const QStringList present = full(there);
-    const Engine::Remaining found =
-        Engine::stillThere(named, {full(scheduled), full(kept)},
-                           [&present](const QString& path) { return present.contains(path); });
-    QCOMPARE(found.paths, full(remaining));
+    const Engine::Remaining found = Engine::stillThere(
+        named, {full(scheduled), full(kept)},
+        [&present, cs](const QString& path) { return present.contains(path, cs); });
+    QCOMPARE(
+        found.paths.join(QLatin1Char('\n')).compare(full(remaining).join(QLatin1Char('\n')), cs),
+        0);
     QCOMPARE(found.count, remaining.size());
 }
 

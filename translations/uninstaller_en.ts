@@ -516,6 +516,14 @@ Exit status of a run with /S or /SILENT: 0 done (also when the uninstaller&apos;
         <source>OK</source>
         <translation>OK</translation>
     </message>
+    <message>
+        <source>Copy</source>
+        <translation>Copy</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Select All</translation>
+    </message>
 </context>
 <context>
     <name>LeftoverDetailsUI</name>

@@ -506,6 +506,14 @@
         <source>OK</source>
         <translation>确定</translation>
     </message>
+    <message>
+        <source>Copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>全选</translation>
+    </message>
 </context>
 <context>
     <name>LeftoverDetailsUI</name>

@@ -5,10 +5,13 @@
 
 #include <QBoxLayout>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPainterPath>
 #include <QPointer>
 #include <QRegion>
@@ -156,7 +159,10 @@ QLayout* CModalTipDialog::buildBody(QWidget* pCard)
                                              Qt::TextSelectableByKeyboard);
     m_pContentLabel->setCursor(Qt::IBeamCursor);
     // What is copied of it is the text without the marks that keep its
-    // tokens whole.
+    // tokens whole: the copy shortcut and the menu copy it so at once; a
+    // selection the system takes by itself (X11's primary selection) is
+    // cleaned once it changes.
+    m_pContentLabel->installEventFilter(this);
     for (const QClipboard::Mode mode : {QClipboard::Clipboard, QClipboard::Selection}) {
         const auto clean = [this, mode] {
             QClipboard* pClipboard = QGuiApplication::clipboard();
@@ -175,6 +181,36 @@ QLayout* CModalTipDialog::buildBody(QWidget* pCard)
     pBodyLayout->addWidget(m_pIconLabel, 0, Qt::AlignTop);
     pBodyLayout->addWidget(m_pContentLabel, 1);
     return pBodyLayout;
+}
+
+bool CModalTipDialog::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != m_pContentLabel)
+        return QDialog::eventFilter(watched, event);
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Copy)) {
+            event->accept();
+            if (event->type() == QEvent::KeyPress)
+                copySelection();
+            return true;
+        }
+    } else if (event->type() == QEvent::ContextMenu) {
+        QMenu menu(m_pContentLabel);
+        QAction* pCopy = menu.addAction(tr("Copy"), this, &CModalTipDialog::copySelection);
+        pCopy->setEnabled(m_pContentLabel->hasSelectedText());
+        menu.addAction(tr("Select All"), this, [this] {
+            m_pContentLabel->setSelection(0, m_pContentLabel->text().size());
+        });
+        menu.exec(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CModalTipDialog::copySelection() const
+{
+    if (m_pContentLabel->hasSelectedText())
+        QGuiApplication::clipboard()->setText(m_pContentLabel->selectedText().remove(kWordJoiner));
 }
 
 QLayout* CModalTipDialog::buildButtons(QWidget* pCard)

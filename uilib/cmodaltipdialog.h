@@ -56,6 +56,10 @@ private:
     // "m_pContentLabel", "m_pConfirmBtn", "m_pCancelBtn", "m_pCloseBtn".
     void showEvent(QShowEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // The message's copy (its shortcut and its menu) hands over the text as
+    // given, without the marks that keep its tokens whole.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void copySelection() const;
 
     // The parts of the card, made in the constructor.
     QWidget* buildTitle(QWidget* pCard);

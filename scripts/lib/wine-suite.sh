@@ -566,8 +566,8 @@ passive_run() {
     # Nobody answers anything: it must end by itself.
     wait_for_exit "$pid" 120
     status=$?
-    echo "    exit status $status, expected $want"
-    [ "$status" -eq "$want" ] || ok=1
+    echo "    exit status $status, expected 0"
+    [ "$status" -eq 0 ] || ok=1
     finish_wine
     report || ok=1
     registry_has_entry && { echo "    the uninstall entry stayed"; ok=1; }

@@ -655,6 +655,23 @@ only_own_files_pending() {
 # (which carries the list out, as a restart would), tells what of the
 # holding folders and of FOLDER is still there, then clears them and the
 # list away.
+# run_installer INSTALLER LOG ARGUMENTS...: runs one of the product's
+# installers, once more when its Wine client lost the server it was starting
+# with (the server of the run before still going away): "wine client error:
+# recvmsg: Connection reset by peer", the installer never having run.
+run_installer() {
+    local installer=$1 output=$2 status
+    shift 2
+    for _ in 1 2; do
+        (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$installers/$installer" "$@") >"$output" 2>&1
+        status=$?
+        [ "$status" -ne 0 ] && grep -q 'wine client error' "$output" || return "$status"
+        echo "    $installer: $(grep -m1 'wine client error' "$output"); once more"
+        finish_wine
+    done
+    return "$status"
+}
+
 restart_and_clear() {
     local folder=${1:-}
     finish_wine
@@ -892,15 +909,13 @@ installed_run() {
         sums=$(cd "$folder" && sha256sum "${mine[@]}")
     fi
 
-    (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$installers/$name_en-$variant.exe" "${arguments[@]}") \
-        >"$results/install-$tag.log" 2>&1
+    run_installer "$name_en-$variant.exe" "$results/install-$tag.log" "${arguments[@]}"
     status=$?
     echo "    installer exit status $status"
     [ "$status" -eq 0 ] || { record fail "installed, $case: the installer failed"; return; }
     if [ "$case" = "update in place" ]; then
         sleep 2 # what the update writes is newer than the folders it writes into
-        (cd "$drive_c" && LANG=en_US.UTF-8 exec "$wine" "$installers/$name_en-update.exe" "${arguments[@]}") \
-            >"$results/install-$tag-2.log" 2>&1
+        run_installer "$name_en-update.exe" "$results/install-$tag-2.log" "${arguments[@]}"
         status=$?
         echo "    update installer $name_en-update.exe exit status $status"
         [ "$status" -eq 0 ] || { record fail "installed, $case: the update installer failed"; return; }

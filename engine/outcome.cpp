@@ -1,5 +1,7 @@
 #include "outcome.h"
 
+#include "removalguard.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -19,29 +21,15 @@ bool isLeftOver(const LeftoverItem& item)
     }
 }
 
-namespace
-{
-
-// Letters and digits only, in lower case: "Ferrovane Desk 2.1" -> "ferrovanedesk21".
-QString bare(const QString& text)
-{
-    QString kept;
-    for (const QChar c : text)
-        if (c.isLetterOrNumber())
-            kept += c.toLower();
-    return kept;
-}
-
-} // namespace
-
 bool isEarlierEntry(const SharingProduct& product, const QString& nameEN, const QString& nameCH)
 {
     // What may follow the name: a version, "v", an architecture.
     static const QRegularExpression suffix(
         QStringLiteral("^(?:\\d|v|ver|version|x64|x86|amd64|arm64|bit)*$"));
-    const QString shown = bare(product.name.isEmpty() ? product.entry : product.name);
+    const QString shown =
+        Engine::comparableName(product.name.isEmpty() ? product.entry : product.name);
     for (const QString& name : {nameEN, nameCH}) {
-        const QString own = bare(name);
+        const QString own = Engine::comparableName(name);
         if (!own.isEmpty() && shown.startsWith(own) &&
             suffix.match(shown.mid(own.size())).hasMatch())
             return true;
